@@ -1,0 +1,37 @@
+#include "controls/ErrorHandler.h"
+
+#include "controls/Dialogs.h"
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <cstdio>
+#include <exception>
+
+namespace zent {
+
+namespace {
+QPointer<QWidget> gErrorParent;
+}
+
+void SetErrorParent(QWidget* parent) { gErrorParent = parent; }
+
+void HandleException(std::exception_ptr error) noexcept {
+    QString message;
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        message = QString::fromUtf8(e.what());
+    } catch (...) {
+        message = QStringLiteral("Unknown error");
+    }
+    try {
+        Dialogs::Current().ShowError(gErrorParent, message);
+    } catch (...) {
+        // Nothing left to show it with; keep the message somewhere a person can find it.
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+    }
+}
+
+} // namespace zent

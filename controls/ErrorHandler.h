@@ -1,0 +1,26 @@
+#pragma once
+
+#include <exception>
+#include <utility>
+
+class QWidget;
+
+namespace zent {
+
+// The application-wide handler: shows the message of the exception in flight in an error box.
+void HandleException(std::exception_ptr error) noexcept;
+
+// Runs an event handler so that no exception reaches Qt: whatever it throws goes to
+// HandleException.
+template <typename Handler> void Guarded(Handler&& handler) noexcept {
+    try {
+        std::forward<Handler>(handler)();
+    } catch (...) {
+        HandleException(std::current_exception());
+    }
+}
+
+// The window that error boxes are centred on.
+void SetErrorParent(QWidget* parent);
+
+} // namespace zent

@@ -1,0 +1,2 @@
+#pragma once
+// placeholder: the batch run (ConvertAll, AddTotalProgress)

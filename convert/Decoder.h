@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <span>
+
+namespace zent {
+
+// A decode-only stream over one MP3 or Ogg Vorbis file. It delivers interleaved signed
+// 16-bit little-endian PCM at the file's own rate and channel count.
+class DecoderStream {
+public:
+    virtual ~DecoderStream() = default;
+    DecoderStream() = default;
+    DecoderStream(const DecoderStream&) = delete;
+    DecoderStream& operator=(const DecoderStream&) = delete;
+
+    virtual int Channels() const = 0;
+    virtual int BitsPerSample() const { return 16; }
+    virtual int SampleRate() const = 0;
+
+    // Total decoded length, exact (gapless for MP3).
+    virtual std::int64_t LengthBytes() const = 0;
+    double LengthSeconds() const;
+
+    // True while decoded data remains to be delivered.
+    virtual bool IsActive() const = 0;
+
+    // Fills the buffer as far as data allows and returns the byte count; 0 only at the end.
+    // A partial frame at the end of the buffer is completed by the next call.
+    // Throws EDecoderError on a fatal decoder error; never returns error values as data.
+    virtual std::size_t Read(std::span<std::byte> buffer) = 0;
+};
+
+// One-time library set-up; safe to call more than once.
+void InitDecoders();
+
+// Opens a stream by the file's content (MP3 or Ogg Vorbis). Returns null when the file
+// cannot be opened or decoded: missing, a directory, empty, or not audio.
+std::unique_ptr<DecoderStream> OpenDecoderStream(const std::filesystem::path& path);
+
+} // namespace zent

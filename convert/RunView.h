@@ -1,0 +1,43 @@
+#pragma once
+
+#include "convert/ConversionView.h"
+
+#include <cstddef>
+#include <span>
+#include <string>
+
+namespace zent {
+
+struct FileEntry;
+
+// What the batch run needs from the window that owns the list, the bars and the flags.
+class RunView {
+public:
+    virtual ~RunView() = default;
+
+    virtual std::string TargetDirectoryText() const = 0;
+    virtual void ShowErrorMessage(const std::string& message) = 0; // error box, one OK button
+    virtual void FocusTargetDirectory() = 0;                      // if it can take the focus
+
+    virtual FileEntry* FirstEntry() = 0; // in display order; null when the list is empty
+    virtual void RemoveEntry(const FileEntry* entry) = 0;
+    virtual double TotalProjectedSize() const = 0;
+    virtual void ClearSelectionAndFocusList() = 0;
+    virtual void SelectAndFocus(const FileEntry* entry) = 0;
+
+    virtual void BeginConversionState() = 0;
+    virtual void EndConversionState() = 0;
+    virtual void UpdateStatus() = 0;
+    virtual void SetStatusText(const std::string& text) = 0; // panel 0; pumps events once
+    virtual void SetStatusInfo(const std::string& text) = 0; // panel 1; pumps events once
+    virtual void SetFileProgress(int percent) = 0;
+    virtual void SetTotalProgress(int percent) = 0;
+    virtual void ProcessEvents() = 0;
+
+    virtual bool StopRequested() const = 0;
+    virtual void ClearStopRequest() = 0;
+
+    virtual std::span<std::byte> Buffer() = 0; // the one decode buffer
+};
+
+} // namespace zent

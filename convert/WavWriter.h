@@ -1,0 +1,2 @@
+#pragma once
+// placeholder: the WAV writer (ConvertFile)

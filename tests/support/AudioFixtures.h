@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+namespace zent::test {
+
+// A generated test signal: a different sine tone on every channel.
+struct ToneSpec {
+    int sampleRate = 44100;
+    int channels = 2;
+    double seconds = 2.0;
+};
+
+// Interleaved 16-bit samples of the tones; channel c carries 220 * (c + 1) Hz.
+std::vector<std::int16_t> GenerateTones(const ToneSpec& spec);
+std::int64_t FrameCount(const ToneSpec& spec);
+
+// The frequency that GenerateTones puts on a channel.
+double ToneFrequency(int channel);
+
+struct Mp3Options {
+    bool vbr = false;
+    bool infoTag = true; // LAME/Info header with encoder delay and padding (gapless)
+    int bitrateKbps = 128;
+};
+
+// Encodes the tones with libmp3lame / libvorbisenc.
+void EncodeMp3(const std::filesystem::path& file, const ToneSpec& spec, const Mp3Options& options = {});
+void EncodeOgg(const std::filesystem::path& file, const ToneSpec& spec, float quality = 0.3f);
+
+// Dominant frequency of one channel of interleaved samples (for checking channel order).
+double DominantFrequency(const std::vector<std::int16_t>& interleaved, int channels, int channel,
+                         int sampleRate);
+
+} // namespace zent::test
