@@ -16,6 +16,14 @@ public:
         box.exec();
     }
 
+    void ShowErrorLater(QWidget* parent, const QString& message) override {
+        auto* box = new QMessageBox(QMessageBox::Critical, QStringLiteral("Error"), message,
+                                    QMessageBox::Ok, parent);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setWindowModality(Qt::NonModal);
+        box->show();
+    }
+
     QStringList GetOpenFileNames(QWidget* parent, const QString& filter) override {
         QFileDialog dialog(parent);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);

@@ -18,6 +18,8 @@ public:
 
     // An error box: error icon, caption "Error", one OK button.
     virtual void ShowError(QWidget* parent, const QString& message) = 0;
+    // The same box, shown without waiting for it to be dismissed.
+    virtual void ShowErrorLater(QWidget* parent, const QString& message) = 0;
     // Several files at once; names that do not exist are accepted. Empty when cancelled.
     virtual QStringList GetOpenFileNames(QWidget* parent, const QString& filter) = 0;
     // The system's folder browser, or the program's own directory dialog. Empty when cancelled.

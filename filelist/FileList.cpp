@@ -1,1 +1,223 @@
-// placeholder
+#include "filelist/FileList.h"
+
+#include "convert/Decoder.h"
+#include "filelist/Paths.h"
+#include "framework/Errors.h"
+
+#include <QCollator>
+#include <QLocale>
+#include <QString>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numeric>
+
+namespace zent {
+
+namespace {
+
+constexpr std::string_view kAcceptedExtensions[] = {"mp3", "ogg"};
+constexpr std::string_view kTargetExtension = ".wav";
+
+// Every file is shown as 16-bit PCM at 44100 Hz, whatever it really decodes to.
+constexpr std::int64_t kProjectedSampleRate = 44100;
+constexpr std::int64_t kProjectedBytesPerSample = 2;
+
+std::string AsciiLower(std::string text) {
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return text;
+}
+
+QLocale CollationLocale() {
+    const QLocale locale;
+    // The C locale would compare code points (B before a); people expect a, B, c.
+    if (locale.language() == QLocale::C)
+        return QLocale(QLocale::English, QLocale::UnitedStates);
+    return locale;
+}
+
+// Building a collator is costly, so one is kept until the default locale changes.
+const QCollator& NameCollator() {
+    thread_local std::optional<QCollator> collator;
+    const QLocale locale = CollationLocale();
+    if (!collator || collator->locale() != locale) {
+        collator.emplace(locale);
+        collator->setCaseSensitivity(Qt::CaseSensitive);
+        collator->setNumericMode(false);
+        collator->setIgnorePunctuation(false);
+    }
+    return *collator;
+}
+
+int Sign(int value) { return (value > 0) - (value < 0); }
+
+} // namespace
+
+bool IsAcceptedPath(std::string_view path) {
+    const std::string extension = AsciiLower(GetExtension(path));
+    return std::find(std::begin(kAcceptedExtensions), std::end(kAcceptedExtensions),
+                     extension) != std::end(kAcceptedExtensions);
+}
+
+FileEntry MakeEntryForPath(const std::string& path) {
+    FileEntry entry;
+    entry.FileName = ExtractFileName(path);
+    entry.SourcePath = path;
+    entry.TargetPath = ChangeFileExt(path, kTargetExtension);
+    return entry;
+}
+
+std::int32_t RoundToWholeSeconds(double seconds) {
+    if (!(seconds > 0.0))
+        return 0;
+    constexpr double kMax = std::numeric_limits<std::int32_t>::max();
+    if (seconds >= kMax)
+        return std::numeric_limits<std::int32_t>::max();
+    const double whole = std::floor(seconds);
+    const double fraction = seconds - whole;
+    double rounded = whole;
+    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2.0) != 0.0))
+        rounded = whole + 1.0;
+    return static_cast<std::int32_t>(rounded);
+}
+
+std::int64_t ProjectWavDataSize(std::int32_t channels, std::int32_t lengthSeconds) {
+    return std::int64_t{channels} * lengthSeconds * kProjectedSampleRate *
+           kProjectedBytesPerSample;
+}
+
+std::int32_t GetChannelCount(const DecoderStream* stream) {
+    if (stream == nullptr)
+        throw Error(kSampleNotLoaded);
+    return stream->Channels();
+}
+
+void ProbeStream(FileEntry& entry, const DecoderStream* stream) {
+    if (stream != nullptr)
+        entry.LengthSeconds = RoundToWholeSeconds(stream->LengthSeconds());
+    const std::int32_t channels = GetChannelCount(stream);
+    entry.ProjectedSize = ProjectWavDataSize(channels, entry.LengthSeconds);
+}
+
+void ProbeFile(FileEntry& entry) {
+    const std::unique_ptr<DecoderStream> stream =
+        OpenDecoderStream(ToFileSystemPath(entry.SourcePath));
+    ProbeStream(entry, stream.get());
+}
+
+int VST1CompareNodes(const FileEntry& first, const FileEntry& second, int sortColumn) {
+    if (sortColumn == 0) {
+        return Sign(NameCollator().compare(QString::fromStdString(first.FileName),
+                                           QString::fromStdString(second.FileName)));
+    }
+    // Widened: the difference of two 32-bit lengths may not fit in 32 bits.
+    const std::int64_t difference = std::int64_t{first.LengthSeconds} - second.LengthSeconds;
+    return (difference > 0) - (difference < 0);
+}
+
+std::optional<std::size_t> ChooseFocusAfterDeletion(const std::vector<bool>& selected) {
+    std::optional<std::size_t> candidate;
+    bool seenSelected = false;
+    for (std::size_t i = 0; i < selected.size(); ++i) {
+        if (!selected[i]) {
+            candidate = i;
+            if (seenSelected)
+                break;
+        } else {
+            if (candidate)
+                break;
+            seenSelected = true;
+        }
+    }
+    return candidate;
+}
+
+FileEntry* FileList::AddFile(const std::string& path) {
+    if (!IsAcceptedPath(path))
+        return nullptr;
+    FileEntry& entry = Append(MakeEntryForPath(path));
+    ProbeFile(entry);
+    return &entry;
+}
+
+FileEntry& FileList::Append(FileEntry entry) {
+    FEntries.push_back(std::make_unique<FileEntry>(std::move(entry)));
+    return *FEntries.back();
+}
+
+std::optional<std::size_t> FileList::IndexOf(const FileEntry* entry) const {
+    for (std::size_t i = 0; i < FEntries.size(); ++i) {
+        if (FEntries[i].get() == entry)
+            return i;
+    }
+    return std::nullopt;
+}
+
+void FileList::RemoveAt(std::size_t index) {
+    if (index >= FEntries.size())
+        throw EListError("List index out of bounds (" + std::to_string(index) + ")");
+    FEntries.erase(FEntries.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+void FileList::RemoveIndices(const std::vector<std::size_t>& indices) {
+    std::vector<bool> doomed(FEntries.size(), false);
+    for (const std::size_t index : indices) {
+        if (index >= FEntries.size())
+            throw EListError("List index out of bounds (" + std::to_string(index) + ")");
+        doomed[index] = true;
+    }
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < FEntries.size(); ++i) {
+        if (!doomed[i])
+            FEntries[kept++] = std::move(FEntries[i]);
+    }
+    FEntries.resize(kept);
+}
+
+void FileList::Clear() { FEntries.clear(); }
+
+void FileList::SortList(int sortColumn, bool ascending) {
+    std::vector<std::size_t> order(FEntries.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+
+    // Equal entries keep their order in both directions, so descending is not a reversal.
+    auto sortBy = [&](auto compare) {
+        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            const int result = compare(a, b);
+            return ascending ? result < 0 : result > 0;
+        });
+    };
+
+    if (sortColumn == 0) {
+        // One collation key per entry instead of two string conversions per comparison.
+        const QCollator& collator = NameCollator();
+        std::vector<QCollatorSortKey> keys;
+        keys.reserve(FEntries.size());
+        for (const auto& entry : FEntries)
+            keys.push_back(collator.sortKey(QString::fromStdString(entry->FileName)));
+        sortBy([&](std::size_t a, std::size_t b) { return Sign(keys[a].compare(keys[b])); });
+    } else {
+        sortBy([&](std::size_t a, std::size_t b) {
+            return VST1CompareNodes(*FEntries[a], *FEntries[b], sortColumn);
+        });
+    }
+
+    std::vector<std::unique_ptr<FileEntry>> sorted;
+    sorted.reserve(FEntries.size());
+    for (const std::size_t index : order)
+        sorted.push_back(std::move(FEntries[index]));
+    FEntries = std::move(sorted);
+}
+
+double FileList::TotalProjectedSize() const {
+    double total = 0.0;
+    for (const auto& entry : FEntries)
+        total += static_cast<double>(entry->ProjectedSize);
+    return total;
+}
+
+} // namespace zent

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zent {
@@ -15,6 +16,22 @@ class DecoderStream;
 
 // The message of the file list's only error.
 inline constexpr const char* kSampleNotLoaded = "Sample not loaded.";
+
+// True when the extension is mp3 or ogg in any letter case; other paths are skipped silently.
+bool IsAcceptedPath(std::string_view path);
+
+// A new, unprobed entry: the file name, the path as given, and the path ending in ".wav".
+FileEntry MakeEntryForPath(const std::string& path);
+
+// Decoded seconds to whole seconds, halves to the even neighbour (180.5 -> 180, 181.5 -> 182).
+std::int32_t RoundToWholeSeconds(double seconds);
+
+// The WAV data size that the list shows: 16-bit samples at 44100 Hz per channel, whatever the
+// file's own rate; 64-bit so that long files do not wrap.
+std::int64_t ProjectWavDataSize(std::int32_t channels, std::int32_t lengthSeconds);
+
+// ProbeFile on an already opened stream (null when the file could not be opened).
+void ProbeStream(FileEntry& entry, const DecoderStream* stream);
 
 // Sets the entry's LengthSeconds and ProjectedSize from the decoder. Throws Error
 // "Sample not loaded." when the file cannot be decoded (the entry keeps 0 and 0).
@@ -38,6 +55,8 @@ public:
     // Appends and probes an entry when the extension is mp3 or ogg (any case); returns it,
     // or null when the path was skipped. A probe failure throws after the entry was added.
     FileEntry* AddFile(const std::string& path);
+    // Appends a ready-made entry without probing it.
+    FileEntry& Append(FileEntry entry);
 
     std::size_t Count() const { return FEntries.size(); }
     bool Empty() const { return FEntries.empty(); }

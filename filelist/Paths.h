@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -21,5 +22,8 @@ std::string ChangeFileExt(std::string_view path, std::string_view newExtension);
 
 // Appends the native separator unless the text is empty or already ends with a separator.
 std::string IncludeTrailingSeparator(std::string directory);
+
+// The file system's view of a path text (UTF-8 bytes).
+std::filesystem::path ToFileSystemPath(std::string_view path);
 
 } // namespace zent

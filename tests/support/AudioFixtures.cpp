@@ -1,1 +1,311 @@
-// placeholder
+#include "tests/support/AudioFixtures.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <complex>
+#include <cstdio>
+#include <ctime>
+#include <lame/lame.h>
+#include <memory>
+#include <numbers>
+#include <stdexcept>
+#include <string>
+#include <vorbis/vorbisenc.h>
+
+namespace zent::test {
+
+namespace {
+
+constexpr double kBaseFrequency = 220.0;
+constexpr double kAmplitude = 0.4 * 32767.0;
+constexpr int kOggBlockFrames = 4096;
+
+// Vorbis stores surround channels in its own order; this says which WAV-ordered input channel
+// goes into each Vorbis channel, for 3 to 8 channels.
+constexpr std::array<std::array<int, 8>, 9> kWavChannelForVorbis = {{
+    {},
+    {0},
+    {0, 1},
+    {0, 2, 1},
+    {0, 1, 2, 3},
+    {0, 2, 1, 3, 4},
+    {0, 2, 1, 4, 5, 3},
+    {0, 2, 1, 5, 6, 4, 3},
+    {0, 2, 1, 6, 7, 4, 5, 3},
+}};
+
+int WavChannelForVorbis(int channels, int vorbisChannel) {
+    if (channels < 1 || channels > 8) {
+        return vorbisChannel;
+    }
+    return kWavChannelForVorbis[static_cast<std::size_t>(channels)]
+                               [static_cast<std::size_t>(vorbisChannel)];
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+FilePtr OpenForWriting(const std::filesystem::path& file) {
+    // Read access too: the Info tag writer reads back the start of the file.
+    FilePtr handle(std::fopen(file.c_str(), "w+b"));
+    if (!handle) {
+        throw std::runtime_error("cannot create " + file.string());
+    }
+    return handle;
+}
+
+void WriteAll(std::FILE* file, const void* data, std::size_t size) {
+    if (size > 0 && std::fwrite(data, 1, size, file) != size) {
+        throw std::runtime_error("cannot write test audio");
+    }
+}
+
+struct LameCloser {
+    void operator()(lame_global_flags* flags) const { lame_close(flags); }
+};
+
+void Fft(std::vector<std::complex<double>>& data) {
+    const std::size_t n = data.size();
+    for (std::size_t i = 1, j = 0; i < n; ++i) {
+        std::size_t bit = n >> 1;
+        for (; j & bit; bit >>= 1) {
+            j ^= bit;
+        }
+        j ^= bit;
+        if (i < j) {
+            std::swap(data[i], data[j]);
+        }
+    }
+    for (std::size_t length = 2; length <= n; length <<= 1) {
+        const double angle = -2.0 * std::numbers::pi / static_cast<double>(length);
+        const std::complex<double> step(std::cos(angle), std::sin(angle));
+        for (std::size_t start = 0; start < n; start += length) {
+            std::complex<double> w(1.0, 0.0);
+            for (std::size_t k = 0; k < length / 2; ++k) {
+                const auto even = data[start + k];
+                const auto odd = data[start + k + length / 2] * w;
+                data[start + k] = even + odd;
+                data[start + k + length / 2] = even - odd;
+                w *= step;
+            }
+        }
+    }
+}
+
+} // namespace
+
+double ToneFrequency(int channel) {
+    return kBaseFrequency * (channel + 1);
+}
+
+std::int64_t FrameCount(const ToneSpec& spec) {
+    return std::llround(spec.seconds * spec.sampleRate);
+}
+
+std::vector<std::int16_t> GenerateTones(const ToneSpec& spec) {
+    const std::int64_t frames = FrameCount(spec);
+    std::vector<std::int16_t> samples(static_cast<std::size_t>(frames * spec.channels));
+    for (int channel = 0; channel < spec.channels; ++channel) {
+        const double phaseStep = 2.0 * std::numbers::pi * ToneFrequency(channel) / spec.sampleRate;
+        for (std::int64_t frame = 0; frame < frames; ++frame) {
+            samples[static_cast<std::size_t>(frame * spec.channels + channel)] =
+                static_cast<std::int16_t>(
+                    std::lround(kAmplitude * std::sin(phaseStep * static_cast<double>(frame))));
+        }
+    }
+    return samples;
+}
+
+void EncodeMp3(const std::filesystem::path& file, const ToneSpec& spec, const Mp3Options& options) {
+    if (spec.channels < 1 || spec.channels > 2) {
+        throw std::invalid_argument("MP3 holds one or two channels");
+    }
+    std::unique_ptr<lame_global_flags, LameCloser> lame(lame_init());
+    if (!lame) {
+        throw std::runtime_error("lame_init failed");
+    }
+    lame_global_flags* flags = lame.get();
+    lame_set_num_channels(flags, spec.channels);
+    lame_set_in_samplerate(flags, spec.sampleRate);
+    lame_set_out_samplerate(flags, spec.sampleRate);
+    lame_set_mode(flags, spec.channels == 1 ? MONO : JOINT_STEREO);
+    lame_set_quality(flags, 7);
+    lame_set_bWriteVbrTag(flags, options.infoTag ? 1 : 0);
+    if (options.vbr) {
+        lame_set_VBR(flags, vbr_default);
+        lame_set_VBR_quality(flags, 5.0f);
+    } else {
+        lame_set_VBR(flags, vbr_off);
+        lame_set_brate(flags, options.bitrateKbps);
+    }
+    if (lame_init_params(flags) < 0) {
+        throw std::runtime_error("lame_init_params failed");
+    }
+
+    auto samples = GenerateTones(spec);
+    const auto frames = static_cast<int>(FrameCount(spec));
+    std::vector<unsigned char> mp3(static_cast<std::size_t>(frames) * 5 / 4 + 7200);
+    int encoded = 0;
+    if (spec.channels == 2) {
+        encoded = lame_encode_buffer_interleaved(flags, samples.data(), frames, mp3.data(),
+                                                 static_cast<int>(mp3.size()));
+    } else {
+        encoded = lame_encode_buffer(flags, samples.data(), samples.data(), frames, mp3.data(),
+                                     static_cast<int>(mp3.size()));
+    }
+    if (encoded < 0) {
+        throw std::runtime_error("lame_encode_buffer failed");
+    }
+    FilePtr out = OpenForWriting(file);
+    WriteAll(out.get(), mp3.data(), static_cast<std::size_t>(encoded));
+    encoded = lame_encode_flush(flags, mp3.data(), static_cast<int>(mp3.size()));
+    if (encoded < 0) {
+        throw std::runtime_error("lame_encode_flush failed");
+    }
+    WriteAll(out.get(), mp3.data(), static_cast<std::size_t>(encoded));
+    if (options.infoTag) {
+        lame_mp3_tags_fid(flags, out.get());
+    }
+    if (std::fflush(out.get()) != 0) {
+        throw std::runtime_error("cannot write test audio");
+    }
+}
+
+void EncodeOgg(const std::filesystem::path& file, const ToneSpec& spec, float quality) {
+    vorbis_info info;
+    vorbis_info_init(&info);
+    // libvorbis's clean-up calls, in reverse order of set-up, on every path.
+    struct Encoder {
+        vorbis_info* info;
+        vorbis_comment comment{};
+        vorbis_dsp_state dsp{};
+        vorbis_block block{};
+        ogg_stream_state stream{};
+        bool hasComment = false, hasDsp = false, hasBlock = false, hasStream = false;
+        ~Encoder() {
+            if (hasStream)
+                ogg_stream_clear(&stream);
+            if (hasBlock)
+                vorbis_block_clear(&block);
+            if (hasDsp)
+                vorbis_dsp_clear(&dsp);
+            if (hasComment)
+                vorbis_comment_clear(&comment);
+            vorbis_info_clear(info);
+        }
+    } encoder{&info};
+
+    if (vorbis_encode_init_vbr(&info, spec.channels, spec.sampleRate, quality) != 0) {
+        throw std::runtime_error("vorbis_encode_init_vbr failed");
+    }
+    vorbis_comment_init(&encoder.comment);
+    encoder.hasComment = true;
+    if (vorbis_analysis_init(&encoder.dsp, &info) != 0) {
+        throw std::runtime_error("vorbis_analysis_init failed");
+    }
+    encoder.hasDsp = true;
+    vorbis_block_init(&encoder.dsp, &encoder.block);
+    encoder.hasBlock = true;
+    ogg_stream_init(&encoder.stream, static_cast<int>(std::time(nullptr) & 0x7fffffff));
+    encoder.hasStream = true;
+
+    FilePtr out = OpenForWriting(file);
+    ogg_page page;
+    auto writePage = [&] {
+        WriteAll(out.get(), page.header, static_cast<std::size_t>(page.header_len));
+        WriteAll(out.get(), page.body, static_cast<std::size_t>(page.body_len));
+    };
+
+    ogg_packet header, commentHeader, codeHeader;
+    vorbis_analysis_headerout(&encoder.dsp, &encoder.comment, &header, &commentHeader, &codeHeader);
+    ogg_stream_packetin(&encoder.stream, &header);
+    ogg_stream_packetin(&encoder.stream, &commentHeader);
+    ogg_stream_packetin(&encoder.stream, &codeHeader);
+    while (ogg_stream_flush(&encoder.stream, &page) != 0) {
+        writePage();
+    }
+
+    const auto samples = GenerateTones(spec);
+    const std::int64_t frames = FrameCount(spec);
+    std::int64_t done = 0;
+    bool finished = false;
+    while (!finished) {
+        const int count = static_cast<int>(std::min<std::int64_t>(kOggBlockFrames, frames - done));
+        if (count > 0) {
+            float** planes = vorbis_analysis_buffer(&encoder.dsp, count);
+            for (int v = 0; v < spec.channels; ++v) {
+                const int source = WavChannelForVorbis(spec.channels, v);
+                for (int i = 0; i < count; ++i) {
+                    planes[v][i] =
+                        samples[static_cast<std::size_t>((done + i) * spec.channels + source)] /
+                        32768.0f;
+                }
+            }
+            vorbis_analysis_wrote(&encoder.dsp, count);
+            done += count;
+        } else {
+            vorbis_analysis_wrote(&encoder.dsp, 0);
+        }
+        while (vorbis_analysis_blockout(&encoder.dsp, &encoder.block) == 1) {
+            vorbis_analysis(&encoder.block, nullptr);
+            vorbis_bitrate_addblock(&encoder.block);
+            ogg_packet packet;
+            while (vorbis_bitrate_flushpacket(&encoder.dsp, &packet) == 1) {
+                ogg_stream_packetin(&encoder.stream, &packet);
+                while (ogg_stream_pageout(&encoder.stream, &page) != 0) {
+                    writePage();
+                    if (ogg_page_eos(&page)) {
+                        finished = true;
+                    }
+                }
+            }
+        }
+    }
+    if (std::fflush(out.get()) != 0) {
+        throw std::runtime_error("cannot write test audio");
+    }
+}
+
+double DominantFrequency(const std::vector<std::int16_t>& interleaved, int channels, int channel,
+                         int sampleRate) {
+    const std::size_t frames = interleaved.size() / static_cast<std::size_t>(channels);
+    std::size_t n = 1;
+    while (n * 2 <= frames && n * 2 <= 65536) {
+        n *= 2;
+    }
+    if (n < 64) {
+        return 0.0;
+    }
+    // The middle of the signal, away from encoder start-up and fade.
+    const std::size_t start = (frames - n) / 2;
+    std::vector<std::complex<double>> data(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const double window = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * static_cast<double>(i) /
+                                                   static_cast<double>(n - 1));
+        data[i] = window * interleaved[(start + i) * static_cast<std::size_t>(channels) +
+                                       static_cast<std::size_t>(channel)];
+    }
+    Fft(data);
+    std::size_t peak = 1;
+    for (std::size_t k = 2; k < n / 2; ++k) {
+        if (std::abs(data[k]) > std::abs(data[peak])) {
+            peak = k;
+        }
+    }
+    double offset = 0.0;
+    if (peak + 1 < n / 2) {
+        const double a = std::log(std::abs(data[peak - 1]) + 1e-9);
+        const double b = std::log(std::abs(data[peak]) + 1e-9);
+        const double c = std::log(std::abs(data[peak + 1]) + 1e-9);
+        const double denominator = a - 2.0 * b + c;
+        if (denominator != 0.0) {
+            offset = 0.5 * (a - c) / denominator;
+        }
+    }
+    return (static_cast<double>(peak) + offset) * sampleRate / static_cast<double>(n);
+}
+
+} // namespace zent::test

@@ -1,0 +1,57 @@
+#include "app/FileListView.h"
+
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+
+namespace zent {
+
+namespace {
+// Dropped files are only read, never moved, whatever keys are held.
+void AcceptAsCopy(QDropEvent* event) {
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+} // namespace
+
+FileListView::FileListView(QWidget* parent) : QTreeView(parent) {
+    setRootIsDecorated(false);
+    setIndentation(0);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(false);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSortingEnabled(false);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+    setDragDropMode(QAbstractItemView::DropOnly);
+    setDropIndicatorShown(false);
+    header()->setSectionsMovable(true);
+    header()->setSectionsClickable(true);
+    header()->setSortIndicatorShown(false);
+    header()->setSectionResizeMode(QHeaderView::Interactive);
+    header()->setStretchLastSection(false);
+}
+
+void FileListView::keyPressEvent(QKeyEvent* event) {
+    if (OnKeyDown && OnKeyDown(event->key(), event->modifiers())) {
+        event->accept();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
+}
+
+void FileListView::dragEnterEvent(QDragEnterEvent* event) { AcceptAsCopy(event); }
+
+void FileListView::dragMoveEvent(QDragMoveEvent* event) { AcceptAsCopy(event); }
+
+void FileListView::dropEvent(QDropEvent* event) {
+    AcceptAsCopy(event);
+    if (OnDragDrop)
+        OnDragDrop(event->mimeData());
+}
+
+} // namespace zent

@@ -1,0 +1,556 @@
+#include "app/Main.h"
+
+#include "app/FileListView.h"
+#include "app/Guards.h"
+#include "app/Icons.h"
+#include "controls/Colors.h"
+#include "controls/Dialogs.h"
+#include "controls/DirectoryEdit.h"
+#include "controls/ErrorHandler.h"
+#include "controls/ProgressCyl.h"
+#include "convert/ConversionRun.h"
+#include "convert/Decoder.h"
+#include "filelist/FileListModel.h"
+#include "filelist/Formats.h"
+#include "framework/Component.h"
+#include "settings/Options.h"
+#include "settings/ZentStruc.h"
+#include "settings/clSerializers.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace zent {
+
+namespace {
+
+constexpr int kClientWidth = 531;
+constexpr int kClientHeight = 457;
+constexpr int kTopPanelHeight = 97;
+constexpr int kStatusBarHeight = 19;
+constexpr int kStatusPanel0Width = 100;
+constexpr int kButtonWidth = 60;
+constexpr int kButtonHeight = 70;
+
+std::string ToNative(const QString& path) { return QFile::encodeName(path).toStdString(); }
+QString FromNative(const std::string& path) { return QFile::decodeName(path.c_str()); }
+
+// The names of the window's own controls, which a component name read from the settings must
+// not take.
+const char* const kControlNames[] = {
+    "Panel1",    "TopPanel",         "AddFilesButton", "DeleteFilesButton", "ClearAllButton",
+    "PropButton", "ConvertButton",   "ExitButton",     "StopButton",        "JvDirectoryEdit1",
+    "Label2",    "JvLabel2",         "VST1",           "TotalProgressCyl",  "ProgressCyl1",
+    "StatusBar1", "OpenDialog1",     "ImageList1",
+};
+
+QToolButton* MakeButton(QWidget* parent, const char* name, ButtonIcon icon, const char* hint,
+                        int left) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setIcon(MakeButtonIcon(icon));
+    button->setIconSize(QSize(32, 32));
+    button->setAutoRaise(true);
+    button->setToolTip(QLatin1String(hint));
+    button->setGeometry(left, 0, kButtonWidth, kButtonHeight);
+    return button;
+}
+
+} // namespace
+
+std::string AppDirFromPath(const QString& executableDir) {
+    std::string dir = ToNative(QDir::toNativeSeparators(executableDir));
+    if (!dir.empty() && (dir.back() == '/' || dir.back() == '\\'))
+        dir.pop_back();
+    return dir;
+}
+
+TMainForm::TMainForm(const QString& appDir, QWidget* parent)
+    : QMainWindow(parent),
+      FAppDir(appDir.isEmpty() ? QCoreApplication::applicationDirPath() : appDir) {
+    setObjectName(QStringLiteral("MainForm"));
+    BuildControls();
+    FormCreate();
+}
+
+TMainForm::~TMainForm() = default; // FormDestroy: the options go with their owner component
+
+void TMainForm::BuildControls() {
+    setWindowTitle(QLatin1String(kMainCaption));
+    setWindowIcon(MakeWindowIcon());
+
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    setCentralWidget(Panel1);
+    auto* layout = new QVBoxLayout(Panel1);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    TopPanel = new QWidget(Panel1);
+    TopPanel->setObjectName(QStringLiteral("TopPanel"));
+    TopPanel->setFixedHeight(kTopPanelHeight);
+    AddFilesButton = MakeButton(TopPanel, "AddFilesButton", ButtonIcon::Add,
+                                "Add MP3 or OGG files for processing", 0);
+    DeleteFilesButton = MakeButton(TopPanel, "DeleteFilesButton", ButtonIcon::Delete,
+                                   "Remove selected files from processing", 60);
+    ClearAllButton =
+        MakeButton(TopPanel, "ClearAllButton", ButtonIcon::ClearAll, "Clear all files", 120);
+    PropButton = MakeButton(TopPanel, "PropButton", ButtonIcon::Properties,
+                            "Set default processing properties", 180);
+    ConvertButton =
+        MakeButton(TopPanel, "ConvertButton", ButtonIcon::Convert, "Start conversion", 240);
+    ExitButton = MakeButton(TopPanel, "ExitButton", ButtonIcon::Exit, "Exit this application", 300);
+    StopButton = MakeButton(TopPanel, "StopButton", ButtonIcon::Stop, "Stop conversion", 360);
+
+    JvDirectoryEdit1 = new DirectoryEdit(/*ownDialog=*/false, TopPanel);
+    JvDirectoryEdit1->setObjectName(QStringLiteral("JvDirectoryEdit1"));
+    JvDirectoryEdit1->setGeometry(1, 72, 360, 21);
+    JvDirectoryEdit1->setToolTip(QStringLiteral("Output directory"));
+    JvDirectoryEdit1->LineEdit()->setToolTip(QStringLiteral("Output directory"));
+
+    Label2 = new QLabel(QStringLiteral("For updates go to"), TopPanel);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->move(373, 9);
+    Label2->adjustSize();
+
+    JvLabel2 = new QLabel(TopPanel);
+    JvLabel2->setObjectName(QStringLiteral("JvLabel2"));
+    JvLabel2->setText(QStringLiteral("<a href=\"%1\" style=\"color:blue\">%1</a>")
+                          .arg(QLatin1String(kUpdatePageUrl)));
+    JvLabel2->setTextFormat(Qt::RichText);
+    JvLabel2->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+    JvLabel2->setOpenExternalLinks(false);
+    JvLabel2->setCursor(Qt::PointingHandCursor);
+    JvLabel2->move(372, 25);
+    JvLabel2->adjustSize();
+    connect(JvLabel2, &QLabel::linkActivated, this,
+            [](const QString& link) { QDesktopServices::openUrl(QUrl(link)); });
+
+    FModel = new FileListModel(this);
+    FModel->SetFileIcon(MakeFileIcon());
+    VST1 = new FileListView(Panel1);
+    VST1->setObjectName(QStringLiteral("VST1"));
+    VST1->setModel(FModel);
+    VST1->setIconSize(QSize(16, 16));
+    VST1->header()->resizeSection(FileListModel::FilenameColumn, 359);
+    VST1->header()->resizeSection(FileListModel::LengthColumn, 50);
+    VST1->header()->resizeSection(FileListModel::SizeColumn, 95);
+    VST1->OnKeyDown = [this](int key, Qt::KeyboardModifiers modifiers) {
+        bool handled = false;
+        Guarded([&] { handled = VST1KeyDown(key, modifiers); });
+        return handled;
+    };
+    VST1->OnDragDrop = [this](const QMimeData* data) { Guarded([&] { VST1DragDrop(data); }); };
+    connect(VST1->header(), &QHeaderView::sectionClicked, this,
+            [this](int column) { Guarded([&] { VST1HeaderClick(column); }); });
+    connect(VST1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { Guarded([&] { VST1Change(); }); });
+    connect(VST1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { Guarded([&] { VST1Change(); }); });
+
+    TotalProgressCyl = new TProgressCyl(Panel1);
+    TotalProgressCyl->setObjectName(QStringLiteral("TotalProgressCyl"));
+    ConfigureProgramBar(*TotalProgressCyl, clLime);
+    ProgressCyl1 = new TProgressCyl(Panel1);
+    ProgressCyl1->setObjectName(QStringLiteral("ProgressCyl1"));
+    ConfigureProgramBar(*ProgressCyl1, clYellow);
+
+    StatusBar1 = new QStatusBar(Panel1);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setFixedHeight(kStatusBarHeight);
+    StatusBar1->setSizeGripEnabled(true);
+    FStatusPanel0 = new QLabel(StatusBar1);
+    FStatusPanel0->setObjectName(QStringLiteral("StatusPanel0"));
+    FStatusPanel0->setFixedWidth(kStatusPanel0Width);
+    FStatusPanel1 = new QLabel(StatusBar1);
+    FStatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
+    StatusBar1->addWidget(FStatusPanel0);
+    StatusBar1->addWidget(FStatusPanel1, 1);
+
+    layout->addWidget(TopPanel);
+    layout->addWidget(VST1, 1);
+    layout->addWidget(TotalProgressCyl);
+    layout->addWidget(ProgressCyl1);
+    layout->addWidget(StatusBar1);
+
+    // Keyboard order as a person moves through the window.
+    QWidget* order[] = {VST1,       AddFilesButton,   DeleteFilesButton, ConvertButton, ClearAllButton,
+                        ExitButton, JvDirectoryEdit1, StopButton,        PropButton};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
+
+    const auto onClick = [this](QToolButton* button, void (TMainForm::*handler)()) {
+        connect(button, &QToolButton::clicked, this,
+                [this, handler] { Guarded([&] { (this->*handler)(); }); });
+    };
+    onClick(AddFilesButton, &TMainForm::AddFilesButtonClick);
+    onClick(DeleteFilesButton, &TMainForm::DeleteFilesButtonClick);
+    onClick(ClearAllButton, &TMainForm::ClearAllButtonClick);
+    onClick(PropButton, &TMainForm::PropButtonClick);
+    onClick(ConvertButton, &TMainForm::ConvertButtonClick);
+    onClick(ExitButton, &TMainForm::ExitButtonClick);
+    onClick(StopButton, &TMainForm::StopButtonClick);
+
+    resize(kClientWidth, kClientHeight);
+}
+
+void TMainForm::FormCreate() {
+    FComponent = std::make_unique<TComponent>(nullptr);
+    for (const char* name : kControlNames)
+        (new TComponent(FComponent.get()))->SetName(name);
+    FOptions = new TOptionsItem(FComponent.get());
+    try {
+        LoadOptions(ConfigPath());
+    } catch (...) {
+        // Shown once the window is up; the defaults stay for what was not loaded.
+        FStartupError = std::current_exception();
+    }
+    InitDecoders();
+    AllocBuffer();
+    InitControls();
+}
+
+std::string TMainForm::GetAppDir() const { return AppDirFromPath(FAppDir); }
+
+std::string TMainForm::ConfigPath() const {
+    return GetAppDir() + ToNative(QDir::separator()) + kConfigFileName;
+}
+
+void TMainForm::AllocBuffer() { FBuffer = std::make_unique_for_overwrite<std::byte[]>(kDecodeBufferSize); }
+
+void TMainForm::FreeBuffer() { FBuffer.reset(); }
+
+std::span<std::byte> TMainForm::Buffer() { return {FBuffer.get(), FBuffer ? kDecodeBufferSize : 0}; }
+
+void TMainForm::InitControls() {
+    StopButton->hide();
+    StopButton->move(ConvertButton->pos());
+    ConvertButton->show();
+    for (TProgressCyl* bar : {ProgressCyl1, TotalProgressCyl}) {
+        bar->SetPosition(0);
+        bar->SetMin(0);
+        bar->SetMax(100);
+    }
+    SetStatusText("0 file(s)");
+    FConverting = false;
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!FShownOnce) {
+        FShownOnce = true;
+        if (const QScreen* screen = this->screen())
+            move(screen->availableGeometry().center() - rect().center());
+    }
+    Guarded([this] { FormShow(); });
+}
+
+void TMainForm::FormShow() {
+    EnableControls(true);
+    if (FStartupError) {
+        const auto error = std::exchange(FStartupError, nullptr);
+        QTimer::singleShot(0, this, [error] { HandleException(error); });
+    }
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    bool canClose = false;
+    Guarded([&] { canClose = FormCloseQuery(); });
+    if (!canClose) {
+        event->ignore();
+        return;
+    }
+    Guarded([this] { FormClose(); });
+    event->accept();
+}
+
+bool TMainForm::FormCloseQuery() {
+    bool canClose = true;
+    if (FConverting) {
+        canClose = false;
+        FStopRequested = true;
+    }
+    try {
+        SaveOptions(ConfigPath());
+    } catch (...) {
+        // A person is never kept in a program that cannot save its settings.
+        HandleException(std::current_exception());
+    }
+    return canClose;
+}
+
+void TMainForm::FormClose() { FreeBuffer(); }
+
+void TMainForm::ExitButtonClick() { close(); }
+
+void TMainForm::StopButtonClick() { FStopRequested = true; }
+
+void TMainForm::EnableControls(bool enable) {
+    const bool hasEntries = FModel->rowCount() > 0;
+    const bool hasSelection = VST1->selectionModel()->hasSelection();
+    AddFilesButton->setEnabled(enable);
+    DeleteFilesButton->setEnabled(enable && hasSelection);
+    ClearAllButton->setEnabled(enable && hasEntries);
+    ConvertButton->setEnabled(hasEntries);
+    ExitButton->setEnabled(enable);
+    PropButton->setEnabled(enable);
+}
+
+void TMainForm::BeginConversionState() {
+    EnableControls(false);
+    StopButton->show();
+    ConvertButton->hide();
+    FConverting = true;
+    SetStatusInfo("");
+    ProcessEvents();
+}
+
+void TMainForm::EndConversionState() {
+    ConvertButton->show();
+    StopButton->hide();
+    FConverting = false;
+    UpdateStatus();
+    ProgressCyl1->SetPosition(0);
+    TotalProgressCyl->SetPosition(0);
+}
+
+void TMainForm::UpdateStatus() {
+    SetStatusText(std::to_string(FModel->rowCount()) + " file(s)");
+    SetStatusInfo("Total disk space needed: " + FormatMegabytes(FModel->TotalProjectedSize()) +
+                  " MB");
+    SortList();
+    if (!FConverting)
+        EnableControls(true);
+}
+
+void TMainForm::SetStatusText(const std::string& text) {
+    FStatusPanel0->setText(QString::fromStdString(text));
+    ProcessEvents();
+}
+
+void TMainForm::SetStatusInfo(const std::string& text) {
+    FStatusPanel1->setText(QString::fromStdString(text));
+    ProcessEvents();
+}
+
+void TMainForm::ProcessEvents() { QCoreApplication::processEvents(); }
+
+void TMainForm::VST1Change() {
+    if (!FConverting)
+        EnableControls(true);
+}
+
+// --- Adding files ---
+
+void TMainForm::AddFile(const std::string& path) { FModel->AddFile(path); }
+
+void TMainForm::AddFiles(const std::vector<std::string>& paths) {
+    std::exception_ptr error;
+    {
+        BusyCursor busy;
+        HeldBackUpdates held(VST1);
+        try {
+            for (const std::string& path : paths)
+                AddFile(path);
+        } catch (...) {
+            error = std::current_exception();
+        }
+    }
+    UpdateStatus();
+    if (error)
+        std::rethrow_exception(error);
+}
+
+void TMainForm::AddFilesButtonClick() {
+    const QStringList chosen =
+        Dialogs::Current().GetOpenFileNames(this, QLatin1String(kOpenDialogFilter));
+    if (chosen.isEmpty())
+        return;
+    std::vector<std::string> paths;
+    paths.reserve(chosen.size());
+    for (const QString& file : chosen)
+        paths.push_back(ToNative(QDir::toNativeSeparators(file)));
+    AddFiles(paths);
+}
+
+void TMainForm::VST1DragDrop(const QMimeData* data) {
+    if (data)
+        AddDroppedFiles(*data);
+}
+
+void TMainForm::AddDroppedFiles(const QMimeData& data) {
+    if (!data.hasUrls())
+        return;
+    std::vector<std::string> paths;
+    for (const QUrl& url : data.urls()) {
+        if (url.isLocalFile())
+            paths.push_back(ToNative(QDir::toNativeSeparators(url.toLocalFile())));
+    }
+    if (paths.empty())
+        return;
+    if (!FConverting) {
+        AddFiles(paths);
+        return;
+    }
+    // During a run a modal box would hold the run until dismissed: show the error beside it.
+    try {
+        AddFiles(paths);
+    } catch (const std::exception& e) {
+        Dialogs::Current().ShowErrorLater(this, QString::fromUtf8(e.what()));
+    }
+}
+
+// --- Display, deletion, sorting ---
+
+void TMainForm::SortList() {
+    HeldBackUpdates held(VST1);
+    FModel->SortList(FSortColumn, FSortAscending);
+}
+
+void TMainForm::VST1HeaderClick(int column) {
+    if (column == FSortColumn) {
+        FSortAscending = !FSortAscending;
+    } else {
+        FSortAscending = true;
+        FSortColumn = column;
+    }
+    SortList();
+}
+
+void TMainForm::DeleteFilesButtonClick() {
+    const int rows = FModel->rowCount();
+    std::vector<bool> selected(static_cast<std::size_t>(rows), false);
+    std::vector<int> selectedRows;
+    for (const QModelIndex& index : VST1->selectionModel()->selectedRows()) {
+        selected[static_cast<std::size_t>(index.row())] = true;
+        selectedRows.push_back(index.row());
+    }
+    const auto candidate = ChooseFocusAfterDeletion(selected);
+    const FileEntry* focus = candidate ? &FModel->List().At(*candidate) : nullptr;
+
+    FModel->RemoveRows(selectedRows);
+
+    QItemSelectionModel* selection = VST1->selectionModel();
+    if (focus) {
+        const QModelIndex index = FModel->IndexOf(focus);
+        selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                              QItemSelectionModel::Rows);
+        VST1->scrollTo(index);
+    } else {
+        selection->clear();
+    }
+    UpdateStatus();
+}
+
+void TMainForm::ClearAllButtonClick() {
+    FModel->Clear();
+    UpdateStatus();
+}
+
+bool TMainForm::VST1KeyDown(int key, Qt::KeyboardModifiers) {
+    if (key != Qt::Key_Delete)
+        return false;
+    if (!FConverting)
+        DeleteFilesButtonClick();
+    return true;
+}
+
+// --- Conversion ---
+
+void TMainForm::ConvertButtonClick() { ConvertAll(); }
+
+void TMainForm::ConvertAll() {
+    ConversionRun run(static_cast<RunView&>(*this));
+    run.ConvertAll();
+}
+
+std::string TMainForm::TargetDirectoryText() const { return ToNative(JvDirectoryEdit1->Text()); }
+
+void TMainForm::ShowErrorMessage(const std::string& message) {
+    Dialogs::Current().ShowError(this, QString::fromStdString(message));
+}
+
+void TMainForm::FocusTargetDirectory() {
+    if (JvDirectoryEdit1->isEnabled() && JvDirectoryEdit1->isVisible())
+        JvDirectoryEdit1->setFocus();
+}
+
+FileEntry* TMainForm::FirstEntry() {
+    return FModel->rowCount() > 0 ? &FModel->List().At(0) : nullptr;
+}
+
+void TMainForm::RemoveEntry(const FileEntry* entry) { FModel->RemoveEntry(entry); }
+
+double TMainForm::TotalProjectedSize() const { return FModel->TotalProjectedSize(); }
+
+void TMainForm::ClearSelectionAndFocusList() {
+    VST1->selectionModel()->clearSelection();
+    if (VST1->isEnabled() && VST1->isVisible())
+        VST1->setFocus();
+}
+
+void TMainForm::SelectAndFocus(const FileEntry* entry) {
+    const QModelIndex index = FModel->IndexOf(entry);
+    VST1->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    VST1->scrollTo(index);
+}
+
+void TMainForm::SetFileProgress(int percent) { ProgressCyl1->SetPosition(percent); }
+
+void TMainForm::SetTotalProgress(int percent) { TotalProgressCyl->SetPosition(percent); }
+
+// --- Options ---
+
+void TMainForm::LoadOptions(const std::string& fileName) {
+    const std::string defaultDir = GetAppDir() + ToNative(QDir::separator()) + "Temp";
+    FOptions->SetDefaultDir(defaultDir);
+    FOptions->SetOrdering(0);
+    FOptions->SetAscending(true);
+    std::exception_ptr error;
+    if (QFile::exists(FromNative(fileName))) {
+        try {
+            std::string missing;
+            IniSerializer().LoadObjFromIniFile(FOptions, fileName, "Options", missing);
+        } catch (...) {
+            error = std::current_exception();
+        }
+    }
+    if (FOptions->DefaultDir().empty())
+        FOptions->SetDefaultDir(defaultDir);
+    JvDirectoryEdit1->SetText(FromNative(FOptions->DefaultDir()));
+    FSortColumn = FOptions->Ordering();
+    FSortAscending = FOptions->Ascending();
+    if (error)
+        std::rethrow_exception(error);
+}
+
+void TMainForm::SaveOptions(const std::string& fileName) {
+    IniSerializer().SaveObjToIniFile(FOptions, fileName, "Options");
+}
+
+void TMainForm::PropButtonClick() {
+    TOptionsForm dialog(this);
+    dialog.LoadFromOptions(*FOptions);
+    Dialogs::Current().Exec(dialog);
+    if (dialog.Accepted())
+        dialog.SaveToOptions(*FOptions);
+}
+
+} // namespace zent

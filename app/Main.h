@@ -1,0 +1,149 @@
+#pragma once
+
+#include "convert/RunView.h"
+
+#include <QMainWindow>
+
+#include <cstddef>
+#include <exception>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QLabel;
+class QMimeData;
+class QStatusBar;
+class QToolButton;
+
+namespace zent {
+
+class DirectoryEdit;
+class FileListModel;
+class FileListView;
+class TComponent;
+class TOptionsItem;
+class TProgressCyl;
+
+// The address that the link label opens.
+inline constexpr const char* kUpdatePageUrl = "https://zent.example.org/updates";
+inline constexpr const char* kMainCaption = "Zent MP3 OGG to WAV converter 1.0";
+inline constexpr const char* kOpenDialogFilter =
+    "MP3 and Ogg Vorbis files (*.mp3; *.ogg)|*.mp3; *.ogg";
+inline constexpr const char* kConfigFileName = "zent.cfg";
+inline constexpr std::size_t kDecodeBufferSize = 800000;
+
+// The directory of an executable directory path as the program uses it: without a trailing
+// separator, so that a program in the root directory keeps its settings at "/zent.cfg".
+std::string AppDirFromPath(const QString& executableDir);
+
+// The main window: owns the options, the list, the decode buffer and the two bars; the
+// subsystems do the work.
+class TMainForm : public QMainWindow, private RunView {
+    Q_OBJECT
+public:
+    // appDir replaces the executable's directory (tests keep their zent.cfg elsewhere).
+    explicit TMainForm(const QString& appDir = {}, QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    std::string GetAppDir() const;
+    std::string ConfigPath() const;
+
+    void AddFile(const std::string& path);
+    void AddFiles(const std::vector<std::string>& paths);
+    void AddDroppedFiles(const QMimeData& data);
+    void ConvertAll();
+
+    bool Converting() const { return FConverting; }
+    bool StopRequestedFlag() const { return FStopRequested; }
+    int SortColumn() const { return FSortColumn; }
+    bool SortAscending() const { return FSortAscending; }
+    const TOptionsItem& Options() const { return *FOptions; }
+    const FileListModel& Model() const { return *FModel; }
+
+    // Event handlers, public so that tests can drive them the way a person would.
+    void AddFilesButtonClick();
+    void DeleteFilesButtonClick();
+    void ClearAllButtonClick();
+    void ConvertButtonClick();
+    void StopButtonClick();
+    void ExitButtonClick();
+    void PropButtonClick();
+    void VST1Change();
+    void VST1HeaderClick(int column);
+    bool VST1KeyDown(int key, Qt::KeyboardModifiers modifiers);
+    void VST1DragDrop(const QMimeData* data);
+
+    void BeginConversionState() override;
+    void EndConversionState() override;
+    void UpdateStatus() override;
+    void EnableControls(bool enable);
+    void SetStatusText(const std::string& text) override;
+    void SetStatusInfo(const std::string& text) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildControls();
+    void FormCreate();
+    void FormShow();
+    bool FormCloseQuery();
+    void FormClose();
+    void InitControls();
+    void LoadOptions(const std::string& fileName);
+    void SaveOptions(const std::string& fileName);
+    void AllocBuffer();
+    void FreeBuffer();
+    void SortList();
+    void ShowDeferredError(std::exception_ptr error);
+
+    // RunView
+    std::string TargetDirectoryText() const override;
+    void ShowErrorMessage(const std::string& message) override;
+    void FocusTargetDirectory() override;
+    FileEntry* FirstEntry() override;
+    void RemoveEntry(const FileEntry* entry) override;
+    double TotalProjectedSize() const override;
+    void ClearSelectionAndFocusList() override;
+    void SelectAndFocus(const FileEntry* entry) override;
+    void SetFileProgress(int percent) override;
+    void SetTotalProgress(int percent) override;
+    void ProcessEvents() override;
+    bool StopRequested() const override { return FStopRequested; }
+    void ClearStopRequest() override { FStopRequested = false; }
+    std::span<std::byte> Buffer() override;
+
+    QString FAppDir;
+    std::unique_ptr<TComponent> FComponent; // the window as owner of named components
+    TOptionsItem* FOptions = nullptr;       // owned by FComponent
+    std::unique_ptr<std::byte[]> FBuffer;
+    bool FConverting = false;
+    bool FStopRequested = false;
+    int FSortColumn = 0;
+    bool FSortAscending = true;
+    bool FShownOnce = false;
+    std::exception_ptr FStartupError;
+
+    FileListModel* FModel = nullptr;
+    QWidget* Panel1 = nullptr;
+    QWidget* TopPanel = nullptr;
+    QToolButton* AddFilesButton = nullptr;
+    QToolButton* DeleteFilesButton = nullptr;
+    QToolButton* ClearAllButton = nullptr;
+    QToolButton* PropButton = nullptr;
+    QToolButton* ConvertButton = nullptr;
+    QToolButton* ExitButton = nullptr;
+    QToolButton* StopButton = nullptr;
+    DirectoryEdit* JvDirectoryEdit1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* JvLabel2 = nullptr;
+    FileListView* VST1 = nullptr;
+    TProgressCyl* TotalProgressCyl = nullptr;
+    TProgressCyl* ProgressCyl1 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QLabel* FStatusPanel0 = nullptr;
+    QLabel* FStatusPanel1 = nullptr;
+};
+
+} // namespace zent

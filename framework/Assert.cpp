@@ -1,0 +1,19 @@
+#include "framework/Assert.h"
+
+#include "framework/Errors.h"
+
+#include <string>
+
+namespace zent {
+
+void RaiseAssertion(std::string_view message, std::string_view unit, int line) {
+    std::string text(message);
+    text += " (";
+    text += unit;
+    text += ", line ";
+    text += std::to_string(line);
+    text += ")";
+    throw EAssertionFailed(text);
+}
+
+} // namespace zent
