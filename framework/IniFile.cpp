@@ -1,0 +1,155 @@
+#include "framework/IniFile.h"
+
+#include "framework/Errors.h"
+#include "framework/Messages.h"
+#include "framework/Text.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace zent {
+
+namespace {
+
+QString ToQString(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+} // namespace
+
+TIniFile::TIniFile(std::string fileName) : FFileName(std::move(fileName)) {}
+
+TIniDocument& TIniFile::Document() {
+    if (FDocument)
+        return *FDocument;
+    const QString path = ToQString(FFileName);
+    QFile file(path);
+    if (!QFileInfo::exists(path)) {
+        FDocument = TIniDocument{};
+    } else if (!file.open(QIODevice::ReadOnly)) {
+        // Something stands there that cannot be read; it must not be replaced by our partial
+        // view of it.
+        FReadFailed = true;
+        FDocument = TIniDocument{};
+    } else {
+        const QByteArray bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            FReadFailed = true;
+        FDocument = FReadFailed ? TIniDocument{}
+                                : TIniDocument::Parse(std::string_view(
+                                      bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    }
+    return *FDocument;
+}
+
+std::string TIniFile::ReadString(std::string_view section, std::string_view key,
+                                 const std::string& def) {
+    const auto value = Document().Value(section, key);
+    return CutUtf8(value ? *value : def, kMaxIniValueLength);
+}
+
+void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+    Document().SetValue(section, key, value);
+    FModified = true;
+}
+
+std::optional<std::string> TIniFile::NonEmptyValue(std::string_view section, std::string_view key) {
+    std::string text = ReadString(section, key);
+    if (text.empty())
+        return std::nullopt;
+    return text;
+}
+
+std::int32_t TIniFile::ReadInteger(std::string_view section, std::string_view key,
+                                   std::int32_t def) {
+    auto text = NonEmptyValue(section, key);
+    if (!text)
+        return def;
+    if (text->size() > 2 && (*text)[0] == '0' && ((*text)[1] == 'x' || (*text)[1] == 'X'))
+        text = "$" + text->substr(2);
+    return TextToInteger(*text).value_or(def);
+}
+
+void TIniFile::WriteInteger(std::string_view section, std::string_view key, std::int64_t value) {
+    WriteString(section, key, std::to_string(value));
+}
+
+double TIniFile::ReadFloat(std::string_view section, std::string_view key, double def) {
+    const auto text = NonEmptyValue(section, key);
+    return text ? TextToFloat(*text).value_or(def) : def;
+}
+
+void TIniFile::WriteFloat(std::string_view section, std::string_view key, double value) {
+    WriteString(section, key, FloatToText(value));
+}
+
+TDateTime TIniFile::ReadDate(std::string_view section, std::string_view key, TDateTime def) {
+    const auto text = NonEmptyValue(section, key);
+    return text ? TextToDate(*text).value_or(def) : def;
+}
+
+void TIniFile::WriteDate(std::string_view section, std::string_view key, TDateTime value) {
+    WriteString(section, key, DateToText(value));
+}
+
+TDateTime TIniFile::ReadTime(std::string_view section, std::string_view key, TDateTime def) {
+    const auto text = NonEmptyValue(section, key);
+    return text ? TextToTime(*text).value_or(def) : def;
+}
+
+void TIniFile::WriteTime(std::string_view section, std::string_view key, TDateTime value) {
+    WriteString(section, key, TimeToText(value));
+}
+
+TDateTime TIniFile::ReadDateTime(std::string_view section, std::string_view key, TDateTime def) {
+    const auto text = NonEmptyValue(section, key);
+    return text ? TextToDateTime(*text).value_or(def) : def;
+}
+
+void TIniFile::WriteDateTime(std::string_view section, std::string_view key, TDateTime value) {
+    WriteString(section, key, DateTimeToText(value));
+}
+
+std::vector<std::string> TIniFile::ReadSection(std::string_view section) {
+    return Document().Keys(section);
+}
+
+bool TIniFile::SectionExists(std::string_view section) {
+    return !ReadSection(section).empty();
+}
+
+bool TIniFile::ValueExists(std::string_view section, std::string_view key) {
+    for (const std::string& name : ReadSection(section)) {
+        if (SameText(name, key))
+            return true;
+    }
+    return false;
+}
+
+void TIniFile::EraseSection(std::string_view section) {
+    Document().EraseSection(section);
+    FModified = true;
+}
+
+void TIniFile::UpdateFile() {
+    if (!FModified)
+        return;
+    const EIniFileError failure(FormatMessage(kUnableToWrite, FFileName));
+    if (FReadFailed)
+        throw failure;
+    const std::string text = FDocument->Text();
+    QSaveFile file(ToQString(FFileName));
+    if (!file.open(QIODevice::WriteOnly))
+        throw failure;
+    const auto size = static_cast<qint64>(text.size());
+    if (file.write(text.data(), size) != size) {
+        file.cancelWriting();
+        throw failure;
+    }
+    if (!file.commit())
+        throw failure;
+    FModified = false;
+}
+
+} // namespace zent

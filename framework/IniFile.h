@@ -1,0 +1,66 @@
+#pragma once
+
+#include "framework/IniDocument.h"
+#include "framework/RegionalText.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zent {
+
+inline constexpr std::size_t kMaxIniValueLength = 2047;
+
+// An INI file on disk. Creating the object touches no file; the first access reads it (a
+// missing or unreadable file reads as having no sections). Changes stay in memory until
+// UpdateFile, which replaces the file as a whole so that it is never left half written; an
+// object released without UpdateFile, for example after an error, leaves the file as it was.
+class TIniFile {
+public:
+    explicit TIniFile(std::string fileName);
+
+    const std::string& FileName() const { return FFileName; }
+
+    // At most 2047 bytes of the value, or def when the key is absent.
+    std::string ReadString(std::string_view section, std::string_view key,
+                           const std::string& def = {});
+    void WriteString(std::string_view section, std::string_view key, std::string_view value);
+
+    // "0x"/"0X" followed by hexadecimal digits, or what TextToInteger accepts; def otherwise.
+    std::int32_t ReadInteger(std::string_view section, std::string_view key, std::int32_t def = 0);
+    void WriteInteger(std::string_view section, std::string_view key, std::int64_t value);
+
+    // Regional text forms; def for an absent, empty or unreadable value.
+    double ReadFloat(std::string_view section, std::string_view key, double def = 0.0);
+    void WriteFloat(std::string_view section, std::string_view key, double value);
+    TDateTime ReadDate(std::string_view section, std::string_view key, TDateTime def = 0.0);
+    void WriteDate(std::string_view section, std::string_view key, TDateTime value);
+    TDateTime ReadTime(std::string_view section, std::string_view key, TDateTime def = 0.0);
+    void WriteTime(std::string_view section, std::string_view key, TDateTime value);
+    TDateTime ReadDateTime(std::string_view section, std::string_view key, TDateTime def = 0.0);
+    void WriteDateTime(std::string_view section, std::string_view key, TDateTime value);
+
+    // The section's key names in file order.
+    std::vector<std::string> ReadSection(std::string_view section);
+    // A section counts only when it holds at least one key.
+    bool SectionExists(std::string_view section);
+    bool ValueExists(std::string_view section, std::string_view key);
+    void EraseSection(std::string_view section);
+
+    // Writes the changes through a temporary file in the same directory that then replaces the
+    // old file; fails with "Unable to write to <file>".
+    void UpdateFile();
+
+private:
+    TIniDocument& Document();
+    // The value text, cut like ReadString; nothing when the key is absent or empty.
+    std::optional<std::string> NonEmptyValue(std::string_view section, std::string_view key);
+
+    std::string FFileName;
+    std::optional<TIniDocument> FDocument;
+    bool FReadFailed = false;
+    bool FModified = false;
+};
+
+} // namespace zent

@@ -1,0 +1,227 @@
+#include "framework/IniFile.h"
+
+#include "framework/Errors.h"
+#include "tests/framework/IniTestSupport.h"
+#include "tests/support/TempDir.h"
+
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+namespace zent {
+namespace {
+
+using test::ReadLines;
+using test::ReadText;
+using test::WriteText;
+
+using Lines = std::vector<std::string>;
+
+TEST(IniStore, SectionsAndKeysAreMatchedWithoutRegardToCase) {
+    test::TempDir dir;
+    WriteText(dir.File("a.ini"), "[Options]\nDefaultDir=/tmp\n");
+    TIniFile ini(dir.File("a.ini").string());
+    EXPECT_EQ(ini.ReadString("OPTIONS", "defaultdir"), "/tmp");
+    EXPECT_TRUE(ini.ValueExists("options", "DEFAULTDIR"));
+    EXPECT_EQ(ini.ReadString("Options", "Other", "fallback"), "fallback");
+}
+
+TEST(IniStore, WritingAnExistingKeyReplacesItsValueInPlace) {
+    test::TempDir dir;
+    WriteText(dir.File("a.ini"), "; settings\n[S]\nA=1\nB=2\nC=3\n");
+    TIniFile ini(dir.File("a.ini").string());
+    ini.WriteString("s", "b", "two");
+    ini.UpdateFile();
+    EXPECT_EQ(ReadLines(dir.File("a.ini")), (Lines{"; settings", "[S]", "A=1", "B=two", "C=3"}));
+}
+
+TEST(IniStore, NewKeysFollowTheKeysOfTheirSectionInWritingOrder) {
+    test::TempDir dir;
+    WriteText(dir.File("a.ini"), "[S]\nA=1\n\n[T]\nX=9\n");
+    TIniFile ini(dir.File("a.ini").string());
+    ini.WriteString("S", "Z", "26");
+    ini.WriteString("S", "B", "2");
+    ini.UpdateFile();
+    EXPECT_EQ(ReadLines(dir.File("a.ini")), (Lines{"[S]", "A=1", "Z=26", "B=2", "", "[T]", "X=9"}));
+}
+
+TEST(IniStore, WritingCreatesTheFileAndTheSection) {
+    test::TempDir dir;
+    TIniFile ini(dir.File("new.ini").string());
+    ini.WriteString("Options", "Tag", "0");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("new.ini"))) << "nothing reaches disk early";
+    ini.UpdateFile();
+    EXPECT_EQ(ReadLines(dir.File("new.ini")), (Lines{"[Options]", "Tag=0"}));
+}
+
+TEST(IniStore, ErasingASectionRemovesItsKeysAndKeepsTheRest) {
+    test::TempDir dir;
+    WriteText(dir.File("a.ini"), "[A]\nx=1\n[Options]\nOld=1\n; note\n[B]\ny=2\n");
+    TIniFile ini(dir.File("a.ini").string());
+    ini.EraseSection("OPTIONS");
+    EXPECT_FALSE(ini.SectionExists("Options"));
+    ini.UpdateFile();
+    EXPECT_EQ(ReadLines(dir.File("a.ini")), (Lines{"[A]", "x=1", "[B]", "y=2"}));
+}
+
+TEST(IniStore, ASectionWithoutKeysCountsAsAbsent) {
+    test::TempDir dir;
+    WriteText(dir.File("a.ini"), "[Empty]\n; only a comment\n[Full]\nk=v\n");
+    TIniFile ini(dir.File("a.ini").string());
+    EXPECT_FALSE(ini.SectionExists("Empty"));
+    EXPECT_TRUE(ini.SectionExists("Full"));
+    EXPECT_EQ(ini.ReadSection("Full"), Lines{"k"});
+}
+
+TEST(IniStore, AMissingFileReadsAsHavingNoSections) {
+    test::TempDir dir;
+    TIniFile ini(dir.File("absent.ini").string());
+    EXPECT_FALSE(ini.SectionExists("Options"));
+    EXPECT_EQ(ini.ReadString("Options", "DefaultDir"), "");
+    EXPECT_EQ(ini.ReadInteger("Options", "Ordering", 5), 5);
+}
+
+TEST(IniStore, ReadsAreCutAt2047Characters) {
+    test::TempDir dir;
+    TIniFile ini(dir.File("a.ini").string());
+    ini.WriteString("S", "Long", std::string(3000, 'x'));
+    ini.UpdateFile();
+    TIniFile reread(dir.File("a.ini").string());
+    EXPECT_EQ(reread.ReadString("S", "Long"), std::string(2047, 'x'));
+}
+
+TEST(IniStore, AValueCannotAddLinesToTheFile) {
+    test::TempDir dir;
+    TIniFile ini(dir.File("a.ini").string());
+    ini.WriteString("S", "Dir", "/music\n[Evil]\nK=1");
+    ini.UpdateFile();
+    TIniFile reread(dir.File("a.ini").string());
+    EXPECT_EQ(reread.ReadString("S", "Dir"), "/music");
+    EXPECT_FALSE(reread.SectionExists("Evil"));
+}
+
+TEST(IniStoreIntegers, ReadsHexadecimalSignsAndBlanks) {
+    test::TempDir dir;
+    WriteText(dir.File("a.ini"),
+              "[S]\nhex=0x10\nupper=0X1f\ndollar=$FF\nneg= -12\nplus=+7\nbig=2147483647\n"
+              "wrap=$FFFFFFFF\n");
+    TIniFile ini(dir.File("a.ini").string());
+    EXPECT_EQ(ini.ReadInteger("S", "hex"), 16);
+    EXPECT_EQ(ini.ReadInteger("S", "upper"), 31);
+    EXPECT_EQ(ini.ReadInteger("S", "dollar"), 255);
+    EXPECT_EQ(ini.ReadInteger("S", "neg"), -12);
+    EXPECT_EQ(ini.ReadInteger("S", "plus"), 7);
+    EXPECT_EQ(ini.ReadInteger("S", "big"), 2147483647);
+    EXPECT_EQ(ini.ReadInteger("S", "wrap"), -1);
+}
+
+TEST(IniStoreIntegers, UnreadableTextGivesTheDefault) {
+    test::TempDir dir;
+    WriteText(dir.File("a.ini"), "[S]\nabc=abc\nempty=\nshort=0x\ntail=12a\nhuge=2147483648\n");
+    TIniFile ini(dir.File("a.ini").string());
+    for (const char* key : {"abc", "empty", "short", "tail", "huge", "absent"})
+        EXPECT_EQ(ini.ReadInteger("S", key), 0) << key;
+}
+
+TEST(IniStoreIntegers, WritesPlainDecimal) {
+    test::TempDir dir;
+    TIniFile ini(dir.File("a.ini").string());
+    ini.WriteInteger("S", "n", -42);
+    ini.WriteInteger("S", "z", 0);
+    EXPECT_EQ(ini.ReadString("S", "n"), "-42");
+    EXPECT_EQ(ini.ReadString("S", "z"), "0");
+}
+
+TEST(IniStoreWrite, ATargetThatIsADirectoryFailsWithThePath) {
+    test::TempDir dir;
+    std::filesystem::create_directory(dir.File("taken.ini"));
+    const std::string path = dir.File("taken.ini").string();
+    TIniFile ini(path);
+    ini.WriteString("S", "k", "v");
+    try {
+        ini.UpdateFile();
+        FAIL();
+    } catch (const EIniFileError& error) {
+        EXPECT_EQ(std::string(error.what()), "Unable to write to " + path);
+    }
+}
+
+TEST(IniStoreWrite, AMissingDirectoryFailsWithThePath) {
+    test::TempDir dir;
+    const std::string path = (dir.Path() / "no" / "such" / "zent.cfg").string();
+    TIniFile ini(path);
+    ini.WriteString("S", "k", "v");
+    EXPECT_THROW(ini.UpdateFile(), EIniFileError);
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+// Limits the size of files this process may write (which root cannot bypass) for one test.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &FSaved);
+        FOldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = FSaved;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &FSaved);
+        std::signal(SIGXFSZ, FOldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit FSaved{};
+    void (*FOldHandler)(int);
+};
+
+TEST(IniStoreWrite, AnInterruptedWriteLeavesTheOldFileIntact) {
+    test::TempDir dir;
+    const std::string old = "[Options]\nDefaultDir=/old\n\n[Other]\nkeep=1\n";
+    WriteText(dir.File("zent.cfg"), old);
+    TIniFile ini(dir.File("zent.cfg").string());
+    ini.WriteString("Options", "DefaultDir", std::string(200000, 'n'));
+    {
+        FileSizeLimit limit(4096);
+        EXPECT_THROW(ini.UpdateFile(), EIniFileError);
+    }
+    EXPECT_EQ(ReadText(dir.File("zent.cfg")), old);
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+        EXPECT_EQ(entry.path().filename(), "zent.cfg") << "no temporary file is left behind";
+}
+
+TEST(IniStoreWrite, ReleasingWithoutUpdateLeavesTheFileAsItWas) {
+    test::TempDir dir;
+    WriteText(dir.File("a.ini"), "[S]\nk=1\n");
+    {
+        TIniFile ini(dir.File("a.ini").string());
+        ini.EraseSection("S");
+    }
+    EXPECT_EQ(ReadText(dir.File("a.ini")), "[S]\nk=1\n");
+}
+
+TEST(IniStoreRegional, FloatsAndDatesUseTheUsersLocale) {
+    test::DefaultLocale german{QLocale(QLocale::German)};
+    test::TempDir dir;
+    TIniFile ini(dir.File("a.ini").string());
+    ini.WriteFloat("S", "f", 1234.5);
+    ini.WriteDate("S", "d", 45000.0);
+    EXPECT_EQ(ini.ReadString("S", "f"), "1234,5");
+    EXPECT_EQ(ini.ReadString("S", "d"), "15.03.2023");
+    EXPECT_DOUBLE_EQ(ini.ReadFloat("S", "f"), 1234.5);
+    EXPECT_DOUBLE_EQ(ini.ReadDate("S", "d"), 45000.0);
+}
+
+TEST(IniStoreRegional, UnparsableOrEmptyValuesReadAsZero) {
+    test::TempDir dir;
+    WriteText(dir.File("a.ini"), "[S]\nf=abc\nd=\nt=noon\n");
+    TIniFile ini(dir.File("a.ini").string());
+    EXPECT_EQ(ini.ReadFloat("S", "f"), 0.0);
+    EXPECT_EQ(ini.ReadDateTime("S", "d"), 0.0);
+    EXPECT_EQ(ini.ReadTime("S", "t"), 0.0);
+}
+
+} // namespace
+} // namespace zent
