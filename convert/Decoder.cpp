@@ -1,1 +1,48 @@
-// placeholder
+#include "convert/Decoder.h"
+
+#include "convert/Mpg123Stream.h"
+#include "convert/NativeFile.h"
+#include "convert/VorbisStream.h"
+
+#include <mpg123.h>
+#include <mutex>
+
+namespace zent {
+
+namespace {
+
+constexpr std::string_view kOggMagic = "OggS";
+constexpr int kBitsPerByte = 8;
+
+} // namespace
+
+double DecoderStream::LengthSeconds() const {
+    const std::int64_t bytesPerSecond =
+        static_cast<std::int64_t>(SampleRate()) * Channels() * (BitsPerSample() / kBitsPerByte);
+    if (bytesPerSecond <= 0) {
+        return 0.0;
+    }
+    return static_cast<double>(LengthBytes()) / static_cast<double>(bytesPerSecond);
+}
+
+void InitDecoders() {
+    static std::once_flag once;
+    // Needed by older libmpg123 releases, harmless in newer ones; libvorbisfile needs nothing.
+    std::call_once(once, [] { mpg123_init(); });
+}
+
+std::unique_ptr<DecoderStream> OpenDecoderStream(const std::filesystem::path& path) {
+    InitDecoders();
+    std::unique_ptr<NativeFile> file = NativeFile::Open(path);
+    if (!file) {
+        return nullptr;
+    }
+    // By content, not by name: an Ogg file named .mp3 still opens, and MPEG sync search never
+    // runs over Ogg pages, where it could find a false frame.
+    if (file->StartsWith(kOggMagic)) {
+        return VorbisStream::Open(std::move(file), path);
+    }
+    return Mpg123Stream::Open(std::move(file), path);
+}
+
+} // namespace zent

@@ -1,0 +1,187 @@
+#include "convert/VorbisStream.h"
+
+#include "framework/Errors.h"
+
+#define OV_EXCLUDE_STATIC_CALLBACKS
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <vorbis/vorbisfile.h>
+
+namespace zent {
+
+struct OggVorbisFileHandle {
+    OggVorbis_File File{};
+    bool Open = false;
+    ~OggVorbisFileHandle() {
+        if (Open) {
+            ov_clear(&File);
+        }
+    }
+};
+
+namespace {
+
+constexpr int kBytesPerSample = 2;
+constexpr int kWordSize = 2;
+constexpr int kSigned = 1;
+constexpr int kLittleEndian = 0;
+constexpr std::size_t kCarryFrames = 256;
+constexpr int kMaxOrderedChannels = 8;
+
+// Vorbis orders surround channels differently from WAV; for 3 to 8 channels this gives the
+// Vorbis channel that each WAV position takes.
+constexpr std::array<std::array<int, kMaxOrderedChannels>, kMaxOrderedChannels + 1>
+    kVorbisChannelForWav = {{
+        {},
+        {0},
+        {0, 1},
+        {0, 2, 1},                // L, R, C
+        {0, 1, 2, 3},             // FL, FR, RL, RR
+        {0, 2, 1, 3, 4},          // FL, FR, C, RL, RR
+        {0, 2, 1, 5, 3, 4},       // FL, FR, C, LFE, RL, RR
+        {0, 2, 1, 6, 5, 3, 4},    // FL, FR, C, LFE, RC, SL, SR
+        {0, 2, 1, 7, 5, 6, 3, 4}, // FL, FR, C, LFE, RL, RR, SL, SR
+    }};
+
+void ToWavOrder(std::byte* data, std::size_t bytes, int channels) {
+    if (channels < 3 || channels > kMaxOrderedChannels) {
+        return;
+    }
+    const auto& order = kVorbisChannelForWav[static_cast<std::size_t>(channels)];
+    const std::size_t frameBytes = static_cast<std::size_t>(channels) * kBytesPerSample;
+    std::array<std::byte, kMaxOrderedChannels * kBytesPerSample> frame{};
+    for (std::byte* at = data; at + frameBytes <= data + bytes; at += frameBytes) {
+        std::memcpy(frame.data(), at, frameBytes);
+        for (int wav = 0; wav < channels; ++wav) {
+            std::memcpy(at + wav * kBytesPerSample,
+                        frame.data() + order[static_cast<std::size_t>(wav)] * kBytesPerSample,
+                        kBytesPerSample);
+        }
+    }
+}
+
+size_t ReadFromFile(void* buffer, size_t size, size_t count, void* source) {
+    auto* file = static_cast<NativeFile*>(source);
+    const std::size_t got = file->Read(buffer, size * count);
+    if (got == 0 && file->HasError() && errno == 0) {
+        // vorbisfile tells a read error from the end of the file by errno.
+        errno = EIO;
+    }
+    return size == 0 ? 0 : got / size;
+}
+
+int SeekInFile(void* source, ogg_int64_t offset, int whence) {
+    return static_cast<NativeFile*>(source)->Seek(offset, whence) ? 0 : -1;
+}
+
+long TellInFile(void* source) {
+    return static_cast<long>(static_cast<NativeFile*>(source)->Tell());
+}
+
+} // namespace
+
+VorbisStream::VorbisStream(std::unique_ptr<NativeFile> file, const std::filesystem::path& path)
+    : FFile(std::move(file)), FVorbis(std::make_unique<OggVorbisFileHandle>()),
+      FPathText(path.string()) {}
+
+VorbisStream::~VorbisStream() = default;
+
+std::unique_ptr<DecoderStream> VorbisStream::Open(std::unique_ptr<NativeFile> file,
+                                                  const std::filesystem::path& path) {
+    std::unique_ptr<VorbisStream> stream(new VorbisStream(std::move(file), path));
+    if (!stream->Start()) {
+        return nullptr;
+    }
+    return stream;
+}
+
+bool VorbisStream::Start() {
+    const ov_callbacks callbacks{ReadFromFile, SeekInFile, nullptr, TellInFile};
+    OggVorbis_File* vorbis = &FVorbis->File;
+    if (ov_open_callbacks(FFile.get(), vorbis, nullptr, 0, callbacks) != 0) {
+        return false;
+    }
+    FVorbis->Open = true;
+    if (ov_seekable(vorbis) == 0) {
+        return false;
+    }
+    const vorbis_info* first = ov_info(vorbis, 0);
+    if (first == nullptr || first->channels < 1 || first->rate < 1 || first->rate > INT_MAX) {
+        return false;
+    }
+    // Only the leading links in the first link's format make up the stream.
+    std::int64_t frames = 0;
+    const long links = ov_streams(vorbis);
+    for (int link = 0; link < links; ++link) {
+        const vorbis_info* info = ov_info(vorbis, link);
+        if (info == nullptr || info->channels != first->channels || info->rate != first->rate) {
+            break;
+        }
+        const ogg_int64_t linkFrames = ov_pcm_total(vorbis, link);
+        if (linkFrames < 0) {
+            return false;
+        }
+        frames += linkFrames;
+        FLinkCount = link + 1;
+    }
+    FChannels = first->channels;
+    FSampleRate = static_cast<int>(first->rate);
+    FLengthBytes = frames * FChannels * kBytesPerSample;
+    FCarry.resize(kCarryFrames * static_cast<std::size_t>(FChannels) * kBytesPerSample);
+    return true;
+}
+
+std::size_t VorbisStream::Decode(std::byte* target, std::size_t size) {
+    const int request = static_cast<int>(std::min<std::size_t>(size, INT_MAX));
+    while (!FEnded) {
+        int link = 0;
+        const long got = ov_read(&FVorbis->File, reinterpret_cast<char*>(target), request,
+                                 kLittleEndian, kWordSize, kSigned, &link);
+        if (got == OV_HOLE) {
+            // Lost or damaged pages: skip the gap and go on.
+            continue;
+        }
+        if (got < 0) {
+            FEnded = true;
+            throw EDecoderError("Cannot decode \"" + FPathText +
+                                "\": the Ogg Vorbis data is damaged.");
+        }
+        if (got == 0 || link >= FLinkCount) {
+            FEnded = true;
+            break;
+        }
+        ToWavOrder(target, static_cast<std::size_t>(got), FChannels);
+        return static_cast<std::size_t>(got);
+    }
+    return 0;
+}
+
+std::size_t VorbisStream::TakeCarry(std::span<std::byte> buffer) {
+    const std::size_t count = std::min(buffer.size(), FCarryEnd - FCarryBegin);
+    std::memcpy(buffer.data(), FCarry.data() + FCarryBegin, count);
+    FCarryBegin += count;
+    return count;
+}
+
+std::size_t VorbisStream::Read(std::span<std::byte> buffer) {
+    const std::size_t frameBytes = static_cast<std::size_t>(FChannels) * kBytesPerSample;
+    std::size_t filled = TakeCarry(buffer);
+    while (filled < buffer.size() && !FEnded) {
+        const std::size_t space = buffer.size() - filled;
+        if (space < frameBytes) {
+            // Too little room for a whole frame: decode aside and hand over what fits.
+            FCarryBegin = 0;
+            FCarryEnd = Decode(FCarry.data(), FCarry.size());
+            filled += TakeCarry(buffer.subspan(filled));
+            break;
+        }
+        filled += Decode(buffer.data() + filled, space - space % frameBytes);
+    }
+    return filled;
+}
+
+} // namespace zent

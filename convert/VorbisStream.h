@@ -1,0 +1,51 @@
+#pragma once
+
+#include "convert/Decoder.h"
+#include "convert/NativeFile.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zent {
+
+struct OggVorbisFileHandle;
+
+// Ogg Vorbis through libvorbisfile, in WAV channel order, ending where a later link of a
+// chained file changes the rate or channel count.
+class VorbisStream final : public DecoderStream {
+public:
+    // Null when the file holds no decodable Ogg Vorbis audio.
+    static std::unique_ptr<DecoderStream> Open(std::unique_ptr<NativeFile> file,
+                                               const std::filesystem::path& path);
+    ~VorbisStream() override;
+
+    int Channels() const override { return FChannels; }
+    int SampleRate() const override { return FSampleRate; }
+    std::int64_t LengthBytes() const override { return FLengthBytes; }
+    bool IsActive() const override { return !FEnded || FCarryBegin < FCarryEnd; }
+    std::size_t Read(std::span<std::byte> buffer) override;
+
+private:
+    VorbisStream(std::unique_ptr<NativeFile> file, const std::filesystem::path& path);
+    bool Start();
+    // Whole frames into target (at least one frame long); 0 at the end of the data.
+    std::size_t Decode(std::byte* target, std::size_t size);
+    std::size_t TakeCarry(std::span<std::byte> buffer);
+
+    // The decoder reads through the file, so it goes first.
+    std::unique_ptr<NativeFile> FFile;
+    std::unique_ptr<OggVorbisFileHandle> FVorbis;
+    std::string FPathText;
+    int FChannels = 0;
+    int FSampleRate = 0;
+    int FLinkCount = 0; // leading links in the first link's format
+    std::int64_t FLengthBytes = 0;
+    bool FEnded = false;
+    // The part of a frame that did not fit the caller's buffer, for the next call.
+    std::vector<std::byte> FCarry;
+    std::size_t FCarryBegin = 0;
+    std::size_t FCarryEnd = 0;
+};
+
+} // namespace zent
