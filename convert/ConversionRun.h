@@ -1,2 +1,49 @@
 #pragma once
-// placeholder: the batch run (ConvertAll, AddTotalProgress)
+
+#include "convert/ConversionView.h"
+#include "convert/WavWriter.h"
+
+#include <cstdint>
+#include <string>
+
+namespace zent {
+
+class RunView;
+
+inline constexpr const char* kPickValidDirectory = "Please pick a valid target directory.";
+inline constexpr const char* kWavExtension = ".wav";
+
+// The batch run over the window's list: converts the top entry and removes it, again and
+// again, until the list is empty, a stop is requested or an error occurs. The writer reports
+// through this object, which passes everything on to the window and keeps the batch total.
+class ConversionRun : public ConversionView {
+public:
+    explicit ConversionRun(RunView& view, WavWriterLimits limits = {});
+
+    // Errors of the conversion reach the caller after the window is back in its idle state.
+    void ConvertAll();
+
+    void SetStatusText(const std::string& text) override;
+    void SetFileProgress(int percent) override;
+    void AddTotalProgress(std::int64_t bytes) override;
+    void ProcessEvents() override;
+    bool StopRequested() const override;
+
+    std::int64_t BytesDone() const { return FBytesDone; }
+    std::int64_t TotalBytes() const { return FTotalBytes; }
+
+private:
+    void ConvertEntries(const std::string& directory);
+    void EndRun();
+
+    RunView& FView;
+    WavWriterLimits FLimits;
+    std::int64_t FBytesDone = 0;
+    std::int64_t FTotalBytes = 0;
+};
+
+// The batch total in whole bytes: truncated toward zero; negative, NaN or out-of-range
+// totals count as 0.
+std::int64_t TruncatedTotal(double projectedTotal);
+
+} // namespace zent

@@ -15,7 +15,9 @@ namespace {
 // Owner read/write, others read, as the user's umask allows.
 constexpr mode_t kNewFileMode = 0666;
 
-[[noreturn]] void ThrowWriteError() { throw EStreamError(kStreamWriteError); }
+[[noreturn]] void ThrowWriteError() {
+    throw EStreamError(kStreamWriteError);
+}
 
 } // namespace
 

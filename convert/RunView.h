@@ -17,7 +17,7 @@ public:
 
     virtual std::string TargetDirectoryText() const = 0;
     virtual void ShowErrorMessage(const std::string& message) = 0; // error box, one OK button
-    virtual void FocusTargetDirectory() = 0;                      // if it can take the focus
+    virtual void FocusTargetDirectory() = 0;                       // if it can take the focus
 
     virtual FileEntry* FirstEntry() = 0; // in display order; null when the list is empty
     virtual void RemoveEntry(const FileEntry* entry) = 0;

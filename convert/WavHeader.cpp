@@ -24,6 +24,7 @@ public:
         for (const std::byte b : LittleEndian32(value))
             FBytes[FOffset++] = b;
     }
+
 private:
     WavHeaderBytes& FBytes;
     std::size_t FOffset = 0;

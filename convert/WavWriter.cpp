@@ -39,7 +39,9 @@ std::uint64_t WholeFrames(std::uint64_t bytes, std::uint16_t blockAlign) {
     return blockAlign == 0 ? bytes : bytes - bytes % blockAlign;
 }
 
-std::string DoneText(int percent) { return kDonePrefix + std::to_string(percent) + kDoneSuffix; }
+std::string DoneText(int percent) {
+    return kDonePrefix + std::to_string(percent) + kDoneSuffix;
+}
 
 } // namespace
 
@@ -81,8 +83,7 @@ void WriteWavFile(DecoderStream& stream, const std::filesystem::path& targetPath
             if (received == 0)
                 continue;
             const std::uint64_t room = maxData - written;
-            const std::size_t kept =
-                received > room ? static_cast<std::size_t>(room) : received;
+            const std::size_t kept = received > room ? static_cast<std::size_t>(room) : received;
             file.Write(request.first(kept));
             written += kept;
             if (kept > 0)
@@ -110,8 +111,7 @@ void WriteWavFile(DecoderStream& stream, const std::filesystem::path& targetPath
 }
 
 void ConvertFile(const std::filesystem::path& targetPath, const std::filesystem::path& sourcePath,
-                 std::span<std::byte> buffer, ConversionView& view,
-                 const WavWriterLimits& limits) {
+                 std::span<std::byte> buffer, ConversionView& view, const WavWriterLimits& limits) {
     const std::unique_ptr<DecoderStream> stream = OpenDecoderStream(sourcePath);
     if (!stream)
         throw EDecoderError(kSampleNotLoaded);

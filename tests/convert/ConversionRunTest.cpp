@@ -1,1 +1,287 @@
-// placeholder
+#include "convert/ConversionRun.h"
+
+#include "filelist/FileList.h"
+#include "framework/Errors.h"
+#include "tests/convert/ConvertTestSupport.h"
+#include "tests/support/AudioFixtures.h"
+#include "tests/support/TempDir.h"
+
+#include <cerrno>
+#include <cstring>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace zent::test {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+class ConversionRunTest : public ::testing::Test {
+protected:
+    ConversionRunTest() { FView.Directory = FOut.Path().string(); }
+
+    // A short generated source; the extension picks the encoder unless told otherwise.
+    std::filesystem::path MakeSource(const std::string& name, bool ogg = false,
+                                     double seconds = 0.3) {
+        const auto path = FIn.File(name);
+        if (ogg || name.ends_with(".ogg"))
+            EncodeOgg(path, {44100, 1, seconds});
+        else
+            EncodeMp3(path, {44100, 2, seconds});
+        return path;
+    }
+
+    FileEntry& AddSource(const std::string& name, double seconds = 0.3) {
+        return FView.AddEntry(MakeSource(name, false, seconds));
+    }
+
+    // Runs and returns the message of the error that the run passed on.
+    std::string ConvertAllExpectingError(ConversionRun& run) {
+        try {
+            run.ConvertAll();
+        } catch (const Error& error) {
+            return error.what();
+        }
+        ADD_FAILURE() << "the run must pass the error on";
+        return {};
+    }
+
+    bool TargetExists(const std::string& name) const {
+        return std::filesystem::exists(FOut.File(name));
+    }
+
+    TempDir FIn;
+    TempDir FOut;
+    RecordingRunView FView;
+};
+
+// --- Target directory ----------------------------------------------------------------------
+
+TEST_F(ConversionRunTest, MissingDirectoryIsReportedAndChangesNothingElse) {
+    FView.Directory = FOut.File("missing").string();
+    AddSource("a.mp3");
+    ConversionRun run(FView);
+    run.ConvertAll();
+    EXPECT_THAT(FView.Log, ElementsAre("ShowErrorMessage:Please pick a valid target directory.",
+                                       "FocusTargetDirectory"));
+    EXPECT_THAT(FView.EntryNames(), ElementsAre("a.mp3"));
+}
+
+TEST_F(ConversionRunTest, EmptyDirectoryTextIsNotATargetDirectory) {
+    FView.Directory.clear();
+    AddSource("a.mp3");
+    ConversionRun run(FView);
+    run.ConvertAll();
+    EXPECT_THAT(FView.Log, ElementsAre("ShowErrorMessage:Please pick a valid target directory.",
+                                       "FocusTargetDirectory"));
+}
+
+TEST_F(ConversionRunTest, EmptyListEndsWithoutAnyChange) {
+    ConversionRun run(FView);
+    run.ConvertAll();
+    EXPECT_THAT(FView.Log, IsEmpty());
+}
+
+// --- Converting the list -------------------------------------------------------------------
+
+TEST_F(ConversionRunTest, EntriesAreConvertedFromTheTopAndEachIsRemoved) {
+    AddSource("a.mp3");
+    FView.AddEntry(MakeSource("b.ogg"));
+    AddSource("c.mp3");
+    ConversionRun run(FView);
+    run.ConvertAll();
+    EXPECT_THAT(FView.RunSteps(),
+                ElementsAre("ClearSelectionAndFocusList", "ClearStopRequest",
+                            "BeginConversionState", "SelectAndFocus:a.mp3", "SetStatusInfo:a.mp3",
+                            "RemoveEntry:a.mp3", "SelectAndFocus:b.ogg", "SetStatusInfo:b.ogg",
+                            "RemoveEntry:b.ogg", "SelectAndFocus:c.mp3", "SetStatusInfo:c.mp3",
+                            "RemoveEntry:c.mp3", "UpdateStatus", "EndConversionState"));
+    EXPECT_THAT(FView.Entries, IsEmpty());
+    for (const char* name : {"a.wav", "b.wav", "c.wav"}) {
+        const WavFile wav = ReadWavFile(FOut.File(name));
+        EXPECT_GT(wav.DataSize, 0u) << name;
+        EXPECT_EQ(wav.DataSize, wav.FileSize - 44) << name;
+    }
+}
+
+TEST_F(ConversionRunTest, TargetPathJoinsDirectoryAndNameWithWavExtension) {
+    AddSource("song.v1.mp3");
+    FView.AddEntry(MakeSource("noext", true));
+    std::vector<std::string> targets;
+    FView.OnCall = [&](const std::string& call) {
+        if (call.starts_with("SetStatusInfo:") && call != "SetStatusInfo:")
+            targets.push_back(FView.Entries.front()->TargetPath);
+    };
+    ConversionRun run(FView);
+    run.ConvertAll();
+    const std::string dir = FOut.Path().string();
+    EXPECT_THAT(targets, ElementsAre(dir + "/song.v1.wav", dir + "/noext.wav"));
+    EXPECT_TRUE(TargetExists("song.v1.wav"));
+    EXPECT_TRUE(TargetExists("noext.wav"));
+}
+
+TEST_F(ConversionRunTest, TrailingSeparatorIsKeptAsItIs) {
+    FView.Directory = FOut.Path().string() + "/";
+    AddSource("a.mp3");
+    std::string target;
+    FView.OnCall = [&](const std::string& call) {
+        if (call == "SetStatusInfo:a.mp3")
+            target = FView.Entries.front()->TargetPath;
+    };
+    ConversionRun run(FView);
+    run.ConvertAll();
+    EXPECT_EQ(target, FOut.Path().string() + "/a.wav");
+    EXPECT_TRUE(TargetExists("a.wav"));
+}
+
+TEST_F(ConversionRunTest, EntryAddedDuringTheRunIsConvertedInTheSameRun) {
+    AddSource("a.mp3");
+    const auto late = MakeSource("late.ogg");
+    FView.OnCall = [&](const std::string& call) {
+        if (call == "SelectAndFocus:a.mp3")
+            FView.AddEntry(late);
+    };
+    ConversionRun run(FView);
+    run.ConvertAll();
+    EXPECT_THAT(FView.Entries, IsEmpty());
+    EXPECT_TRUE(TargetExists("late.wav"));
+}
+
+// --- Stop ----------------------------------------------------------------------------------
+
+TEST_F(ConversionRunTest, StopDuringAFileKeepsItsEntryAndItsShorterFile) {
+    AddSource("long.mp3", 10.0); // more than two blocks of decoded data
+    AddSource("b.mp3");
+    FView.OnCall = [&](const std::string& call) {
+        if (call.starts_with("SetTotalProgress:"))
+            FView.Stop = true;
+    };
+    ConversionRun run(FView);
+    run.ConvertAll();
+    EXPECT_THAT(FView.EntryNames(), ElementsAre("long.mp3", "b.mp3"));
+    const WavFile wav = ReadWavFile(FOut.File("long.wav"));
+    EXPECT_EQ(wav.DataSize, 800000u);
+    EXPECT_EQ(wav.RiffSize, wav.FileSize - 8);
+    EXPECT_FALSE(TargetExists("b.wav"));
+    const auto steps = FView.RunSteps();
+    EXPECT_THAT(std::vector<std::string>(steps.end() - 2, steps.end()),
+                ElementsAre("UpdateStatus", "EndConversionState"));
+}
+
+TEST_F(ConversionRunTest, StopBetweenFilesEndsTheRunBeforeTheNextFile) {
+    AddSource("a.mp3");
+    AddSource("b.mp3");
+    AddSource("c.mp3");
+    FView.OnCall = [&](const std::string& call) {
+        if (call == "SelectAndFocus:b.mp3")
+            FView.Stop = true;
+    };
+    ConversionRun run(FView);
+    run.ConvertAll();
+    EXPECT_THAT(FView.EntryNames(), ElementsAre("b.mp3", "c.mp3"));
+    EXPECT_TRUE(TargetExists("a.wav"));
+    EXPECT_FALSE(TargetExists("b.wav"));
+}
+
+TEST_F(ConversionRunTest, StopRequestedBeforeTheRunIsCleared) {
+    AddSource("a.mp3");
+    FView.Stop = true;
+    ConversionRun run(FView);
+    run.ConvertAll();
+    EXPECT_THAT(FView.Entries, IsEmpty());
+    EXPECT_TRUE(TargetExists("a.wav"));
+}
+
+// --- Errors --------------------------------------------------------------------------------
+
+TEST_F(ConversionRunTest, UncreatableTargetEndsTheRunAndKeepsTheEntries) {
+    std::filesystem::create_directory(FOut.File("a.wav"));
+    AddSource("a.mp3");
+    AddSource("b.mp3");
+    ConversionRun run(FView);
+    const std::string message = ConvertAllExpectingError(run);
+    EXPECT_EQ(message, "Cannot create file \"" + FOut.File("a.wav").string() + "\". " +
+                           std::strerror(EISDIR));
+    EXPECT_THAT(FView.EntryNames(), ElementsAre("a.mp3", "b.mp3"));
+    EXPECT_FALSE(TargetExists("b.wav"));
+    const auto steps = FView.RunSteps();
+    EXPECT_THAT(std::vector<std::string>(steps.end() - 2, steps.end()),
+                ElementsAre("UpdateStatus", "EndConversionState"));
+}
+
+TEST_F(ConversionRunTest, VanishedSourceEndsTheRunAsNotLoaded) {
+    std::filesystem::remove(AddSource("a.mp3").SourcePath);
+    AddSource("b.mp3");
+    ConversionRun run(FView);
+    EXPECT_EQ(ConvertAllExpectingError(run), kSampleNotLoaded);
+    EXPECT_THAT(FView.EntryNames(), ElementsAre("a.mp3", "b.mp3"));
+    EXPECT_FALSE(TargetExists("a.wav"));
+    EXPECT_EQ(FView.Log.back(), "EndConversionState");
+}
+
+TEST_F(ConversionRunTest, FileCutAtTheSizeLimitEndsTheRun) {
+    AddSource("a.mp3");
+    AddSource("b.mp3");
+    ConversionRun run(FView, WavWriterLimits{1000});
+    EXPECT_THAT(ConvertAllExpectingError(run), ::testing::HasSubstr("size limit"));
+    EXPECT_THAT(FView.EntryNames(), ElementsAre("a.mp3", "b.mp3"));
+    EXPECT_EQ(ReadWavFile(FOut.File("a.wav")).DataSize, 1000u);
+    EXPECT_EQ(FView.Log.back(), "EndConversionState");
+}
+
+// --- Total progress ------------------------------------------------------------------------
+
+TEST_F(ConversionRunTest, TotalBarFollowsTheProjectedTotal) {
+    const auto source = MakeSource("a.ogg");
+    FView.AddEntry(source);
+    const double bytes = static_cast<double>(FrameCount({44100, 1, 0.3}) * 2);
+    FView.ProjectedTotal = 4 * bytes;
+    ConversionRun run(FView);
+    run.ConvertAll();
+    EXPECT_EQ(run.BytesDone(), static_cast<std::int64_t>(bytes));
+    std::string lastTotal;
+    for (const std::string& call : FView.Log)
+        if (call.starts_with("SetTotalProgress:"))
+            lastTotal = call;
+    EXPECT_EQ(lastTotal, "SetTotalProgress:25");
+}
+
+TEST_F(ConversionRunTest, ZeroProjectedTotalKeepsTheBarWithinRange) {
+    AddSource("a.mp3");
+    AddSource("b.mp3");
+    FView.ProjectedTotal = 0;
+    ConversionRun run(FView);
+    run.ConvertAll();
+    EXPECT_THAT(FView.Entries, IsEmpty());
+    int totals = 0;
+    for (const std::string& call : FView.Log)
+        if (call.starts_with("SetTotalProgress:")) {
+            ++totals;
+            const int percent = std::stoi(call.substr(17));
+            EXPECT_GE(percent, 0);
+            EXPECT_LE(percent, 100);
+        }
+    EXPECT_GT(totals, 0);
+}
+
+TEST_F(ConversionRunTest, TotalProgressCountsBeyondThirtyTwoBits) {
+    FView.ProjectedTotal = 6e9;
+    ConversionRun run(FView);
+    run.ConvertAll(); // an empty list: only the counters are set
+    run.AddTotalProgress(3'000'000'000);
+    EXPECT_EQ(FView.Log.back(), "SetTotalProgress:50");
+    run.AddTotalProgress(3'000'000'000);
+    EXPECT_EQ(FView.Log.back(), "SetTotalProgress:100");
+    EXPECT_EQ(run.BytesDone(), 6'000'000'000);
+}
+
+TEST(TruncatedTotalTest, TruncatesTowardZeroAndRefusesWhatIsNoByteCount) {
+    EXPECT_EQ(TruncatedTotal(1234.9), 1234);
+    EXPECT_EQ(TruncatedTotal(5e9), 5'000'000'000);
+    EXPECT_EQ(TruncatedTotal(-3.0), 0);
+    EXPECT_EQ(TruncatedTotal(1e300), 0);
+}
+
+} // namespace
+} // namespace zent::test

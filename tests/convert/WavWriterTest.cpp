@@ -1,1 +1,407 @@
-// placeholder
+#include "convert/WavWriter.h"
+
+#include "convert/OutputFile.h"
+#include "convert/Progress.h"
+#include "filelist/FileList.h"
+#include "framework/Errors.h"
+#include "tests/convert/ConvertTestSupport.h"
+#include "tests/support/AudioFixtures.h"
+#include "tests/support/TempDir.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+namespace zent::test {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+constexpr std::size_t kBufferSize = 800000;
+
+class WavWriterTest : public ::testing::Test {
+protected:
+    std::filesystem::path Target() const { return FTemp.File("out.wav"); }
+
+    WavFile Write(FakeStream& stream, const WavWriterLimits& limits = {}) {
+        WriteWavFile(stream, Target(), FBuffer, FView, limits);
+        return ReadWavFile(Target());
+    }
+
+    TempDir FTemp;
+    std::vector<std::byte> FBuffer = std::vector<std::byte>(kBufferSize);
+    RecordingConversionView FView;
+};
+
+// --- Header --------------------------------------------------------------------------------
+
+TEST_F(WavWriterTest, StereoHeaderDescribesSixteenBitPcmAt44100) {
+    FakeStream stream(2, 44100);
+    stream.SetBlocks({4000});
+    const WavFile wav = Write(stream);
+    EXPECT_EQ(wav.Riff, "RIFF");
+    EXPECT_EQ(wav.Wave, "WAVE");
+    EXPECT_EQ(wav.Fmt, "fmt ");
+    EXPECT_EQ(wav.FmtSize, 16u);
+    EXPECT_EQ(wav.FormatTag, 1u);
+    EXPECT_EQ(wav.Channels, 2u);
+    EXPECT_EQ(wav.SampleRate, 44100u);
+    EXPECT_EQ(wav.ByteRate, 176400u);
+    EXPECT_EQ(wav.BlockAlign, 4u);
+    EXPECT_EQ(wav.BitsPerSample, 16u);
+    EXPECT_EQ(wav.Data, "data");
+    EXPECT_EQ(wav.DataSize, 4000u);
+    EXPECT_EQ(wav.RiffSize, 4036u);
+    EXPECT_EQ(wav.FileSize, 4044u);
+}
+
+TEST_F(WavWriterTest, MonoHeaderHasBlockAlignTwo) {
+    FakeStream stream(1, 22050);
+    stream.SetBlocks({2000});
+    const WavFile wav = Write(stream);
+    EXPECT_EQ(wav.Channels, 1u);
+    EXPECT_EQ(wav.BlockAlign, 2u);
+    EXPECT_EQ(wav.ByteRate, 44100u);
+}
+
+TEST_F(WavWriterTest, SixChannelHeaderHasBlockAlignTwelve) {
+    FakeStream stream(6, 48000);
+    stream.SetBlocks({1200});
+    const WavFile wav = Write(stream);
+    EXPECT_EQ(wav.Channels, 6u);
+    EXPECT_EQ(wav.BlockAlign, 12u);
+    EXPECT_EQ(wav.ByteRate, 576000u);
+}
+
+TEST_F(WavWriterTest, RateOf96000IsStoredAsIs) {
+    FakeStream stream(2, 96000);
+    stream.SetBlocks({400});
+    const WavFile wav = Write(stream);
+    EXPECT_EQ(wav.SampleRate, 96000u);
+    EXPECT_EQ(wav.ByteRate, 384000u);
+}
+
+TEST_F(WavWriterTest, EightBitHeaderHasBlockAlignOfTheChannelCount) {
+    FakeStream stream(2, 11025, 8);
+    stream.SetBlocks({400});
+    const WavFile wav = Write(stream);
+    EXPECT_EQ(wav.BitsPerSample, 8u);
+    EXPECT_EQ(wav.BlockAlign, 2u);
+    EXPECT_EQ(wav.ByteRate, 22050u);
+}
+
+// --- Data and status -----------------------------------------------------------------------
+
+TEST_F(WavWriterTest, DataIsTheDecodedBytesUnchangedAndNothingAfter) {
+    FakeStream stream(2, 44100);
+    stream.SetContinuous(2 * kBufferSize + 1234 * 4);
+    const WavFile wav = Write(stream);
+    EXPECT_EQ(wav.Samples, PatternBytes(2 * kBufferSize + 1234 * 4));
+    EXPECT_EQ(wav.DataSize, wav.FileSize - 44);
+    EXPECT_EQ(wav.RiffSize, wav.FileSize - 8);
+}
+
+TEST_F(WavWriterTest, OneFileReportsOpeningDonePercentagesAndClosing) {
+    FakeStream stream(2, 44100);
+    stream.SetBlocks({4000, 4000});
+    Write(stream);
+    EXPECT_THAT(FView.Calls, ElementsAre("text:Opening file...", "total:4000", "events", "file:50",
+                                         "text:Done 50%", "total:4000", "events", "file:100",
+                                         "text:Done 100%", "text:Closing file ..."));
+}
+
+TEST_F(WavWriterTest, PercentagesRoundHalvesToEven) {
+    FakeStream stream(2, 44100);
+    stream.SetBlocks({100, 100, 100, 100, 100, 100, 100, 100});
+    Write(stream);
+    EXPECT_THAT(FView.Texts(),
+                ElementsAre("Opening file...", "Done 12%", "Done 25%", "Done 38%", "Done 50%",
+                            "Done 62%", "Done 75%", "Done 88%", "Done 100%", "Closing file ..."));
+}
+
+TEST_F(WavWriterTest, StreamWithoutDataGivesHeaderOnlyFile) {
+    FakeStream stream(2, 44100);
+    stream.SetBlocks({});
+    const WavFile wav = Write(stream);
+    EXPECT_EQ(wav.FileSize, 44u);
+    EXPECT_EQ(wav.RiffSize, 36u);
+    EXPECT_EQ(wav.DataSize, 0u);
+    EXPECT_THAT(FView.Calls, ElementsAre("text:Opening file...", "text:Closing file ..."));
+}
+
+TEST_F(WavWriterTest, EmptyBlocksNeitherMoveTheBarNorChangeTheText) {
+    FakeStream stream(2, 44100);
+    stream.SetBlocks({0, 4000, 0, 0, 4000, 0});
+    const WavFile wav = Write(stream);
+    EXPECT_EQ(wav.DataSize, 8000u);
+    EXPECT_THAT(FView.Calls, ElementsAre("text:Opening file...", "total:4000", "events", "file:50",
+                                         "text:Done 50%", "total:4000", "events", "file:100",
+                                         "text:Done 100%", "text:Closing file ..."));
+}
+
+TEST_F(WavWriterTest, PercentIsCappedWhenDataOutrunsTheLength) {
+    FakeStream stream(2, 44100);
+    stream.SetBlocks({4000, 4000});
+    stream.SetLength(2000);
+    Write(stream);
+    EXPECT_THAT(FView.Texts(),
+                ElementsAre("Opening file...", "Done 100%", "Done 100%", "Closing file ..."));
+}
+
+TEST_F(WavWriterTest, LengthOfZeroShowsFullBarOnceDataArrives) {
+    FakeStream stream(2, 44100);
+    stream.SetBlocks({4000});
+    stream.SetLength(0);
+    const WavFile wav = Write(stream);
+    EXPECT_EQ(wav.DataSize, 4000u);
+    EXPECT_THAT(FView.Calls, ::testing::Contains("file:100"));
+}
+
+TEST_F(WavWriterTest, BlocksHoldWholeFramesWhenTheBufferDoesNot) {
+    FakeStream stream(6, 44100); // 12-byte frames; 800000 is not a multiple of 12
+    stream.SetContinuous(3 * kBufferSize);
+    FView.OnCall = [this](const std::string& call) {
+        if (call == "events")
+            FView.Stop = true;
+    };
+    const WavFile wav = Write(stream);
+    EXPECT_EQ(stream.RequestSizes().at(0), kBufferSize - kBufferSize % 12);
+    EXPECT_EQ(wav.DataSize % 12, 0u);
+    EXPECT_EQ(wav.DataSize, wav.FileSize - 44);
+}
+
+TEST_F(WavWriterTest, ExistingTargetIsOverwritten) {
+    WriteBytes(Target(), 100000, 'x');
+    FakeStream stream(2, 44100);
+    stream.SetBlocks({4000});
+    const WavFile wav = Write(stream);
+    EXPECT_EQ(wav.FileSize, 4044u);
+    EXPECT_EQ(wav.Samples, PatternBytes(4000));
+}
+
+// --- Stop ----------------------------------------------------------------------------------
+
+TEST_F(WavWriterTest, StopDuringFileLeavesValidShorterFile) {
+    FakeStream stream(2, 44100);
+    stream.SetContinuous(5 * kBufferSize);
+    int pumps = 0;
+    FView.OnCall = [&](const std::string& call) {
+        if (call == "events" && ++pumps == 2)
+            FView.Stop = true;
+    };
+    const WavFile wav = Write(stream);
+    EXPECT_EQ(stream.ReadCount(), 2u);
+    EXPECT_EQ(wav.FileSize, 44 + 2 * kBufferSize);
+    EXPECT_EQ(wav.RiffSize, wav.FileSize - 8);
+    EXPECT_EQ(wav.DataSize, wav.FileSize - 44);
+    EXPECT_EQ(wav.Samples, PatternBytes(2 * kBufferSize));
+    // The stopped block's progress is not shown.
+    EXPECT_THAT(FView.Texts(), ElementsAre("Opening file...", "Done 20%", "Closing file ..."));
+    EXPECT_EQ(FView.TotalAdded(), static_cast<std::int64_t>(2 * kBufferSize));
+}
+
+// --- Errors --------------------------------------------------------------------------------
+
+TEST_F(WavWriterTest, DecoderErrorIsNotWrittenAndFileDescribesDataBeforeIt) {
+    FakeStream stream(2, 44100);
+    stream.SetBlocks({4000, 4000, 4000});
+    stream.FailAfter(2, "broken frame");
+    try {
+        Write(stream);
+        FAIL() << "the decoder error must end the file";
+    } catch (const EDecoderError& error) {
+        EXPECT_STREQ(error.what(), "broken frame");
+    }
+    const WavFile wav = ReadWavFile(Target());
+    EXPECT_EQ(wav.FileSize, 8044u);
+    EXPECT_EQ(wav.RiffSize, 8036u);
+    EXPECT_EQ(wav.DataSize, 8000u);
+    EXPECT_EQ(wav.Samples, PatternBytes(8000));
+}
+
+TEST_F(WavWriterTest, DataBeyondTheSizeLimitIsCutAtWholeFrames) {
+    FakeStream stream(2, 44100);
+    stream.SetContinuous(kBufferSize);
+    try {
+        Write(stream, WavWriterLimits{1002});
+        FAIL() << "cutting the file must be reported";
+    } catch (const EWavSizeLimitError& error) {
+        EXPECT_THAT(error.what(), HasSubstr("\"" + Target().string() + "\""));
+        EXPECT_THAT(error.what(), HasSubstr("size limit"));
+    }
+    const WavFile wav = ReadWavFile(Target());
+    EXPECT_EQ(wav.DataSize, 1000u);
+    EXPECT_EQ(wav.RiffSize, 1036u);
+    EXPECT_EQ(wav.FileSize, 1044u);
+    EXPECT_EQ(wav.Samples, PatternBytes(1000));
+    EXPECT_EQ(FView.TotalAdded(), 1000);
+}
+
+TEST_F(WavWriterTest, DataThatFillsTheSizeLimitExactlyIsNotCut) {
+    FakeStream stream(2, 44100);
+    stream.SetBlocks({4000, 4000});
+    const WavFile wav = Write(stream, WavWriterLimits{8000});
+    EXPECT_EQ(wav.DataSize, 8000u);
+}
+
+TEST_F(WavWriterTest, TargetNamingADirectoryCannotBeCreated) {
+    const auto target = FTemp.File("taken.wav");
+    std::filesystem::create_directory(target);
+    FakeStream stream(2, 44100);
+    stream.SetBlocks({4000});
+    try {
+        WriteWavFile(stream, target, FBuffer, FView);
+        FAIL() << "creating the file must fail";
+    } catch (const EStreamError& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "Cannot create file \"" + target.string() + "\". " + std::strerror(EISDIR));
+    }
+    EXPECT_EQ(stream.ReadCount(), 0u);
+}
+
+TEST_F(WavWriterTest, TargetUnderARegularFileCannotBeCreated) {
+    WriteBytes(FTemp.File("plain"), 10, 'x');
+    const auto target = FTemp.File("plain") / "out.wav";
+    FakeStream stream(2, 44100);
+    stream.SetBlocks({4000});
+    try {
+        WriteWavFile(stream, target, FBuffer, FView);
+        FAIL() << "creating the file must fail";
+    } catch (const EStreamError& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "Cannot create file \"" + target.string() + "\". " + std::strerror(ENOTDIR));
+    }
+}
+
+// Lowers the file size limit of this process; writes past it fail instead of killing it.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &FOld);
+        FOldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = FOld;
+        lowered.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &FOld);
+        std::signal(SIGXFSZ, FOldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit FOld{};
+    void (*FOldHandler)(int) = nullptr;
+};
+
+TEST_F(WavWriterTest, FullDiskIsAWriteErrorAndLeavesAValidHeader) {
+    FakeStream stream(2, 44100);
+    stream.SetBlocks({4000, 4000, 4000, 4000});
+    std::string message;
+    {
+        const FileSizeLimit limit(10000);
+        try {
+            WriteWavFile(stream, Target(), FBuffer, FView);
+        } catch (const EStreamError& error) {
+            message = error.what();
+        }
+    }
+    EXPECT_EQ(message, "Stream write error");
+    const WavFile wav = ReadWavFile(Target());
+    EXPECT_EQ(wav.DataSize, 8000u);
+    EXPECT_EQ(wav.RiffSize, wav.FileSize - 8);
+    EXPECT_EQ(wav.DataSize, wav.FileSize - 44);
+    EXPECT_EQ(wav.Samples, PatternBytes(8000));
+}
+
+TEST_F(WavWriterTest, FullDeviceFailsAtTheHeader) {
+    FakeStream stream(2, 44100);
+    stream.SetBlocks({4000});
+    try {
+        WriteWavFile(stream, "/dev/full", FBuffer, FView);
+        FAIL() << "writing to a full device must fail";
+    } catch (const EStreamError& error) {
+        EXPECT_STREQ(error.what(), "Stream write error");
+    }
+    EXPECT_EQ(stream.ReadCount(), 0u);
+}
+
+// --- Real sources --------------------------------------------------------------------------
+
+TEST_F(WavWriterTest, VanishedSourceIsNotLoadedAndCreatesNothing) {
+    const auto source = FTemp.File("gone.mp3");
+    EncodeMp3(source, {44100, 2, 0.5});
+    std::filesystem::remove(source);
+    try {
+        ConvertFile(Target(), source, FBuffer, FView);
+        FAIL() << "a missing source must be reported";
+    } catch (const Error& error) {
+        EXPECT_STREQ(error.what(), kSampleNotLoaded);
+    }
+    EXPECT_FALSE(std::filesystem::exists(Target()));
+    EXPECT_TRUE(FView.Calls.empty());
+}
+
+// mpg123 and oggdec decode the same sources independently; their data must match ours.
+void ExpectSameSamplesAsTool(const std::string& command, const std::filesystem::path& ours,
+                             const std::filesystem::path& theirs) {
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    const WavFile wav = ReadWavFile(ours);
+    const std::vector<std::byte> reference = ReadWavDataChunk(theirs);
+    EXPECT_EQ(wav.Samples.size(), reference.size());
+    EXPECT_TRUE(wav.Samples == reference) << "decoded samples differ";
+}
+
+TEST_F(WavWriterTest, Mp3ConversionMatchesAnIndependentDecode) {
+    const auto source = FTemp.File("tone.mp3");
+    EncodeMp3(source, {44100, 2, 3.0});
+    ConvertFile(Target(), source, FBuffer, FView);
+    const WavFile wav = ReadWavFile(Target());
+    EXPECT_EQ(wav.Channels, 2u);
+    EXPECT_EQ(wav.SampleRate, 44100u);
+    const auto reference = FTemp.File("reference.wav");
+    ExpectSameSamplesAsTool("mpg123 -q -w '" + reference.string() + "' '" + source.string() + "'",
+                            Target(), reference);
+}
+
+TEST_F(WavWriterTest, OggConversionMatchesAnIndependentDecode) {
+    const auto source = FTemp.File("tone.ogg");
+    EncodeOgg(source, {48000, 1, 3.0});
+    ConvertFile(Target(), source, FBuffer, FView);
+    const WavFile wav = ReadWavFile(Target());
+    EXPECT_EQ(wav.Channels, 1u);
+    EXPECT_EQ(wav.SampleRate, 48000u);
+    const auto reference = FTemp.File("reference.wav");
+    ExpectSameSamplesAsTool("oggdec -Q -o '" + reference.string() + "' '" + source.string() + "'",
+                            Target(), reference);
+}
+
+// --- Percentages ---------------------------------------------------------------------------
+
+TEST(ProgressPercentTest, HalvesRoundToTheEvenNeighbour) {
+    EXPECT_EQ(RoundHalfToEven(0.5), 0.0);
+    EXPECT_EQ(RoundHalfToEven(1.5), 2.0);
+    EXPECT_EQ(RoundHalfToEven(2.5), 2.0);
+    EXPECT_EQ(RoundHalfToEven(2.4999), 2.0);
+    EXPECT_EQ(RoundHalfToEven(2.5001), 3.0);
+}
+
+TEST(ProgressPercentTest, CountsBeyondThirtyTwoBitsStayExact) {
+    EXPECT_EQ(ProgressPercent(3'000'000'000, 6'000'000'000), 50);
+    EXPECT_EQ(ProgressPercent(5'000'000'000, 5'000'000'000), 100);
+}
+
+TEST(ProgressPercentTest, TotalOfZeroStaysWithinRange) {
+    EXPECT_EQ(ProgressPercent(0, 0), 0);
+    EXPECT_EQ(ProgressPercent(4000, 0), 100);
+    EXPECT_EQ(ProgressPercent(4000, -5), 100);
+}
+
+} // namespace
+} // namespace zent::test

@@ -1,0 +1,269 @@
+#include "tests/convert/ConvertTestSupport.h"
+
+#include "framework/Errors.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace zent::test {
+
+namespace {
+
+// The size of the window's decode buffer.
+constexpr std::size_t kDecodeBufferSize = 800000;
+
+std::uint32_t U32At(const std::vector<std::byte>& bytes, std::size_t offset) {
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < 4; ++i)
+        value |= std::to_integer<std::uint32_t>(bytes.at(offset + i)) << (8 * i);
+    return value;
+}
+
+std::uint16_t U16At(const std::vector<std::byte>& bytes, std::size_t offset) {
+    return static_cast<std::uint16_t>(std::to_integer<std::uint16_t>(bytes.at(offset)) |
+                                      std::to_integer<std::uint16_t>(bytes.at(offset + 1)) << 8);
+}
+
+std::string TagAt(const std::vector<std::byte>& bytes, std::size_t offset) {
+    std::string tag(4, ' ');
+    for (std::size_t i = 0; i < 4; ++i)
+        tag[i] = static_cast<char>(bytes.at(offset + i));
+    return tag;
+}
+
+std::vector<std::byte> ReadAll(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("cannot read " + path.string());
+    std::vector<char> chars((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<std::byte> bytes(chars.size());
+    std::memcpy(bytes.data(), chars.data(), chars.size());
+    return bytes;
+}
+
+} // namespace
+
+std::byte PatternByte(std::uint64_t position) {
+    return static_cast<std::byte>((position * 7 + position / 251) & 0xFFu);
+}
+
+std::vector<std::byte> PatternBytes(std::uint64_t count) {
+    std::vector<std::byte> bytes(count);
+    for (std::uint64_t i = 0; i < count; ++i)
+        bytes[i] = PatternByte(i);
+    return bytes;
+}
+
+FakeStream::FakeStream(int channels, int sampleRate, int bitsPerSample)
+    : FChannels(channels), FRate(sampleRate), FBits(bitsPerSample) {}
+
+void FakeStream::SetBlocks(std::vector<std::size_t> blocks) {
+    FBlocks = std::move(blocks);
+    FContinuous = false;
+    FLength = 0;
+    for (const std::size_t block : FBlocks)
+        FLength += static_cast<std::int64_t>(block);
+}
+
+void FakeStream::SetContinuous(std::uint64_t totalBytes) {
+    FContinuous = true;
+    FTotal = totalBytes;
+    FLength = static_cast<std::int64_t>(totalBytes);
+}
+
+void FakeStream::FailAfter(std::size_t blocks, std::string message) {
+    FFailAfter = blocks;
+    FFailMessage = std::move(message);
+}
+
+bool FakeStream::IsActive() const {
+    if (FFailAfter && FReads >= *FFailAfter)
+        return true;
+    return FContinuous ? FDelivered < FTotal : FNextBlock < FBlocks.size();
+}
+
+std::size_t FakeStream::Read(std::span<std::byte> buffer) {
+    FRequests.push_back(buffer.size());
+    if (FFailAfter && FReads >= *FFailAfter)
+        throw EDecoderError(FFailMessage);
+    ++FReads;
+    std::size_t count = 0;
+    if (FContinuous) {
+        count =
+            static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), FTotal - FDelivered));
+    } else {
+        count = FBlocks.at(FNextBlock++);
+        if (count > buffer.size())
+            throw std::logic_error("fake block larger than the buffer");
+    }
+    for (std::size_t i = 0; i < count; ++i)
+        buffer[i] = PatternByte(FDelivered + i);
+    FDelivered += count;
+    return count;
+}
+
+void RecordingConversionView::Record(const std::string& call) {
+    Calls.push_back(call);
+    if (OnCall)
+        OnCall(call);
+}
+
+std::vector<std::string> RecordingConversionView::Texts() const {
+    std::vector<std::string> texts;
+    for (const std::string& call : Calls)
+        if (call.starts_with("text:"))
+            texts.push_back(call.substr(5));
+    return texts;
+}
+
+std::int64_t RecordingConversionView::TotalAdded() const {
+    std::int64_t sum = 0;
+    for (const std::string& call : Calls)
+        if (call.starts_with("total:"))
+            sum += std::stoll(call.substr(6));
+    return sum;
+}
+
+WavFile ReadWavFile(const std::filesystem::path& path) {
+    const std::vector<std::byte> bytes = ReadAll(path);
+    if (bytes.size() < 44)
+        throw std::runtime_error("shorter than a WAV header: " + path.string());
+    WavFile wav;
+    wav.FileSize = bytes.size();
+    wav.Riff = TagAt(bytes, 0);
+    wav.RiffSize = U32At(bytes, 4);
+    wav.Wave = TagAt(bytes, 8);
+    wav.Fmt = TagAt(bytes, 12);
+    wav.FmtSize = U32At(bytes, 16);
+    wav.FormatTag = U16At(bytes, 20);
+    wav.Channels = U16At(bytes, 22);
+    wav.SampleRate = U32At(bytes, 24);
+    wav.ByteRate = U32At(bytes, 28);
+    wav.BlockAlign = U16At(bytes, 32);
+    wav.BitsPerSample = U16At(bytes, 34);
+    wav.Data = TagAt(bytes, 36);
+    wav.DataSize = U32At(bytes, 40);
+    wav.Samples.assign(bytes.begin() + 44, bytes.end());
+    return wav;
+}
+
+std::vector<std::byte> ReadWavDataChunk(const std::filesystem::path& path) {
+    const std::vector<std::byte> bytes = ReadAll(path);
+    std::size_t offset = 12;
+    while (offset + 8 <= bytes.size()) {
+        const std::string tag = TagAt(bytes, offset);
+        const std::uint32_t size = U32At(bytes, offset + 4);
+        if (tag == "data") {
+            const std::size_t end = std::min<std::size_t>(bytes.size(), offset + 8 + size);
+            return {bytes.begin() + static_cast<std::ptrdiff_t>(offset + 8),
+                    bytes.begin() + static_cast<std::ptrdiff_t>(end)};
+        }
+        offset += 8 + size + (size & 1u);
+    }
+    throw std::runtime_error("no data chunk in " + path.string());
+}
+
+void WriteBytes(const std::filesystem::path& path, std::size_t count, char fill) {
+    std::ofstream out(path, std::ios::binary);
+    const std::string bytes(count, fill);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+RecordingRunView::RecordingRunView() : DecodeBuffer(kDecodeBufferSize) {}
+
+FileEntry& RecordingRunView::AddEntry(const std::filesystem::path& sourcePath) {
+    auto entry = std::make_unique<FileEntry>();
+    entry->FileName = sourcePath.filename().string();
+    entry->SourcePath = sourcePath.string();
+    Entries.push_back(std::move(entry));
+    return *Entries.back();
+}
+
+std::vector<std::string> RecordingRunView::EntryNames() const {
+    std::vector<std::string> names;
+    for (const auto& entry : Entries)
+        names.push_back(entry->FileName);
+    return names;
+}
+
+std::vector<std::string> RecordingRunView::RunSteps() const {
+    std::vector<std::string> steps;
+    for (const std::string& call : Log)
+        if (!call.starts_with("SetStatusText:") && !call.starts_with("SetFileProgress:") &&
+            !call.starts_with("SetTotalProgress:") && call != "ProcessEvents")
+            steps.push_back(call);
+    return steps;
+}
+
+void RecordingRunView::Record(const std::string& call) {
+    Log.push_back(call);
+    if (OnCall)
+        OnCall(call);
+}
+
+void RecordingRunView::ShowErrorMessage(const std::string& message) {
+    Record("ShowErrorMessage:" + message);
+}
+
+void RecordingRunView::FocusTargetDirectory() {
+    Record("FocusTargetDirectory");
+}
+
+FileEntry* RecordingRunView::FirstEntry() {
+    return Entries.empty() ? nullptr : Entries.front().get();
+}
+
+void RecordingRunView::RemoveEntry(const FileEntry* entry) {
+    const auto found = std::find_if(Entries.begin(), Entries.end(),
+                                    [entry](const auto& item) { return item.get() == entry; });
+    if (found == Entries.end())
+        throw std::logic_error("removing an entry that is not in the list");
+    const std::string name = (*found)->FileName;
+    Entries.erase(found);
+    Record("RemoveEntry:" + name);
+}
+
+void RecordingRunView::ClearSelectionAndFocusList() {
+    Record("ClearSelectionAndFocusList");
+}
+
+void RecordingRunView::SelectAndFocus(const FileEntry* entry) {
+    Record("SelectAndFocus:" + entry->FileName);
+}
+
+void RecordingRunView::BeginConversionState() {
+    Record("BeginConversionState");
+}
+void RecordingRunView::EndConversionState() {
+    Record("EndConversionState");
+}
+void RecordingRunView::UpdateStatus() {
+    Record("UpdateStatus");
+}
+void RecordingRunView::SetStatusText(const std::string& text) {
+    Record("SetStatusText:" + text);
+}
+void RecordingRunView::SetStatusInfo(const std::string& text) {
+    Record("SetStatusInfo:" + text);
+}
+
+void RecordingRunView::SetFileProgress(int percent) {
+    Record("SetFileProgress:" + std::to_string(percent));
+}
+
+void RecordingRunView::SetTotalProgress(int percent) {
+    Record("SetTotalProgress:" + std::to_string(percent));
+}
+
+void RecordingRunView::ProcessEvents() {
+    Record("ProcessEvents");
+}
+void RecordingRunView::ClearStopRequest() {
+    Stop = false;
+    Record("ClearStopRequest");
+}
+
+} // namespace zent::test

@@ -1,0 +1,141 @@
+#pragma once
+
+#include "convert/ConversionView.h"
+#include "convert/Decoder.h"
+#include "convert/RunView.h"
+#include "filelist/FileEntry.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zent::test {
+
+// The byte a fake stream delivers at a position of its data.
+std::byte PatternByte(std::uint64_t position);
+std::vector<std::byte> PatternBytes(std::uint64_t count);
+
+// A stream that delivers given blocks of patterned bytes, or a continuous run of them.
+class FakeStream : public DecoderStream {
+public:
+    FakeStream(int channels, int sampleRate, int bitsPerSample = 16);
+
+    // Each block exactly as given (0 for an empty block); LengthBytes is their sum.
+    void SetBlocks(std::vector<std::size_t> blocks);
+    // totalBytes, each request filled as far as the rest allows.
+    void SetContinuous(std::uint64_t totalBytes);
+    void SetLength(std::int64_t lengthBytes) { FLength = lengthBytes; }
+    // Read throws EDecoderError(message) once this many blocks were delivered.
+    void FailAfter(std::size_t blocks, std::string message);
+
+    int Channels() const override { return FChannels; }
+    int BitsPerSample() const override { return FBits; }
+    int SampleRate() const override { return FRate; }
+    std::int64_t LengthBytes() const override { return FLength; }
+    bool IsActive() const override;
+    std::size_t Read(std::span<std::byte> buffer) override;
+
+    std::size_t ReadCount() const { return FReads; }
+    const std::vector<std::size_t>& RequestSizes() const { return FRequests; }
+
+private:
+    int FChannels;
+    int FRate;
+    int FBits;
+    std::vector<std::size_t> FBlocks;
+    std::size_t FNextBlock = 0;
+    bool FContinuous = false;
+    std::uint64_t FTotal = 0;
+    std::uint64_t FDelivered = 0;
+    std::int64_t FLength = 0;
+    std::optional<std::size_t> FFailAfter;
+    std::string FFailMessage;
+    std::size_t FReads = 0;
+    std::vector<std::size_t> FRequests;
+};
+
+// Records every call as text: "text:Opening file...", "file:42", "total:4000", "events".
+class RecordingConversionView : public ConversionView {
+public:
+    std::vector<std::string> Calls;
+    bool Stop = false;
+    // Runs after each recorded call, e.g. to request a stop at a chosen moment.
+    std::function<void(const std::string&)> OnCall;
+
+    void SetStatusText(const std::string& text) override { Record("text:" + text); }
+    void SetFileProgress(int percent) override { Record("file:" + std::to_string(percent)); }
+    void AddTotalProgress(std::int64_t bytes) override { Record("total:" + std::to_string(bytes)); }
+    void ProcessEvents() override { Record("events"); }
+    bool StopRequested() const override { return Stop; }
+
+    std::vector<std::string> Texts() const; // only the status texts, without "text:"
+    std::int64_t TotalAdded() const;
+
+private:
+    void Record(const std::string& call);
+};
+
+// A WAV file read back field by field.
+struct WavFile {
+    std::uint64_t FileSize = 0;
+    std::string Riff, Wave, Fmt, Data;
+    std::uint32_t RiffSize = 0, FmtSize = 0, SampleRate = 0, ByteRate = 0, DataSize = 0;
+    std::uint16_t FormatTag = 0, Channels = 0, BlockAlign = 0, BitsPerSample = 0;
+    std::vector<std::byte> Samples; // everything after the 44 header bytes
+};
+WavFile ReadWavFile(const std::filesystem::path& path);
+
+// The data chunk of any RIFF/WAVE file, found by walking its chunks.
+std::vector<std::byte> ReadWavDataChunk(const std::filesystem::path& path);
+
+void WriteBytes(const std::filesystem::path& path, std::size_t count, char fill);
+
+// The window as the run sees it: a list of entries and a log of every call that acts.
+class RecordingRunView : public RunView {
+public:
+    RecordingRunView();
+
+    std::string Directory;
+    double ProjectedTotal = 0;
+    bool Stop = false;
+    std::vector<std::unique_ptr<FileEntry>> Entries;
+    std::vector<std::string> Log;
+    std::vector<std::byte> DecodeBuffer;
+    // Runs after each logged call, e.g. to add an entry or request a stop mid-run.
+    std::function<void(const std::string&)> OnCall;
+
+    FileEntry& AddEntry(const std::filesystem::path& sourcePath);
+    std::vector<std::string> EntryNames() const;
+    // The log without the calls that repeat for every block and every pump.
+    std::vector<std::string> RunSteps() const;
+
+    std::string TargetDirectoryText() const override { return Directory; }
+    void ShowErrorMessage(const std::string& message) override;
+    void FocusTargetDirectory() override;
+    FileEntry* FirstEntry() override;
+    void RemoveEntry(const FileEntry* entry) override;
+    double TotalProjectedSize() const override { return ProjectedTotal; }
+    void ClearSelectionAndFocusList() override;
+    void SelectAndFocus(const FileEntry* entry) override;
+    void BeginConversionState() override;
+    void EndConversionState() override;
+    void UpdateStatus() override;
+    void SetStatusText(const std::string& text) override;
+    void SetStatusInfo(const std::string& text) override;
+    void SetFileProgress(int percent) override;
+    void SetTotalProgress(int percent) override;
+    void ProcessEvents() override;
+    bool StopRequested() const override { return Stop; }
+    void ClearStopRequest() override;
+    std::span<std::byte> Buffer() override { return DecodeBuffer; }
+
+private:
+    void Record(const std::string& call);
+};
+
+} // namespace zent::test
