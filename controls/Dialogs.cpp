@@ -50,11 +50,17 @@ Dialogs* gCurrent = &gQtDialogs;
 
 } // namespace
 
-Dialogs& Dialogs::Current() { return *gCurrent; }
+Dialogs& Dialogs::Current() {
+    return *gCurrent;
+}
 
-Dialogs::Override::Override(Dialogs& replacement) : FPrevious(gCurrent) { gCurrent = &replacement; }
+Dialogs::Override::Override(Dialogs& replacement) : FPrevious(gCurrent) {
+    gCurrent = &replacement;
+}
 
-Dialogs::Override::~Override() { gCurrent = FPrevious; }
+Dialogs::Override::~Override() {
+    gCurrent = FPrevious;
+}
 
 QString ToQtFileFilter(const QString& filter) {
     // "Description|*.a; *.b" pairs become "Description (*.a *.b)" entries.

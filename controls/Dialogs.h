@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <memory>
 
 class QDialog;
@@ -23,8 +22,7 @@ public:
     // Several files at once; names that do not exist are accepted. Empty when cancelled.
     virtual QStringList GetOpenFileNames(QWidget* parent, const QString& filter) = 0;
     // The system's folder browser, or the program's own directory dialog. Empty when cancelled.
-    virtual QString GetExistingDirectory(QWidget* parent, const QString& start,
-                                         bool ownDialog) = 0;
+    virtual QString GetExistingDirectory(QWidget* parent, const QString& start, bool ownDialog) = 0;
     // Runs a dialog modally and returns its result code.
     virtual int Exec(QDialog& dialog) = 0;
 

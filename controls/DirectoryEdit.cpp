@@ -25,9 +25,13 @@ DirectoryEdit::DirectoryEdit(bool ownDialog, QWidget* parent)
     connect(FBrowse, &QToolButton::clicked, this, [this] { Guarded([this] { BrowseClick(); }); });
 }
 
-QString DirectoryEdit::Text() const { return FEdit->text(); }
+QString DirectoryEdit::Text() const {
+    return FEdit->text();
+}
 
-void DirectoryEdit::SetText(const QString& text) { FEdit->setText(text); }
+void DirectoryEdit::SetText(const QString& text) {
+    FEdit->setText(text);
+}
 
 void DirectoryEdit::BrowseClick() {
     const QString chosen = Dialogs::Current().GetExistingDirectory(this, FEdit->text(), FOwnDialog);

@@ -5,7 +5,6 @@
 #include <QPointer>
 #include <QString>
 #include <QWidget>
-
 #include <cstdio>
 #include <exception>
 
@@ -15,7 +14,9 @@ namespace {
 QPointer<QWidget> gErrorParent;
 }
 
-void SetErrorParent(QWidget* parent) { gErrorParent = parent; }
+void SetErrorParent(QWidget* parent) {
+    gErrorParent = parent;
+}
 
 void HandleException(std::exception_ptr error) noexcept {
     QString message;

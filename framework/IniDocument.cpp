@@ -136,7 +136,7 @@ void TIniDocument::SetValue(std::string_view section, std::string_view key,
         const bool documentEmpty = FSections.empty() && FPreamble.empty();
         if (!documentEmpty && (last.empty() || !IsBlank(last.back().Text)))
             last.push_back(Line{});
-        FSections.push_back(Section{"[" + std::string(section) + "]", std::string(section), {}});
+        FSections.push_back(Section{std::string("[").append(section).append("]"), std::string(section), {}});
         found = &FSections.back();
     }
     std::size_t insertAt = 0;

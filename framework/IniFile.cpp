@@ -67,7 +67,7 @@ std::int32_t TIniFile::ReadInteger(std::string_view section, std::string_view ke
     if (!text)
         return def;
     if (text->size() > 2 && (*text)[0] == '0' && ((*text)[1] == 'x' || (*text)[1] == 'X'))
-        text = "$" + text->substr(2);
+        text->replace(0, 2, "$");
     return TextToInteger(*text).value_or(def);
 }
 

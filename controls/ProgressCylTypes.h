@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+
+namespace zent {
+
+enum TCylinderEffect { ceFlat, ceUltraLow, ceLow, ceMedium, ceHigh, ceMaximum };
+enum TFontEffect { feNone, feInvert, feShadowTopLeft, feShadowBottomRight };
+enum TFontOrientation { foLeftToRight, foTopToBottom, foBottomToTop };
+enum TProEffect { peCustom };
+enum TProgressBarOrientation { pbHorizontal, pbVertical };
+enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
+
+// Right and bottom are exclusive.
+struct TRect {
+    int Left = 0;
+    int Top = 0;
+    int Right = 0;
+    int Bottom = 0;
+
+    int Width() const { return Right - Left; }
+    int Height() const { return Bottom - Top; }
+    friend bool operator==(const TRect&, const TRect&) = default;
+};
+
+// Red, green and blue multipliers that tint a shading brightness into a colour.
+struct TChannelFactors {
+    float R = 0.0f;
+    float G = 0.0f;
+    float B = 0.0f;
+};
+
+} // namespace zent
