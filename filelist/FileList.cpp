@@ -7,7 +7,6 @@
 #include <QCollator>
 #include <QLocale>
 #include <QString>
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -53,14 +52,16 @@ const QCollator& NameCollator() {
     return *collator;
 }
 
-int Sign(int value) { return (value > 0) - (value < 0); }
+int Sign(int value) {
+    return (value > 0) - (value < 0);
+}
 
 } // namespace
 
 bool IsAcceptedPath(std::string_view path) {
     const std::string extension = AsciiLower(GetExtension(path));
-    return std::find(std::begin(kAcceptedExtensions), std::end(kAcceptedExtensions),
-                     extension) != std::end(kAcceptedExtensions);
+    return std::find(std::begin(kAcceptedExtensions), std::end(kAcceptedExtensions), extension) !=
+           std::end(kAcceptedExtensions);
 }
 
 FileEntry MakeEntryForPath(const std::string& path) {
@@ -86,8 +87,7 @@ std::int32_t RoundToWholeSeconds(double seconds) {
 }
 
 std::int64_t ProjectWavDataSize(std::int32_t channels, std::int32_t lengthSeconds) {
-    return std::int64_t{channels} * lengthSeconds * kProjectedSampleRate *
-           kProjectedBytesPerSample;
+    return std::int64_t{channels} * lengthSeconds * kProjectedSampleRate * kProjectedBytesPerSample;
 }
 
 std::int32_t GetChannelCount(const DecoderStream* stream) {
@@ -163,6 +163,13 @@ void FileList::RemoveAt(std::size_t index) {
     FEntries.erase(FEntries.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
+void FileList::RemoveRange(std::size_t first, std::size_t count) {
+    if (first > FEntries.size() || count > FEntries.size() - first)
+        throw EListError("List index out of bounds (" + std::to_string(first + count) + ")");
+    const auto begin = FEntries.begin() + static_cast<std::ptrdiff_t>(first);
+    FEntries.erase(begin, begin + static_cast<std::ptrdiff_t>(count));
+}
+
 void FileList::RemoveIndices(const std::vector<std::size_t>& indices) {
     std::vector<bool> doomed(FEntries.size(), false);
     for (const std::size_t index : indices) {
@@ -178,7 +185,9 @@ void FileList::RemoveIndices(const std::vector<std::size_t>& indices) {
     FEntries.resize(kept);
 }
 
-void FileList::Clear() { FEntries.clear(); }
+void FileList::Clear() {
+    FEntries.clear();
+}
 
 void FileList::SortList(int sortColumn, bool ascending) {
     std::vector<std::size_t> order(FEntries.size());

@@ -64,6 +64,7 @@ public:
     std::optional<std::size_t> IndexOf(const FileEntry* entry) const;
 
     void RemoveAt(std::size_t index);
+    void RemoveRange(std::size_t first, std::size_t count);
     // Removes the entries at the given indices in one pass over the list.
     void RemoveIndices(const std::vector<std::size_t>& indices);
     void Clear();

@@ -4,7 +4,6 @@
 
 #include <QAbstractItemModel>
 #include <QIcon>
-
 #include <string>
 #include <vector>
 
@@ -25,8 +24,13 @@ public:
     // Appends a row at the end and probes it; throws "Sample not loaded." after the row is
     // in. Returns null when the extension is not accepted.
     FileEntry* AddFile(const std::string& path);
-    void RemoveEntry(const FileEntry* entry);
-    void RemoveRows(const std::vector<int>& rows); // one pass, any order of rows
+    // Appends a ready-made row without probing it.
+    FileEntry* AppendEntry(FileEntry entry);
+    void RemoveEntry(const FileEntry* entry); // an entry not in the list is ignored
+    // One pass, any order of rows. Few runs of adjacent rows go as row removals, which keep
+    // the view's current index and selection; scattered rows reset the model, after which
+    // the caller sets the focus again.
+    void RemoveRows(const std::vector<int>& rows);
     void Clear();
     // Re-sorts, keeping selections and the current index on the same entries.
     void SortList(int sortColumn, bool ascending);
@@ -44,6 +48,7 @@ public:
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     Qt::DropActions supportedDropActions() const override;
+    QStringList mimeTypes() const override;
 
 private:
     FileList FList;

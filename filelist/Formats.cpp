@@ -2,7 +2,6 @@
 
 #include <QLocale>
 #include <QString>
-
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -17,8 +16,8 @@ constexpr int kMaxSignificantDigits = 10;
 constexpr const char* kMegabyteSuffix = " MB";
 
 // Beyond this many integer digits the decimals carry no significance; still shown as ".0".
-constexpr double kRoundToWholeFrom = 1e9;   // 10^(kMaxSignificantDigits - kSizeDecimals)
-constexpr double kScientificFrom = 1e10;    // 10^kMaxSignificantDigits
+constexpr double kRoundToWholeFrom = 1e9; // 10^(kMaxSignificantDigits - kSizeDecimals)
+constexpr double kScientificFrom = 1e10;  // 10^kMaxSignificantDigits
 
 std::string TwoDigits(std::int32_t value) {
     std::string text = std::to_string(value);
@@ -39,8 +38,7 @@ std::string WithLocaleDecimalPoint(const std::string& text) {
     const std::size_t point = text.find('.');
     if (point == std::string::npos)
         return text;
-    return text.substr(0, point) + QLocale().decimalPoint().toStdString() +
-           text.substr(point + 1);
+    return text.substr(0, point) + QLocale().decimalPoint().toStdString() + text.substr(point + 1);
 }
 
 } // namespace
