@@ -44,9 +44,13 @@ void FileListView::keyPressEvent(QKeyEvent* event) {
     QTreeView::keyPressEvent(event);
 }
 
-void FileListView::dragEnterEvent(QDragEnterEvent* event) { AcceptAsCopy(event); }
+void FileListView::dragEnterEvent(QDragEnterEvent* event) {
+    AcceptAsCopy(event);
+}
 
-void FileListView::dragMoveEvent(QDragMoveEvent* event) { AcceptAsCopy(event); }
+void FileListView::dragMoveEvent(QDragMoveEvent* event) {
+    AcceptAsCopy(event);
+}
 
 void FileListView::dropEvent(QDropEvent* event) {
     AcceptAsCopy(event);

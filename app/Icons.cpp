@@ -37,7 +37,8 @@ void DrawNote(QPainter& p, const QPointF& at, qreal scale, const QColor& color) 
     p.setPen(QPen(color, 1.4 * scale));
     p.setBrush(color);
     p.drawEllipse(QPointF(at.x(), at.y()), 2.6 * scale, 2.0 * scale);
-    p.drawLine(QPointF(at.x() + 2.4 * scale, at.y()), QPointF(at.x() + 2.4 * scale, at.y() - 9 * scale));
+    p.drawLine(QPointF(at.x() + 2.4 * scale, at.y()),
+               QPointF(at.x() + 2.4 * scale, at.y() - 9 * scale));
     p.drawLine(QPointF(at.x() + 2.4 * scale, at.y() - 9 * scale),
                QPointF(at.x() + 6 * scale, at.y() - 6.5 * scale));
 }
@@ -63,7 +64,8 @@ void DrawWave(QPainter& p, const QRectF& r, const QColor& color) {
     const int steps = 24;
     for (int i = 0; i <= steps; ++i) {
         const qreal x = r.left() + r.width() * i / steps;
-        const qreal y = r.center().y() + r.height() / 2 * ((i % 4 < 2) ? -1 : 1) * ((i % 2) ? 1 : 0.3);
+        const qreal y =
+            r.center().y() + r.height() / 2 * ((i % 4 < 2) ? -1 : 1) * ((i % 2) ? 1 : 0.3);
         if (i == 0)
             wave.moveTo(x, y);
         else

@@ -3,6 +3,7 @@
 #include "app/FileListView.h"
 #include "app/Guards.h"
 #include "app/Icons.h"
+#include "app/LinkLabel.h"
 #include "controls/Colors.h"
 #include "controls/Dialogs.h"
 #include "controls/DirectoryEdit.h"
@@ -20,7 +21,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
@@ -33,7 +33,6 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
-
 #include <algorithm>
 
 namespace zent {
@@ -48,16 +47,20 @@ constexpr int kStatusPanel0Width = 100;
 constexpr int kButtonWidth = 60;
 constexpr int kButtonHeight = 70;
 
-std::string ToNative(const QString& path) { return QFile::encodeName(path).toStdString(); }
-QString FromNative(const std::string& path) { return QFile::decodeName(path.c_str()); }
+std::string ToNative(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+QString FromNative(const std::string& path) {
+    return QFile::decodeName(path.c_str());
+}
 
 // The names of the window's own controls, which a component name read from the settings must
 // not take.
 const char* const kControlNames[] = {
-    "Panel1",    "TopPanel",         "AddFilesButton", "DeleteFilesButton", "ClearAllButton",
-    "PropButton", "ConvertButton",   "ExitButton",     "StopButton",        "JvDirectoryEdit1",
-    "Label2",    "JvLabel2",         "VST1",           "TotalProgressCyl",  "ProgressCyl1",
-    "StatusBar1", "OpenDialog1",     "ImageList1",
+    "Panel1",     "TopPanel",      "AddFilesButton", "DeleteFilesButton", "ClearAllButton",
+    "PropButton", "ConvertButton", "ExitButton",     "StopButton",        "JvDirectoryEdit1",
+    "Label2",     "JvLabel2",      "VST1",           "TotalProgressCyl",  "ProgressCyl1",
+    "StatusBar1", "OpenDialog1",   "ImageList1",
 };
 
 QToolButton* MakeButton(QWidget* parent, const char* name, ButtonIcon icon, const char* hint,
@@ -129,18 +132,10 @@ void TMainForm::BuildControls() {
     Label2->move(373, 9);
     Label2->adjustSize();
 
-    JvLabel2 = new QLabel(TopPanel);
+    JvLabel2 = new LinkLabel(QUrl(QLatin1String(kUpdatePageUrl)), TopPanel);
     JvLabel2->setObjectName(QStringLiteral("JvLabel2"));
-    JvLabel2->setText(QStringLiteral("<a href=\"%1\" style=\"color:blue\">%1</a>")
-                          .arg(QLatin1String(kUpdatePageUrl)));
-    JvLabel2->setTextFormat(Qt::RichText);
-    JvLabel2->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
-    JvLabel2->setOpenExternalLinks(false);
-    JvLabel2->setCursor(Qt::PointingHandCursor);
     JvLabel2->move(372, 25);
     JvLabel2->adjustSize();
-    connect(JvLabel2, &QLabel::linkActivated, this,
-            [](const QString& link) { QDesktopServices::openUrl(QUrl(link)); });
 
     FModel = new FileListModel(this);
     FModel->SetFileIcon(MakeFileIcon());
@@ -156,7 +151,9 @@ void TMainForm::BuildControls() {
         Guarded([&] { handled = VST1KeyDown(key, modifiers); });
         return handled;
     };
-    VST1->OnDragDrop = [this](const QMimeData* data) { Guarded([&] { VST1DragDrop(data); }); };
+    VST1->OnDragDrop = [this](const QMimeData* mime) {
+        Guarded([&] { VST1DragDrop(mime); });
+    };
     connect(VST1->header(), &QHeaderView::sectionClicked, this,
             [this](int column) { Guarded([&] { VST1HeaderClick(column); }); });
     connect(VST1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -190,8 +187,9 @@ void TMainForm::BuildControls() {
     layout->addWidget(StatusBar1);
 
     // Keyboard order as a person moves through the window.
-    QWidget* order[] = {VST1,       AddFilesButton,   DeleteFilesButton, ConvertButton, ClearAllButton,
-                        ExitButton, JvDirectoryEdit1, StopButton,        PropButton};
+    QWidget* order[] = {VST1,           AddFilesButton, DeleteFilesButton, ConvertButton,
+                        ClearAllButton, ExitButton,     JvDirectoryEdit1,  StopButton,
+                        PropButton};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
 
@@ -226,17 +224,25 @@ void TMainForm::FormCreate() {
     InitControls();
 }
 
-std::string TMainForm::GetAppDir() const { return AppDirFromPath(FAppDir); }
+std::string TMainForm::GetAppDir() const {
+    return AppDirFromPath(FAppDir);
+}
 
 std::string TMainForm::ConfigPath() const {
     return GetAppDir() + ToNative(QDir::separator()) + kConfigFileName;
 }
 
-void TMainForm::AllocBuffer() { FBuffer = std::make_unique_for_overwrite<std::byte[]>(kDecodeBufferSize); }
+void TMainForm::AllocBuffer() {
+    FBuffer = std::make_unique_for_overwrite<std::byte[]>(kDecodeBufferSize);
+}
 
-void TMainForm::FreeBuffer() { FBuffer.reset(); }
+void TMainForm::FreeBuffer() {
+    FBuffer.reset();
+}
 
-std::span<std::byte> TMainForm::Buffer() { return {FBuffer.get(), FBuffer ? kDecodeBufferSize : 0}; }
+std::span<std::byte> TMainForm::Buffer() {
+    return {FBuffer.get(), FBuffer ? kDecodeBufferSize : 0};
+}
 
 void TMainForm::InitControls() {
     StopButton->hide();
@@ -295,11 +301,17 @@ bool TMainForm::FormCloseQuery() {
     return canClose;
 }
 
-void TMainForm::FormClose() { FreeBuffer(); }
+void TMainForm::FormClose() {
+    FreeBuffer();
+}
 
-void TMainForm::ExitButtonClick() { close(); }
+void TMainForm::ExitButtonClick() {
+    close();
+}
 
-void TMainForm::StopButtonClick() { FStopRequested = true; }
+void TMainForm::StopButtonClick() {
+    FStopRequested = true;
+}
 
 void TMainForm::EnableControls(bool enable) {
     const bool hasEntries = FModel->rowCount() > 0;
@@ -349,7 +361,9 @@ void TMainForm::SetStatusInfo(const std::string& text) {
     ProcessEvents();
 }
 
-void TMainForm::ProcessEvents() { QCoreApplication::processEvents(); }
+void TMainForm::ProcessEvents() {
+    QCoreApplication::processEvents();
+}
 
 void TMainForm::VST1Change() {
     if (!FConverting)
@@ -358,7 +372,9 @@ void TMainForm::VST1Change() {
 
 // --- Adding files ---
 
-void TMainForm::AddFile(const std::string& path) { FModel->AddFile(path); }
+void TMainForm::AddFile(const std::string& path) {
+    FModel->AddFile(path);
+}
 
 void TMainForm::AddFiles(const std::vector<std::string>& paths) {
     std::exception_ptr error;
@@ -389,16 +405,16 @@ void TMainForm::AddFilesButtonClick() {
     AddFiles(paths);
 }
 
-void TMainForm::VST1DragDrop(const QMimeData* data) {
-    if (data)
-        AddDroppedFiles(*data);
+void TMainForm::VST1DragDrop(const QMimeData* mime) {
+    if (mime)
+        AddDroppedFiles(*mime);
 }
 
-void TMainForm::AddDroppedFiles(const QMimeData& data) {
-    if (!data.hasUrls())
+void TMainForm::AddDroppedFiles(const QMimeData& mime) {
+    if (!mime.hasUrls())
         return;
     std::vector<std::string> paths;
-    for (const QUrl& url : data.urls()) {
+    for (const QUrl& url : mime.urls()) {
         if (url.isLocalFile())
             paths.push_back(ToNative(QDir::toNativeSeparators(url.toLocalFile())));
     }
@@ -449,8 +465,8 @@ void TMainForm::DeleteFilesButtonClick() {
     QItemSelectionModel* selection = VST1->selectionModel();
     if (focus) {
         const QModelIndex index = FModel->IndexOf(focus);
-        selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
-                                              QItemSelectionModel::Rows);
+        selection->setCurrentIndex(index,
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         VST1->scrollTo(index);
     } else {
         selection->clear();
@@ -473,14 +489,18 @@ bool TMainForm::VST1KeyDown(int key, Qt::KeyboardModifiers) {
 
 // --- Conversion ---
 
-void TMainForm::ConvertButtonClick() { ConvertAll(); }
+void TMainForm::ConvertButtonClick() {
+    ConvertAll();
+}
 
 void TMainForm::ConvertAll() {
     ConversionRun run(static_cast<RunView&>(*this));
     run.ConvertAll();
 }
 
-std::string TMainForm::TargetDirectoryText() const { return ToNative(JvDirectoryEdit1->Text()); }
+std::string TMainForm::TargetDirectoryText() const {
+    return ToNative(JvDirectoryEdit1->Text());
+}
 
 void TMainForm::ShowErrorMessage(const std::string& message) {
     Dialogs::Current().ShowError(this, QString::fromStdString(message));
@@ -495,9 +515,13 @@ FileEntry* TMainForm::FirstEntry() {
     return FModel->rowCount() > 0 ? &FModel->List().At(0) : nullptr;
 }
 
-void TMainForm::RemoveEntry(const FileEntry* entry) { FModel->RemoveEntry(entry); }
+void TMainForm::RemoveEntry(const FileEntry* entry) {
+    FModel->RemoveEntry(entry);
+}
 
-double TMainForm::TotalProjectedSize() const { return FModel->TotalProjectedSize(); }
+double TMainForm::TotalProjectedSize() const {
+    return FModel->TotalProjectedSize();
+}
 
 void TMainForm::ClearSelectionAndFocusList() {
     VST1->selectionModel()->clearSelection();
@@ -507,14 +531,18 @@ void TMainForm::ClearSelectionAndFocusList() {
 
 void TMainForm::SelectAndFocus(const FileEntry* entry) {
     const QModelIndex index = FModel->IndexOf(entry);
-    VST1->selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    VST1->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                       QItemSelectionModel::Rows);
     VST1->scrollTo(index);
 }
 
-void TMainForm::SetFileProgress(int percent) { ProgressCyl1->SetPosition(percent); }
+void TMainForm::SetFileProgress(int percent) {
+    ProgressCyl1->SetPosition(percent);
+}
 
-void TMainForm::SetTotalProgress(int percent) { TotalProgressCyl->SetPosition(percent); }
+void TMainForm::SetTotalProgress(int percent) {
+    TotalProgressCyl->SetPosition(percent);
+}
 
 // --- Options ---
 

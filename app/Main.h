@@ -3,7 +3,6 @@
 #include "convert/RunView.h"
 
 #include <QMainWindow>
-
 #include <cstddef>
 #include <exception>
 #include <memory>
@@ -20,6 +19,7 @@ namespace zent {
 class DirectoryEdit;
 class FileListModel;
 class FileListView;
+class LinkLabel;
 class TComponent;
 class TOptionsItem;
 class TProgressCyl;
@@ -50,7 +50,7 @@ public:
 
     void AddFile(const std::string& path);
     void AddFiles(const std::vector<std::string>& paths);
-    void AddDroppedFiles(const QMimeData& data);
+    void AddDroppedFiles(const QMimeData& mime);
     void ConvertAll();
 
     bool Converting() const { return FConverting; }
@@ -71,7 +71,7 @@ public:
     void VST1Change();
     void VST1HeaderClick(int column);
     bool VST1KeyDown(int key, Qt::KeyboardModifiers modifiers);
-    void VST1DragDrop(const QMimeData* data);
+    void VST1DragDrop(const QMimeData* mime);
 
     void BeginConversionState() override;
     void EndConversionState() override;
@@ -137,7 +137,7 @@ private:
     QToolButton* StopButton = nullptr;
     DirectoryEdit* JvDirectoryEdit1 = nullptr;
     QLabel* Label2 = nullptr;
-    QLabel* JvLabel2 = nullptr;
+    LinkLabel* JvLabel2 = nullptr;
     FileListView* VST1 = nullptr;
     TProgressCyl* TotalProgressCyl = nullptr;
     TProgressCyl* ProgressCyl1 = nullptr;

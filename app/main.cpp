@@ -1,4 +1,5 @@
 #include "app/Main.h"
+
 #include "controls/ErrorHandler.h"
 
 #include <QApplication>

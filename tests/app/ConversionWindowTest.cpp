@@ -1,0 +1,128 @@
+// Converting through the window: the directory check, a whole batch, Stop, and files dropped
+// while a run is on.
+#include "controls/DirectoryEdit.h"
+#include "controls/ProgressCyl.h"
+#include "tests/app/MainFormFixture.h"
+
+#include <QLineEdit>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
+#include <cstdint>
+#include <fstream>
+
+namespace zent::test {
+namespace {
+
+std::uint32_t ReadLe32(const std::filesystem::path& file, std::streamoff offset) {
+    std::ifstream in(file, std::ios::binary);
+    in.seekg(offset);
+    unsigned char bytes[4] = {};
+    in.read(reinterpret_cast<char*>(bytes), 4);
+    return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+}
+
+class ConversionWindowTest : public MainFormTest {
+protected:
+    TempDir target;
+
+    void SetTarget(const std::filesystem::path& dir) {
+        Child<DirectoryEdit>("JvDirectoryEdit1")->SetText(Q(dir));
+    }
+    void ClickConvert() { Child<QToolButton>("ConvertButton")->click(); }
+};
+
+TEST_F(ConversionWindowTest, AMissingTargetDirectoryIsReportedAndTouchesNothing) {
+    StartForm();
+    AddThroughDialog({Q(Mp3("a.mp3"))});
+    SetTarget(target.File("missing"));
+    ClickConvert();
+    EXPECT_EQ(dialogs.errors, QStringList{"Please pick a valid target directory."});
+    EXPECT_EQ(Rows(), 1);
+    EXPECT_FALSE(form->Converting());
+    EXPECT_FALSE(std::filesystem::exists(target.File("missing")));
+    EXPECT_TRUE(Child<DirectoryEdit>("JvDirectoryEdit1")->LineEdit()->hasFocus() ||
+                !QApplication::activeWindow());
+}
+
+TEST_F(ConversionWindowTest, ABatchEmptiesTheListIntoWavFiles) {
+    StartForm();
+    AddThroughDialog({Q(Mp3("one.mp3")), Q(Ogg("two.ogg")), Q(Mp3("three.mp3"))});
+    SetTarget(target.Path());
+    ClickConvert();
+
+    EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join('\n').toStdString();
+    EXPECT_EQ(Rows(), 0);
+    for (const char* name : {"one.wav", "two.wav", "three.wav"}) {
+        const auto wav = target.File(name);
+        ASSERT_TRUE(std::filesystem::exists(wav)) << name;
+        const auto size = std::filesystem::file_size(wav);
+        EXPECT_EQ(ReadLe32(wav, 4), size - 8);
+        EXPECT_EQ(ReadLe32(wav, 40), size - 44);
+        EXPECT_GT(size, 44u);
+    }
+    EXPECT_EQ(StatusPanel(0), "0 file(s)");
+    EXPECT_TRUE(Child<QToolButton>("ConvertButton")->isVisible());
+    EXPECT_FALSE(Child<QToolButton>("StopButton")->isVisible());
+    EXPECT_EQ(Child<TProgressCyl>("ProgressCyl1")->Position(), 0);
+    EXPECT_EQ(Child<TProgressCyl>("TotalProgressCyl")->Position(), 0);
+    EXPECT_FALSE(form->Converting());
+}
+
+TEST_F(ConversionWindowTest, StopLeavesAShorterValidFileAndTheEntryOnTop) {
+    StartForm();
+    // Long enough for several 800000-byte blocks.
+    AddThroughDialog({Q(Ogg("long.ogg", 12.0)), Q(Ogg("next.ogg"))});
+    SetTarget(target.Path());
+    // A person clicks Stop once the first percentage shows.
+    QTimer stopper;
+    QObject::connect(&stopper, &QTimer::timeout, [&] {
+        if (StatusPanel(0).startsWith("Done ")) {
+            Child<QToolButton>("StopButton")->click();
+            stopper.stop();
+        }
+    });
+    stopper.start(0);
+    ClickConvert();
+
+    ASSERT_EQ(Rows(), 2);
+    EXPECT_EQ(NameAt(0), "long.ogg");
+    const auto wav = target.File("long.wav");
+    ASSERT_TRUE(std::filesystem::exists(wav));
+    const auto size = std::filesystem::file_size(wav);
+    EXPECT_LT(size, 44u + 12u * 44100u * 4u);
+    EXPECT_EQ(ReadLe32(wav, 4), size - 8);
+    EXPECT_EQ(ReadLe32(wav, 40), size - 44);
+    EXPECT_FALSE(std::filesystem::exists(target.File("next.wav")));
+    EXPECT_FALSE(form->Converting());
+}
+
+TEST_F(ConversionWindowTest, StopBeforeTheFirstFileWritesNothing) {
+    StartForm();
+    AddThroughDialog({Q(Ogg("only.ogg"))});
+    SetTarget(target.Path());
+    QTimer::singleShot(0, form.get(), [this] { Child<QToolButton>("StopButton")->click(); });
+    ClickConvert();
+    EXPECT_EQ(Rows(), 1);
+    EXPECT_FALSE(std::filesystem::exists(target.File("only.wav")));
+}
+
+TEST_F(ConversionWindowTest, FilesDroppedDuringARunAreConvertedInTheSameRun) {
+    StartForm();
+    AddThroughDialog({Q(Ogg("first.ogg", 6.0))});
+    SetTarget(target.Path());
+    const auto late = Mp3("late.mp3");
+    QTimer::singleShot(0, form.get(), [&] {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(Q(late))});
+        form->VST1DragDrop(&data);
+        EXPECT_FALSE(Child<QToolButton>("DeleteFilesButton")->isEnabled());
+    });
+    ClickConvert();
+    EXPECT_EQ(Rows(), 0);
+    EXPECT_TRUE(std::filesystem::exists(target.File("first.wav")));
+    EXPECT_TRUE(std::filesystem::exists(target.File("late.wav")));
+}
+
+} // namespace
+} // namespace zent::test

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "app/Main.h"
+#include "filelist/FileListModel.h"
+#include "tests/app/FakeDialogs.h"
+#include "tests/support/AudioFixtures.h"
+#include "tests/support/TempDir.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QToolButton>
+#include <QTreeView>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+
+namespace zent::test {
+
+// A real main window whose executable directory is a fresh temporary directory and whose
+// dialogs are answered by FakeDialogs.
+class MainFormTest : public ::testing::Test {
+protected:
+    TempDir appDir;
+    TempDir media;
+    FakeDialogs dialogs;
+    Dialogs::Override dialogsOverride{dialogs};
+    std::unique_ptr<TMainForm> form;
+
+    void TearDown() override { form.reset(); }
+
+    void StartForm() {
+        form = std::make_unique<TMainForm>(QString::fromStdString(appDir.Path().string()));
+        form->show();
+        QApplication::processEvents();
+    }
+
+    template <typename T> T* Child(const char* name) const {
+        T* child = form->findChild<T*>(QLatin1String(name));
+        if (!child)
+            ADD_FAILURE() << "no control named " << name;
+        return child;
+    }
+
+    QString StatusPanel(int panel) const {
+        return Child<QLabel>(panel == 0 ? "StatusPanel0" : "StatusPanel1")->text();
+    }
+
+    QTreeView* List() const { return Child<QTreeView>("VST1"); }
+    int Rows() const { return form->Model().rowCount(); }
+    QString NameAt(int row) const {
+        return form->Model().index(row, FileListModel::FilenameColumn).data().toString();
+    }
+
+    std::filesystem::path Mp3(const std::string& name, double seconds = 1.0) const {
+        const auto path = media.File(name);
+        EncodeMp3(path, ToneSpec{44100, 2, seconds});
+        return path;
+    }
+
+    std::filesystem::path Ogg(const std::string& name, double seconds = 1.0) const {
+        const auto path = media.File(name);
+        EncodeOgg(path, ToneSpec{44100, 2, seconds});
+        return path;
+    }
+
+    std::filesystem::path TextFile(const std::string& name) const {
+        const auto path = media.File(name);
+        std::ofstream(path) << "this is not audio, only text that claims to be\n";
+        return path;
+    }
+
+    std::filesystem::path ConfigFile() const { return appDir.File("zent.cfg"); }
+
+    void WriteConfig(const std::string& text) const { std::ofstream(ConfigFile()) << text; }
+
+    std::string ReadConfig() const {
+        std::ifstream in(ConfigFile());
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    void AddThroughDialog(const QStringList& paths) {
+        dialogs.openFileAnswers.push_back(paths);
+        Child<QToolButton>("AddFilesButton")->click();
+    }
+};
+
+inline QString Q(const std::filesystem::path& path) {
+    return QString::fromStdString(path.string());
+}
+
+} // namespace zent::test
