@@ -143,9 +143,15 @@ void TMainForm::BuildControls() {
     VST1->setObjectName(QStringLiteral("VST1"));
     VST1->setModel(FModel);
     VST1->setIconSize(QSize(16, 16));
-    VST1->header()->resizeSection(FileListModel::FilenameColumn, 359);
-    VST1->header()->resizeSection(FileListModel::LengthColumn, 50);
-    VST1->header()->resizeSection(FileListModel::SizeColumn, 95);
+    // The short columns are widened to their header texts in whatever font the desktop
+    // uses; the name column gives up that room so the three still fit the window.
+    QHeaderView* header = VST1->header();
+    const int lengthWidth = std::max(50, header->sectionSizeHint(FileListModel::LengthColumn));
+    const int sizeWidth = std::max(95, header->sectionSizeHint(FileListModel::SizeColumn));
+    header->resizeSection(FileListModel::LengthColumn, lengthWidth);
+    header->resizeSection(FileListModel::SizeColumn, sizeWidth);
+    header->resizeSection(FileListModel::FilenameColumn,
+                          359 - (lengthWidth - 50) - (sizeWidth - 95));
     VST1->OnKeyDown = [this](int key, Qt::KeyboardModifiers modifiers) {
         bool handled = false;
         Guarded([&] { handled = VST1KeyDown(key, modifiers); });

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
+#include <algorithm>
 
 namespace zent {
 
@@ -31,6 +32,17 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& richText, in
     return label;
 }
 
+// The desktop's font may be wider than the one the layout was drawn for: let the check box
+// show its whole caption, moving left into the room its neighbour does not use.
+void FitToText(QCheckBox* box, QRadioButton* neighbour) {
+    const int width = std::max(box->width(), box->sizeHint().width());
+    const int right = box->parentWidget()->width() - 6;
+    const int left =
+        std::max(neighbour->x() + neighbour->sizeHint().width(), std::min(box->x(), right - width));
+    box->setGeometry(left, box->y(), width, box->height());
+    neighbour->resize(std::min(neighbour->width(), left - neighbour->x()), neighbour->height());
+}
+
 } // namespace
 
 TOptionsForm::TOptionsForm(QWidget* parent)
@@ -45,7 +57,8 @@ TOptionsForm::TOptionsForm(QWidget* parent)
     OKButton->setObjectName(QStringLiteral("OKButton"));
     OKButton->setGeometry(351, 8, 75, 25);
     OKButton->setDefault(true);
-    connect(OKButton, &QPushButton::clicked, this, [this] { Guarded([this] { OKButtonClick(); }); });
+    connect(OKButton, &QPushButton::clicked, this,
+            [this] { Guarded([this] { OKButtonClick(); }); });
 
     CancelButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
                                    QStringLiteral("Cancel"), this);
@@ -58,7 +71,8 @@ TOptionsForm::TOptionsForm(QWidget* parent)
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     GroupBox1->setGeometry(6, 3, 331, 113);
 
-    Label1 = MakeLabel(GroupBox1, "Label1", QStringLiteral("Default <u>s</u>ave directory"), 12, 16);
+    Label1 =
+        MakeLabel(GroupBox1, "Label1", QStringLiteral("Default <u>s</u>ave directory"), 12, 16);
     JvDirectoryEdit1 = new DirectoryEdit(/*ownDialog=*/true, GroupBox1);
     JvDirectoryEdit1->setObjectName(QStringLiteral("JvDirectoryEdit1"));
     JvDirectoryEdit1->setGeometry(10, 32, 309, 21);
@@ -79,6 +93,7 @@ TOptionsForm::TOptionsForm(QWidget* parent)
     AscOrderBox = new QCheckBox(QStringLiteral("ascending order"), GroupBox1);
     AscOrderBox->setObjectName(QStringLiteral("AscOrderBox"));
     AscOrderBox->setGeometry(216, 86, 97, 17);
+    FitToText(AscOrderBox, LengthRadio);
 
     setTabOrder(OKButton, CancelButton);
     setTabOrder(CancelButton, JvDirectoryEdit1);
@@ -89,7 +104,9 @@ TOptionsForm::TOptionsForm(QWidget* parent)
     FormCreate();
 }
 
-void TOptionsForm::FormCreate() { FAccepted = false; }
+void TOptionsForm::FormCreate() {
+    FAccepted = false;
+}
 
 void TOptionsForm::OKButtonClick() {
     FAccepted = true;
