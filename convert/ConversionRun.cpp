@@ -3,6 +3,7 @@
 #include "convert/Progress.h"
 #include "convert/RunView.h"
 #include "filelist/FileEntry.h"
+#include "filelist/FileList.h"
 #include "filelist/Paths.h"
 
 #include <cmath>
@@ -15,7 +16,7 @@ namespace {
 
 bool IsExistingDirectory(const std::string& text) {
     std::error_code error;
-    return !text.empty() && std::filesystem::is_directory(std::filesystem::path(text), error);
+    return !text.empty() && std::filesystem::is_directory(ToFileSystemPath(text), error);
 }
 
 } // namespace
@@ -65,8 +66,8 @@ void ConversionRun::ConvertEntries(const std::string& directory) {
         FView.SetStatusInfo(entry->FileName);
         if (FView.StopRequested())
             return;
-        ConvertFile(std::filesystem::path(entry->TargetPath),
-                    std::filesystem::path(entry->SourcePath), FView.Buffer(), *this, FLimits);
+        ConvertFile(ToFileSystemPath(entry->TargetPath), ToFileSystemPath(entry->SourcePath),
+                    FView.Buffer(), *this, FLimits);
         if (FView.StopRequested())
             return;
         FView.RemoveEntry(entry);

@@ -11,7 +11,6 @@ namespace zent {
 class RunView;
 
 inline constexpr const char* kPickValidDirectory = "Please pick a valid target directory.";
-inline constexpr const char* kWavExtension = ".wav";
 
 // The batch run over the window's list: converts the top entry and removes it, again and
 // again, until the list is empty, a stop is requested or an error occurs. The writer reports

@@ -17,7 +17,6 @@ namespace zent {
 namespace {
 
 constexpr std::string_view kAcceptedExtensions[] = {"mp3", "ogg"};
-constexpr std::string_view kTargetExtension = ".wav";
 
 // Every file is shown as 16-bit PCM at 44100 Hz, whatever it really decodes to.
 constexpr std::int64_t kProjectedSampleRate = 44100;
@@ -52,7 +51,7 @@ const QCollator& NameCollator() {
     return *collator;
 }
 
-int Sign(int value) {
+int Sign(std::int64_t value) {
     return (value > 0) - (value < 0);
 }
 
@@ -68,7 +67,7 @@ FileEntry MakeEntryForPath(const std::string& path) {
     FileEntry entry;
     entry.FileName = ExtractFileName(path);
     entry.SourcePath = path;
-    entry.TargetPath = ChangeFileExt(path, kTargetExtension);
+    entry.TargetPath = ChangeFileExt(path, kWavExtension);
     return entry;
 }
 
@@ -78,12 +77,8 @@ std::int32_t RoundToWholeSeconds(double seconds) {
     constexpr double kMax = std::numeric_limits<std::int32_t>::max();
     if (seconds >= kMax)
         return std::numeric_limits<std::int32_t>::max();
-    const double whole = std::floor(seconds);
-    const double fraction = seconds - whole;
-    double rounded = whole;
-    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2.0) != 0.0))
-        rounded = whole + 1.0;
-    return static_cast<std::int32_t>(rounded);
+    // The default rounding mode, which nothing in the program changes, sends halves to even.
+    return static_cast<std::int32_t>(std::nearbyint(seconds));
 }
 
 std::int64_t ProjectWavDataSize(std::int32_t channels, std::int32_t lengthSeconds) {
@@ -115,8 +110,7 @@ int VST1CompareNodes(const FileEntry& first, const FileEntry& second, int sortCo
                                            QString::fromStdString(second.FileName)));
     }
     // Widened: the difference of two 32-bit lengths may not fit in 32 bits.
-    const std::int64_t difference = std::int64_t{first.LengthSeconds} - second.LengthSeconds;
-    return (difference > 0) - (difference < 0);
+    return Sign(std::int64_t{first.LengthSeconds} - second.LengthSeconds);
 }
 
 std::optional<std::size_t> ChooseFocusAfterDeletion(const std::vector<bool>& selected) {

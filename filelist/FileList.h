@@ -17,6 +17,9 @@ class DecoderStream;
 // The message of the file list's only error.
 inline constexpr const char* kSampleNotLoaded = "Sample not loaded.";
 
+// The extension of every file the program writes.
+inline constexpr std::string_view kWavExtension = ".wav";
+
 // True when the extension is mp3 or ogg in any letter case; other paths are skipped silently.
 bool IsAcceptedPath(std::string_view path);
 

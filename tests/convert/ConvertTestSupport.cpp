@@ -111,19 +111,23 @@ void RecordingConversionView::Record(const std::string& call) {
         OnCall(call);
 }
 
+std::vector<std::string> CallsAfter(const std::vector<std::string>& calls,
+                                    std::string_view prefix) {
+    std::vector<std::string> rests;
+    for (const std::string& call : calls)
+        if (call.starts_with(prefix))
+            rests.push_back(call.substr(prefix.size()));
+    return rests;
+}
+
 std::vector<std::string> RecordingConversionView::Texts() const {
-    std::vector<std::string> texts;
-    for (const std::string& call : Calls)
-        if (call.starts_with("text:"))
-            texts.push_back(call.substr(5));
-    return texts;
+    return CallsAfter(Calls, "text:");
 }
 
 std::int64_t RecordingConversionView::TotalAdded() const {
     std::int64_t sum = 0;
-    for (const std::string& call : Calls)
-        if (call.starts_with("total:"))
-            sum += std::stoll(call.substr(6));
+    for (const std::string& bytes : CallsAfter(Calls, "total:"))
+        sum += std::stoll(bytes);
     return sum;
 }
 
@@ -196,6 +200,13 @@ std::vector<std::string> RecordingRunView::RunSteps() const {
             !call.starts_with("SetTotalProgress:") && call != "ProcessEvents")
             steps.push_back(call);
     return steps;
+}
+
+std::vector<int> RecordingRunView::TotalPercents() const {
+    std::vector<int> percents;
+    for (const std::string& percent : CallsAfter(Log, "SetTotalProgress:"))
+        percents.push_back(std::stoi(percent));
+    return percents;
 }
 
 void RecordingRunView::Record(const std::string& call) {

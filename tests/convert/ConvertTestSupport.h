@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zent::test {
@@ -58,6 +59,9 @@ private:
     std::size_t FReads = 0;
     std::vector<std::size_t> FRequests;
 };
+
+// What follows the prefix, of each call that starts with it.
+std::vector<std::string> CallsAfter(const std::vector<std::string>& calls, std::string_view prefix);
 
 // Records every call as text: "text:Opening file...", "file:42", "total:4000", "events".
 class RecordingConversionView : public ConversionView {
@@ -113,6 +117,7 @@ public:
     std::vector<std::string> EntryNames() const;
     // The log without the calls that repeat for every block and every pump.
     std::vector<std::string> RunSteps() const;
+    std::vector<int> TotalPercents() const;
 
     std::string TargetDirectoryText() const override { return Directory; }
     void ShowErrorMessage(const std::string& message) override;

@@ -101,6 +101,22 @@ void ExpectNoCrash(const std::filesystem::path& file) {
     }
 }
 
+// One generated tone file per test, decoded by the cases of one format.
+template <typename Case> class ToneFileTest : public testing::TestWithParam<Case> {
+protected:
+    void ExpectReportsTheEncodedFormat() const {
+        auto stream = OpenDecoderStream(FFile);
+        ASSERT_NE(stream, nullptr);
+        EXPECT_EQ(stream->SampleRate(), FSpec.sampleRate);
+        EXPECT_EQ(stream->Channels(), FSpec.channels);
+        EXPECT_EQ(stream->BitsPerSample(), 16);
+    }
+
+    TempDir FDir;
+    ToneSpec FSpec;
+    std::filesystem::path FFile;
+};
+
 // --- MP3 matrix ---
 
 struct Mp3Case {
@@ -130,7 +146,7 @@ std::vector<Mp3Case> AllMp3Cases() {
     return cases;
 }
 
-class Mp3Decoding : public testing::TestWithParam<Mp3Case> {
+class Mp3Decoding : public ToneFileTest<Mp3Case> {
 protected:
     void SetUp() override {
         const Mp3Case& c = GetParam();
@@ -138,18 +154,10 @@ protected:
         FFile = FDir.File("tone.mp3");
         EncodeMp3(FFile, FSpec, Mp3Options{c.vbr, c.infoTag, 128});
     }
-
-    TempDir FDir;
-    ToneSpec FSpec;
-    std::filesystem::path FFile;
 };
 
 TEST_P(Mp3Decoding, ReportsTheEncodedFormat) {
-    auto stream = OpenDecoderStream(FFile);
-    ASSERT_NE(stream, nullptr);
-    EXPECT_EQ(stream->SampleRate(), FSpec.sampleRate);
-    EXPECT_EQ(stream->Channels(), FSpec.channels);
-    EXPECT_EQ(stream->BitsPerSample(), 16);
+    ExpectReportsTheEncodedFormat();
 }
 
 TEST_P(Mp3Decoding, LengthEqualsTheBytesDelivered) {
@@ -186,25 +194,17 @@ std::string OggCaseName(const testing::TestParamInfo<OggCase>& info) {
            std::to_string(std::get<1>(info.param)) + "Channels";
 }
 
-class OggDecoding : public testing::TestWithParam<OggCase> {
+class OggDecoding : public ToneFileTest<OggCase> {
 protected:
     void SetUp() override {
         FSpec = {std::get<0>(GetParam()), std::get<1>(GetParam()), 1.5};
         FFile = FDir.File("tone.ogg");
         EncodeOgg(FFile, FSpec);
     }
-
-    TempDir FDir;
-    ToneSpec FSpec;
-    std::filesystem::path FFile;
 };
 
 TEST_P(OggDecoding, ReportsTheEncodedFormat) {
-    auto stream = OpenDecoderStream(FFile);
-    ASSERT_NE(stream, nullptr);
-    EXPECT_EQ(stream->SampleRate(), FSpec.sampleRate);
-    EXPECT_EQ(stream->Channels(), FSpec.channels);
-    EXPECT_EQ(stream->BitsPerSample(), 16);
+    ExpectReportsTheEncodedFormat();
 }
 
 TEST_P(OggDecoding, DeliversExactlyTheOriginalSampleCount) {

@@ -60,39 +60,33 @@ TEST_F(WavWriterTest, StereoHeaderDescribesSixteenBitPcmAt44100) {
     EXPECT_EQ(wav.FileSize, 4044u);
 }
 
-TEST_F(WavWriterTest, MonoHeaderHasBlockAlignTwo) {
-    FakeStream stream(1, 22050);
-    stream.SetBlocks({2000});
-    const WavFile wav = Write(stream);
-    EXPECT_EQ(wav.Channels, 1u);
-    EXPECT_EQ(wav.BlockAlign, 2u);
-    EXPECT_EQ(wav.ByteRate, 44100u);
-}
+struct FormatCase {
+    const char* Name;
+    std::uint16_t Channels;
+    std::uint32_t SampleRate;
+    std::uint16_t BitsPerSample;
+    std::uint16_t BlockAlign;
+    std::uint32_t ByteRate;
+};
 
-TEST_F(WavWriterTest, SixChannelHeaderHasBlockAlignTwelve) {
-    FakeStream stream(6, 48000);
-    stream.SetBlocks({1200});
-    const WavFile wav = Write(stream);
-    EXPECT_EQ(wav.Channels, 6u);
-    EXPECT_EQ(wav.BlockAlign, 12u);
-    EXPECT_EQ(wav.ByteRate, 576000u);
-}
-
-TEST_F(WavWriterTest, RateOf96000IsStoredAsIs) {
-    FakeStream stream(2, 96000);
-    stream.SetBlocks({400});
-    const WavFile wav = Write(stream);
-    EXPECT_EQ(wav.SampleRate, 96000u);
-    EXPECT_EQ(wav.ByteRate, 384000u);
-}
-
-TEST_F(WavWriterTest, EightBitHeaderHasBlockAlignOfTheChannelCount) {
-    FakeStream stream(2, 11025, 8);
-    stream.SetBlocks({400});
-    const WavFile wav = Write(stream);
-    EXPECT_EQ(wav.BitsPerSample, 8u);
-    EXPECT_EQ(wav.BlockAlign, 2u);
-    EXPECT_EQ(wav.ByteRate, 22050u);
+TEST_F(WavWriterTest, FormatFieldsFollowTheDecodedData) {
+    const FormatCase cases[] = {
+        {"mono", 1, 22050, 16, 2, 44100},
+        {"six channels", 6, 48000, 16, 12, 576000},
+        {"96000 Hz", 2, 96000, 16, 4, 384000},
+        {"8 bits: block align is the channel count", 2, 11025, 8, 2, 22050},
+    };
+    for (const FormatCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        FakeStream stream(c.Channels, static_cast<int>(c.SampleRate), c.BitsPerSample);
+        stream.SetBlocks({std::size_t{c.BlockAlign} * 100});
+        const WavFile wav = Write(stream);
+        EXPECT_EQ(wav.Channels, c.Channels);
+        EXPECT_EQ(wav.SampleRate, c.SampleRate);
+        EXPECT_EQ(wav.BitsPerSample, c.BitsPerSample);
+        EXPECT_EQ(wav.BlockAlign, c.BlockAlign);
+        EXPECT_EQ(wav.ByteRate, c.ByteRate);
+    }
 }
 
 // --- Data and status -----------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <gtest/gtest.h>
 #include <limits>
+#include <stdexcept>
 
 namespace zent {
 namespace {
@@ -104,39 +105,42 @@ TEST(TotalProjectedSize, AddsLongFilesWithoutWrapping) {
 class ProbeFileOnDisk : public testing::Test {
 protected:
     void SetUp() override { InitDecoders(); }
+
+    const FileEntry& Added(const std::filesystem::path& path) {
+        const FileEntry* entry = FList.AddFile(path.string());
+        if (entry == nullptr)
+            throw std::logic_error("skipped: " + path.string());
+        return *entry;
+    }
+
     test::TempDir FDir;
+    FileList FList;
 };
 
 TEST_F(ProbeFileOnDisk, TaggedMp3GetsItsLengthAndSize) {
     const auto path = FDir.File("tone.mp3");
     test::EncodeMp3(path, {44100, 2, 3.0});
-    FileList list;
-    FileEntry* entry = list.AddFile(path.string());
-    ASSERT_NE(entry, nullptr);
-    EXPECT_EQ(entry->LengthSeconds, 3);
-    EXPECT_EQ(entry->ProjectedSize, 2 * 3 * 88200);
+    const FileEntry& entry = Added(path);
+    EXPECT_EQ(entry.LengthSeconds, 3);
+    EXPECT_EQ(entry.ProjectedSize, 2 * 3 * 88200);
 }
 
 TEST_F(ProbeFileOnDisk, MonoOggAtAnotherRateProjectsAt44100) {
     const auto path = FDir.File("tone.OGG");
     test::EncodeOgg(path, {22050, 1, 2.0});
-    FileList list;
-    FileEntry* entry = list.AddFile(path.string());
-    ASSERT_NE(entry, nullptr);
-    EXPECT_EQ(entry->LengthSeconds, 2);
-    EXPECT_EQ(entry->ProjectedSize, 1 * 2 * 88200);
-    EXPECT_EQ(entry->TargetPath, FDir.File("tone.wav").string());
+    const FileEntry& entry = Added(path);
+    EXPECT_EQ(entry.LengthSeconds, 2);
+    EXPECT_EQ(entry.ProjectedSize, 1 * 2 * 88200);
+    EXPECT_EQ(entry.TargetPath, FDir.File("tone.wav").string());
 }
 
 TEST_F(ProbeFileOnDisk, NameInAnotherScriptIsFound) {
     const std::string name =
         "\xE6\x97\xA5\xE6\x9C\xAC \xD0\x9F\xD0\xB5\xD1\x81\xD0\xBD\xD1\x8F.ogg";
     test::EncodeOgg(FDir.File(name), {44100, 2, 1.0});
-    FileList list;
-    FileEntry* entry = list.AddFile(FDir.File(name).string());
-    ASSERT_NE(entry, nullptr);
-    EXPECT_EQ(entry->FileName, name);
-    EXPECT_EQ(entry->LengthSeconds, 1);
+    const FileEntry& entry = Added(FDir.File(name));
+    EXPECT_EQ(entry.FileName, name);
+    EXPECT_EQ(entry.LengthSeconds, 1);
 }
 
 } // namespace
