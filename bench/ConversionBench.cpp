@@ -178,16 +178,16 @@ void MeasureFormat(
 void RunConversionBench(const std::filesystem::path& workDir) {
     std::printf("conversion\n");
     InitDecoders();
-    const test::ToneSpec spec{44100, 2, kSourceSeconds};
+    const test::ToneSpec tone{44100, 2, kSourceSeconds};
     const double audioSeconds =
-        static_cast<double>(test::FrameCount(spec)) / static_cast<double>(spec.sampleRate);
+        static_cast<double>(test::FrameCount(tone)) / static_cast<double>(tone.sampleRate);
     std::vector<Source> mp3Sources;
     std::vector<Source> oggSources;
     for (int i = 0; i < kFilesPerFormat; ++i) {
         const auto mp3 = workDir / ("conversion-bench" + std::to_string(i) + ".mp3");
         const auto ogg = workDir / ("conversion-bench" + std::to_string(i) + ".ogg");
-        test::EncodeMp3(mp3, spec);
-        test::EncodeOgg(ogg, spec);
+        test::EncodeMp3(mp3, tone);
+        test::EncodeOgg(ogg, tone);
         mp3Sources.push_back({mp3, audioSeconds});
         oggSources.push_back({ogg, audioSeconds});
     }

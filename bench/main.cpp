@@ -4,7 +4,6 @@
 #include "tests/support/TempDir.h"
 
 #include <QApplication>
-
 #include <cstdio>
 #include <cstring>
 

@@ -78,10 +78,6 @@ TRgb ShadedPixel(std::int64_t k, const TPCColorStyle& style, const TChannelFacto
             ChannelValue(k, style, factors.B, step)};
 }
 
-QColor ToQColor(const TRgb& rgb) {
-    return QColor(rgb.R, rgb.G, rgb.B);
-}
-
 } // namespace
 
 const QImage* TProgressCylState::ComposeFrame() {
@@ -102,37 +98,33 @@ const QImage* TProgressCylState::ComposeFrame() {
     return &FBitmap;
 }
 
+TProgressCylState::TShadingStart TProgressCylState::BeginShading(int extent) {
+    FBitmap.fill(ToQColor(FColor));
+    return {FirstShadingIndex(extent, FForeStyle.LightAngle()),
+            FirstShadingIndex(extent, FBackStyle.LightAngle())};
+}
+
 void TProgressCylState::PaintHorizontal() {
-    FBitmap.fill(ToQColor(ColorToRgb(FColor)));
+    const TRect& inner = FInnerRect;
+    auto [kFore, kBack] = BeginShading(inner.Height());
     const TPixelWriter writer(FBitmap);
-    const int inset = InnerInset();
-    const int right = FInnerRect.Right;
-    const int bottom = FInnerRect.Bottom;
-    const std::int64_t edge = FFillEdge;
-    std::int64_t kFore = FirstShadingIndex(bottom - inset, FForeStyle.LightAngle());
-    std::int64_t kBack = FirstShadingIndex(bottom - inset, FBackStyle.LightAngle());
     // Every pixel of a row shares its brightness, so each row needs three colours only.
-    for (int y = inset; y < bottom; ++y, ++kFore, ++kBack) {
-        if (!writer.HasRow(y))
-            continue;
-        writer.Run(y, inset, edge, ShadedPixel(kFore, FForeStyle, FForeFactors, FRowStep));
-        writer.Run(y, edge, edge, ShadedPixel(kFore, FForeStyle, FLineFactors, FRowStep));
-        writer.Run(y, edge + 1, right - 1, ShadedPixel(kBack, FBackStyle, FBackFactors, FRowStep));
+    for (int y = inner.Top; y < inner.Bottom; ++y, ++kFore, ++kBack) {
+        writer.Run(y, inner.Left, FFillEdge,
+                   ShadedPixel(kFore, FForeStyle, FForeFactors, FRowStep));
+        writer.Run(y, FFillEdge, FFillEdge, ShadedPixel(kFore, FForeStyle, FLineFactors, FRowStep));
+        writer.Run(y, FFillEdge + 1, inner.Right - 1,
+                   ShadedPixel(kBack, FBackStyle, FBackFactors, FRowStep));
     }
     PaintFrames();
 }
 
 void TProgressCylState::PaintVertical() {
-    FBitmap.fill(ToQColor(ColorToRgb(FColor)));
+    const TRect& inner = FInnerRect;
+    const auto [kFore, kBack] = BeginShading(inner.Width());
     const TPixelWriter writer(FBitmap);
-    const int inset = InnerInset();
-    const int right = FInnerRect.Right;
-    const int bottom = FInnerRect.Bottom;
-    const std::int64_t edge = FFillEdge;
-    const std::int64_t kFore = FirstShadingIndex(right - inset, FForeStyle.LightAngle());
-    const std::int64_t kBack = FirstShadingIndex(right - inset, FBackStyle.LightAngle());
     // Every row shares the same run of colours, so each is computed once per column.
-    const int columns = std::max(right - inset, 0);
+    const int columns = std::max(inner.Width(), 0);
     std::vector<TRgb> back(columns), line(columns), fore(columns);
     for (int i = 0; i < columns; ++i) {
         back[i] = ShadedPixel(kBack + i, FBackStyle, FBackFactors, FColumnStep);
@@ -144,12 +136,12 @@ void TProgressCylState::PaintVertical() {
             return;
         uchar* row = FBitmap.scanLine(static_cast<int>(y));
         for (int i = 0; i < columns; ++i)
-            writer.Put(row, inset + i, colors[i]);
+            writer.Put(row, inner.Left + i, colors[i]);
     };
-    for (std::int64_t y = inset; y <= edge; ++y)
+    for (std::int64_t y = inner.Top; y <= FFillEdge; ++y)
         paintRow(y, back);
-    paintRow(edge, line);
-    for (std::int64_t y = edge + 1; y < bottom; ++y)
+    paintRow(FFillEdge, line);
+    for (std::int64_t y = FFillEdge + 1; y < inner.Bottom; ++y)
         paintRow(y, fore);
     PaintFrames();
 }

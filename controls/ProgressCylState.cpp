@@ -71,25 +71,24 @@ void TProgressCylState::Customized() {
 
 // Colours -------------------------------------------------------------------------------------
 
-void TProgressCylState::SetForeColor(TColor value) {
-    FForeColor = value;
-    FForeFactors = ChannelFactorsOf(value, FForeStyle);
+void TProgressCylState::SetFactorColor(TColor& field, TChannelFactors& factors,
+                                       const TPCColorStyle& style, TColor value) {
+    field = value;
+    factors = ChannelFactorsOf(value, style);
     Customized();
     Repaint();
+}
+
+void TProgressCylState::SetForeColor(TColor value) {
+    SetFactorColor(FForeColor, FForeFactors, FForeStyle, value);
 }
 
 void TProgressCylState::SetForeLineColor(TColor value) {
-    FForeLineColor = value;
-    FLineFactors = ChannelFactorsOf(value, FForeStyle);
-    Customized();
-    Repaint();
+    SetFactorColor(FForeLineColor, FLineFactors, FForeStyle, value);
 }
 
 void TProgressCylState::SetBackColor(TColor value) {
-    FBackColor = value;
-    FBackFactors = ChannelFactorsOf(value, FBackStyle);
-    Customized();
-    Repaint();
+    SetFactorColor(FBackColor, FBackFactors, FBackStyle, value);
 }
 
 void TProgressCylState::SetBevelColor(TColor value) {
@@ -101,26 +100,22 @@ void TProgressCylState::SetBevelColor(TColor value) {
 }
 
 void TProgressCylState::SetBackBorderColor(TColor value) {
-    if (value == FBackBorderColor)
+    if (!StoreIfChanged(FBackBorderColor, value))
         return;
-    FBackBorderColor = value;
     Customized();
     Repaint();
 }
 
 void TProgressCylState::SetFontShadowColor(TColor value) {
-    if (value == FFontShadowColor)
+    if (!StoreIfChanged(FFontShadowColor, value))
         return;
-    FFontShadowColor = value;
     Customized();
     Repaint();
 }
 
 void TProgressCylState::SetColor(TColor value) {
-    if (value == FColor)
-        return;
-    FColor = value;
-    Repaint();
+    if (StoreIfChanged(FColor, value))
+        Repaint();
 }
 
 void TProgressCylState::ApplyColors() {
@@ -134,9 +129,8 @@ void TProgressCylState::ApplyColors() {
 }
 
 void TProgressCylState::SetCylinderEffect(TCylinderEffect value) {
-    if (value == FCylinderEffect)
+    if (!StoreIfChanged(FCylinderEffect, value))
         return;
-    FCylinderEffect = value;
     FShadingDepth = ShadingDepthOf(value);
     Customized();
     UpdateLayout();
@@ -164,16 +158,13 @@ void TProgressCylState::SetShowText(bool value) {
 }
 
 void TProgressCylState::SetText(const QString& value) {
-    if (value == FText)
-        return;
-    FText = value;
-    Repaint();
+    if (StoreIfChanged(FText, value))
+        Repaint();
 }
 
 void TProgressCylState::SetFontOrientation(TFontOrientation value) {
-    if (value == FFontOrientation)
+    if (!StoreIfChanged(FFontOrientation, value))
         return;
-    FFontOrientation = value;
     UpdateTextEffect(FShowText, FFontEffect == feInvert);
     Repaint();
 }
@@ -208,21 +199,10 @@ void TProgressCylState::UpdateTextEffect(bool wasShown, bool wasInvert) {
 
 // Bevels and layout ---------------------------------------------------------------------------
 
-void TProgressCylState::SetBevelCut(TBevelCut& field, TBevelCut value) {
+template <class T> void TProgressCylState::SetLayoutValue(T& field, T value) {
     if (value == field)
         return;
-    const TBevelCut previous = field;
-    field = value;
-    if (!CheckLayout())
-        field = previous;
-    UpdateBevelColors();
-    Repaint();
-}
-
-void TProgressCylState::SetWidthValue(int& field, int value) {
-    if (value == field)
-        return;
-    const int previous = field;
+    const T previous = field;
     field = value;
     if (!CheckLayout())
         field = previous;
@@ -231,16 +211,16 @@ void TProgressCylState::SetWidthValue(int& field, int value) {
 }
 
 void TProgressCylState::SetBevelInner(TBevelCut value) {
-    SetBevelCut(FBevelInner, value);
+    SetLayoutValue(FBevelInner, value);
 }
 void TProgressCylState::SetBevelOuter(TBevelCut value) {
-    SetBevelCut(FBevelOuter, value);
+    SetLayoutValue(FBevelOuter, value);
 }
 void TProgressCylState::SetBevelWidth(int value) {
-    SetWidthValue(FBevelWidth, value);
+    SetLayoutValue(FBevelWidth, value);
 }
 void TProgressCylState::SetBorderWidth(int value) {
-    SetWidthValue(FBorderWidth, value);
+    SetLayoutValue(FBorderWidth, value);
 }
 
 bool TProgressCylState::CheckLayout() {
@@ -310,9 +290,8 @@ void TProgressCylState::UpdateBevelColors() {
 }
 
 void TProgressCylState::SetOrientation(TProgressBarOrientation value) {
-    if (value == FOrientation)
+    if (!StoreIfChanged(FOrientation, value))
         return;
-    FOrientation = value;
     FFontOrientation = value == pbVertical ? foBottomToTop : foLeftToRight;
     UpdateLayout();
     Repaint();
@@ -372,19 +351,15 @@ void TProgressCylState::SetMax(int value) {
 
 void TProgressCylState::SetPosition(int value) {
     FPosition = std::clamp(value, FMin, FMax);
-    ApplyPosition();
-}
-
-void TProgressCylState::ApplyPosition() {
-    FOffset = std::int64_t(FPosition) - FMin;
-    FPercentage = PercentageOf(FOffset, std::int64_t(FMax) - FMin);
+    const std::int64_t offset = std::int64_t(FPosition) - FMin;
+    FPercentage = PercentageOf(offset, std::int64_t(FMax) - FMin);
     const int inset = InnerInset();
     std::int64_t key = 0;
     if (FOrientation == pbHorizontal) {
-        key = HorizontalKey(FWidth, FOffset, inset, FRangeScale);
+        key = HorizontalKey(FWidth, offset, inset, FRangeScale);
         FFillEdge = std::max<std::int64_t>(key - inset, inset + 1);
     } else {
-        key = VerticalKey(FHeight, FOffset, inset, FRangeScale);
+        key = VerticalKey(FHeight, offset, inset, FRangeScale);
         FFillEdge = (FHeight - inset) - (key - 2 * std::int64_t(inset));
     }
     if (key == FShownKey && FPercentage == FShownPercentage)

@@ -179,11 +179,18 @@ protected:
 
 private:
     void Customized();
-    void ApplyPosition();
-    void SetWidthValue(int& field, int value);
-    void SetBevelCut(TBevelCut& field, TBevelCut value);
+    void SetFactorColor(TColor& field, TChannelFactors& factors, const TPCColorStyle& style,
+                        TColor value);
+    // Puts the previous value back when the new one leaves no inner area.
+    template <class T> void SetLayoutValue(T& field, T value);
     void SizeBitmap(QImage& image) const;
 
+    struct TShadingStart {
+        std::int64_t Fore;
+        std::int64_t Back;
+    };
+    // Fills the background; the first shading indexes across an inner extent.
+    TShadingStart BeginShading(int extent);
     void PaintHorizontal();
     void PaintVertical();
     void PaintFrames();
@@ -246,7 +253,6 @@ private:
     TColor FOuterTop = clBlack;
     TColor FOuterBottom = clBlack;
     int FShadowOffset = 0;
-    std::int64_t FOffset = 0;
     int FPercentage = 0;
     std::int64_t FFillEdge = 0;
     std::int64_t FShownKey = 0;

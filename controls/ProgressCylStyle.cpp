@@ -1,5 +1,7 @@
 #include "controls/ProgressCylStyle.h"
 
+#include "controls/ProgressCylTypes.h"
+
 namespace zent {
 
 TPCColorStyle::TPCColorStyle(const TPCColorStyle& other)
@@ -13,53 +15,40 @@ void TPCColorStyle::Changed() {
         FOwner->ApplyColors();
 }
 
+template <class T> void TPCColorStyle::Update(T& field, T value) {
+    if (StoreIfChanged(field, value))
+        Changed();
+}
+
 void TPCColorStyle::SetIntensityRGB(int value) {
-    if (value == FIntensityRGB)
-        return;
-    FIntensityRGB = value;
-    Changed();
+    Update(FIntensityRGB, value);
 }
 
 void TPCColorStyle::SetIntensity(float value) {
-    if (value == FIntensity || value == 0.0f)
-        return;
-    FIntensity = value;
-    Changed();
+    if (value != 0.0f)
+        Update(FIntensity, value);
 }
 
 void TPCColorStyle::SetIntensityFactor(float value) {
-    if (value == FIntensityFactor)
-        return;
-    FIntensityFactor = value;
-    Changed();
+    Update(FIntensityFactor, value);
 }
 
 void TPCColorStyle::SetRangeRGB(int value) {
-    if (value == FRangeRGB || value == 0)
-        return;
-    FRangeRGB = value;
-    Changed();
+    if (value != 0)
+        Update(FRangeRGB, value);
 }
 
 void TPCColorStyle::SetColorRGB(int value) {
-    if (value == FColorRGB)
-        return;
-    FColorRGB = value;
-    Changed();
+    Update(FColorRGB, value);
 }
 
 void TPCColorStyle::SetColorFactor(float value) {
-    if (value == FColorFactor)
-        return;
-    FColorFactor = value;
-    Changed();
+    Update(FColorFactor, value);
 }
 
 void TPCColorStyle::SetLightAngle(float value) {
-    if (value == FLightAngle || value == 0.0f)
-        return;
-    FLightAngle = value;
-    Changed();
+    if (value != 0.0f)
+        Update(FLightAngle, value);
 }
 
 void TPCColorStyle::Assign(const TPCColorStyle& source) {

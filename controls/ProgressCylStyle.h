@@ -49,6 +49,8 @@ public:
 
 private:
     void Changed();
+    // Ignores an unchanged value; otherwise stores it and lets the owner recompute.
+    template <class T> void Update(T& field, T value);
 
     TPCColorStyleOwner* FOwner;
     int FIntensityRGB = kDefaultIntensityRGB;

@@ -11,6 +11,14 @@ enum TProEffect { peCustom };
 enum TProgressBarOrientation { pbHorizontal, pbVertical };
 enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
 
+// Stores value unless the field already holds it; says whether it did.
+template <class T> bool StoreIfChanged(T& field, const T& value) {
+    if (field == value)
+        return false;
+    field = value;
+    return true;
+}
+
 // Right and bottom are exclusive.
 struct TRect {
     int Left = 0;

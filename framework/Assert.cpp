@@ -1,6 +1,8 @@
 #include "framework/Assert.h"
 
 #include "framework/Errors.h"
+#include "framework/Messages.h"
+#include "framework/Text.h"
 
 #include <string>
 
@@ -14,6 +16,11 @@ void RaiseAssertion(std::string_view message, std::string_view unit, int line) {
     text += std::to_string(line);
     text += ")";
     throw EAssertionFailed(text);
+}
+
+void CheckListIndex(int index, int count) {
+    if (index < 0 || index >= count)
+        throw EListError(FormatMessage(kListIndexOutOfBounds, index));
 }
 
 } // namespace zent

@@ -7,6 +7,9 @@ namespace zent {
 // Raises EAssertionFailed with "message (unit, line N)".
 [[noreturn]] void RaiseAssertion(std::string_view message, std::string_view unit, int line);
 
+// Raises EListError with "List index out of bounds (index)" unless 0 <= index < count.
+void CheckListIndex(int index, int count);
+
 } // namespace zent
 
 // Checks an interface's preconditions; the unit name says which part of the program was misused.

@@ -1,8 +1,6 @@
 #include "framework/Collection.h"
 
-#include "framework/Errors.h"
-#include "framework/Messages.h"
-#include "framework/Text.h"
+#include "framework/Assert.h"
 
 namespace zent {
 
@@ -20,13 +18,8 @@ const TClassInfo& TCollection::StaticClassInfo() {
     return info;
 }
 
-void TCollection::CheckIndex(int index) const {
-    if (index < 0 || index >= Count())
-        throw EListError(FormatMessage(kListIndexOutOfBounds, index));
-}
-
 TCollectionItem& TCollection::Items(int index) const {
-    CheckIndex(index);
+    CheckListIndex(index, Count());
     return *FItems[static_cast<std::size_t>(index)];
 }
 
@@ -36,7 +29,7 @@ TCollectionItem& TCollection::Add() {
 }
 
 void TCollection::Delete(int index) {
-    CheckIndex(index);
+    CheckListIndex(index, Count());
     FItems.erase(FItems.begin() + index);
 }
 

@@ -49,8 +49,6 @@ public:
     int IndexOf(const TCollectionItem& item) const;
 
 private:
-    void CheckIndex(int index) const;
-
     ItemFactory FFactory;
     std::vector<std::unique_ptr<TCollectionItem>> FItems;
 };

@@ -1,5 +1,6 @@
 #include "framework/Component.h"
 
+#include "framework/Assert.h"
 #include "framework/Errors.h"
 #include "framework/Messages.h"
 #include "framework/Text.h"
@@ -33,8 +34,7 @@ const TClassInfo& TComponent::StaticClassInfo() {
 }
 
 TComponent* TComponent::Components(int index) const {
-    if (index < 0 || index >= ComponentCount())
-        throw EListError(FormatMessage(kListIndexOutOfBounds, index));
+    CheckListIndex(index, ComponentCount());
     return FComponents[static_cast<std::size_t>(index)];
 }
 

@@ -10,6 +10,7 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kBlanks = " \t";
+constexpr char kQuote = '"';
 
 std::string_view Trim(std::string_view text) {
     const auto first = text.find_first_not_of(kBlanks);
@@ -41,9 +42,27 @@ std::string KeyOf(std::string_view line) {
     return std::string(Trim(trimmed.substr(0, equals)));
 }
 
+bool IsQuoted(std::string_view value) {
+    return value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+           value.back() == value.front();
+}
+
+// Blanks around a value are not part of it, and one pair of enclosing quotes is taken off as
+// other INI readers do; a value that would lose either is therefore written inside quotes.
 std::string ValueOf(std::string_view line) {
-    const auto equals = line.find('=');
-    return std::string(Trim(line.substr(equals + 1)));
+    std::string_view value = Trim(line.substr(line.find('=') + 1));
+    if (IsQuoted(value))
+        value = value.substr(1, value.size() - 2);
+    return std::string(value);
+}
+
+std::string ValueText(std::string_view value) {
+    const bool needsQuotes =
+        !value.empty() && (kBlanks.find(value.front()) != std::string_view::npos ||
+                           kBlanks.find(value.back()) != std::string_view::npos || IsQuoted(value));
+    if (!needsQuotes)
+        return std::string(value);
+    return kQuote + std::string(value) + kQuote;
 }
 
 bool IsBlank(std::string_view line) {
@@ -58,6 +77,9 @@ TIniDocument TIniDocument::Parse(std::string_view text) {
         document.FByteOrderMark = true;
         text.remove_prefix(kByteOrderMark.size());
     }
+    if (const auto end = text.find('\n');
+        end != std::string_view::npos && end > 0 && text[end - 1] == '\r')
+        document.FLineBreak = "\r\n";
     while (!text.empty()) {
         const auto end = text.find('\n');
         std::string_view line = text.substr(0, end);
@@ -81,12 +103,16 @@ std::string TIniDocument::Text() const {
     std::string text;
     if (FByteOrderMark)
         text += kByteOrderMark;
+    const auto append = [&](const std::string& line) {
+        text += line;
+        text += FLineBreak;
+    };
     for (const Line& line : FPreamble)
-        text += line.Text + '\n';
+        append(line.Text);
     for (const Section& section : FSections) {
-        text += section.Header + '\n';
+        append(section.Header);
         for (const Line& line : section.Lines)
-            text += line.Text + '\n';
+            append(line.Text);
     }
     return text;
 }
@@ -128,7 +154,7 @@ std::vector<std::string> TIniDocument::Keys(std::string_view section) const {
 
 void TIniDocument::SetValue(std::string_view section, std::string_view key,
                             std::string_view value) {
-    value = value.substr(0, value.find_first_of("\r\n"));
+    const std::string text = ValueText(value.substr(0, value.find_first_of("\r\n")));
     Section* found = Find(section);
     if (found == nullptr) {
         // A blank line keeps a new section apart from what stands before it.
@@ -136,7 +162,8 @@ void TIniDocument::SetValue(std::string_view section, std::string_view key,
         const bool documentEmpty = FSections.empty() && FPreamble.empty();
         if (!documentEmpty && (last.empty() || !IsBlank(last.back().Text)))
             last.push_back(Line{});
-        FSections.push_back(Section{std::string("[").append(section).append("]"), std::string(section), {}});
+        FSections.push_back(
+            Section{std::string("[").append(section).append("]"), std::string(section), {}});
         found = &FSections.back();
     }
     std::size_t insertAt = 0;
@@ -145,14 +172,14 @@ void TIniDocument::SetValue(std::string_view section, std::string_view key,
         if (line.Key.empty())
             continue;
         if (SameText(line.Key, key)) {
-            const auto equals = line.Text.find('=');
-            line.Text = line.Text.substr(0, equals + 1) + std::string(value);
+            line.Text.erase(line.Text.find('=') + 1);
+            line.Text += text;
             return;
         }
         insertAt = i + 1;
     }
     found->Lines.insert(found->Lines.begin() + static_cast<std::ptrdiff_t>(insertAt),
-                        Line{std::string(key) + "=" + std::string(value), std::string(key)});
+                        Line{std::string(key) + "=" + text, std::string(key)});
 }
 
 void TIniDocument::EraseSection(std::string_view section) {

@@ -5,7 +5,6 @@
 #include "framework/Text.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QSaveFile>
 
 namespace zent {
@@ -23,23 +22,17 @@ TIniFile::TIniFile(std::string fileName) : FFileName(std::move(fileName)) {}
 TIniDocument& TIniFile::Document() {
     if (FDocument)
         return *FDocument;
-    const QString path = ToQString(FFileName);
-    QFile file(path);
-    if (!QFileInfo::exists(path)) {
-        FDocument = TIniDocument{};
-    } else if (!file.open(QIODevice::ReadOnly)) {
-        // Something stands there that cannot be read; it must not be replaced by our partial
-        // view of it.
-        FReadFailed = true;
-        FDocument = TIniDocument{};
-    } else {
-        const QByteArray bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError)
-            FReadFailed = true;
-        FDocument = FReadFailed ? TIniDocument{}
-                                : TIniDocument::Parse(std::string_view(
-                                      bytes.constData(), static_cast<std::size_t>(bytes.size())));
-    }
+    FDocument = TIniDocument{};
+    QFile file(ToQString(FFileName));
+    if (!file.exists())
+        return *FDocument;
+    // Something that stands there but cannot be read must not be replaced by our partial view
+    // of it.
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray{};
+    FReadFailed = !file.isOpen() || file.error() != QFileDevice::NoError;
+    if (!FReadFailed)
+        FDocument = TIniDocument::Parse(
+            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     return *FDocument;
 }
 
@@ -54,21 +47,15 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
     FModified = true;
 }
 
-std::optional<std::string> TIniFile::NonEmptyValue(std::string_view section, std::string_view key) {
-    std::string text = ReadString(section, key);
-    if (text.empty())
-        return std::nullopt;
-    return text;
+template <class T, class Parser>
+T TIniFile::ReadParsed(std::string_view section, std::string_view key, T def, Parser parse) {
+    const std::string text = ReadString(section, key);
+    return text.empty() ? def : parse(text).value_or(def);
 }
 
 std::int32_t TIniFile::ReadInteger(std::string_view section, std::string_view key,
                                    std::int32_t def) {
-    auto text = NonEmptyValue(section, key);
-    if (!text)
-        return def;
-    if (text->size() > 2 && (*text)[0] == '0' && ((*text)[1] == 'x' || (*text)[1] == 'X'))
-        text->replace(0, 2, "$");
-    return TextToInteger(*text).value_or(def);
+    return ReadParsed(section, key, def, TextToInteger);
 }
 
 void TIniFile::WriteInteger(std::string_view section, std::string_view key, std::int64_t value) {
@@ -76,8 +63,7 @@ void TIniFile::WriteInteger(std::string_view section, std::string_view key, std:
 }
 
 double TIniFile::ReadFloat(std::string_view section, std::string_view key, double def) {
-    const auto text = NonEmptyValue(section, key);
-    return text ? TextToFloat(*text).value_or(def) : def;
+    return ReadParsed(section, key, def, TextToFloat);
 }
 
 void TIniFile::WriteFloat(std::string_view section, std::string_view key, double value) {
@@ -85,8 +71,7 @@ void TIniFile::WriteFloat(std::string_view section, std::string_view key, double
 }
 
 TDateTime TIniFile::ReadDate(std::string_view section, std::string_view key, TDateTime def) {
-    const auto text = NonEmptyValue(section, key);
-    return text ? TextToDate(*text).value_or(def) : def;
+    return ReadParsed(section, key, def, TextToDate);
 }
 
 void TIniFile::WriteDate(std::string_view section, std::string_view key, TDateTime value) {
@@ -94,8 +79,7 @@ void TIniFile::WriteDate(std::string_view section, std::string_view key, TDateTi
 }
 
 TDateTime TIniFile::ReadTime(std::string_view section, std::string_view key, TDateTime def) {
-    const auto text = NonEmptyValue(section, key);
-    return text ? TextToTime(*text).value_or(def) : def;
+    return ReadParsed(section, key, def, TextToTime);
 }
 
 void TIniFile::WriteTime(std::string_view section, std::string_view key, TDateTime value) {
@@ -103,8 +87,7 @@ void TIniFile::WriteTime(std::string_view section, std::string_view key, TDateTi
 }
 
 TDateTime TIniFile::ReadDateTime(std::string_view section, std::string_view key, TDateTime def) {
-    const auto text = NonEmptyValue(section, key);
-    return text ? TextToDateTime(*text).value_or(def) : def;
+    return ReadParsed(section, key, def, TextToDateTime);
 }
 
 void TIniFile::WriteDateTime(std::string_view section, std::string_view key, TDateTime value) {

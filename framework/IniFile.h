@@ -27,7 +27,7 @@ public:
                            const std::string& def = {});
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
 
-    // "0x"/"0X" followed by hexadecimal digits, or what TextToInteger accepts; def otherwise.
+    // What TextToInteger accepts ("0x10" and "$10" are hexadecimal); def otherwise.
     std::int32_t ReadInteger(std::string_view section, std::string_view key, std::int32_t def = 0);
     void WriteInteger(std::string_view section, std::string_view key, std::int64_t value);
 
@@ -54,8 +54,9 @@ public:
 
 private:
     TIniDocument& Document();
-    // The value text, cut like ReadString; nothing when the key is absent or empty.
-    std::optional<std::string> NonEmptyValue(std::string_view section, std::string_view key);
+    // def for an absent or empty value and for text that parse cannot read.
+    template <class T, class Parser>
+    T ReadParsed(std::string_view section, std::string_view key, T def, Parser parse);
 
     std::string FFileName;
     std::optional<TIniDocument> FDocument;

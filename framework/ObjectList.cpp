@@ -1,23 +1,16 @@
 #include "framework/ObjectList.h"
 
-#include "framework/Errors.h"
-#include "framework/Messages.h"
-#include "framework/Text.h"
+#include "framework/Assert.h"
 
 namespace zent {
 
-void TObjectList::CheckIndex(int index) const {
-    if (index < 0 || index >= Count())
-        throw EListError(FormatMessage(kListIndexOutOfBounds, index));
-}
-
 TObject* TObjectList::Items(int index) const {
-    CheckIndex(index);
+    CheckListIndex(index, Count());
     return FItems[static_cast<std::size_t>(index)].get();
 }
 
 void TObjectList::SetItems(int index, std::unique_ptr<TObject> object) {
-    CheckIndex(index);
+    CheckListIndex(index, Count());
     FItems[static_cast<std::size_t>(index)] = std::move(object);
 }
 
@@ -27,7 +20,7 @@ int TObjectList::Add(std::unique_ptr<TObject> object) {
 }
 
 void TObjectList::Delete(int index) {
-    CheckIndex(index);
+    CheckListIndex(index, Count());
     FItems.erase(FItems.begin() + index);
 }
 

@@ -22,8 +22,6 @@ public:
     void Clear() { FItems.clear(); }
 
 private:
-    void CheckIndex(int index) const;
-
     std::vector<std::unique_ptr<TObject>> FItems;
 };
 

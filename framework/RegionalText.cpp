@@ -68,6 +68,21 @@ TDateTime EncodeTime(const QTime& time) {
     return static_cast<TDateTime>(time.msecsSinceStartOfDay()) / kMsecsPerDay;
 }
 
+QString DateText(const QLocale& locale, const QDate& date) {
+    return locale.toString(date, ShortDateFormat(locale));
+}
+
+QString TimeText(const QLocale& locale, const QTime& time) {
+    return locale.toString(time, LongTimeFormat(locale));
+}
+
+std::optional<TDateTime> ParseDate(const QLocale& locale, const QString& text) {
+    const QDate date = locale.toDate(text, ShortDateFormat(locale));
+    if (!date.isValid())
+        return std::nullopt;
+    return EncodeDate(date);
+}
+
 TDateTime Combine(TDateTime date, TDateTime time) {
     return date < 0 ? date - time : date + time;
 }
@@ -92,26 +107,16 @@ std::optional<double> TextToFloat(std::string_view text) {
 
 std::string DateToText(TDateTime value) {
     const auto decoded = Decode(value);
-    if (!decoded)
-        return {};
-    const QLocale locale;
-    return locale.toString(decoded->Date, ShortDateFormat(locale)).toStdString();
+    return decoded ? DateText(QLocale(), decoded->Date).toStdString() : std::string{};
 }
 
 std::optional<TDateTime> TextToDate(std::string_view text) {
-    const QLocale locale;
-    const QDate date = locale.toDate(ToQString(text).trimmed(), ShortDateFormat(locale));
-    if (!date.isValid())
-        return std::nullopt;
-    return EncodeDate(date);
+    return ParseDate(QLocale(), ToQString(text).trimmed());
 }
 
 std::string TimeToText(TDateTime value) {
     const auto decoded = Decode(value);
-    if (!decoded)
-        return {};
-    const QLocale locale;
-    return locale.toString(decoded->Time, LongTimeFormat(locale)).toStdString();
+    return decoded ? TimeText(QLocale(), decoded->Time).toStdString() : std::string{};
 }
 
 std::optional<TDateTime> TextToTime(std::string_view text) {
@@ -127,25 +132,21 @@ std::string DateTimeToText(TDateTime value) {
     if (!decoded)
         return {};
     const QLocale locale;
-    QString text = locale.toString(decoded->Date, ShortDateFormat(locale));
+    QString text = DateText(locale, decoded->Date);
     const QTime& time = decoded->Time;
     if (time.hour() != 0 || time.minute() != 0 || time.second() != 0)
-        text += QLatin1Char(' ') + locale.toString(time, LongTimeFormat(locale));
+        text += QLatin1Char(' ') + TimeText(locale, time);
     return text.toStdString();
 }
 
 std::optional<TDateTime> TextToDateTime(std::string_view text) {
     const QLocale locale;
     const QString trimmed = ToQString(text).trimmed();
-    const QString dateFormat = ShortDateFormat(locale);
-    const QDateTime dateTime =
-        locale.toDateTime(trimmed, dateFormat + QLatin1Char(' ') + LongTimeFormat(locale));
+    const QDateTime dateTime = locale.toDateTime(
+        trimmed, ShortDateFormat(locale) + QLatin1Char(' ') + LongTimeFormat(locale));
     if (dateTime.isValid())
         return Combine(EncodeDate(dateTime.date()), EncodeTime(dateTime.time()));
-    const QDate date = locale.toDate(trimmed, dateFormat);
-    if (date.isValid())
-        return EncodeDate(date);
-    return std::nullopt;
+    return ParseDate(locale, trimmed);
 }
 
 std::optional<std::int32_t> TextToInteger(std::string_view text) {

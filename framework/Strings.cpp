@@ -1,7 +1,6 @@
 #include "framework/Strings.h"
 
-#include "framework/Errors.h"
-#include "framework/Messages.h"
+#include "framework/Assert.h"
 #include "framework/Text.h"
 
 namespace zent {
@@ -11,18 +10,13 @@ const TClassInfo& TStrings::StaticClassInfo() {
     return info;
 }
 
-void TStrings::CheckIndex(int index, int limit) const {
-    if (index < 0 || index >= limit)
-        throw EListError(FormatMessage(kListIndexOutOfBounds, index));
-}
-
 const std::string& TStrings::Strings(int index) const {
-    CheckIndex(index, Count());
+    CheckListIndex(index, Count());
     return FLines[static_cast<std::size_t>(index)];
 }
 
 void TStrings::SetStrings(int index, const std::string& text) {
-    CheckIndex(index, Count());
+    CheckListIndex(index, Count());
     FLines[static_cast<std::size_t>(index)] = text;
     Changed();
 }
@@ -34,13 +28,13 @@ int TStrings::Add(const std::string& text) {
 }
 
 void TStrings::Insert(int index, const std::string& text) {
-    CheckIndex(index, Count() + 1);
+    CheckListIndex(index, Count() + 1);
     FLines.insert(FLines.begin() + index, text);
     Changed();
 }
 
 void TStrings::Delete(int index) {
-    CheckIndex(index, Count());
+    CheckListIndex(index, Count());
     FLines.erase(FLines.begin() + index);
     Changed();
 }

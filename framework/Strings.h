@@ -39,7 +39,6 @@ public:
     void SetOnChange(ChangeHandler handler) { FOnChange = std::move(handler); }
 
 private:
-    void CheckIndex(int index, int limit) const;
     void Changed();
 
     std::vector<std::string> FLines;

@@ -109,6 +109,8 @@ template <class V> TValue ToValue(V&& raw) {
     using D = std::decay_t<V>;
     if constexpr (std::is_same_v<D, TValue>)
         return raw;
+    else if constexpr (std::is_same_v<D, char>)
+        return static_cast<std::int64_t>(static_cast<unsigned char>(raw)); // a code, 0..255
     else if constexpr (std::is_integral_v<D> || std::is_enum_v<D>)
         return static_cast<std::int64_t>(raw);
     else if constexpr (std::is_floating_point_v<D>)

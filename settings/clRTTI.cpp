@@ -216,32 +216,24 @@ void TrtProperty::SetAsObject(TObject* value) {
 
 // TrtWrapper
 
-TrtWrapper::TrtWrapper(TObject& object, TTypeKinds kinds)
-    : FInstance(&object), FOwnerClass(&object.ClassInfo()), FTypeKinds(kinds) {
-    Init();
-}
+TrtWrapper::TrtWrapper(TObject& object, TTypeKinds kinds) : TrtWrapper(object, kinds, {}) {}
 
 TrtWrapper::TrtWrapper(const TClassInfo& ownerClass, TTypeKinds kinds)
-    : FOwnerClass(&ownerClass), FTypeKinds(kinds) {
-    Init();
-}
+    : TrtWrapper(ownerClass, kinds, {}) {}
 
 TrtWrapper::TrtWrapper(TObject& object, TTypeKinds kinds, const std::vector<std::string>& excluded)
-    : FInstance(&object), FOwnerClass(&object.ClassInfo()), FTypeKinds(kinds) {
-    FExcluded.Assign(excluded);
-    Init();
-}
+    : TrtWrapper(&object, object.ClassInfo(), kinds, excluded) {}
 
 TrtWrapper::TrtWrapper(const TClassInfo& ownerClass, TTypeKinds kinds,
                        const std::vector<std::string>& excluded)
-    : FOwnerClass(&ownerClass), FTypeKinds(kinds) {
-    FExcluded.Assign(excluded);
-    Init();
-}
+    : TrtWrapper(nullptr, ownerClass, kinds, excluded) {}
 
-void TrtWrapper::Init() {
+TrtWrapper::TrtWrapper(TObject* instance, const TClassInfo& ownerClass, TTypeKinds kinds,
+                       const std::vector<std::string>& excluded)
+    : FInstance(instance), FOwnerClass(&ownerClass), FTypeKinds(kinds) {
+    // Names given here stay as given until the list's next change.
+    FExcluded.Assign(excluded);
     FExcluded.SetOnChange([this] { ExcludedChange(); });
-    FExcludedChanging = false;
     Refresh();
 }
 
@@ -253,10 +245,8 @@ TrtProperty& TrtWrapper::Properties(int index) {
     std::unique_ptr<TrtProperty> created;
     if (FInstance != nullptr)
         created = std::make_unique<TrtProperty>(*FInstance, info.Name);
-    else if (FOwnerClass != nullptr)
-        created = std::make_unique<TrtProperty>(*FOwnerClass, info.Name);
     else
-        created = std::make_unique<TrtProperty>(info);
+        created = std::make_unique<TrtProperty>(*FOwnerClass, info.Name);
     property = created.get();
     FProperties.SetItems(index, std::move(created));
     return *property;
@@ -294,13 +284,12 @@ void TrtWrapper::Refresh() {
         FVisible.push_back(FSorted[static_cast<std::size_t>(p)]);
         FProperties.Add(nullptr);
     }
-    FCount = static_cast<int>(FVisible.size());
 }
 
 int TrtWrapper::NextIndex(int after) const {
     for (std::size_t p = static_cast<std::size_t>(after + 1); p < FSorted.size(); ++p) {
         const TPropInfo& info = *FSorted[p];
-        if (FExcluded.IndexOf(LowerCase(info.Name)) >= 0)
+        if (FExcluded.IndexOf(info.Name) >= 0)
             continue;
         if (FTypeKinds != 0 && (FTypeKinds & KindBit(info.Type.Kind)) == 0)
             continue;

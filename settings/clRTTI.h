@@ -82,7 +82,7 @@ public:
     const TClassInfo& OwnerClass() const { return *FOwnerClass; }
     TTypeKinds TypeKinds() const { return FTypeKinds; }
 
-    int Count() const { return FCount; }
+    int Count() const { return static_cast<int>(FVisible.size()); }
     // The same object on every call until the next Refresh; owned by the wrapper.
     TrtProperty& Properties(int index);
 
@@ -96,7 +96,8 @@ public:
     int NextIndex(int after) const;
 
 private:
-    void Init();
+    TrtWrapper(TObject* instance, const TClassInfo& ownerClass, TTypeKinds kinds,
+               const std::vector<std::string>& excluded);
     void ExcludedChange();
 
     TObject* FInstance = nullptr;
@@ -105,7 +106,6 @@ private:
     TStrings FExcluded;
     std::vector<const TPropInfo*> FSorted;
     std::vector<const TPropInfo*> FVisible;
-    int FCount = 0;
     TrtPropertyList FProperties;
     bool FExcludedChanging = false;
 };

@@ -30,19 +30,6 @@ bool IsTextLikeKind(TTypeKind kind) {
            kind == TTypeKind::tkSet || kind == TTypeKind::tkLString || kind == TTypeKind::tkWString;
 }
 
-enum class FloatForm { DateTime, Time, Date, Plain };
-
-FloatForm FloatFormOf(const TrtProperty& property) {
-    const std::string& typeName = property.PropType().Name;
-    if (SameText(typeName, "TDateTime"))
-        return FloatForm::DateTime;
-    if (SameText(typeName, "TTime"))
-        return FloatForm::Time;
-    if (SameText(typeName, "TDate"))
-        return FloatForm::Date;
-    return FloatForm::Plain;
-}
-
 bool IsStoredObject(const TrtProperty& property) {
     return property.PropKind() == TTypeKind::tkClass && property.IsPersistentClass();
 }
@@ -50,6 +37,19 @@ bool IsStoredObject(const TrtProperty& property) {
 } // namespace
 
 // TclAbstractSerializer
+
+// Dates and times are floats whose type name asks for their own text form.
+TclAbstractSerializer::FloatAccess
+TclAbstractSerializer::FloatAccessOf(const TrtProperty& property) {
+    const std::string& typeName = property.PropType().Name;
+    if (SameText(typeName, "TDateTime"))
+        return {&TclAbstractSerializer::WriteDateTime, &TclAbstractSerializer::ReadDateTime};
+    if (SameText(typeName, "TTime"))
+        return {&TclAbstractSerializer::WriteTime, &TclAbstractSerializer::ReadTime};
+    if (SameText(typeName, "TDate"))
+        return {&TclAbstractSerializer::WriteDate, &TclAbstractSerializer::ReadDate};
+    return {&TclAbstractSerializer::WriteFloat, &TclAbstractSerializer::ReadFloat};
+}
 
 std::string TclAbstractSerializer::GetParentPath(const std::string& path) const {
     const auto last = path.find_last_of(kPathSeparators);
@@ -88,20 +88,7 @@ void TclAbstractSerializer::DoSerializeFrom(TrtWrapper* source, const std::strin
         } else if (IsTextLikeKind(kind)) {
             WriteString(path, name, property.AsString());
         } else if (kind == TTypeKind::tkFloat) {
-            switch (FloatFormOf(property)) {
-            case FloatForm::DateTime:
-                WriteDateTime(path, name, property.AsFloat());
-                break;
-            case FloatForm::Time:
-                WriteTime(path, name, property.AsFloat());
-                break;
-            case FloatForm::Date:
-                WriteDate(path, name, property.AsFloat());
-                break;
-            case FloatForm::Plain:
-                WriteFloat(path, name, property.AsFloat());
-                break;
-            }
+            (this->*FloatAccessOf(property).Write)(path, name, property.AsFloat());
         } else if (IsStoredObject(property)) {
             SaveNested(property.AsObject(), *source, GetSubPath(path, name));
         }
@@ -164,20 +151,7 @@ void TclAbstractSerializer::DoDeserializeTo(TrtWrapper* target, const std::strin
         } else if (IsTextLikeKind(kind)) {
             property.SetAsString(ReadString(path, name));
         } else if (kind == TTypeKind::tkFloat) {
-            switch (FloatFormOf(property)) {
-            case FloatForm::DateTime:
-                property.SetAsFloat(ReadDateTime(path, name));
-                break;
-            case FloatForm::Time:
-                property.SetAsFloat(ReadTime(path, name));
-                break;
-            case FloatForm::Date:
-                property.SetAsFloat(ReadDate(path, name));
-                break;
-            case FloatForm::Plain:
-                property.SetAsFloat(ReadFloat(path, name));
-                break;
-            }
+            property.SetAsFloat((this->*FloatAccessOf(property).Read)(path, name));
         } else if (IsStoredObject(property)) {
             LoadNested(property.AsObject(), *target, GetSubPath(path, name));
         }

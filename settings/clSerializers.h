@@ -48,6 +48,12 @@ public:
     virtual void DoDeserializeTo(TrtWrapper* target, const std::string& path, std::string& missing);
 
 private:
+    struct FloatAccess {
+        void (TclAbstractSerializer::*Write)(const std::string&, const std::string&, double);
+        double (TclAbstractSerializer::*Read)(const std::string&, const std::string&);
+    };
+    static FloatAccess FloatAccessOf(const TrtProperty& property);
+
     void SaveNested(TObject* object, const TrtWrapper& holder, const std::string& path);
     void LoadNested(TObject* object, const TrtWrapper& holder, const std::string& path);
 };

@@ -230,12 +230,12 @@ class OggChannelOrder : public testing::TestWithParam<int> {};
 
 TEST_P(OggChannelOrder, SurroundChannelsComeOutInWavOrder) {
     TempDir dir;
-    const ToneSpec spec{44100, GetParam(), 1.0};
-    EncodeOgg(dir.File("surround.ogg"), spec);
+    const ToneSpec tone{44100, GetParam(), 1.0};
+    EncodeOgg(dir.File("surround.ogg"), tone);
     auto stream = OpenDecoderStream(dir.File("surround.ogg"));
     ASSERT_NE(stream, nullptr);
-    ASSERT_EQ(stream->Channels(), spec.channels);
-    ExpectChannelTones(ReadAll(*stream), spec.channels, spec.sampleRate);
+    ASSERT_EQ(stream->Channels(), tone.channels);
+    ExpectChannelTones(ReadAll(*stream), tone.channels, tone.sampleRate);
 }
 
 INSTANTIATE_TEST_SUITE_P(ChannelCounts, OggChannelOrder, testing::Range(3, 9));
@@ -244,22 +244,22 @@ INSTANTIATE_TEST_SUITE_P(ChannelCounts, OggChannelOrder, testing::Range(3, 9));
 
 TEST(DecoderRequestSize, SixChannelOggLosesNothingWithAnOddBlockSize) {
     TempDir dir;
-    const ToneSpec spec{44100, 6, 3.0}; // more than two 800000-byte blocks
-    EncodeOgg(dir.File("six.ogg"), spec);
+    const ToneSpec tone{44100, 6, 3.0}; // more than two 800000-byte blocks
+    EncodeOgg(dir.File("six.ogg"), tone);
     auto whole = OpenDecoderStream(dir.File("six.ogg"));
     auto odd = OpenDecoderStream(dir.File("six.ogg"));
     ASSERT_NE(whole, nullptr);
     ASSERT_NE(odd, nullptr);
     ASSERT_NE(kBlockBytes % 12, 0u);
     const auto expected = ReadAll(*whole, 12 * 1024);
-    EXPECT_EQ(static_cast<std::int64_t>(expected.size()), FrameCount(spec) * 12);
+    EXPECT_EQ(static_cast<std::int64_t>(expected.size()), FrameCount(tone) * 12);
     EXPECT_EQ(ReadAll(*odd, kBlockBytes), expected);
 }
 
 TEST(DecoderRequestSize, OggLosesNothingWithRequestsSmallerThanAFrame) {
     TempDir dir;
-    const ToneSpec spec{22050, 6, 0.3};
-    EncodeOgg(dir.File("six.ogg"), spec);
+    const ToneSpec tone{22050, 6, 0.3};
+    EncodeOgg(dir.File("six.ogg"), tone);
     auto whole = OpenDecoderStream(dir.File("six.ogg"));
     auto tiny = OpenDecoderStream(dir.File("six.ogg"));
     ASSERT_NE(whole, nullptr);
@@ -269,8 +269,8 @@ TEST(DecoderRequestSize, OggLosesNothingWithRequestsSmallerThanAFrame) {
 
 TEST(DecoderRequestSize, Mp3LosesNothingWithOddRequestSizes) {
     TempDir dir;
-    const ToneSpec spec{44100, 2, 0.5};
-    EncodeMp3(dir.File("tone.mp3"), spec);
+    const ToneSpec tone{44100, 2, 0.5};
+    EncodeMp3(dir.File("tone.mp3"), tone);
     auto whole = OpenDecoderStream(dir.File("tone.mp3"));
     ASSERT_NE(whole, nullptr);
     const auto expected = ReadAll(*whole);
@@ -283,8 +283,8 @@ TEST(DecoderRequestSize, Mp3LosesNothingWithOddRequestSizes) {
 
 TEST(DecoderRequestSize, ReadFillsTheWholeBufferWhileDataRemains) {
     TempDir dir;
-    const ToneSpec spec{44100, 2, 1.0};
-    EncodeOgg(dir.File("tone.ogg"), spec);
+    const ToneSpec tone{44100, 2, 1.0};
+    EncodeOgg(dir.File("tone.ogg"), tone);
     auto stream = OpenDecoderStream(dir.File("tone.ogg"));
     ASSERT_NE(stream, nullptr);
     std::vector<std::byte> buffer(100001);
@@ -335,26 +335,26 @@ TEST(DecoderFormatChange, Mp3EndsInTheFirstFormatWhereTheFormatChanges) {
 
 TEST(DecoderFormatChange, TaggedMp3EndsWhereItsInfoHeaderSays) {
     TempDir dir;
-    const ToneSpec spec{44100, 2, 1.0};
-    EncodeMp3(dir.File("a.mp3"), spec);
+    const ToneSpec tone{44100, 2, 1.0};
+    EncodeMp3(dir.File("a.mp3"), tone);
     auto stream =
         OpenDecoderStream(JoinFiles(dir, "twice.mp3", dir.File("a.mp3"), dir.File("a.mp3")));
     ASSERT_NE(stream, nullptr);
-    EXPECT_EQ(stream->LengthBytes(), FrameCount(spec) * 4);
-    EXPECT_EQ(static_cast<std::int64_t>(ReadAll(*stream).size()), FrameCount(spec) * 4);
+    EXPECT_EQ(stream->LengthBytes(), FrameCount(tone) * 4);
+    EXPECT_EQ(static_cast<std::int64_t>(ReadAll(*stream).size()), FrameCount(tone) * 4);
 }
 
 TEST(DecoderFormatChange, ChainedOggOfOneFormatPlaysEveryLink) {
     TempDir dir;
     // Links long enough for several pages each.
-    const ToneSpec spec{44100, 2, 1.5};
-    EncodeOgg(dir.File("a.ogg"), spec);
-    EncodeOgg(dir.File("b.ogg"), spec);
+    const ToneSpec tone{44100, 2, 1.5};
+    EncodeOgg(dir.File("a.ogg"), tone);
+    EncodeOgg(dir.File("b.ogg"), tone);
     auto stream =
         OpenDecoderStream(JoinFiles(dir, "chain.ogg", dir.File("a.ogg"), dir.File("b.ogg")));
     ASSERT_NE(stream, nullptr);
-    EXPECT_EQ(stream->LengthBytes(), 2 * FrameCount(spec) * 4);
-    EXPECT_EQ(static_cast<std::int64_t>(ReadAll(*stream).size()), 2 * FrameCount(spec) * 4);
+    EXPECT_EQ(stream->LengthBytes(), 2 * FrameCount(tone) * 4);
+    EXPECT_EQ(static_cast<std::int64_t>(ReadAll(*stream).size()), 2 * FrameCount(tone) * 4);
 }
 
 TEST(DecoderFormatChange, ChainedOggEndsWhereALinkChangesFormat) {

@@ -100,6 +100,38 @@ TEST(IniStore, AValueCannotAddLinesToTheFile) {
     EXPECT_FALSE(reread.SectionExists("Evil"));
 }
 
+TEST(IniStore, ValuesWithEdgeBlanksOrEnclosingQuotesComeBackAsWritten) {
+    test::TempDir dir;
+    const Lines values{" /music", "/music/old ", "\t", "\"quoted\"", "'single'", "\"", "a \"b\" c"};
+    TIniFile ini(dir.File("a.ini").string());
+    for (std::size_t i = 0; i < values.size(); ++i)
+        ini.WriteString("S", "k" + std::to_string(i), values[i]);
+    ini.UpdateFile();
+    TIniFile reread(dir.File("a.ini").string());
+    for (std::size_t i = 0; i < values.size(); ++i)
+        EXPECT_EQ(reread.ReadString("S", "k" + std::to_string(i)), values[i]) << i;
+}
+
+TEST(IniStore, EnclosingQuotesOfAHandWrittenValueAreNotPartOfIt) {
+    test::TempDir dir;
+    WriteText(dir.File("a.ini"), "[S]\nDir=\"/my music \"\nFlag= 'True' \nHalf=\"open\n");
+    TIniFile ini(dir.File("a.ini").string());
+    EXPECT_EQ(ini.ReadString("S", "Dir"), "/my music ");
+    EXPECT_EQ(ini.ReadString("S", "Flag"), "True");
+    EXPECT_EQ(ini.ReadString("S", "Half"), "\"open");
+}
+
+TEST(IniStore, AFileKeepsItsWindowsLineBreaks) {
+    test::TempDir dir;
+    WriteText(dir.File("a.ini"), "[Other]\r\nkeep=1\r\n\r\n[S]\r\nA=1\r\n");
+    TIniFile ini(dir.File("a.ini").string());
+    ini.WriteString("S", "A", "2");
+    ini.WriteString("T", "B", "3");
+    ini.UpdateFile();
+    EXPECT_EQ(ReadText(dir.File("a.ini")),
+              "[Other]\r\nkeep=1\r\n\r\n[S]\r\nA=2\r\n\r\n[T]\r\nB=3\r\n");
+}
+
 TEST(IniStoreIntegers, ReadsHexadecimalSignsAndBlanks) {
     test::TempDir dir;
     WriteText(dir.File("a.ini"),
@@ -190,6 +222,31 @@ TEST(IniStoreWrite, AnInterruptedWriteLeavesTheOldFileIntact) {
     EXPECT_EQ(ReadText(dir.File("zent.cfg")), old);
     for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
         EXPECT_EQ(entry.path().filename(), "zent.cfg") << "no temporary file is left behind";
+}
+
+TEST(IniStoreWrite, ReplacingTheFileKeepsItsPermissions) {
+    namespace fs = std::filesystem;
+    test::TempDir dir;
+    WriteText(dir.File("a.ini"), "[S]\nk=1\n");
+    const auto mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+    fs::permissions(dir.File("a.ini"), mode);
+    TIniFile ini(dir.File("a.ini").string());
+    ini.WriteString("S", "k", "2");
+    ini.UpdateFile();
+    EXPECT_EQ(fs::status(dir.File("a.ini")).permissions(), mode);
+}
+
+TEST(IniStoreWrite, AFileReachedThroughALinkIsWrittenWhereTheLinkPoints) {
+    namespace fs = std::filesystem;
+    test::TempDir dir;
+    fs::create_directory(dir.File("real"));
+    WriteText(dir.File("real") / "zent.cfg", "[S]\nk=1\n");
+    fs::create_symlink(dir.File("real") / "zent.cfg", dir.File("zent.cfg"));
+    TIniFile ini(dir.File("zent.cfg").string());
+    ini.WriteString("S", "k", "2");
+    ini.UpdateFile();
+    EXPECT_TRUE(fs::is_symlink(dir.File("zent.cfg")));
+    EXPECT_EQ(ReadText(dir.File("real") / "zent.cfg"), "[S]\nk=2\n");
 }
 
 TEST(IniStoreWrite, ReleasingWithoutUpdateLeavesTheFileAsItWas) {

@@ -76,6 +76,17 @@ TEST_F(OptionsFile, LoadingRestoresEveryValue) {
     EXPECT_EQ(loaded.Tag(), -3);
 }
 
+TEST_F(OptionsFile, ADirectoryEndingInABlankComesBackWhole) {
+    TOptionsItem saved;
+    saved.SetDefaultDir("/home/user/Music ");
+    IniSerializer().SaveObjToIniFile(&saved, Path(), kSection);
+
+    TOptionsItem loaded;
+    SetDefaults(loaded);
+    Load(loaded);
+    EXPECT_EQ(loaded.DefaultDir(), "/home/user/Music ");
+}
+
 TEST_F(OptionsFile, AbsentKeysAreListedAsMissingAndKeepTheirValues) {
     Write("[Options]\nAscending=True\nDefaultDir=/x\nName=\nTag=0\n");
     TOptionsItem options;

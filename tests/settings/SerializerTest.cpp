@@ -74,6 +74,20 @@ TEST(SerializerRoundTrip, EveryStoredKindComesBack) {
     EXPECT_EQ(missing, "Hollow,OnClick,Partner");
 }
 
+TEST(SerializerLayout, ACharacterIsWrittenAsItsCode) {
+    test::TempDir dir;
+    const std::string file = dir.File("s.ini").string();
+    TSample saved;
+    saved.FLetter = '\xE9';
+    IniSerializer().SaveObjToIniFile(&saved, file, "Sample");
+    EXPECT_EQ(TIniFile(file).ReadString("Sample", "Letter"), "233");
+
+    TSample loaded;
+    std::string missing;
+    IniSerializer().LoadObjFromIniFile(&loaded, file, "Sample", missing);
+    EXPECT_EQ(loaded.FLetter, '\xE9');
+}
+
 TEST(SerializerLayout, NestedObjectsListsAndCollectionsGetTheirOwnSections) {
     test::TempDir dir;
     const std::string file = dir.File("s.ini").string();

@@ -101,11 +101,11 @@ void Fft(std::vector<std::complex<double>>& data) {
 
 // libvorbisenc's 5.1 set-up leaks a little memory that vorbis_info_clear never frees; keep
 // the leak checker from failing the tests over it.
-int InitVorbisEncoder(vorbis_info& info, const ToneSpec& spec, float quality) {
+int InitVorbisEncoder(vorbis_info& info, const ToneSpec& tone, float quality) {
 #ifdef __SANITIZE_ADDRESS__
     __lsan::ScopedDisabler leaksIgnored;
 #endif
-    return vorbis_encode_init_vbr(&info, spec.channels, spec.sampleRate, quality);
+    return vorbis_encode_init_vbr(&info, tone.channels, tone.sampleRate, quality);
 }
 
 } // namespace
@@ -114,17 +114,17 @@ double ToneFrequency(int channel) {
     return kBaseFrequency * (channel + 1);
 }
 
-std::int64_t FrameCount(const ToneSpec& spec) {
-    return std::llround(spec.seconds * spec.sampleRate);
+std::int64_t FrameCount(const ToneSpec& tone) {
+    return std::llround(tone.seconds * tone.sampleRate);
 }
 
-std::vector<std::int16_t> GenerateTones(const ToneSpec& spec) {
-    const std::int64_t frames = FrameCount(spec);
-    std::vector<std::int16_t> samples(static_cast<std::size_t>(frames * spec.channels));
-    for (int channel = 0; channel < spec.channels; ++channel) {
-        const double phaseStep = 2.0 * std::numbers::pi * ToneFrequency(channel) / spec.sampleRate;
+std::vector<std::int16_t> GenerateTones(const ToneSpec& tone) {
+    const std::int64_t frames = FrameCount(tone);
+    std::vector<std::int16_t> samples(static_cast<std::size_t>(frames * tone.channels));
+    for (int channel = 0; channel < tone.channels; ++channel) {
+        const double phaseStep = 2.0 * std::numbers::pi * ToneFrequency(channel) / tone.sampleRate;
         for (std::int64_t frame = 0; frame < frames; ++frame) {
-            samples[static_cast<std::size_t>(frame * spec.channels + channel)] =
+            samples[static_cast<std::size_t>(frame * tone.channels + channel)] =
                 static_cast<std::int16_t>(
                     std::lround(kAmplitude * std::sin(phaseStep * static_cast<double>(frame))));
         }
@@ -132,8 +132,8 @@ std::vector<std::int16_t> GenerateTones(const ToneSpec& spec) {
     return samples;
 }
 
-void EncodeMp3(const std::filesystem::path& file, const ToneSpec& spec, const Mp3Options& options) {
-    if (spec.channels < 1 || spec.channels > 2) {
+void EncodeMp3(const std::filesystem::path& file, const ToneSpec& tone, const Mp3Options& options) {
+    if (tone.channels < 1 || tone.channels > 2) {
         throw std::invalid_argument("MP3 holds one or two channels");
     }
     std::unique_ptr<lame_global_flags, LameCloser> lame(lame_init());
@@ -141,10 +141,10 @@ void EncodeMp3(const std::filesystem::path& file, const ToneSpec& spec, const Mp
         throw std::runtime_error("lame_init failed");
     }
     lame_global_flags* flags = lame.get();
-    lame_set_num_channels(flags, spec.channels);
-    lame_set_in_samplerate(flags, spec.sampleRate);
-    lame_set_out_samplerate(flags, spec.sampleRate);
-    lame_set_mode(flags, spec.channels == 1 ? MONO : JOINT_STEREO);
+    lame_set_num_channels(flags, tone.channels);
+    lame_set_in_samplerate(flags, tone.sampleRate);
+    lame_set_out_samplerate(flags, tone.sampleRate);
+    lame_set_mode(flags, tone.channels == 1 ? MONO : JOINT_STEREO);
     lame_set_quality(flags, 7);
     lame_set_bWriteVbrTag(flags, options.infoTag ? 1 : 0);
     if (options.vbr) {
@@ -158,11 +158,11 @@ void EncodeMp3(const std::filesystem::path& file, const ToneSpec& spec, const Mp
         throw std::runtime_error("lame_init_params failed");
     }
 
-    auto samples = GenerateTones(spec);
-    const auto frames = static_cast<int>(FrameCount(spec));
+    auto samples = GenerateTones(tone);
+    const auto frames = static_cast<int>(FrameCount(tone));
     std::vector<unsigned char> mp3(static_cast<std::size_t>(frames) * 5 / 4 + 7200);
     int encoded = 0;
-    if (spec.channels == 2) {
+    if (tone.channels == 2) {
         encoded = lame_encode_buffer_interleaved(flags, samples.data(), frames, mp3.data(),
                                                  static_cast<int>(mp3.size()));
     } else {
@@ -187,7 +187,7 @@ void EncodeMp3(const std::filesystem::path& file, const ToneSpec& spec, const Mp
     }
 }
 
-void EncodeOgg(const std::filesystem::path& file, const ToneSpec& spec, float quality) {
+void EncodeOgg(const std::filesystem::path& file, const ToneSpec& tone, float quality) {
     vorbis_info info;
     vorbis_info_init(&info);
     // libvorbis's clean-up calls, in reverse order of set-up, on every path.
@@ -211,7 +211,7 @@ void EncodeOgg(const std::filesystem::path& file, const ToneSpec& spec, float qu
         }
     } encoder{&info};
 
-    if (InitVorbisEncoder(info, spec, quality) != 0) {
+    if (InitVorbisEncoder(info, tone, quality) != 0) {
         throw std::runtime_error("vorbis_encode_init_vbr failed");
     }
     vorbis_comment_init(&encoder.comment);
@@ -243,19 +243,19 @@ void EncodeOgg(const std::filesystem::path& file, const ToneSpec& spec, float qu
         writePage();
     }
 
-    const auto samples = GenerateTones(spec);
-    const std::int64_t frames = FrameCount(spec);
+    const auto samples = GenerateTones(tone);
+    const std::int64_t frames = FrameCount(tone);
     std::int64_t done = 0;
     bool finished = false;
     while (!finished) {
         const int count = static_cast<int>(std::min<std::int64_t>(kOggBlockFrames, frames - done));
         if (count > 0) {
             float** planes = vorbis_analysis_buffer(&encoder.dsp, count);
-            for (int v = 0; v < spec.channels; ++v) {
-                const int source = WavChannelForVorbis(spec.channels, v);
+            for (int v = 0; v < tone.channels; ++v) {
+                const int source = WavChannelForVorbis(tone.channels, v);
                 for (int i = 0; i < count; ++i) {
                     planes[v][i] =
-                        samples[static_cast<std::size_t>((done + i) * spec.channels + source)] /
+                        samples[static_cast<std::size_t>((done + i) * tone.channels + source)] /
                         32768.0f;
                 }
             }

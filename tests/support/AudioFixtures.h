@@ -14,8 +14,8 @@ struct ToneSpec {
 };
 
 // Interleaved 16-bit samples of the tones; channel c carries 220 * (c + 1) Hz.
-std::vector<std::int16_t> GenerateTones(const ToneSpec& spec);
-std::int64_t FrameCount(const ToneSpec& spec);
+std::vector<std::int16_t> GenerateTones(const ToneSpec& tone);
+std::int64_t FrameCount(const ToneSpec& tone);
 
 // The frequency that GenerateTones puts on a channel.
 double ToneFrequency(int channel);
@@ -27,8 +27,9 @@ struct Mp3Options {
 };
 
 // Encodes the tones with libmp3lame / libvorbisenc.
-void EncodeMp3(const std::filesystem::path& file, const ToneSpec& spec, const Mp3Options& options = {});
-void EncodeOgg(const std::filesystem::path& file, const ToneSpec& spec, float quality = 0.3f);
+void EncodeMp3(const std::filesystem::path& file, const ToneSpec& tone,
+               const Mp3Options& options = {});
+void EncodeOgg(const std::filesystem::path& file, const ToneSpec& tone, float quality = 0.3f);
 
 // Dominant frequency of one channel of interleaved samples (for checking channel order).
 double DominantFrequency(const std::vector<std::int16_t>& interleaved, int channels, int channel,
