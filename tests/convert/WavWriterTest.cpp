@@ -6,15 +6,14 @@
 #include "framework/Errors.h"
 #include "tests/convert/ConvertTestSupport.h"
 #include "tests/support/AudioFixtures.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TempDir.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 namespace zent::test {
 namespace {
@@ -273,27 +272,6 @@ TEST_F(WavWriterTest, TargetUnderARegularFileCannotBeCreated) {
 }
 
 // Lowers the file size limit of this process; writes past it fail instead of killing it.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &FOld);
-        FOldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = FOld;
-        lowered.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &FOld);
-        std::signal(SIGXFSZ, FOldHandler);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit FOld{};
-    void (*FOldHandler)(int) = nullptr;
-};
-
 TEST_F(WavWriterTest, FullDiskIsAWriteErrorAndLeavesAValidHeader) {
     FakeStream stream(2, 44100);
     stream.SetBlocks({4000, 4000, 4000, 4000});

@@ -2,14 +2,15 @@
 
 #include "framework/Errors.h"
 #include "tests/framework/IniTestSupport.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TempDir.h"
 
-#include <csignal>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 namespace zent {
 namespace {
+
+using test::FileSizeLimit;
 
 using test::ReadLines;
 using test::ReadText;
@@ -186,28 +187,6 @@ TEST(IniStoreWrite, AMissingDirectoryFailsWithThePath) {
     EXPECT_THROW(ini.UpdateFile(), EIniFileError);
     EXPECT_FALSE(std::filesystem::exists(path));
 }
-
-// Limits the size of files this process may write (which root cannot bypass) for one test.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &FSaved);
-        FOldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = FSaved;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &FSaved);
-        std::signal(SIGXFSZ, FOldHandler);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit FSaved{};
-    void (*FOldHandler)(int);
-};
 
 TEST(IniStoreWrite, AnInterruptedWriteLeavesTheOldFileIntact) {
     test::TempDir dir;
