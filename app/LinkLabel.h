@@ -12,8 +12,6 @@ class LinkLabel : public QLabel {
 public:
     LinkLabel(const QUrl& address, QWidget* parent = nullptr);
 
-    const QUrl& Address() const { return FAddress; }
-
 protected:
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;

@@ -46,9 +46,15 @@ constexpr int kStatusBarHeight = 19;
 constexpr int kStatusPanel0Width = 100;
 constexpr int kButtonWidth = 60;
 constexpr int kButtonHeight = 70;
+constexpr int kNameColumnWidth = 359;
+constexpr int kLengthColumnWidth = 50;
+constexpr int kSizeColumnWidth = 95;
 
 std::string ToNative(const QString& path) {
     return QFile::encodeName(path).toStdString();
+}
+std::string NativePath(const QString& path) {
+    return ToNative(QDir::toNativeSeparators(path));
 }
 QString FromNative(const std::string& path) {
     return QFile::decodeName(path.c_str());
@@ -78,7 +84,7 @@ QToolButton* MakeButton(QWidget* parent, const char* name, ButtonIcon icon, cons
 } // namespace
 
 std::string AppDirFromPath(const QString& executableDir) {
-    std::string dir = ToNative(QDir::toNativeSeparators(executableDir));
+    std::string dir = NativePath(executableDir);
     if (!dir.empty() && (dir.back() == '/' || dir.back() == '\\'))
         dir.pop_back();
     return dir;
@@ -146,12 +152,14 @@ void TMainForm::BuildControls() {
     // The short columns are widened to their header texts in whatever font the desktop
     // uses; the name column gives up that room so the three still fit the window.
     QHeaderView* header = VST1->header();
-    const int lengthWidth = std::max(50, header->sectionSizeHint(FileListModel::LengthColumn));
-    const int sizeWidth = std::max(95, header->sectionSizeHint(FileListModel::SizeColumn));
+    const int lengthWidth =
+        std::max(kLengthColumnWidth, header->sectionSizeHint(FileListModel::LengthColumn));
+    const int sizeWidth =
+        std::max(kSizeColumnWidth, header->sectionSizeHint(FileListModel::SizeColumn));
     header->resizeSection(FileListModel::LengthColumn, lengthWidth);
     header->resizeSection(FileListModel::SizeColumn, sizeWidth);
-    header->resizeSection(FileListModel::FilenameColumn,
-                          359 - (lengthWidth - 50) - (sizeWidth - 95));
+    const int widened = (lengthWidth - kLengthColumnWidth) + (sizeWidth - kSizeColumnWidth);
+    header->resizeSection(FileListModel::FilenameColumn, kNameColumnWidth - widened);
     VST1->OnKeyDown = [this](int key, Qt::KeyboardModifiers modifiers) {
         bool handled = false;
         Guarded([&] { handled = VST1KeyDown(key, modifiers); });
@@ -274,7 +282,9 @@ void TMainForm::showEvent(QShowEvent* event) {
 }
 
 void TMainForm::FormShow() {
-    EnableControls(true);
+    // A window restored from the task bar is shown again, also in the middle of a run.
+    if (!FConverting)
+        EnableControls(true);
     if (FStartupError) {
         const auto error = std::exchange(FStartupError, nullptr);
         QTimer::singleShot(0, this, [error] { HandleException(error); });
@@ -378,10 +388,6 @@ void TMainForm::VST1Change() {
 
 // --- Adding files ---
 
-void TMainForm::AddFile(const std::string& path) {
-    FModel->AddFile(path);
-}
-
 void TMainForm::AddFiles(const std::vector<std::string>& paths) {
     std::exception_ptr error;
     {
@@ -389,7 +395,7 @@ void TMainForm::AddFiles(const std::vector<std::string>& paths) {
         HeldBackUpdates held(VST1);
         try {
             for (const std::string& path : paths)
-                AddFile(path);
+                FModel->AddFile(path);
         } catch (...) {
             error = std::current_exception();
         }
@@ -407,7 +413,7 @@ void TMainForm::AddFilesButtonClick() {
     std::vector<std::string> paths;
     paths.reserve(chosen.size());
     for (const QString& file : chosen)
-        paths.push_back(ToNative(QDir::toNativeSeparators(file)));
+        paths.push_back(NativePath(file));
     AddFiles(paths);
 }
 
@@ -417,24 +423,20 @@ void TMainForm::VST1DragDrop(const QMimeData* mime) {
 }
 
 void TMainForm::AddDroppedFiles(const QMimeData& mime) {
-    if (!mime.hasUrls())
-        return;
     std::vector<std::string> paths;
     for (const QUrl& url : mime.urls()) {
         if (url.isLocalFile())
-            paths.push_back(ToNative(QDir::toNativeSeparators(url.toLocalFile())));
+            paths.push_back(NativePath(url.toLocalFile()));
     }
     if (paths.empty())
         return;
-    if (!FConverting) {
-        AddFiles(paths);
-        return;
-    }
-    // During a run a modal box would hold the run until dismissed: show the error beside it.
     try {
         AddFiles(paths);
-    } catch (const std::exception& e) {
-        Dialogs::Current().ShowErrorLater(this, QString::fromUtf8(e.what()));
+    } catch (...) {
+        if (!FConverting)
+            throw;
+        // A box that waited would hold the run until dismissed.
+        Dialogs::Current().ShowErrorLater(this, ExceptionMessage(std::current_exception()));
     }
 }
 

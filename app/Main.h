@@ -27,6 +27,7 @@ class TProgressCyl;
 // The address that the link label opens.
 inline constexpr const char* kUpdatePageUrl = "https://zent.example.org/updates";
 inline constexpr const char* kMainCaption = "Zent MP3 OGG to WAV converter 1.0";
+// Qt reads the patterns from the parentheses.
 inline constexpr const char* kOpenDialogFilter =
     "MP3 and Ogg Vorbis files (*.mp3; *.ogg)|*.mp3; *.ogg";
 inline constexpr const char* kConfigFileName = "zent.cfg";
@@ -48,13 +49,12 @@ public:
     std::string GetAppDir() const;
     std::string ConfigPath() const;
 
-    void AddFile(const std::string& path);
     void AddFiles(const std::vector<std::string>& paths);
     void AddDroppedFiles(const QMimeData& mime);
     void ConvertAll();
 
     bool Converting() const { return FConverting; }
-    bool StopRequestedFlag() const { return FStopRequested; }
+    bool StopRequested() const override { return FStopRequested; }
     int SortColumn() const { return FSortColumn; }
     bool SortAscending() const { return FSortAscending; }
     const TOptionsItem& Options() const { return *FOptions; }
@@ -96,7 +96,6 @@ private:
     void AllocBuffer();
     void FreeBuffer();
     void SortList();
-    void ShowDeferredError(std::exception_ptr error);
 
     // RunView
     std::string TargetDirectoryText() const override;
@@ -110,7 +109,6 @@ private:
     void SetFileProgress(int percent) override;
     void SetTotalProgress(int percent) override;
     void ProcessEvents() override;
-    bool StopRequested() const override { return FStopRequested; }
     void ClearStopRequest() override { FStopRequested = false; }
     std::span<std::byte> Buffer() override;
 

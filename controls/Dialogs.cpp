@@ -27,8 +27,9 @@ public:
     QStringList GetOpenFileNames(QWidget* parent, const QString& filter) override {
         QFileDialog dialog(parent);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        // The description is shown as written; the patterns come from the hidden details.
+        dialog.setOption(QFileDialog::HideNameFilterDetails);
         dialog.setNameFilter(ToQtFileFilter(filter));
-        dialog.setOption(QFileDialog::ReadOnly, false);
         dialog.setFileMode(QFileDialog::ExistingFiles);
         if (dialog.exec() != QDialog::Accepted)
             return {};
@@ -63,16 +64,12 @@ Dialogs::Override::~Override() {
 }
 
 QString ToQtFileFilter(const QString& filter) {
-    // "Description|*.a; *.b" pairs become "Description (*.a *.b)" entries.
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList entries;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QString patterns = parts[i + 1];
-        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        patterns = patterns.simplified();
-        // Qt reads the patterns from the parentheses, separated by blanks only.
-        const QString description = parts[i].section(QLatin1Char('('), 0, 0).trimmed();
-        entries << description + QStringLiteral(" (") + patterns + QLatin1Char(')');
+        // Qt takes blank-separated patterns from the last parentheses of an entry.
+        const QString patterns = QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' '));
+        entries << parts[i] + QStringLiteral(" (") + patterns.simplified() + QLatin1Char(')');
     }
     return entries.join(QStringLiteral(";;"));
 }

@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QStringList>
-#include <memory>
 
 class QDialog;
 class QWidget;
@@ -19,7 +18,8 @@ public:
     virtual void ShowError(QWidget* parent, const QString& message) = 0;
     // The same box, shown without waiting for it to be dismissed.
     virtual void ShowErrorLater(QWidget* parent, const QString& message) = 0;
-    // Several files at once; names that do not exist are accepted. Empty when cancelled.
+    // Several existing files at once; the filter in the form "Description|*.a; *.b".
+    // Empty when cancelled.
     virtual QStringList GetOpenFileNames(QWidget* parent, const QString& filter) = 0;
     // The system's folder browser, or the program's own directory dialog. Empty when cancelled.
     virtual QString GetExistingDirectory(QWidget* parent, const QString& start, bool ownDialog) = 0;
@@ -42,7 +42,7 @@ private:
     Dialogs* FPrevious;
 };
 
-// Filter text of the open-file dialog in Qt's form: "Description (*.a *.b)".
+// "Description|*.a; *.b" as Qt's "Description (*.a *.b)".
 QString ToQtFileFilter(const QString& filter);
 
 } // namespace zent

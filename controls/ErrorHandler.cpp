@@ -18,16 +18,20 @@ void SetErrorParent(QWidget* parent) {
     gErrorParent = parent;
 }
 
-void HandleException(std::exception_ptr error) noexcept {
-    QString message;
+QString ExceptionMessage(std::exception_ptr error) {
     try {
         std::rethrow_exception(error);
     } catch (const std::exception& e) {
-        message = QString::fromUtf8(e.what());
+        return QString::fromUtf8(e.what());
     } catch (...) {
-        message = QStringLiteral("Unknown error");
+        return QStringLiteral("Unknown error");
     }
+}
+
+void HandleException(std::exception_ptr error) noexcept {
+    QString message;
     try {
+        message = ExceptionMessage(error);
         Dialogs::Current().ShowError(gErrorParent, message);
     } catch (...) {
         // Nothing left to show it with; keep the message somewhere a person can find it.

@@ -1,11 +1,15 @@
 #pragma once
 
+#include <QString>
 #include <exception>
 #include <utility>
 
 class QWidget;
 
 namespace zent {
+
+// The text a person is shown for an error.
+QString ExceptionMessage(std::exception_ptr error);
 
 // The application-wide handler: shows the message of the exception in flight in an error box.
 void HandleException(std::exception_ptr error) noexcept;

@@ -45,6 +45,17 @@ TEST_F(ConversionWindowTest, AMissingTargetDirectoryIsReportedAndTouchesNothing)
                 !QApplication::activeWindow());
 }
 
+TEST_F(ConversionWindowTest, BrowsingReplacesTheTargetOnlyWhenAFolderIsChosen) {
+    StartForm();
+    auto* field = Child<DirectoryEdit>("JvDirectoryEdit1");
+    dialogs.directoryAnswers.push_back(Q(target.Path()));
+    field->BrowseButton()->click();
+    EXPECT_EQ(field->Text(), Q(target.Path()));
+    EXPECT_FALSE(dialogs.lastDirectoryWasOwnDialog); // the system's folder browser
+    field->BrowseButton()->click();                  // cancelled
+    EXPECT_EQ(field->Text(), Q(target.Path()));
+}
+
 TEST_F(ConversionWindowTest, ABatchEmptiesTheListIntoWavFiles) {
     StartForm();
     AddThroughDialog({Q(Mp3("one.mp3")), Q(Ogg("two.ogg")), Q(Mp3("three.mp3"))});

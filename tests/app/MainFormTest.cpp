@@ -1,5 +1,6 @@
 // The main window as a person meets it: start state, adding, dropping, deleting, sorting,
 // closing.
+#include "controls/Dialogs.h"
 #include "controls/ProgressCyl.h"
 #include "tests/app/MainFormFixture.h"
 
@@ -76,12 +77,28 @@ TEST_F(MainFormTest, ConversionStateSwapsConvertAndStop) {
     EXPECT_EQ(Child<TProgressCyl>("TotalProgressCyl")->Position(), 0);
 }
 
+TEST_F(MainFormTest, ShowingTheWindowAgainDuringARunEnablesNothing) {
+    StartForm();
+    AddThroughDialog({Q(Mp3("a.mp3"))});
+    List()->selectAll();
+    form->BeginConversionState();
+    // Minimised and restored while the run goes on.
+    form->hide();
+    form->show();
+    QApplication::processEvents();
+    for (const char* name :
+         {"AddFilesButton", "DeleteFilesButton", "ClearAllButton", "ExitButton", "PropButton"})
+        EXPECT_FALSE(Child<QToolButton>(name)->isEnabled()) << name;
+    form->EndConversionState();
+    EXPECT_TRUE(Child<QToolButton>("ClearAllButton")->isEnabled());
+}
+
 TEST_F(MainFormTest, CloseRequestDuringARunIsRefusedButStopsTheRunAndSavesOptions) {
     StartForm();
     form->BeginConversionState();
     EXPECT_FALSE(form->close());
     EXPECT_TRUE(form->isVisible());
-    EXPECT_TRUE(form->StopRequestedFlag());
+    EXPECT_TRUE(form->StopRequested());
     EXPECT_TRUE(std::filesystem::exists(ConfigFile()));
 
     form->EndConversionState();
@@ -130,6 +147,11 @@ TEST_F(MainFormTest, DialogBatchStopsAtTheFirstUndecodableFile) {
     EXPECT_TRUE(StatusPanel(1).endsWith(" MB"));
 }
 
+TEST(OpenDialogFilter, KeepsTheDescriptionAndGivesQtBlankSeparatedPatterns) {
+    EXPECT_EQ(ToQtFileFilter(QLatin1String(kOpenDialogFilter)),
+              "MP3 and Ogg Vorbis files (*.mp3; *.ogg) (*.mp3 *.ogg)");
+}
+
 TEST_F(MainFormTest, CancelledDialogChangesNothing) {
     StartForm();
     AddThroughDialog({});
@@ -164,6 +186,16 @@ TEST_F(MainFormTest, DroppingTextAddsNothing) {
     EXPECT_EQ(Rows(), 0);
     EXPECT_TRUE(dialogs.errors.isEmpty());
     EXPECT_EQ(StatusPanel(0), "0 file(s)");
+}
+
+TEST_F(MainFormTest, DropErrorWhileIdleIsShownInTheErrorBox) {
+    StartForm();
+    Drop(List(), FileDrop({Ogg("good.ogg"), TextFile("bad.ogg")}));
+    EXPECT_EQ(Rows(), 2);
+    EXPECT_EQ(dialogs.errors, QStringList{"Sample not loaded."});
+    EXPECT_TRUE(dialogs.laterErrors.isEmpty());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(StatusPanel(0), "2 file(s)");
 }
 
 TEST_F(MainFormTest, DropDuringARunShowsItsErrorWithoutHoldingTheRun) {

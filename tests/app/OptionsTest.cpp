@@ -137,6 +137,17 @@ TEST_F(OptionsTest, OkTakesTheDialogsValuesForTheNextStartOnly) {
     EXPECT_FALSE(form->SortAscending());
 }
 
+TEST_F(OptionsTest, TheDialogsBrowseButtonUsesTheProgramsOwnDirectoryDialog) {
+    StartForm();
+    dialogs.directoryAnswers.push_back(QStringLiteral("/chosen"));
+    RunProperties([this](TOptionsForm& dialog) {
+        In<DirectoryEdit>(dialog, "JvDirectoryEdit1")->BrowseButton()->click();
+        EXPECT_TRUE(dialogs.lastDirectoryWasOwnDialog);
+        In<QPushButton>(dialog, "OKButton")->click();
+    });
+    EXPECT_EQ(form->Options().DefaultDir(), "/chosen");
+}
+
 TEST_F(OptionsTest, CancelEscapeAndTheCloseBoxLeaveTheRecordAlone) {
     StartForm();
     const std::function<void(QDialog&)> ways[] = {
@@ -169,7 +180,7 @@ TEST_F(OptionsTest, AnUnwritableConfigDuringARunStillRefusesTheClose) {
     StartForm();
     form->BeginConversionState();
     EXPECT_FALSE(form->close());
-    EXPECT_TRUE(form->StopRequestedFlag());
+    EXPECT_TRUE(form->StopRequested());
     EXPECT_EQ(dialogs.errors.size(), 1);
     form->EndConversionState();
 }
