@@ -433,10 +433,14 @@ void TMainForm::AddDroppedFiles(const QMimeData& mime) {
     try {
         AddFiles(paths);
     } catch (...) {
-        if (!FConverting)
-            throw;
-        // A box that waited would hold the run until dismissed.
-        Dialogs::Current().ShowErrorLater(this, ExceptionMessage(std::current_exception()));
+        // The error is shown once the drop has ended, so the program the files came from
+        // is not kept waiting; during a run the box does not wait either, or it would hold
+        // the run until dismissed.
+        const std::exception_ptr error = std::current_exception();
+        if (FConverting)
+            Dialogs::Current().ShowErrorLater(this, ExceptionMessage(error));
+        else
+            QTimer::singleShot(0, this, [error] { HandleException(error); });
     }
 }
 

@@ -188,10 +188,12 @@ TEST_F(MainFormTest, DroppingTextAddsNothing) {
     EXPECT_EQ(StatusPanel(0), "0 file(s)");
 }
 
-TEST_F(MainFormTest, DropErrorWhileIdleIsShownInTheErrorBox) {
+TEST_F(MainFormTest, DropErrorWhileIdleIsShownInTheErrorBoxOnceTheDropHasEnded) {
     StartForm();
     Drop(List(), FileDrop({Ogg("good.ogg"), TextFile("bad.ogg")}));
     EXPECT_EQ(Rows(), 2);
+    EXPECT_TRUE(dialogs.errors.isEmpty()); // not while the drop is still under way
+    QApplication::processEvents();
     EXPECT_EQ(dialogs.errors, QStringList{"Sample not loaded."});
     EXPECT_TRUE(dialogs.laterErrors.isEmpty());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
