@@ -13,7 +13,9 @@
 #include "convert/Decoder.h"
 #include "filelist/FileListModel.h"
 #include "filelist/Formats.h"
+#include "filelist/Paths.h"
 #include "framework/Component.h"
+#include "framework/PathText.h"
 #include "settings/Options.h"
 #include "settings/ZentStruc.h"
 #include "settings/clSerializers.h"
@@ -50,14 +52,8 @@ constexpr int kNameColumnWidth = 359;
 constexpr int kLengthColumnWidth = 50;
 constexpr int kSizeColumnWidth = 95;
 
-std::string ToNative(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
 std::string NativePath(const QString& path) {
-    return ToNative(QDir::toNativeSeparators(path));
-}
-QString FromNative(const std::string& path) {
-    return QFile::decodeName(path.c_str());
+    return QStringToPath(QDir::toNativeSeparators(path));
 }
 
 // The names of the window's own controls, which a component name read from the settings must
@@ -85,7 +81,7 @@ QToolButton* MakeButton(QWidget* parent, const char* name, ButtonIcon icon, cons
 
 std::string AppDirFromPath(const QString& executableDir) {
     std::string dir = NativePath(executableDir);
-    if (!dir.empty() && (dir.back() == '/' || dir.back() == '\\'))
+    if (!dir.empty() && IsPathSeparator(dir.back()))
         dir.pop_back();
     return dir;
 }
@@ -243,7 +239,7 @@ std::string TMainForm::GetAppDir() const {
 }
 
 std::string TMainForm::ConfigPath() const {
-    return GetAppDir() + ToNative(QDir::separator()) + kConfigFileName;
+    return GetAppDir() + kNativeSeparator + kConfigFileName;
 }
 
 void TMainForm::AllocBuffer() {
@@ -360,8 +356,7 @@ void TMainForm::EndConversionState() {
 
 void TMainForm::UpdateStatus() {
     SetStatusText(std::to_string(FModel->rowCount()) + " file(s)");
-    SetStatusInfo("Total disk space needed: " + FormatMegabytes(FModel->TotalProjectedSize()) +
-                  " MB");
+    SetStatusInfo("Total disk space needed: " + FormatSize(FModel->TotalProjectedSize()));
     SortList();
     if (!FConverting)
         EnableControls(true);
@@ -511,7 +506,7 @@ void TMainForm::ConvertAll() {
 }
 
 std::string TMainForm::TargetDirectoryText() const {
-    return ToNative(JvDirectoryEdit1->Text());
+    return QStringToPath(JvDirectoryEdit1->Text());
 }
 
 void TMainForm::ShowErrorMessage(const std::string& message) {
@@ -559,12 +554,12 @@ void TMainForm::SetTotalProgress(int percent) {
 // --- Options ---
 
 void TMainForm::LoadOptions(const std::string& fileName) {
-    const std::string defaultDir = GetAppDir() + ToNative(QDir::separator()) + "Temp";
+    const std::string defaultDir = GetAppDir() + kNativeSeparator + "Temp";
     FOptions->SetDefaultDir(defaultDir);
     FOptions->SetOrdering(0);
     FOptions->SetAscending(true);
     std::exception_ptr error;
-    if (QFile::exists(FromNative(fileName))) {
+    if (QFile::exists(PathToQString(fileName))) {
         try {
             std::string missing;
             IniSerializer().LoadObjFromIniFile(FOptions, fileName, "Options", missing);
@@ -574,7 +569,7 @@ void TMainForm::LoadOptions(const std::string& fileName) {
     }
     if (FOptions->DefaultDir().empty())
         FOptions->SetDefaultDir(defaultDir);
-    JvDirectoryEdit1->SetText(FromNative(FOptions->DefaultDir()));
+    JvDirectoryEdit1->SetText(PathToQString(FOptions->DefaultDir()));
     FSortColumn = FOptions->Ordering();
     FSortAscending = FOptions->Ascending();
     if (error)

@@ -27,11 +27,10 @@ class TProgressCyl;
 // The address that the link label opens.
 inline constexpr const char* kUpdatePageUrl = "https://zent.example.org/updates";
 inline constexpr const char* kMainCaption = "Zent MP3 OGG to WAV converter 1.0";
-// Qt reads the patterns from the parentheses.
+// "Description|patterns", as ToQtFileFilter reads it.
 inline constexpr const char* kOpenDialogFilter =
     "MP3 and Ogg Vorbis files (*.mp3; *.ogg)|*.mp3; *.ogg";
 inline constexpr const char* kConfigFileName = "zent.cfg";
-inline constexpr std::size_t kDecodeBufferSize = 800000;
 
 // The directory of an executable directory path as the program uses it: without a trailing
 // separator, so that a program in the root directory keeps its settings at "/zent.cfg".

@@ -27,7 +27,6 @@ namespace {
 constexpr double kSourceSeconds = 180.0;
 constexpr int kFilesPerFormat = 2;
 constexpr int kRepeats = 5;
-constexpr std::size_t kBufferSize = 800000;
 constexpr double kTargetOverhead = 0.10;
 
 using Clock = std::chrono::steady_clock;
@@ -111,7 +110,7 @@ void MeasureFormat(
     const char* label, const std::vector<Source>& sources, const std::filesystem::path& workDir,
     const char* toolName,
     const std::function<std::string(const Source&, const std::filesystem::path&)>& toolCommand) {
-    std::vector<std::byte> buffer(kBufferSize);
+    std::vector<std::byte> buffer(kDecodeBufferSize);
     double audioSeconds = 0;
     for (const Source& source : sources)
         audioSeconds += source.AudioSeconds;

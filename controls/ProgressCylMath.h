@@ -8,8 +8,6 @@
 
 namespace zent {
 
-inline constexpr int kPercentScale = 100;
-
 // Brightness range across the cylinder for each effect.
 std::uint8_t ShadingDepthOf(TCylinderEffect effect);
 

@@ -5,6 +5,7 @@
 #include "filelist/FileEntry.h"
 #include "filelist/FileList.h"
 #include "filelist/Paths.h"
+#include "framework/PathText.h"
 
 #include <cmath>
 #include <filesystem>

@@ -29,7 +29,6 @@ public:
     bool StopRequested() const override;
 
     std::int64_t BytesDone() const { return FBytesDone; }
-    std::int64_t TotalBytes() const { return FTotalBytes; }
 
 private:
     void ConvertEntries(const std::string& directory);

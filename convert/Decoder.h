@@ -8,6 +8,10 @@
 
 namespace zent {
 
+// What a person is told about a file that cannot be opened for decoding, whether it is being
+// added to the list or converted.
+inline constexpr const char* kSampleNotLoaded = "Sample not loaded.";
+
 // A decode-only stream over one MP3 or Ogg Vorbis file. It delivers interleaved signed
 // 16-bit little-endian PCM at the file's own rate and channel count.
 class DecoderStream {

@@ -4,7 +4,6 @@
 #include "convert/Decoder.h"
 #include "convert/OutputFile.h"
 #include "convert/Progress.h"
-#include "filelist/FileList.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -27,6 +27,9 @@ public:
 
 std::string WavSizeLimitMessage(const std::filesystem::path& targetPath);
 
+// The size of the one decode buffer the program converts with.
+inline constexpr std::size_t kDecodeBufferSize = 800000;
+
 struct WavWriterLimits {
     // Data bytes a file may hold; cut down to whole sample frames and to kWavMaxDataBytes.
     std::uint64_t MaxDataBytes = kWavMaxDataBytes;

@@ -2,7 +2,10 @@
 
 #include "convert/Decoder.h"
 #include "filelist/Paths.h"
+#include "framework/Assert.h"
 #include "framework/Errors.h"
+#include "framework/PathText.h"
+#include "framework/Text.h"
 
 #include <QCollator>
 #include <QLocale>
@@ -21,14 +24,6 @@ constexpr std::string_view kAcceptedExtensions[] = {"mp3", "ogg"};
 // Every file is shown as 16-bit PCM at 44100 Hz, whatever it really decodes to.
 constexpr std::int64_t kProjectedSampleRate = 44100;
 constexpr std::int64_t kProjectedBytesPerSample = 2;
-
-std::string AsciiLower(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
-}
 
 QLocale CollationLocale() {
     const QLocale locale;
@@ -58,7 +53,7 @@ int Sign(std::int64_t value) {
 } // namespace
 
 bool IsAcceptedPath(std::string_view path) {
-    const std::string extension = AsciiLower(GetExtension(path));
+    const std::string extension = LowerCase(GetExtension(path));
     return std::find(std::begin(kAcceptedExtensions), std::end(kAcceptedExtensions), extension) !=
            std::end(kAcceptedExtensions);
 }
@@ -153,13 +148,13 @@ std::optional<std::size_t> FileList::IndexOf(const FileEntry* entry) const {
 
 void FileList::RemoveAt(std::size_t index) {
     if (index >= FEntries.size())
-        throw EListError("List index out of bounds (" + std::to_string(index) + ")");
+        RaiseListIndexError(static_cast<std::int64_t>(index));
     FEntries.erase(FEntries.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
 void FileList::RemoveRange(std::size_t first, std::size_t count) {
     if (first > FEntries.size() || count > FEntries.size() - first)
-        throw EListError("List index out of bounds (" + std::to_string(first + count) + ")");
+        RaiseListIndexError(static_cast<std::int64_t>(first + count));
     const auto begin = FEntries.begin() + static_cast<std::ptrdiff_t>(first);
     FEntries.erase(begin, begin + static_cast<std::ptrdiff_t>(count));
 }
@@ -168,7 +163,7 @@ void FileList::RemoveIndices(const std::vector<std::size_t>& indices) {
     std::vector<bool> doomed(FEntries.size(), false);
     for (const std::size_t index : indices) {
         if (index >= FEntries.size())
-            throw EListError("List index out of bounds (" + std::to_string(index) + ")");
+            RaiseListIndexError(static_cast<std::int64_t>(index));
         doomed[index] = true;
     }
     std::size_t kept = 0;

@@ -14,9 +14,6 @@ namespace zent {
 
 class DecoderStream;
 
-// The message of the file list's only error.
-inline constexpr const char* kSampleNotLoaded = "Sample not loaded.";
-
 // The extension of every file the program writes.
 inline constexpr std::string_view kWavExtension = ".wav";
 

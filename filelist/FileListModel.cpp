@@ -1,7 +1,7 @@
 #include "filelist/FileListModel.h"
 
 #include "filelist/Formats.h"
-#include "framework/Errors.h"
+#include "framework/Assert.h"
 
 #include <QStringList>
 #include <algorithm>
@@ -35,7 +35,7 @@ QString VST1GetText(const FileEntry& entry, int column) {
     case FileListModel::LengthColumn:
         return QString::fromStdString(FormatLength(entry.LengthSeconds));
     case FileListModel::SizeColumn:
-        return QString::fromStdString(FormatSize(entry.ProjectedSize));
+        return QString::fromStdString(FormatSize(static_cast<double>(entry.ProjectedSize)));
     default:
         return {};
     }
@@ -90,7 +90,7 @@ void FileListModel::RemoveRows(const std::vector<int>& rows) {
     std::vector<bool> doomed(FList.Count(), false);
     for (const int row : rows) {
         if (row < 0 || row >= count)
-            throw EListError("List index out of bounds (" + std::to_string(row) + ")");
+            RaiseListIndexError(row);
         doomed[static_cast<std::size_t>(row)] = true;
     }
 

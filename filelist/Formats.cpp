@@ -61,8 +61,8 @@ std::string FormatMegabytes(double bytes) {
     return WithLocaleDecimalPoint(text);
 }
 
-std::string FormatSize(std::int64_t bytes) {
-    return FormatMegabytes(static_cast<double>(bytes)) + kMegabyteSuffix;
+std::string FormatSize(double bytes) {
+    return FormatMegabytes(bytes) + kMegabyteSuffix;
 }
 
 } // namespace zent

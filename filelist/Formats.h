@@ -12,7 +12,7 @@ std::string FormatLength(std::int32_t seconds);
 // thousands separator: 31752000 -> "30.3" (or "30,3").
 std::string FormatMegabytes(double bytes);
 
-// FormatMegabytes + " MB".
-std::string FormatSize(std::int64_t bytes);
+// FormatMegabytes + " MB": a file's size, or the total of the list.
+std::string FormatSize(double bytes);
 
 } // namespace zent

@@ -4,12 +4,6 @@ namespace zent {
 
 namespace {
 
-#ifdef _WIN32
-constexpr char kNativeSeparator = '\\';
-#else
-constexpr char kNativeSeparator = '/';
-#endif
-
 constexpr char kExtensionDot = '.';
 
 // Index of the last separator, or npos.
@@ -60,16 +54,6 @@ std::string IncludeTrailingSeparator(std::string directory) {
     if (!directory.empty() && !IsPathSeparator(directory.back()))
         directory += kNativeSeparator;
     return directory;
-}
-
-std::filesystem::path ToFileSystemPath(std::string_view path) {
-#ifdef _WIN32
-    // Our texts are UTF-8; a plain std::string would be read in the ANSI code page there.
-    return std::filesystem::path(
-        std::u8string(reinterpret_cast<const char8_t*>(path.data()), path.size()));
-#else
-    return std::filesystem::path(std::string(path));
-#endif
 }
 
 } // namespace zent

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -9,6 +8,13 @@ namespace zent {
 // Path texts by the host platform's rules: on POSIX only '/' separates; on Windows '\\', '/'
 // and ':' do.
 bool IsPathSeparator(char c);
+
+// The separator the program itself puts between directory and name.
+#ifdef _WIN32
+inline constexpr char kNativeSeparator = '\\';
+#else
+inline constexpr char kNativeSeparator = '/';
+#endif
 
 // The characters after the last '.' of the whole path; the whole path when it has no dot.
 std::string GetExtension(std::string_view path);
@@ -22,8 +28,5 @@ std::string ChangeFileExt(std::string_view path, std::string_view newExtension);
 
 // Appends the native separator unless the text is empty or already ends with a separator.
 std::string IncludeTrailingSeparator(std::string directory);
-
-// The file system's view of a path text (UTF-8 bytes).
-std::filesystem::path ToFileSystemPath(std::string_view path);
 
 } // namespace zent

@@ -18,9 +18,13 @@ void RaiseAssertion(std::string_view message, std::string_view unit, int line) {
     throw EAssertionFailed(text);
 }
 
+void RaiseListIndexError(std::int64_t index) {
+    throw EListError(FormatMessage(kListIndexOutOfBounds, index));
+}
+
 void CheckListIndex(int index, int count) {
     if (index < 0 || index >= count)
-        throw EListError(FormatMessage(kListIndexOutOfBounds, index));
+        RaiseListIndexError(index);
 }
 
 } // namespace zent

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 namespace zent {
@@ -7,7 +8,10 @@ namespace zent {
 // Raises EAssertionFailed with "message (unit, line N)".
 [[noreturn]] void RaiseAssertion(std::string_view message, std::string_view unit, int line);
 
-// Raises EListError with "List index out of bounds (index)" unless 0 <= index < count.
+// Raises EListError with "List index out of bounds (index)".
+[[noreturn]] void RaiseListIndexError(std::int64_t index);
+
+// RaiseListIndexError unless 0 <= index < count.
 void CheckListIndex(int index, int count);
 
 } // namespace zent

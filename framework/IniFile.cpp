@@ -2,6 +2,7 @@
 
 #include "framework/Errors.h"
 #include "framework/Messages.h"
+#include "framework/PathText.h"
 #include "framework/Text.h"
 
 #include <QFile>
@@ -9,21 +10,13 @@
 
 namespace zent {
 
-namespace {
-
-QString ToQString(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
-} // namespace
-
 TIniFile::TIniFile(std::string fileName) : FFileName(std::move(fileName)) {}
 
 TIniDocument& TIniFile::Document() {
     if (FDocument)
         return *FDocument;
     FDocument = TIniDocument{};
-    QFile file(ToQString(FFileName));
+    QFile file(PathToQString(FFileName));
     if (!file.exists())
         return *FDocument;
     // Something that stands there but cannot be read must not be replaced by our partial view
@@ -122,7 +115,7 @@ void TIniFile::UpdateFile() {
     if (FReadFailed)
         throw failure;
     const std::string text = FDocument->Text();
-    QSaveFile file(ToQString(FFileName));
+    QSaveFile file(PathToQString(FFileName));
     if (!file.open(QIODevice::WriteOnly))
         throw failure;
     const auto size = static_cast<qint64>(text.size());

@@ -2,11 +2,11 @@
 
 #include "controls/DirectoryEdit.h"
 #include "controls/ErrorHandler.h"
+#include "framework/PathText.h"
 #include "settings/ZentStruc.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -114,7 +114,7 @@ void TOptionsForm::OKButtonClick() {
 }
 
 void TOptionsForm::LoadFromOptions(const TOptionsItem& item) {
-    JvDirectoryEdit1->SetText(QFile::decodeName(item.DefaultDir().c_str()));
+    JvDirectoryEdit1->SetText(PathToQString(item.DefaultDir()));
     // An ordering other than 0 or 1 (hand-edited) checks neither button.
     FSortingGroup->setExclusive(false);
     FilenameRadio->setChecked(item.Ordering() == 0);
@@ -124,7 +124,7 @@ void TOptionsForm::LoadFromOptions(const TOptionsItem& item) {
 }
 
 void TOptionsForm::SaveToOptions(TOptionsItem& item) const {
-    item.SetDefaultDir(QFile::encodeName(JvDirectoryEdit1->Text()).toStdString());
+    item.SetDefaultDir(QStringToPath(JvDirectoryEdit1->Text()));
     item.SetOrdering(FilenameRadio->isChecked() ? 0 : 1);
     item.SetAscending(AscOrderBox->isChecked());
 }

@@ -1,5 +1,6 @@
 #include "tests/convert/ConvertTestSupport.h"
 
+#include "convert/WavWriter.h"
 #include "framework/Errors.h"
 
 #include <algorithm>
@@ -11,9 +12,6 @@
 namespace zent::test {
 
 namespace {
-
-// The size of the window's decode buffer.
-constexpr std::size_t kDecodeBufferSize = 800000;
 
 std::uint32_t U32At(const std::vector<std::byte>& bytes, std::size_t offset) {
     std::uint32_t value = 0;
