@@ -10,7 +10,7 @@
 #include "controls/ErrorHandler.h"
 #include "controls/ProgressCyl.h"
 #include "convert/ConversionRun.h"
-#include "convert/Decoder.h"
+#include "decode/Decoder.h"
 #include "filelist/FileListModel.h"
 #include "filelist/Formats.h"
 #include "filelist/Paths.h"

@@ -2,8 +2,8 @@
 // should add little beyond decoding.
 #include "bench/Bench.h"
 #include "convert/ConversionView.h"
-#include "convert/Decoder.h"
 #include "convert/WavWriter.h"
+#include "decode/Decoder.h"
 #include "tests/support/AudioFixtures.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 // The file list at scale: probing real files, and adding, sorting, removing and clearing
 // many rows through the item model.
 #include "bench/Bench.h"
-#include "convert/Decoder.h"
+#include "decode/Decoder.h"
 #include "filelist/FileList.h"
 #include "filelist/FileListModel.h"
 #include "tests/support/AudioFixtures.h"

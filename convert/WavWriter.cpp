@@ -1,9 +1,9 @@
 #include "convert/WavWriter.h"
 
 #include "convert/ConversionView.h"
-#include "convert/Decoder.h"
 #include "convert/OutputFile.h"
 #include "convert/Progress.h"
+#include "decode/Decoder.h"
 
 #include <algorithm>
 #include <stdexcept>

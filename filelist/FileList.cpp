@@ -1,6 +1,6 @@
 #include "filelist/FileList.h"
 
-#include "convert/Decoder.h"
+#include "decode/Decoder.h"
 #include "filelist/Paths.h"
 #include "framework/Assert.h"
 #include "framework/Errors.h"

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "convert/ConversionView.h"
-#include "convert/Decoder.h"
 #include "convert/RunView.h"
+#include "decode/Decoder.h"
 #include "filelist/FileEntry.h"
 
 #include <cstddef>
@@ -38,6 +38,7 @@ public:
     int BitsPerSample() const override { return FBits; }
     int SampleRate() const override { return FRate; }
     std::int64_t LengthBytes() const override { return FLength; }
+    std::int64_t CodecFrameFrames() const override { return 1152; }
     bool IsActive() const override;
     std::size_t Read(std::span<std::byte> buffer) override;
 

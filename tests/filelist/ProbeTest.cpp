@@ -1,4 +1,4 @@
-#include "convert/Decoder.h"
+#include "decode/Decoder.h"
 #include "filelist/FileList.h"
 #include "framework/Errors.h"
 #include "tests/support/AudioFixtures.h"
@@ -21,6 +21,7 @@ public:
     int Channels() const override { return FChannels; }
     int SampleRate() const override { return FSampleRate; }
     std::int64_t LengthBytes() const override { return FLengthBytes; }
+    std::int64_t CodecFrameFrames() const override { return 1152; }
     bool IsActive() const override { return false; }
     std::size_t Read(std::span<std::byte>) override { return 0; }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "convert/Decoder.h"
-#include "convert/NativeFile.h"
+#include "decode/Decoder.h"
+#include "decode/NativeFile.h"
 
 #include <memory>
 #include <mpg123.h>
@@ -19,6 +19,7 @@ public:
     int Channels() const override { return FChannels; }
     int SampleRate() const override { return FSampleRate; }
     std::int64_t LengthBytes() const override { return FLengthBytes; }
+    std::int64_t CodecFrameFrames() const override { return FFrameFrames; }
     bool IsActive() const override { return !FEnded; }
     std::size_t Read(std::span<std::byte> buffer) override;
 
@@ -37,6 +38,7 @@ private:
     int FChannels = 0;
     int FSampleRate = 0;
     std::int64_t FLengthBytes = 0;
+    std::int64_t FFrameFrames = 0;
     bool FEnded = false;
 };
 

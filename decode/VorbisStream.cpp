@@ -1,4 +1,4 @@
-#include "convert/VorbisStream.h"
+#include "decode/VorbisStream.h"
 
 #include "framework/Errors.h"
 

@@ -1,4 +1,4 @@
-#include "convert/Decoder.h"
+#include "decode/Decoder.h"
 
 #include "framework/Errors.h"
 #include "tests/support/AudioFixtures.h"

@@ -1,8 +1,9 @@
-#include "convert/Decoder.h"
+#include "decode/Decoder.h"
 
-#include "convert/Mpg123Stream.h"
-#include "convert/NativeFile.h"
-#include "convert/VorbisStream.h"
+#include "decode/Mpg123Stream.h"
+#include "decode/NativeFile.h"
+#include "decode/VorbisStream.h"
+#include "framework/Errors.h"
 
 #include <mpg123.h>
 #include <mutex>
@@ -23,6 +24,10 @@ double DecoderStream::LengthSeconds() const {
         return 0.0;
     }
     return static_cast<double>(LengthBytes()) / static_cast<double>(bytesPerSecond);
+}
+
+void DecoderStream::SeekToFrame(std::int64_t /*frame*/) {
+    throw EDecoderError("This stream cannot seek exactly.");
 }
 
 void InitDecoders() {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "convert/Decoder.h"
-#include "convert/NativeFile.h"
+#include "decode/Decoder.h"
+#include "decode/NativeFile.h"
 
 #include <memory>
 #include <string>
@@ -23,6 +23,8 @@ public:
     int Channels() const override { return FChannels; }
     int SampleRate() const override { return FSampleRate; }
     std::int64_t LengthBytes() const override { return FLengthBytes; }
+    // A packet of the longest block size (8192) the format allows.
+    std::int64_t CodecFrameFrames() const override { return 4096; }
     bool IsActive() const override { return !FEnded || FCarryBegin < FCarryEnd; }
     std::size_t Read(std::span<std::byte> buffer) override;
 

@@ -1,4 +1,4 @@
-#include "convert/Mpg123Stream.h"
+#include "decode/Mpg123Stream.h"
 
 #include "framework/Errors.h"
 
@@ -120,6 +120,7 @@ bool Mpg123Stream::Start() {
     }
     FSampleRate = static_cast<int>(rate);
     FChannels = channels;
+    FFrameFrames = mpg123_spf(handle);
     FLengthBytes = static_cast<std::int64_t>(samples) * channels * kBytesPerSample;
     return true;
 }

@@ -32,6 +32,15 @@ public:
     // True while decoded data remains to be delivered.
     virtual bool IsActive() const = 0;
 
+    // Sample frames in one codec frame: how far short of LengthBytes an intact stream may end.
+    virtual std::int64_t CodecFrameFrames() const = 0;
+
+    // Exact positioning, for converting one file in slices. True only when decoding after
+    // SeekToFrame gives the very samples that decoding from the start gives there.
+    virtual bool CanSeekExactly() const { return false; }
+    // The next Read starts at this sample frame. Throws EDecoderError.
+    virtual void SeekToFrame(std::int64_t frame);
+
     // Fills the buffer as far as data allows and returns the byte count; 0 only at the end.
     // A partial frame at the end of the buffer is completed by the next call.
     // Throws EDecoderError on a fatal decoder error; never returns error values as data.

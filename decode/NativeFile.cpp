@@ -1,4 +1,4 @@
-#include "convert/NativeFile.h"
+#include "decode/NativeFile.h"
 
 #include <cstring>
 #include <system_error>
