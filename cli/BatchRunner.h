@@ -1,11 +1,19 @@
 #pragma once
 
+#include "cli/SlicePlan.h"
 #include "cli/TargetPlan.h"
 
 #include <atomic>
 #include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
+
+namespace zent {
+class DecoderStream;
+}
 
 namespace zent::cli {
 
@@ -44,11 +52,21 @@ public:
     virtual void BlockWritten() {}
 };
 
-// Converts the jobs on jobCount threads, each with its own decoder and decode buffer, taking
+struct BatchSettings {
+    unsigned Jobs = 1;
+    // How a source is opened; null when it cannot be decoded.
+    std::function<std::unique_ptr<DecoderStream>(const std::filesystem::path&)> OpenStream;
+    // The slices a file is cut into (PlanSlices unless a test forces its own).
+    std::function<std::vector<Slice>(const DecoderStream&, const SliceContext&)> PlanSlices;
+};
+
+// Converts the jobs on settings.Jobs threads, each with its own decoder and decode buffer, taking
 // files in order. After stop is set every job ends after its current block; its unfinished
 // file is removed and files not yet begun stay untouched. Output goes to a hidden temporary
 // file in the target directory that is renamed onto the target only when it is complete.
-std::vector<FileResult> RunBatch(const std::vector<FileJob>& jobs, unsigned jobCount,
+// A file may be cut into slices that several jobs decode at once, each into its place in
+// the file; the bytes are those of a conversion in one piece.
+std::vector<FileResult> RunBatch(const std::vector<FileJob>& jobs, const BatchSettings& settings,
                                  const std::atomic<bool>& stop, BatchProgress& progress,
                                  BatchObserver& observer);
 

@@ -91,7 +91,7 @@ int RunCli(const std::vector<std::string>& args, const CliEnvironment& env) {
     std::vector<FileResult> results;
     {
         ProgressTicker ticker(reporter);
-        results = RunBatch(jobs, options.Jobs, env.Stop, progress, reporter);
+        results = RunBatch(jobs, {options.Jobs, {}, {}}, env.Stop, progress, reporter);
     }
     reporter.Finish();
 

@@ -197,7 +197,7 @@ TEST(CliRun, StopRemovesUnfinishedFilesAndLeavesExistingTargets) {
     std::atomic<bool> stop{false};
     StopAtFirstBlock observer(stop);
     BatchProgress progress;
-    const std::vector<FileResult> results = RunBatch(jobs, 2, stop, progress, observer);
+    const std::vector<FileResult> results = RunBatch(jobs, {2, {}, {}}, stop, progress, observer);
     EXPECT_EQ(results[0].Status, FileStatus::Stopped);
     EXPECT_NE(results[1].Status, FileStatus::Converted);
     EXPECT_EQ(results[2].Status, FileStatus::NotStarted);
