@@ -168,6 +168,14 @@ std::vector<std::byte> ReadWavDataChunk(const std::filesystem::path& path) {
     throw std::runtime_error("no data chunk in " + path.string());
 }
 
+std::vector<std::string> FileNames(const std::filesystem::path& directory) {
+    std::vector<std::string> names;
+    for (const auto& item : std::filesystem::directory_iterator(directory))
+        names.push_back(item.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 void WriteBytes(const std::filesystem::path& path, std::size_t count, char fill) {
     std::ofstream out(path, std::ios::binary);
     const std::string bytes(count, fill);

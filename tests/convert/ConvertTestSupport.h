@@ -98,6 +98,9 @@ WavFile ReadWavFile(const std::filesystem::path& path);
 // The data chunk of any RIFF/WAVE file, found by walking its chunks.
 std::vector<std::byte> ReadWavDataChunk(const std::filesystem::path& path);
 
+// The names in a directory, hidden ones included, sorted.
+std::vector<std::string> FileNames(const std::filesystem::path& directory);
+
 void WriteBytes(const std::filesystem::path& path, std::size_t count, char fill);
 
 // The window as the run sees it: a list of entries and a log of every call that acts.

@@ -14,12 +14,14 @@
 #include <cstring>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace zent::test {
 namespace {
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::IsEmpty;
 
 constexpr std::size_t kBufferSize = 800000;
 
@@ -28,7 +30,7 @@ protected:
     std::filesystem::path Target() const { return FTemp.File("out.wav"); }
 
     WavFile Write(FakeStream& stream, const WavWriterLimits& limits = {}) {
-        WriteWavFile(stream, Target(), FBuffer, FView, limits);
+        WriteWavFile(stream, "fake.mp3", Target(), FBuffer, FView, limits);
         return ReadWavFile(Target());
     }
 
@@ -200,7 +202,7 @@ TEST_F(WavWriterTest, StopDuringFileLeavesValidShorterFile) {
 
 // --- Errors --------------------------------------------------------------------------------
 
-TEST_F(WavWriterTest, DecoderErrorIsNotWrittenAndFileDescribesDataBeforeIt) {
+TEST_F(WavWriterTest, DecoderErrorLeavesNoFileBehind) {
     FakeStream stream(2, 44100);
     stream.SetBlocks({4000, 4000, 4000});
     stream.FailAfter(2, "broken frame");
@@ -210,11 +212,7 @@ TEST_F(WavWriterTest, DecoderErrorIsNotWrittenAndFileDescribesDataBeforeIt) {
     } catch (const EDecoderError& error) {
         EXPECT_STREQ(error.what(), "broken frame");
     }
-    const WavFile wav = ReadWavFile(Target());
-    EXPECT_EQ(wav.FileSize, 8044u);
-    EXPECT_EQ(wav.RiffSize, 8036u);
-    EXPECT_EQ(wav.DataSize, 8000u);
-    EXPECT_EQ(wav.Samples, PatternBytes(8000));
+    EXPECT_THAT(FileNames(FTemp.Path()), IsEmpty());
 }
 
 TEST_F(WavWriterTest, DataBeyondTheSizeLimitIsCutAtWholeFrames) {
@@ -248,7 +246,7 @@ TEST_F(WavWriterTest, TargetNamingADirectoryCannotBeCreated) {
     FakeStream stream(2, 44100);
     stream.SetBlocks({4000});
     try {
-        WriteWavFile(stream, target, FBuffer, FView);
+        WriteWavFile(stream, "fake.mp3", target, FBuffer, FView);
         FAIL() << "creating the file must fail";
     } catch (const EStreamError& error) {
         EXPECT_EQ(std::string(error.what()),
@@ -263,7 +261,7 @@ TEST_F(WavWriterTest, TargetUnderARegularFileCannotBeCreated) {
     FakeStream stream(2, 44100);
     stream.SetBlocks({4000});
     try {
-        WriteWavFile(stream, target, FBuffer, FView);
+        WriteWavFile(stream, "fake.mp3", target, FBuffer, FView);
         FAIL() << "creating the file must fail";
     } catch (const EStreamError& error) {
         EXPECT_EQ(std::string(error.what()),
@@ -272,36 +270,35 @@ TEST_F(WavWriterTest, TargetUnderARegularFileCannotBeCreated) {
 }
 
 // Lowers the file size limit of this process; writes past it fail instead of killing it.
-TEST_F(WavWriterTest, FullDiskIsAWriteErrorAndLeavesAValidHeader) {
+TEST_F(WavWriterTest, FullDiskIsAWriteErrorAndLeavesNoFile) {
     FakeStream stream(2, 44100);
     stream.SetBlocks({4000, 4000, 4000, 4000});
     std::string message;
     {
         const FileSizeLimit limit(10000);
         try {
-            WriteWavFile(stream, Target(), FBuffer, FView);
+            WriteWavFile(stream, "fake.mp3", Target(), FBuffer, FView);
         } catch (const EStreamError& error) {
             message = error.what();
         }
     }
-    EXPECT_EQ(message, "Stream write error");
-    const WavFile wav = ReadWavFile(Target());
-    EXPECT_EQ(wav.DataSize, 8000u);
-    EXPECT_EQ(wav.RiffSize, wav.FileSize - 8);
-    EXPECT_EQ(wav.DataSize, wav.FileSize - 44);
-    EXPECT_EQ(wav.Samples, PatternBytes(8000));
+    EXPECT_EQ(message, StreamWriteErrorMessage(Target(), EFBIG));
+    EXPECT_THAT(FileNames(FTemp.Path()), IsEmpty());
 }
 
-TEST_F(WavWriterTest, FullDeviceFailsAtTheHeader) {
+TEST_F(WavWriterTest, TargetThatIsNoFileIsNotReplaced) {
+    ASSERT_EQ(::mkfifo(Target().c_str(), 0600), 0);
     FakeStream stream(2, 44100);
     stream.SetBlocks({4000});
     try {
-        WriteWavFile(stream, "/dev/full", FBuffer, FView);
-        FAIL() << "writing to a full device must fail";
+        Write(stream);
+        FAIL() << "a pipe must not be replaced";
     } catch (const EStreamError& error) {
-        EXPECT_STREQ(error.what(), "Stream write error");
+        EXPECT_EQ(std::string(error.what()), CannotCreateFileMessage(Target(), EEXIST));
     }
     EXPECT_EQ(stream.ReadCount(), 0u);
+    EXPECT_TRUE(std::filesystem::is_fifo(Target()));
+    EXPECT_THAT(FileNames(FTemp.Path()), ElementsAre("out.wav"));
 }
 
 // --- Real sources --------------------------------------------------------------------------
