@@ -1,6 +1,5 @@
 #include "cli/BatchRunner.h"
 
-#include "cli/TempOutput.h"
 #include "convert/ConversionView.h"
 #include "convert/OutputFile.h"
 #include "convert/WavWriter.h"
@@ -48,6 +47,11 @@ private:
     std::int64_t FBytesPerSecond;
 };
 
+// Thrown through the writer when the batch stops. The writer then leaves nothing behind and
+// the target as it was, as after any error; a stop request would instead give the target a
+// shorter file, which is right for the window but not for a batch that is to be run again.
+struct ConversionStopped {};
+
 // One job's view of a whole-file conversion: no texts, no event pump; bytes into the shared
 // counters, and the stop flag shared by all jobs.
 class JobView final : public ConversionView {
@@ -60,21 +64,19 @@ public:
         FWritten += bytes;
         FCounter.Add(bytes);
     }
-    void ProcessEvents() override {}
-    bool StopRequested() const override {
+    // Called after every block, right before the writer asks for a stop request.
+    void ProcessEvents() override {
         if (FStop.load())
-            FStopped = true;
-        return FStopped;
+            throw ConversionStopped{};
     }
+    bool StopRequested() const override { return false; }
 
-    bool Stopped() const { return FStopped; }
     std::int64_t Written() const { return FWritten; }
 
 private:
     const std::atomic<bool>& FStop;
     BlockCounter FCounter;
     std::int64_t FWritten = 0;
-    mutable bool FStopped = false;
 };
 
 // A file being converted in slices by several jobs; the job that ends its last slice
@@ -84,11 +86,7 @@ struct SlicedFile {
                std::vector<Slice> slices)
         : Job(job), Result(result), Slices(std::move(slices)), Delivered(Slices.size(), 0),
           Pending(static_cast<int>(Slices.size())), Length(stream.LengthBytes()),
-          CodecFrameFrames(stream.CodecFrameFrames()),
-          Temp(std::filesystem::path(job.Target).parent_path().empty()
-                   ? std::filesystem::path(".")
-                   : std::filesystem::path(job.Target).parent_path()),
-          File(Temp.Path()) {
+          CodecFrameFrames(stream.CodecFrameFrames()), File(job.Target) {
         Format.Channels = static_cast<std::uint16_t>(stream.Channels());
         Format.BitsPerSample = static_cast<std::uint16_t>(stream.BitsPerSample());
         Format.SampleRate = static_cast<std::uint32_t>(stream.SampleRate());
@@ -113,8 +111,7 @@ struct SlicedFile {
     WavFormat Format;
     std::int64_t Length;
     std::int64_t CodecFrameFrames;
-    TempOutput Temp;
-    OutputFile File; // positioned writes from every slice's job
+    OutputFile File; // hidden until committed; positioned writes from every slice's job
 };
 
 struct SliceTask {
@@ -288,20 +285,15 @@ private:
 
     void ConvertWhole(const FileJob& job, DecoderStream& stream, FileResult& result,
                       std::span<std::byte> buffer) {
-        const std::filesystem::path target(job.Target);
-        TempOutput temp(target.parent_path().empty() ? std::filesystem::path(".")
-                                                     : target.parent_path());
         const std::int64_t frameBytes = FrameBytes(stream);
         JobView view(FStop, BlockCounter(FProgress, FObserver, frameBytes * stream.SampleRate()));
-        WriteWavFile(stream, temp.Path(), buffer, view);
-        result.Frames = frameBytes > 0 ? view.Written() / frameBytes : 0;
-        // A stopped file is shorter than its source: it never takes the target's name.
-        if (view.Stopped()) {
+        try {
+            WriteWavFile(stream, job.Source, job.Target, buffer, view);
+            result.Status = FileStatus::Converted;
+        } catch (const ConversionStopped&) {
             result.Status = FileStatus::Stopped;
-            return;
         }
-        temp.CommitAs(target);
-        result.Status = FileStatus::Converted;
+        result.Frames = frameBytes > 0 ? view.Written() / frameBytes : 0;
     }
 
     void RunSlice(SliceTask& task, std::span<std::byte> buffer) {
@@ -351,12 +343,18 @@ private:
                 return;
         }
         if (!last && delivered < wanted)
-            throw EDecoderError(ShortSourceMessage(file.Job.Source));
+            throw EDecoderError(EndsEarlyMessage(file, slice.First * frameBytes + delivered));
         file.Delivered[task.Index] = delivered;
     }
 
-    static std::string ShortSourceMessage(const std::string& source) {
-        return "The file \"" + source + "\" ended before its stated length.";
+    static std::string EndsEarlyMessage(const SlicedFile& file, std::int64_t decodedBytes) {
+        const double byteRate = file.Format.ByteRate();
+        return SourceEndsEarlyMessage(file.Job.Source, static_cast<double>(decodedBytes) / byteRate,
+                                      static_cast<double>(file.Length) / byteRate);
+    }
+
+    static std::string StreamStuckMessage(const std::string& source) {
+        return "Cannot decode \"" + source + "\": the decoder stopped delivering data.";
     }
 
     void FinishSliced(SlicedFile& file) {
@@ -373,8 +371,9 @@ private:
                 result.Status = FileStatus::Stopped;
             } else {
                 // Every slice but the last ended where it should; the last where the data did.
-                if (total < file.Length - file.CodecFrameFrames * frameBytes)
-                    throw EDecoderError(ShortSourceMessage(file.Job.Source));
+                // As for a whole file, the end may be one codec frame short of the length.
+                if (total + file.CodecFrameFrames * frameBytes < file.Length)
+                    throw EDecoderError(EndsEarlyMessage(file, total));
                 WavHeaderBytes header = BuildWavHeader(file.Format);
                 const auto data = static_cast<std::uint32_t>(total);
                 const auto riff = LittleEndian32(data + kWavRiffOverhead);
@@ -383,8 +382,7 @@ private:
                 std::copy(dataSize.begin(), dataSize.end(), header.begin() + kWavDataSizeOffset);
                 file.File.WriteAt(0, header);
                 file.File.Truncate(kWavHeaderSize + static_cast<std::uint64_t>(total));
-                file.File.Close();
-                file.Temp.CommitAs(file.Job.Target);
+                file.File.Commit();
                 result.Status = FileStatus::Converted;
             }
         } catch (const std::exception& error) {

@@ -1,5 +1,4 @@
 #include "cli/BatchRunner.h"
-#include "cli/TempOutput.h"
 #include "convert/ConversionView.h"
 #include "convert/WavWriter.h"
 #include "tests/cli/CliProcess.h"
