@@ -24,8 +24,7 @@ std::vector<Slice> PlanSlices(const DecoderStream& stream, const SliceContext& c
     const std::int64_t length = stream.LengthBytes();
     const std::int64_t frames = frameBytes > 0 ? length / frameBytes : 0;
     const std::vector<Slice> whole = {{0, frames}};
-    if (context.Jobs < 2 || !stream.CanSeekExactly() || frames <= 0 ||
-        static_cast<std::uint64_t>(length) > kWavMaxDataBytes)
+    if (context.Jobs < 2 || frames <= 0 || static_cast<std::uint64_t>(length) > kWavMaxDataBytes)
         return whole;
     const bool jobsIdle = context.FilesNotTaken + 1 < context.Jobs;
     const bool longFile =
@@ -35,7 +34,10 @@ std::vector<Slice> PlanSlices(const DecoderStream& stream, const SliceContext& c
     const auto minFrames = static_cast<std::int64_t>(kMinSliceSeconds * stream.SampleRate());
     const std::int64_t byLength = minFrames > 0 ? frames / minFrames : 0;
     const auto count = static_cast<int>(std::min<std::int64_t>(context.Jobs, byLength));
-    return count < 2 ? whole : EvenSlices(frames, count);
+    // Asked last: a decoder may read the whole file to know.
+    if (count < 2 || !stream.CanSeekExactly())
+        return whole;
+    return EvenSlices(frames, count);
 }
 
 } // namespace zent::cli

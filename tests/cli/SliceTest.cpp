@@ -195,5 +195,115 @@ TEST(Slices, FailureOrStopInOneSliceLeavesNothing) {
     EXPECT_TRUE(shortRun.Names.empty());
 }
 
+class NullView : public ConversionView {
+public:
+    void SetStatusText(const std::string&) override {}
+    void SetFileProgress(int) override {}
+    void AddTotalProgress(std::int64_t) override {}
+    void ProcessEvents() override {}
+    bool StopRequested() const override { return false; }
+};
+
+void Concatenate(const fs::path& target, const std::vector<fs::path>& parts) {
+    std::ofstream out(target, std::ios::binary);
+    for (const fs::path& part : parts)
+        out << ReadFile(part);
+}
+
+TEST(Slices, RealDecodersCutOnAndOffCodecFramesGiveTheBytesOfOnePiece) {
+    test::TempDir dir;
+    struct Layout {
+        std::string Name;
+        std::function<void(const fs::path&)> Make;
+        bool Seeks = true; // libmpg123 seeks MPEG-2 and mono layer III only nearly exactly
+    };
+    const std::vector<Layout> layouts = {
+        {"cbr.mp3",
+         [](const fs::path& f) {
+             test::EncodeMp3(f, {44100, 2, 3.0});
+         }},
+        {"vbr.mp3",
+         [](const fs::path& f) {
+             test::EncodeMp3(f, {44100, 2, 3.0}, {true, true});
+         }},
+        {"cbr-untagged.mp3",
+         [](const fs::path& f) {
+             test::EncodeMp3(f, {44100, 2, 3.0}, {false, false});
+         }},
+        {"vbr-untagged.mp3",
+         [](const fs::path& f) {
+             test::EncodeMp3(f, {44100, 2, 3.0}, {true, false});
+         }},
+        {"mono22050.mp3",
+         [](const fs::path& f) {
+             test::EncodeMp3(f, {22050, 1, 3.0}, {false, true, 64});
+         },
+         false},
+        {"mono44100.mp3",
+         [](const fs::path& f) {
+             test::EncodeMp3(f, {44100, 1, 9.0});
+         },
+         false},
+        {"stereo22050.mp3",
+         [](const fs::path& f) {
+             test::EncodeMp3(f, {22050, 2, 3.0});
+         },
+         false},
+        {"stereo48000.mp3",
+         [](const fs::path& f) {
+             test::EncodeMp3(f, {48000, 2, 3.0});
+         }},
+        {"mono.ogg",
+         [](const fs::path& f) {
+             test::EncodeOgg(f, {44100, 1, 3.0});
+         }},
+        {"stereo.ogg",
+         [](const fs::path& f) {
+             test::EncodeOgg(f, {44100, 2, 3.0});
+         }},
+        {"six.ogg",
+         [](const fs::path& f) {
+             test::EncodeOgg(f, {48000, 6, 2.0});
+         }},
+        {"chained.ogg",
+         [&](const fs::path& f) {
+             test::EncodeOgg(dir.File("link1"), {44100, 2, 1.3});
+             test::EncodeOgg(dir.File("link2"), {44100, 2, 1.7});
+             Concatenate(f, {dir.File("link1"), dir.File("link2")});
+         }},
+    };
+    std::vector<std::byte> buffer(kDecodeBufferSize);
+    for (const Layout& layout : layouts) {
+        SCOPED_TRACE(layout.Name);
+        const fs::path source = dir.File(layout.Name);
+        layout.Make(source);
+        const std::unique_ptr<DecoderStream> stream = OpenDecoderStream(source);
+        ASSERT_TRUE(stream);
+        const std::int64_t frames = stream->LengthBytes() / (2 * stream->Channels());
+        const std::int64_t codec = stream->CodecFrameFrames();
+        NullView view;
+        ConvertFile(dir.File("whole.wav"), source, buffer, view);
+        const std::string whole = ReadFile(dir.File("whole.wav"));
+        ASSERT_EQ(stream->CanSeekExactly(), layout.Seeks);
+        if (!layout.Seeks) {
+            // The automatic plan converts it in one piece, however idle the jobs.
+            EXPECT_EQ(PlanSlices(*stream, {4, 0, 0}).size(), 1u);
+            EXPECT_TRUE(Convert(source, {}).Bytes == whole);
+            continue;
+        }
+        const std::vector<std::vector<Slice>> cuts = {
+            EvenSlices(frames, 3),
+            {{0, 5 * codec}, {5 * codec, 7 * codec}, {12 * codec, frames - 12 * codec}},
+            {{0, 1}, {1, 5 * codec + 1}, {5 * codec + 2, frames - 5 * codec - 2}},
+            {{0, frames - codec - 7}, {frames - codec - 7, codec + 7}},
+        };
+        for (const auto& cut : cuts) {
+            const SplitRun split = Convert(source, cut);
+            EXPECT_EQ(split.Result.Status, FileStatus::Converted) << split.Result.Message;
+            EXPECT_TRUE(split.Bytes == whole) << "cut at " << cut[1].First;
+        }
+    }
+}
+
 } // namespace
 } // namespace zent::cli
