@@ -88,15 +88,15 @@ echo "timing jobs" >&2
 jobs=(1 2 4 "$(nproc)")
 job_commands=()
 for j in $(printf '%s\n' "${jobs[@]}" | sort -un); do
-    job_commands+=(-n "-j$j" "$cli -q -j$j -o out $all")
+    job_commands+=(-n "zent-cli -j$j" "$cli -q -j$j -o out $all")
 done
 measure jobs "${job_commands[@]}"
 
 echo "timing one 30-minute file" >&2
 for kind in cbr vbr ogg; do
     ext=$([ $kind = ogg ] && echo ogg || echo mp3)
-    measure "long-$kind" -n "-j1" "$cli -q -j1 -o out audio/long-$kind.$ext" \
-        -n "-j2" "$cli -q -j2 -o out audio/long-$kind.$ext"
+    measure "long-$kind" -n "zent-cli -j1" "$cli -q -j1 -o out audio/long-$kind.$ext" \
+        -n "zent-cli -j2" "$cli -q -j2 -o out audio/long-$kind.$ext"
 done
 
 echo "peak memory" >&2
@@ -115,32 +115,42 @@ import json, os, sys
 folder = sys.argv[1]
 mem = [int(v) for v in sys.argv[2:6]]
 
+cpu = {}
+
 def medians(name):
     with open(os.path.join(folder, name + ".json")) as f:
-        return {r["command"]: r["median"] for r in json.load(f)["results"]}
+        results = json.load(f)["results"]
+    for r in results:
+        cpu[(name, r["command"])] = r["user"] + r["system"]
+    return {r["command"]: r["median"] for r in results}
 
-print("| measure | median | ratio |")
-print("|---|---|---|")
+print("| measure | median wall time | ratio | CPU time (mean) |")
+print("|---|---|---|---|")
 for kind, label in (("cbr", "MP3 CBR"), ("vbr", "MP3 VBR"), ("ogg", "Ogg Vorbis")):
     m = medians("tools-" + kind)
     base = m["floor"]
     for command, seconds in sorted(m.items(), key=lambda item: item[1]):
         note = "1.00 (floor)" if command == "floor" else f"{seconds / base:.2f} x floor"
-        print(f"| 8 x 3 min {label}: `{command}` | {seconds:.2f} s | {note} |")
+        print(f"| 8 x 3 min {label}: `{command}` | {seconds:.2f} s | {note} | "
+              f"{cpu[('tools-' + kind, command)]:.2f} s |")
+    ours, floor_cpu = cpu[("tools-" + kind, "zent-cli -j1")], cpu[("tools-" + kind, "floor")]
     print(f"| {label}: zent-cli -j1 against the floor | | "
-          f"{(m['zent-cli -j1'] / base - 1) * 100:+.1f} % (target within 5 %) |")
+          f"{(m['zent-cli -j1'] / base - 1) * 100:+.1f} % wall (target within 5 %) | "
+          f"{(ours / floor_cpu - 1) * 100:+.1f} % CPU |")
 m = medians("jobs")
-one = m["-j1"]
+one = m["zent-cli -j1"]
 for command, seconds in m.items():
-    print(f"| 24 files (MP3 CBR, VBR, Ogg): `zent-cli {command}` | {seconds:.2f} s | "
-          f"{one / seconds:.2f} x -j1 |")
+    print(f"| 24 files (MP3 CBR, VBR, Ogg): `{command}` | {seconds:.2f} s | "
+          f"{one / seconds:.2f} x -j1 | {cpu[('jobs', command)]:.2f} s |")
 for kind, label in (("cbr", "MP3 CBR"), ("vbr", "MP3 VBR"), ("ogg", "Ogg Vorbis")):
     m = medians("long-" + kind)
-    print(f"| one 30 min {label}: `-j1` / `-j2` | {m['-j1']:.2f} s / {m['-j2']:.2f} s | "
-          f"{m['-j1'] / m['-j2']:.2f} x (target >= 1.8) |")
+    j1, j2 = m["zent-cli -j1"], m["zent-cli -j2"]
+    c1, c2 = cpu[("long-" + kind, "zent-cli -j1")], cpu[("long-" + kind, "zent-cli -j2")]
+    print(f"| one 30 min {label}: `-j1` / `-j2` | {j1:.2f} s / {j2:.2f} s | "
+          f"{j1 / j2:.2f} x (target >= 1.8) | {c1:.2f} s / {c2:.2f} s |")
 print(f"| peak memory, MP3 3 min / 30 min | {mem[0] / 1024:.1f} / {mem[1] / 1024:.1f} MiB | "
-      f"{mem[1] / mem[0]:.2f} |")
+      f"{mem[1] / mem[0]:.2f} | |")
 print(f"| peak memory, Ogg 3 min / 30 min | {mem[2] / 1024:.1f} / {mem[3] / 1024:.1f} MiB | "
-      f"{mem[3] / mem[2]:.2f} |")
+      f"{mem[3] / mem[2]:.2f} | |")
 PY
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2-), load (1, 5, 15 min) before: $load_before, after: $(cut -d' ' -f1-3 /proc/loadavg)" >&2
