@@ -162,11 +162,6 @@ int FaultyFileIo::Truncate(int handle, off_t size) {
     return Fails(IoCall::Truncate, shortNow) ? -1 : FileIo::Truncate(handle, size);
 }
 
-int FaultyFileIo::Sync(int handle) {
-    bool shortNow = false;
-    return Fails(IoCall::Sync, shortNow) ? -1 : FileIo::Sync(handle);
-}
-
 int FaultyFileIo::Rename(const char* from, const char* to) {
     bool shortNow = false;
     return Fails(IoCall::Rename, shortNow) ? -1 : FileIo::Rename(from, to);

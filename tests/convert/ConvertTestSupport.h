@@ -63,7 +63,7 @@ private:
 };
 
 // The file system calls a test can make fail.
-enum class IoCall { Read, Write, WriteAt, Truncate, Sync, Rename };
+enum class IoCall { Read, Write, WriteAt, Truncate, Rename };
 
 // Serves every file opened while it exists. Once told to, it fails calls of one kind from
 // a chosen one on, as a full disk or a failing device does: each with errorNumber, or the
@@ -82,7 +82,6 @@ public:
     ssize_t Write(int handle, const void* data, std::size_t size) override;
     ssize_t WriteAt(int handle, const void* data, std::size_t size, off_t offset) override;
     int Truncate(int handle, off_t size) override;
-    int Sync(int handle) override;
     int Rename(const char* from, const char* to) override;
 
 private:
