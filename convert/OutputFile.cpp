@@ -119,10 +119,6 @@ void OutputFile::Truncate(std::uint64_t size) {
 }
 
 void OutputFile::Commit() {
-    // Stored before it gets its name, so that the name never stands for a file still in
-    // the cache only.
-    if (FIo.Sync(FHandle) != 0)
-        ThrowWriteError(errno);
     const int handle = FHandle;
     FHandle = -1;
     // The descriptor is gone even when close reports an error, so it is never retried.

@@ -35,7 +35,7 @@ public:
     void Write(std::span<const std::byte> data);
     void WriteAt(std::uint64_t offset, std::span<const std::byte> data);
     void Truncate(std::uint64_t size);
-    // Stores the data, closes the file and renames it onto the target. Throws EStreamError
+    // Closes the file and renames it onto the target. Throws EStreamError
     // (a rename failure with CannotCreateFileMessage); the hidden file is removed then.
     void Commit();
 

@@ -33,10 +33,6 @@ int FileIo::Truncate(int handle, off_t size) {
     return ::ftruncate(handle, size);
 }
 
-int FileIo::Sync(int handle) {
-    return ::fsync(handle);
-}
-
 int FileIo::Rename(const char* from, const char* to) {
     return std::rename(from, to);
 }

@@ -15,7 +15,6 @@ public:
     virtual ssize_t Write(int handle, const void* data, std::size_t size);
     virtual ssize_t WriteAt(int handle, const void* data, std::size_t size, off_t offset);
     virtual int Truncate(int handle, off_t size);
-    virtual int Sync(int handle);
     virtual int Rename(const char* from, const char* to);
 };
 

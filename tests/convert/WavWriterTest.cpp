@@ -195,6 +195,7 @@ TEST_F(WavWriterTest, StopDuringFileLeavesValidShorterFile) {
     EXPECT_EQ(wav.RiffSize, wav.FileSize - 8);
     EXPECT_EQ(wav.DataSize, wav.FileSize - 44);
     EXPECT_EQ(wav.Samples, PatternBytes(2 * kBufferSize));
+    EXPECT_THAT(FileNames(FTemp.Path()), ElementsAre("out.wav"));
     // The stopped block's progress is not shown.
     EXPECT_THAT(FView.Texts(), ElementsAre("Opening file...", "Done 20%", "Closing file ..."));
     EXPECT_EQ(FView.TotalAdded(), static_cast<std::int64_t>(2 * kBufferSize));
@@ -299,6 +300,94 @@ TEST_F(WavWriterTest, TargetThatIsNoFileIsNotReplaced) {
     EXPECT_EQ(stream.ReadCount(), 0u);
     EXPECT_TRUE(std::filesystem::is_fifo(Target()));
     EXPECT_THAT(FileNames(FTemp.Path()), ElementsAre("out.wav"));
+}
+
+struct FaultCase {
+    const char* Name;
+    IoCall Call;
+    int CallsBefore;
+    int Error;
+    bool ShortFirst;
+};
+
+// Whatever step fails, the name keeps what it had and no hidden file is left.
+TEST_F(WavWriterTest, FailureAtAnyStepLeavesTheTargetAsItWas) {
+    const FaultCase cases[] = {
+        {"header, disk full", IoCall::Write, 0, ENOSPC, false},
+        {"header, short write", IoCall::Write, 0, ENOSPC, true},
+        {"first block, disk full", IoCall::Write, 1, ENOSPC, false},
+        {"second block, short write", IoCall::Write, 2, ENOSPC, true},
+        {"RIFF size patch", IoCall::WriteAt, 0, ENOSPC, false},
+        {"data size patch, short write", IoCall::WriteAt, 1, ENOSPC, true},
+        {"rename", IoCall::Rename, 0, EACCES, false},
+    };
+    WriteBytes(Target(), 100, 'x');
+    for (const FaultCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::string message;
+        {
+            FaultyFileIo io;
+            io.Fail(c.Call, c.CallsBefore, c.Error, c.ShortFirst);
+            FakeStream stream(2, 44100);
+            stream.SetBlocks({4000, 4000});
+            try {
+                Write(stream);
+            } catch (const EStreamError& error) {
+                message = error.what();
+            }
+        }
+        EXPECT_EQ(message, c.Call == IoCall::Rename ? CannotCreateFileMessage(Target(), c.Error)
+                                                    : StreamWriteErrorMessage(Target(), c.Error));
+        EXPECT_THAT(FileNames(FTemp.Path()), ElementsAre("out.wav"));
+        EXPECT_EQ(std::filesystem::file_size(Target()), 100u);
+    }
+    FakeStream stream(2, 44100);
+    stream.SetBlocks({4000, 4000});
+    EXPECT_EQ(Write(stream).Samples, PatternBytes(8000));
+}
+
+TEST_F(WavWriterTest, SourceEndingShortOfItsLengthIsAnError) {
+    const std::int64_t oneCodecFrame = 1152 * 4;
+    for (const bool beyondOneFrame : {false, true}) {
+        SCOPED_TRACE(beyondOneFrame);
+        std::filesystem::remove(Target());
+        FakeStream stream(2, 44100);
+        stream.SetBlocks({4000});
+        stream.SetLength(4000 + oneCodecFrame + (beyondOneFrame ? 4 : 0));
+        if (!beyondOneFrame) {
+            EXPECT_EQ(Write(stream).DataSize, 4000u);
+            continue;
+        }
+        try {
+            Write(stream);
+            FAIL() << "a short source must be an error";
+        } catch (const EDecoderError& error) {
+            EXPECT_THAT(error.what(), HasSubstr("\"fake.mp3\" ends early"));
+        }
+        EXPECT_THAT(FileNames(FTemp.Path()), IsEmpty());
+    }
+    EXPECT_EQ(SourceEndsEarlyMessage("/music/song.mp3", 83.7, 179.2),
+              "The file \"/music/song.mp3\" ends early: only 01:23 of 03:00 could be decoded.");
+}
+
+TEST_F(WavWriterTest, StreamThatKeepsDeliveringNothingIsAnError) {
+    for (const int emptyReads : {kMaxEmptyReads - 1, kMaxEmptyReads}) {
+        SCOPED_TRACE(emptyReads);
+        std::vector<std::size_t> blocks(static_cast<std::size_t>(emptyReads), 0);
+        blocks.push_back(4000);
+        FakeStream stream(2, 44100);
+        stream.SetBlocks(blocks);
+        std::string message;
+        try {
+            Write(stream);
+        } catch (const EDecoderError& error) {
+            message = error.what();
+        }
+        if (emptyReads < kMaxEmptyReads)
+            EXPECT_EQ(message, "");
+        else
+            EXPECT_THAT(message, HasSubstr("Cannot decode \"fake.mp3\": "));
+    }
 }
 
 // --- Real sources --------------------------------------------------------------------------
