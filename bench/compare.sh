@@ -51,7 +51,8 @@ for kind in cbr vbr ogg; do
     done
 done
 
-# One hyperfine run per group; the out directory is emptied before each timed run.
+# One hyperfine run per group; the out directory is emptied before each timed run, and every
+# tool writes a file of its own per source, as zent-cli does.
 measure() { # name command...
     local name=$1
     shift
@@ -69,15 +70,15 @@ for kind in cbr vbr ogg; do
     files=$(ls audio/$kind-*.$ext | tr '\n' ' ')
     commands=(
         -n "zent-cli -j1" "$cli -q -j1 -o out $files"
-        -n "floor" "$(loop "$floor \$f out/x.wav" $files)"
-        -n "ffmpeg" "$(loop 'ffmpeg -v error -y -i $f out/x.wav' $files)"
-        -n "ffmpeg -threads 1" "$(loop 'ffmpeg -v error -y -threads 1 -i $f out/x.wav' $files)"
-        -n "sox" "$(loop 'sox $f out/x.wav' $files)"
+        -n "floor" "$(loop "$floor \$f out/\${f##*/}.wav" $files)"
+        -n "ffmpeg" "$(loop 'ffmpeg -v error -y -i $f out/${f##*/}.wav' $files)"
+        -n "ffmpeg -threads 1" "$(loop 'ffmpeg -v error -y -threads 1 -i $f out/${f##*/}.wav' $files)"
+        -n "sox" "$(loop 'sox $f out/${f##*/}.wav' $files)"
     )
     if [ $kind = ogg ]; then
-        commands+=(-n "oggdec" "$(loop 'oggdec -Q -o out/x.wav $f' $files)")
+        commands+=(-n "oggdec" "$(loop 'oggdec -Q -o out/${f##*/}.wav $f' $files)")
     else
-        commands+=(-n "mpg123 -w" "$(loop 'mpg123 -q -w out/x.wav $f' $files)")
+        commands+=(-n "mpg123 -w" "$(loop 'mpg123 -q -w out/${f##*/}.wav $f' $files)")
     fi
     echo "timing 8 x 3 min $kind" >&2
     measure "tools-$kind" "${commands[@]}"

@@ -208,9 +208,12 @@ public:
           FResults(results), FQueue(jobs.size(), stop) {}
 
     void Work() {
-        std::vector<std::byte> buffer(kDecodeBufferSize);
+        std::vector<std::byte> buffer;
         for (;;) {
             WorkQueue::Work work = FQueue.Take();
+            // Only a job that gets work needs a buffer.
+            if ((work.Task || work.FileIndex) && buffer.empty())
+                buffer.resize(kDecodeBufferSize);
             if (work.Task)
                 RunSlice(*work.Task, buffer);
             else if (work.FileIndex)
@@ -431,10 +434,13 @@ std::vector<FileResult> RunBatch(const std::vector<FileJob>& jobs, const BatchSe
         results[i].Source = jobs[i].Source;
         results[i].Target = jobs[i].Target;
     }
-    progress.FilesTotal = static_cast<int>(jobs.size());
+    // Written only when the caller left it unset: a progress display may be reading it.
+    if (progress.FilesTotal != static_cast<int>(jobs.size()))
+        progress.FilesTotal = static_cast<int>(jobs.size());
     InitDecoders();
     Batch batch(jobs, settings, stop, progress, observer, results);
-    const std::size_t threadCount = std::min<std::size_t>(std::max(1u, settings.Jobs), jobs.size());
+    // As many threads as jobs even for fewer files: the others may get slices of them.
+    const std::size_t threadCount = jobs.empty() ? 0 : std::max(1u, settings.Jobs);
     {
         std::vector<std::jthread> threads;
         for (std::size_t i = 1; i < threadCount; ++i)

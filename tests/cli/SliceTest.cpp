@@ -6,9 +6,13 @@
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/TempDir.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <mutex>
+#include <utility>
 
 namespace zent::cli {
 namespace {
@@ -35,6 +39,7 @@ struct PatternSpec {
     std::int64_t FailAt = -1;
     std::int64_t StatedFrames = -1; // -1: Frames
     bool Seeks = true;
+    std::function<void()> BeforeFirstRead = nullptr;
 };
 
 class PatternStream final : public DecoderStream {
@@ -44,7 +49,8 @@ public:
 
     explicit PatternStream(const PatternSpec& spec)
         : FFrames(spec.Frames), FFailAt(spec.FailAt),
-          FStated(spec.StatedFrames < 0 ? spec.Frames : spec.StatedFrames), FSeeks(spec.Seeks) {}
+          FStated(spec.StatedFrames < 0 ? spec.Frames : spec.StatedFrames), FSeeks(spec.Seeks),
+          FBeforeFirstRead(spec.BeforeFirstRead) {}
     int Channels() const override { return kChannels; }
     int SampleRate() const override { return 8000; }
     std::int64_t LengthBytes() const override { return FStated * kFrameBytes; }
@@ -53,6 +59,8 @@ public:
     bool CanSeekExactly() const override { return FSeeks; }
     void SeekToFrame(std::int64_t frame) override { FPosition = frame * kFrameBytes; }
     std::size_t Read(std::span<std::byte> buffer) override {
+        if (FBeforeFirstRead)
+            std::exchange(FBeforeFirstRead, nullptr)();
         const std::int64_t end = std::min<std::int64_t>(
             FPosition + static_cast<std::int64_t>(buffer.size()), FFrames * kFrameBytes);
         if (FFailAt >= 0 && end > FFailAt * kFrameBytes)
@@ -70,6 +78,7 @@ private:
     std::int64_t FFailAt;
     std::int64_t FStated;
     bool FSeeks;
+    std::function<void()> FBeforeFirstRead;
     std::int64_t FPosition = 0;
 };
 
@@ -171,6 +180,30 @@ TEST(Slices, AnyCutGivesTheBytesOfOnePiece) {
         EXPECT_TRUE(split.Bytes == whole.Bytes) << cut.size() << " slices";
         EXPECT_EQ(split.Names, std::vector<std::string>{"x.wav"});
     }
+    // Left to the plan, one file on four jobs goes to four slices decoded side by side: the
+    // first slice reads only once another job has opened a decoder of its own.
+    std::mutex mutex;
+    std::condition_variable opening;
+    int opened = 0;
+    bool sideBySide = false;
+    BatchSettings counting;
+    counting.OpenStream = [&](const fs::path&) {
+        const std::lock_guard lock(mutex);
+        ++opened;
+        opening.notify_all();
+        PatternSpec spec{frames};
+        if (opened == 1) {
+            spec.BeforeFirstRead = [&] {
+                std::unique_lock wait(mutex);
+                sideBySide =
+                    opening.wait_for(wait, std::chrono::seconds(60), [&] { return opened > 1; });
+            };
+        }
+        return std::make_unique<PatternStream>(spec);
+    };
+    EXPECT_TRUE(Convert(dir.File("p"), {}, counting).Bytes == whole.Bytes);
+    EXPECT_EQ(opened, 4);
+    EXPECT_TRUE(sideBySide);
 }
 
 TEST(Slices, FailureOrStopInOneSliceLeavesNothing) {
