@@ -2,8 +2,8 @@
 
 #include "convert/Progress.h"
 #include "convert/RunView.h"
+#include "convert/TargetNames.h"
 #include "filelist/FileEntry.h"
-#include "filelist/FileList.h"
 #include "filelist/Paths.h"
 #include "framework/PathText.h"
 
@@ -59,11 +59,13 @@ void ConversionRun::ConvertAll() {
 }
 
 void ConversionRun::ConvertEntries(const std::string& directory) {
+    // Names are handed out per run: two sources of the same name never meet in one file.
+    TargetNames names;
     // The top entry is read afresh each time: files dropped during the run join it.
     for (FileEntry* entry = FView.FirstEntry(); entry; entry = FView.FirstEntry()) {
         FView.SelectAndFocus(entry);
         FView.ProcessEvents();
-        entry->TargetPath = directory + ChangeFileExt(entry->FileName, kWavExtension);
+        entry->TargetPath = names.Claim(directory, entry->FileName);
         FView.SetStatusInfo(entry->FileName);
         if (FView.StopRequested())
             return;

@@ -6,6 +6,8 @@
 #include "decode/Decoder.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <stdexcept>
 
 namespace zent {
@@ -18,28 +20,24 @@ void PatchSizes(OutputFile& file, std::uint64_t dataBytes) {
     file.WriteAt(kWavDataSizeOffset, LittleEndian32(data));
 }
 
-// After an error: leave a file that describes what it holds, without raising a second error
-// over the first. A partly stored block is dropped.
-void FinishAfterError(OutputFile& file, bool headerWritten, std::uint64_t dataBytes) noexcept {
-    try {
-        if (headerWritten && file.IsOpen()) {
-            file.Truncate(kWavHeaderSize + dataBytes);
-            PatchSizes(file, dataBytes);
-        }
-    } catch (...) {
-    }
-    try {
-        file.Close();
-    } catch (...) {
-    }
-}
-
 std::uint64_t WholeFrames(std::uint64_t bytes, std::uint16_t blockAlign) {
     return blockAlign == 0 ? bytes : bytes - bytes % blockAlign;
 }
 
 std::string DoneText(int percent) {
     return kDonePrefix + std::to_string(percent) + kDoneSuffix;
+}
+
+// Minutes and seconds, two digits each, as the list shows lengths.
+std::string MinutesSeconds(double seconds) {
+    const auto whole = static_cast<long long>(std::max(seconds, 0.0));
+    char text[32];
+    std::snprintf(text, sizeof text, "%02lld:%02lld", whole / 60, whole % 60);
+    return text;
+}
+
+std::string StreamStuckMessage(const std::filesystem::path& sourcePath) {
+    return "Cannot decode \"" + sourcePath.string() + "\": the decoder stopped delivering data.";
 }
 
 } // namespace
@@ -49,9 +47,17 @@ std::string WavSizeLimitMessage(const std::filesystem::path& targetPath) {
            "\" was cut at the WAV size limit: a WAV file cannot hold more than 4 GB.";
 }
 
-void WriteWavFile(DecoderStream& stream, const std::filesystem::path& targetPath,
-                  std::span<std::byte> buffer, ConversionView& view,
-                  const WavWriterLimits& limits) {
+std::string SourceEndsEarlyMessage(const std::filesystem::path& sourcePath, double decodedSeconds,
+                                   double lengthSeconds) {
+    // Decoded time rounded down and length up, so that the two never read the same.
+    return "The file \"" + sourcePath.string() + "\" ends early: only " +
+           MinutesSeconds(std::floor(decodedSeconds)) + " of " +
+           MinutesSeconds(std::ceil(lengthSeconds)) + " could be decoded.";
+}
+
+void WriteWavFile(DecoderStream& stream, const std::filesystem::path& sourcePath,
+                  const std::filesystem::path& targetPath, std::span<std::byte> buffer,
+                  ConversionView& view, const WavWriterLimits& limits) {
     if (buffer.empty())
         throw std::invalid_argument("WriteWavFile needs a decode buffer");
     view.SetStatusText(kOpeningFileText);
@@ -62,7 +68,7 @@ void WriteWavFile(DecoderStream& stream, const std::filesystem::path& targetPath
     format.SampleRate = static_cast<std::uint32_t>(stream.SampleRate());
     const std::uint16_t blockAlign = format.BlockAlign();
 
-    // Whole frames per block, so that a stop or an error never leaves half a frame behind.
+    // Whole frames per block, so that a stop never leaves half a frame behind.
     const std::size_t requestSize =
         buffer.size() >= blockAlign ? WholeFrames(buffer.size(), blockAlign) : buffer.size();
     const std::span<std::byte> request = buffer.first(requestSize);
@@ -70,41 +76,51 @@ void WriteWavFile(DecoderStream& stream, const std::filesystem::path& targetPath
         WholeFrames(std::min(limits.MaxDataBytes, kWavMaxDataBytes), blockAlign);
 
     OutputFile file(targetPath);
-    bool headerWritten = false;
+    file.Write(BuildWavHeader(format));
+    const std::int64_t length = stream.LengthBytes();
     std::uint64_t written = 0;
     bool cut = false;
-    try {
-        file.Write(BuildWavHeader(format));
-        headerWritten = true;
-        const std::int64_t length = stream.LengthBytes();
-        while (stream.IsActive()) {
-            const std::size_t received = stream.Read(request);
-            if (received == 0)
-                continue;
-            const std::uint64_t room = maxData - written;
-            const std::size_t kept = received > room ? static_cast<std::size_t>(room) : received;
-            file.Write(request.first(kept));
-            written += kept;
-            if (kept > 0)
-                view.AddTotalProgress(static_cast<std::int64_t>(kept));
-            if (kept < received) {
-                cut = true;
-                break;
-            }
-            view.ProcessEvents();
-            if (view.StopRequested())
-                break;
-            const int percent = ProgressPercent(static_cast<std::int64_t>(written), length);
-            view.SetFileProgress(percent);
-            view.SetStatusText(DoneText(percent));
+    bool stopped = false;
+    int emptyReads = 0;
+    while (stream.IsActive()) {
+        const std::size_t received = stream.Read(request);
+        if (received == 0) {
+            // An intact stream gives at most one empty read before it ends.
+            if (++emptyReads >= kMaxEmptyReads)
+                throw EDecoderError(StreamStuckMessage(sourcePath));
+            continue;
         }
-        view.SetStatusText(kClosingFileText);
-        PatchSizes(file, written);
-        file.Close();
-    } catch (...) {
-        FinishAfterError(file, headerWritten, written);
-        throw;
+        emptyReads = 0;
+        const std::uint64_t room = maxData - written;
+        const std::size_t kept = received > room ? static_cast<std::size_t>(room) : received;
+        file.Write(request.first(kept));
+        written += kept;
+        if (kept > 0)
+            view.AddTotalProgress(static_cast<std::int64_t>(kept));
+        if (kept < received) {
+            cut = true;
+            break;
+        }
+        view.ProcessEvents();
+        if (view.StopRequested()) {
+            stopped = true;
+            break;
+        }
+        const int percent = ProgressPercent(static_cast<std::int64_t>(written), length);
+        view.SetFileProgress(percent);
+        view.SetStatusText(DoneText(percent));
     }
+    // A stream may end up to one codec frame short of its length; more is a damaged source.
+    const std::int64_t allowed = stream.CodecFrameFrames() * blockAlign;
+    if (!cut && !stopped && static_cast<std::int64_t>(written) + allowed < length) {
+        const double byteRate = format.ByteRate();
+        throw EDecoderError(SourceEndsEarlyMessage(
+            sourcePath, byteRate > 0 ? static_cast<double>(written) / byteRate : 0.0,
+            byteRate > 0 ? static_cast<double>(length) / byteRate : 0.0));
+    }
+    view.SetStatusText(kClosingFileText);
+    PatchSizes(file, written);
+    file.Commit();
     if (cut)
         throw EWavSizeLimitError(WavSizeLimitMessage(targetPath));
 }
@@ -114,7 +130,7 @@ void ConvertFile(const std::filesystem::path& targetPath, const std::filesystem:
     const std::unique_ptr<DecoderStream> stream = OpenDecoderStream(sourcePath);
     if (!stream)
         throw EDecoderError(kSampleNotLoaded);
-    WriteWavFile(*stream, targetPath, buffer, view, limits);
+    WriteWavFile(*stream, sourcePath, targetPath, buffer, view, limits);
 }
 
 } // namespace zent

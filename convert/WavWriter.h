@@ -35,17 +35,27 @@ struct WavWriterLimits {
     std::uint64_t MaxDataBytes = kWavMaxDataBytes;
 };
 
-// Decodes sourcePath into the WAV file targetPath (created, or overwritten), in blocks of
-// up to buffer's size. Throws EDecoderError "Sample not loaded." before anything is created
-// when the source cannot be opened; any error after that leaves a closed file whose header
-// describes the data in it.
+// A source that ended well before the length it announced when it was opened.
+std::string SourceEndsEarlyMessage(const std::filesystem::path& sourcePath, double decodedSeconds,
+                                   double lengthSeconds);
+
+// Read requests in a row that may bring nothing before a stream counts as stuck.
+inline constexpr int kMaxEmptyReads = 64;
+
+// Decodes sourcePath into the WAV file targetPath, in blocks of up to buffer's size. The
+// file is written under a hidden name and takes targetPath only when it is finished: whole,
+// ended by a stop request, or cut at the WAV size limit (then EWavSizeLimitError follows).
+// On any error nothing is left behind and what was at targetPath stays as it was. Throws
+// EDecoderError "Sample not loaded." when the source cannot be opened, and EDecoderError
+// with SourceEndsEarlyMessage when it ends short of its length. Holds no shared state:
+// different files may be converted on different threads at once.
 void ConvertFile(const std::filesystem::path& targetPath, const std::filesystem::path& sourcePath,
                  std::span<std::byte> buffer, ConversionView& view,
                  const WavWriterLimits& limits = {});
 
-// ConvertFile on a stream that is already open.
-void WriteWavFile(DecoderStream& stream, const std::filesystem::path& targetPath,
-                  std::span<std::byte> buffer, ConversionView& view,
-                  const WavWriterLimits& limits = {});
+// ConvertFile on a stream that is already open; sourcePath names it in messages.
+void WriteWavFile(DecoderStream& stream, const std::filesystem::path& sourcePath,
+                  const std::filesystem::path& targetPath, std::span<std::byte> buffer,
+                  ConversionView& view, const WavWriterLimits& limits = {});
 
 } // namespace zent

@@ -1,8 +1,15 @@
 #include "decode/NativeFile.h"
 
+#include "decode/FileIo.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <system_error>
-#include <vector>
+#include <unistd.h>
 
 namespace zent {
 
@@ -14,49 +21,99 @@ constexpr std::size_t kReadBufferBytes = 64 * 1024;
 
 std::unique_ptr<NativeFile> NativeFile::Open(const std::filesystem::path& path) {
     std::error_code error;
+    // Checked before opening: opening a pipe for reading would wait for a writer.
     if (!std::filesystem::is_regular_file(path, error)) {
         return nullptr;
     }
-#ifdef _WIN32
-    std::FILE* handle = _wfopen(path.c_str(), L"rb");
-#else
-    std::FILE* handle = std::fopen(path.c_str(), "rb");
-#endif
-    if (handle == nullptr) {
+    int handle = -1;
+    do {
+        handle = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    } while (handle < 0 && errno == EINTR);
+    if (handle < 0) {
         return nullptr;
     }
-    std::setvbuf(handle, nullptr, _IOFBF, kReadBufferBytes);
-    return std::unique_ptr<NativeFile>(new NativeFile(handle));
+    struct stat status {};
+    if (::fstat(handle, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(handle);
+        return nullptr;
+    }
+    return std::unique_ptr<NativeFile>(new NativeFile(handle, CurrentFileIo()));
 }
 
-NativeFile::NativeFile(std::FILE* handle) : FHandle(handle) {}
+NativeFile::NativeFile(int handle, FileIo& io)
+    : FHandle(handle), FIo(io), FBuffer(kReadBufferBytes) {}
 
 NativeFile::~NativeFile() {
-    std::fclose(FHandle);
+    ::close(FHandle);
+}
+
+std::size_t NativeFile::ReadFromSystem(std::byte* target, std::size_t size) {
+    for (;;) {
+        const ssize_t got = FIo.Read(FHandle, target, size);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            FError = true;
+            return 0;
+        }
+        FSystemOffset += got;
+        return static_cast<std::size_t>(got);
+    }
 }
 
 std::size_t NativeFile::Read(void* buffer, std::size_t size) {
-    return std::fread(buffer, 1, size, FHandle);
+    auto* out = static_cast<std::byte*>(buffer);
+    std::size_t filled = 0;
+    while (filled < size) {
+        if (FBegin == FEnd) {
+            const std::size_t wanted = size - filled;
+            // Large requests skip the buffer; small ones fill it for the requests after them.
+            if (wanted >= FBuffer.size()) {
+                FBegin = FEnd = 0;
+                const std::size_t got = ReadFromSystem(out + filled, wanted);
+                if (got == 0) {
+                    break;
+                }
+                filled += got;
+                continue;
+            }
+            FBegin = 0;
+            FEnd = ReadFromSystem(FBuffer.data(), FBuffer.size());
+            if (FEnd == 0) {
+                break;
+            }
+        }
+        const std::size_t count = std::min(size - filled, FEnd - FBegin);
+        std::memcpy(out + filled, FBuffer.data() + FBegin, count);
+        FBegin += count;
+        filled += count;
+    }
+    return filled;
 }
 
 bool NativeFile::Seek(std::int64_t offset, int whence) {
-#ifdef _WIN32
-    return _fseeki64(FHandle, offset, whence) == 0;
-#else
-    return fseeko(FHandle, static_cast<off_t>(offset), whence) == 0;
-#endif
+    if (whence == SEEK_CUR) {
+        offset += Tell();
+        whence = SEEK_SET;
+    }
+    // Within what is buffered: no system call.
+    const std::int64_t bufferStart = FSystemOffset - static_cast<std::int64_t>(FEnd);
+    if (whence == SEEK_SET && offset >= bufferStart && offset <= FSystemOffset) {
+        FBegin = static_cast<std::size_t>(offset - bufferStart);
+        return true;
+    }
+    const off_t reached = ::lseek(FHandle, static_cast<off_t>(offset), whence);
+    if (reached < 0) {
+        return false;
+    }
+    FBegin = FEnd = 0;
+    FSystemOffset = reached;
+    return true;
 }
 
 std::int64_t NativeFile::Tell() {
-#ifdef _WIN32
-    return _ftelli64(FHandle);
-#else
-    return ftello(FHandle);
-#endif
-}
-
-bool NativeFile::HasError() const {
-    return std::ferror(FHandle) != 0;
+    return FSystemOffset - static_cast<std::int64_t>(FEnd - FBegin);
 }
 
 bool NativeFile::StartsWith(std::string_view magic) {

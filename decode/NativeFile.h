@@ -2,15 +2,18 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 namespace zent {
 
+class FileIo;
+
 // A source file opened for reading by its native path, so that names in any script open
 // without a detour through a narrow code page. Buffered: the decoders read in small pieces.
+// Reads go through the FileIo current when the file was opened.
 class NativeFile {
 public:
     // Null when the path is not a regular file or cannot be opened.
@@ -24,15 +27,24 @@ public:
     std::size_t Read(void* buffer, std::size_t size);
     bool Seek(std::int64_t offset, int whence);
     std::int64_t Tell();
-    bool HasError() const;
+    // A read failed; stays set, as with a C stream.
+    bool HasError() const { return FError; }
 
     // True when the file begins with these bytes; the position is back at the start after it.
     bool StartsWith(std::string_view magic);
 
 private:
-    explicit NativeFile(std::FILE* handle);
+    NativeFile(int handle, FileIo& io);
+    // Bytes from the system into target; 0 at the end or on an error.
+    std::size_t ReadFromSystem(std::byte* target, std::size_t size);
 
-    std::FILE* FHandle;
+    int FHandle;
+    FileIo& FIo;
+    std::vector<std::byte> FBuffer;
+    std::size_t FBegin = 0; // unread buffered bytes are [FBegin, FEnd)
+    std::size_t FEnd = 0;
+    std::int64_t FSystemOffset = 0; // where the system's file position is: after FEnd
+    bool FError = false;
 };
 
 } // namespace zent

@@ -108,6 +108,21 @@ TEST_F(ConversionWindowTest, StopLeavesAShorterValidFileAndTheEntryOnTop) {
     EXPECT_FALSE(form->Converting());
 }
 
+TEST_F(ConversionWindowTest, ASourceCutShortAfterItWasAddedIsReportedAndWritesNothing) {
+    StartForm();
+    const auto source = Mp3("cut.mp3", 3.0);
+    AddThroughDialog({Q(source)});
+    std::filesystem::resize_file(source, std::filesystem::file_size(source) / 2);
+    SetTarget(target.Path());
+    ClickConvert();
+    ASSERT_EQ(dialogs.errors.size(), 1);
+    EXPECT_TRUE(dialogs.errors.front().contains(Q(source) + "\" ends early"))
+        << dialogs.errors.front().toStdString();
+    EXPECT_EQ(Rows(), 1);
+    EXPECT_TRUE(std::filesystem::is_empty(target.Path()));
+    EXPECT_FALSE(form->Converting());
+}
+
 TEST_F(ConversionWindowTest, StopBeforeTheFirstFileWritesNothing) {
     StartForm();
     AddThroughDialog({Q(Ogg("only.ogg"))});

@@ -1,9 +1,11 @@
 #include "convert/ConversionRun.h"
 
+#include "convert/OutputFile.h"
 #include "filelist/FileList.h"
 #include "framework/Errors.h"
 #include "tests/convert/ConvertTestSupport.h"
 #include "tests/support/AudioFixtures.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TempDir.h"
 
 #include <cerrno>
@@ -18,6 +20,7 @@ using ::testing::AllOf;
 using ::testing::Each;
 using ::testing::ElementsAre;
 using ::testing::Ge;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::Le;
 
@@ -53,6 +56,32 @@ protected:
 
     bool TargetExists(const std::string& name) const {
         return std::filesystem::exists(FOut.File(name));
+    }
+
+    // After a failed run: the entries are all there, the target directory holds no WAV that
+    // is not whole and no hidden file, and a run with the same sources converts them.
+    void ExpectNothingLostAndANextRunWorks(const std::vector<std::string>& entries,
+                                           const std::vector<std::string>& sources) {
+        EXPECT_THAT(FView.EntryNames(), ::testing::ElementsAreArray(entries));
+        for (const std::string& name : FileNames(FOut.Path())) {
+            ASSERT_FALSE(name.starts_with(".")) << name;
+            const WavFile wav = ReadWavFile(FOut.File(name));
+            EXPECT_EQ(wav.DataSize, wav.FileSize - 44) << name;
+        }
+        for (const std::string& name : sources)
+            MakeSource(name, false, 10.0);
+        FView.OnCall = nullptr;
+        FView.Stop = false;
+        ConversionRun run(FView);
+        run.ConvertAll();
+        EXPECT_THAT(FView.Entries, IsEmpty());
+    }
+
+    // For a fresh start in a loop over cases: no entries, nothing in the target directory.
+    void ClearTargets() {
+        FView.Entries.clear();
+        for (const std::string& name : FileNames(FOut.Path()))
+            std::filesystem::remove(FOut.File(name));
     }
 
     TempDir FIn;
@@ -232,6 +261,147 @@ TEST_F(ConversionRunTest, FileCutAtTheSizeLimitEndsTheRun) {
     EXPECT_THAT(FView.EntryNames(), ElementsAre("a.mp3", "b.mp3"));
     EXPECT_EQ(ReadWavFile(FOut.File("a.wav")).DataSize, 1000u);
     EXPECT_EQ(FView.Log.back(), "EndConversionState");
+}
+
+struct RunFaultCase {
+    const char* Name;
+    // Sets up the fault, at the start or once the first block is written.
+    std::function<void(FaultyFileIo&, const std::filesystem::path& source)> Arm;
+    bool ArmMidFile;
+    std::string Message; // a part of the message
+};
+
+TEST_F(ConversionRunTest, FailureAtAnyStepKeepsTheEntryAndLeavesNoFile) {
+    const auto target = FOut.File("a.wav");
+    const auto source = FIn.File("a.mp3");
+    const RunFaultCase cases[] = {
+        {"header", [](FaultyFileIo& io, auto&) { io.Fail(IoCall::Write, 0, ENOSPC); }, false,
+         StreamWriteErrorMessage(target, ENOSPC)},
+        {"data block, short write",
+         [](FaultyFileIo& io, auto&) { io.Fail(IoCall::Write, 0, ENOSPC, true); }, true,
+         StreamWriteErrorMessage(target, ENOSPC)},
+        {"size patch", [](FaultyFileIo& io, auto&) { io.Fail(IoCall::WriteAt, 0, ENOSPC); }, false,
+         StreamWriteErrorMessage(target, ENOSPC)},
+        {"rename", [](FaultyFileIo& io, auto&) { io.Fail(IoCall::Rename, 0, EACCES); }, false,
+         CannotCreateFileMessage(target, EACCES)},
+        {"source read", [](FaultyFileIo& io, auto&) { io.Fail(IoCall::Read, 0, EIO); }, true,
+         "\"" + source.string() + "\""},
+        {"source truncated",
+         [](FaultyFileIo&, auto& path) { std::filesystem::resize_file(path, 1000); }, true,
+         "\"" + source.string() + "\""},
+    };
+    for (const RunFaultCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        ClearTargets();
+        AddSource("a.mp3", 10.0);
+        AddSource("b.mp3");
+        std::string message;
+        {
+            FaultyFileIo io;
+            if (!c.ArmMidFile)
+                c.Arm(io, source);
+            bool armed = !c.ArmMidFile;
+            FView.OnCall = [&](const std::string& call) {
+                if (!armed && call.starts_with("SetTotalProgress:")) {
+                    armed = true;
+                    c.Arm(io, source);
+                }
+            };
+            ConversionRun run(FView);
+            message = ConvertAllExpectingError(run);
+        }
+        EXPECT_THAT(message, HasSubstr(c.Message));
+        EXPECT_THAT(FileNames(FOut.Path()), IsEmpty());
+        ExpectNothingLostAndANextRunWorks({"a.mp3", "b.mp3"}, {"a.mp3"});
+    }
+}
+
+TEST_F(ConversionRunTest, StopAtAnyStepKeepsTheEntryAndOnlyWholeFiles) {
+    for (const std::string moment :
+         {"SelectAndFocus:a.mp3", "SetTotalProgress:", "SetStatusText:Closing file ..."}) {
+        SCOPED_TRACE(moment);
+        ClearTargets();
+        AddSource("a.mp3", 10.0);
+        AddSource("b.mp3");
+        FView.OnCall = [&](const std::string& call) {
+            if (call.starts_with(moment))
+                FView.Stop = true;
+        };
+        ConversionRun run(FView);
+        run.ConvertAll();
+        EXPECT_FALSE(TargetExists("b.wav"));
+        ExpectNothingLostAndANextRunWorks({"a.mp3", "b.mp3"}, {});
+    }
+}
+
+TEST_F(ConversionRunTest, SourceRemovedMidFileIsStillConvertedWhole) {
+    const auto source = AddSource("a.mp3", 10.0).SourcePath;
+    const std::vector<std::byte> decoded = DecodeAll(source);
+    FView.OnCall = [&](const std::string& call) {
+        if (call.starts_with("SetTotalProgress:"))
+            std::filesystem::remove(source);
+    };
+    ConversionRun run(FView);
+    run.ConvertAll();
+    EXPECT_THAT(FView.Entries, IsEmpty());
+    EXPECT_TRUE(ReadWavFile(FOut.File("a.wav")).Samples == decoded);
+}
+
+TEST_F(ConversionRunTest, FullFileSystemKeepsTheEntryAndLeavesNoFile) {
+    AddSource("a.mp3", 10.0);
+    std::string message;
+    {
+        const FileSizeLimit limit(100000);
+        ConversionRun run(FView);
+        message = ConvertAllExpectingError(run);
+    }
+    EXPECT_EQ(message, StreamWriteErrorMessage(FOut.File("a.wav"), EFBIG));
+    EXPECT_THAT(FileNames(FOut.Path()), IsEmpty());
+    ExpectNothingLostAndANextRunWorks({"a.mp3"}, {});
+}
+
+TEST_F(ConversionRunTest, Mp3CutShortOfItsInfoTagLengthKeepsTheEntryAndLeavesNoFile) {
+    const auto source = FIn.File("cut.mp3");
+    EncodeMp3(source, {44100, 2, 3.0}, {.infoTag = true});
+    std::filesystem::resize_file(source, std::filesystem::file_size(source) / 2);
+    FView.AddEntry(source);
+    ConversionRun run(FView);
+    EXPECT_THAT(ConvertAllExpectingError(run),
+                HasSubstr("The file \"" + source.string() + "\" ends early: only 00:01 of 00:03"));
+    EXPECT_THAT(FView.EntryNames(), ElementsAre("cut.mp3"));
+    EXPECT_THAT(FileNames(FOut.Path()), IsEmpty());
+}
+
+// --- Names ---------------------------------------------------------------------------------
+
+TEST_F(ConversionRunTest, SourcesOfTheSameNameInOneRunGetNumberedFiles) {
+    const auto mp3 = MakeSource("song.mp3");
+    const auto ogg = MakeSource("song.ogg");
+    FView.AddEntry(mp3);
+    FView.AddEntry(ogg);
+    ConversionRun run(FView);
+    run.ConvertAll();
+    EXPECT_THAT(FileNames(FOut.Path()), ElementsAre("song (2).wav", "song.wav"));
+    EXPECT_TRUE(ReadWavFile(FOut.File("song.wav")).Samples == DecodeAll(mp3));
+    EXPECT_TRUE(ReadWavFile(FOut.File("song (2).wav")).Samples == DecodeAll(ogg));
+}
+
+TEST_F(ConversionRunTest, LinkAtTheTargetNameIsReplacedNotWrittenThrough) {
+    const auto source = MakeSource("song.mp3");
+    const auto elsewhere = FIn.File("elsewhere.bin");
+    WriteBytes(elsewhere, 100, 'x');
+    for (const auto& pointee : {elsewhere, source}) {
+        SCOPED_TRACE(pointee.string());
+        const auto before = std::filesystem::file_size(pointee);
+        std::filesystem::remove(FOut.File("song.wav"));
+        std::filesystem::create_symlink(pointee, FOut.File("song.wav"));
+        FView.AddEntry(source);
+        ConversionRun run(FView);
+        run.ConvertAll();
+        EXPECT_FALSE(std::filesystem::is_symlink(FOut.File("song.wav")));
+        EXPECT_TRUE(ReadWavFile(FOut.File("song.wav")).Samples == DecodeAll(source));
+        EXPECT_EQ(std::filesystem::file_size(pointee), before);
+    }
 }
 
 // --- Total progress ------------------------------------------------------------------------

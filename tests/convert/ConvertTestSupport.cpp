@@ -4,6 +4,7 @@
 #include "framework/Errors.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -103,6 +104,69 @@ std::size_t FakeStream::Read(std::span<std::byte> buffer) {
     return count;
 }
 
+FaultyFileIo::FaultyFileIo() {
+    SetFileIoForTesting(this);
+}
+
+FaultyFileIo::~FaultyFileIo() {
+    SetFileIoForTesting(nullptr);
+}
+
+void FaultyFileIo::Fail(IoCall call, int callsBefore, int errorNumber, bool shortFirst) {
+    FCall = call;
+    FCallsLeft = callsBefore;
+    FError = errorNumber;
+    FShortFirst = shortFirst;
+}
+
+bool FaultyFileIo::Fails(IoCall call, bool& shortNow) {
+    shortNow = false;
+    if (FCall != call)
+        return false;
+    if (FCallsLeft > 0) {
+        --FCallsLeft;
+        return false;
+    }
+    if (FShortFirst) {
+        FShortFirst = false;
+        shortNow = true;
+        return false;
+    }
+    errno = FError;
+    return true;
+}
+
+ssize_t FaultyFileIo::Read(int handle, void* buffer, std::size_t size) {
+    bool shortNow = false;
+    if (Fails(IoCall::Read, shortNow))
+        return -1;
+    return FileIo::Read(handle, buffer, shortNow ? size / 2 : size);
+}
+
+ssize_t FaultyFileIo::Write(int handle, const void* data, std::size_t size) {
+    bool shortNow = false;
+    if (Fails(IoCall::Write, shortNow))
+        return -1;
+    return FileIo::Write(handle, data, shortNow ? size / 2 : size);
+}
+
+ssize_t FaultyFileIo::WriteAt(int handle, const void* data, std::size_t size, off_t offset) {
+    bool shortNow = false;
+    if (Fails(IoCall::WriteAt, shortNow))
+        return -1;
+    return FileIo::WriteAt(handle, data, shortNow ? size / 2 : size, offset);
+}
+
+int FaultyFileIo::Truncate(int handle, off_t size) {
+    bool shortNow = false;
+    return Fails(IoCall::Truncate, shortNow) ? -1 : FileIo::Truncate(handle, size);
+}
+
+int FaultyFileIo::Rename(const char* from, const char* to) {
+    bool shortNow = false;
+    return Fails(IoCall::Rename, shortNow) ? -1 : FileIo::Rename(from, to);
+}
+
 void RecordingConversionView::Record(const std::string& call) {
     Calls.push_back(call);
     if (OnCall)
@@ -166,6 +230,27 @@ std::vector<std::byte> ReadWavDataChunk(const std::filesystem::path& path) {
         offset += 8 + size + (size & 1u);
     }
     throw std::runtime_error("no data chunk in " + path.string());
+}
+
+std::vector<std::byte> DecodeAll(const std::filesystem::path& source) {
+    const std::unique_ptr<DecoderStream> stream = OpenDecoderStream(source);
+    if (!stream)
+        throw std::runtime_error("cannot decode " + source.string());
+    std::vector<std::byte> all;
+    std::vector<std::byte> block(65536);
+    while (stream->IsActive()) {
+        const std::size_t got = stream->Read(block);
+        all.insert(all.end(), block.begin(), block.begin() + static_cast<std::ptrdiff_t>(got));
+    }
+    return all;
+}
+
+std::vector<std::string> FileNames(const std::filesystem::path& directory) {
+    std::vector<std::string> names;
+    for (const auto& item : std::filesystem::directory_iterator(directory))
+        names.push_back(item.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 void WriteBytes(const std::filesystem::path& path, std::size_t count, char fill) {

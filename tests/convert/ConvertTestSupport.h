@@ -3,6 +3,7 @@
 #include "convert/ConversionView.h"
 #include "convert/RunView.h"
 #include "decode/Decoder.h"
+#include "decode/FileIo.h"
 #include "filelist/FileEntry.h"
 
 #include <cstddef>
@@ -61,6 +62,38 @@ private:
     std::vector<std::size_t> FRequests;
 };
 
+// The file system calls a test can make fail.
+enum class IoCall { Read, Write, WriteAt, Truncate, Rename };
+
+// Serves every file opened while it exists. Once told to, it fails calls of one kind from
+// a chosen one on, as a full disk or a failing device does: each with errorNumber, or the
+// first storing half of its bytes and reporting that (a short write).
+class FaultyFileIo : public FileIo {
+public:
+    FaultyFileIo();
+    ~FaultyFileIo() override;
+    FaultyFileIo(const FaultyFileIo&) = delete;
+    FaultyFileIo& operator=(const FaultyFileIo&) = delete;
+
+    // callsBefore calls of that kind still succeed, counted from now.
+    void Fail(IoCall call, int callsBefore, int errorNumber, bool shortFirst = false);
+
+    ssize_t Read(int handle, void* buffer, std::size_t size) override;
+    ssize_t Write(int handle, const void* data, std::size_t size) override;
+    ssize_t WriteAt(int handle, const void* data, std::size_t size, off_t offset) override;
+    int Truncate(int handle, off_t size) override;
+    int Rename(const char* from, const char* to) override;
+
+private:
+    // True when this call fails; sets errno then.
+    bool Fails(IoCall call, bool& shortNow);
+
+    std::optional<IoCall> FCall;
+    int FCallsLeft = 0;
+    int FError = 0;
+    bool FShortFirst = false;
+};
+
 // What follows the prefix, of each call that starts with it.
 std::vector<std::string> CallsAfter(const std::vector<std::string>& calls, std::string_view prefix);
 
@@ -97,6 +130,12 @@ WavFile ReadWavFile(const std::filesystem::path& path);
 
 // The data chunk of any RIFF/WAVE file, found by walking its chunks.
 std::vector<std::byte> ReadWavDataChunk(const std::filesystem::path& path);
+
+// Every byte the decoder delivers for a source file.
+std::vector<std::byte> DecodeAll(const std::filesystem::path& source);
+
+// The names in a directory, hidden ones included, sorted.
+std::vector<std::string> FileNames(const std::filesystem::path& directory);
 
 void WriteBytes(const std::filesystem::path& path, std::size_t count, char fill);
 

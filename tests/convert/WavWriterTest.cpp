@@ -14,12 +14,14 @@
 #include <cstring>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace zent::test {
 namespace {
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::IsEmpty;
 
 constexpr std::size_t kBufferSize = 800000;
 
@@ -28,7 +30,7 @@ protected:
     std::filesystem::path Target() const { return FTemp.File("out.wav"); }
 
     WavFile Write(FakeStream& stream, const WavWriterLimits& limits = {}) {
-        WriteWavFile(stream, Target(), FBuffer, FView, limits);
+        WriteWavFile(stream, "fake.mp3", Target(), FBuffer, FView, limits);
         return ReadWavFile(Target());
     }
 
@@ -193,6 +195,7 @@ TEST_F(WavWriterTest, StopDuringFileLeavesValidShorterFile) {
     EXPECT_EQ(wav.RiffSize, wav.FileSize - 8);
     EXPECT_EQ(wav.DataSize, wav.FileSize - 44);
     EXPECT_EQ(wav.Samples, PatternBytes(2 * kBufferSize));
+    EXPECT_THAT(FileNames(FTemp.Path()), ElementsAre("out.wav"));
     // The stopped block's progress is not shown.
     EXPECT_THAT(FView.Texts(), ElementsAre("Opening file...", "Done 20%", "Closing file ..."));
     EXPECT_EQ(FView.TotalAdded(), static_cast<std::int64_t>(2 * kBufferSize));
@@ -200,7 +203,7 @@ TEST_F(WavWriterTest, StopDuringFileLeavesValidShorterFile) {
 
 // --- Errors --------------------------------------------------------------------------------
 
-TEST_F(WavWriterTest, DecoderErrorIsNotWrittenAndFileDescribesDataBeforeIt) {
+TEST_F(WavWriterTest, DecoderErrorLeavesNoFileBehind) {
     FakeStream stream(2, 44100);
     stream.SetBlocks({4000, 4000, 4000});
     stream.FailAfter(2, "broken frame");
@@ -210,11 +213,7 @@ TEST_F(WavWriterTest, DecoderErrorIsNotWrittenAndFileDescribesDataBeforeIt) {
     } catch (const EDecoderError& error) {
         EXPECT_STREQ(error.what(), "broken frame");
     }
-    const WavFile wav = ReadWavFile(Target());
-    EXPECT_EQ(wav.FileSize, 8044u);
-    EXPECT_EQ(wav.RiffSize, 8036u);
-    EXPECT_EQ(wav.DataSize, 8000u);
-    EXPECT_EQ(wav.Samples, PatternBytes(8000));
+    EXPECT_THAT(FileNames(FTemp.Path()), IsEmpty());
 }
 
 TEST_F(WavWriterTest, DataBeyondTheSizeLimitIsCutAtWholeFrames) {
@@ -248,7 +247,7 @@ TEST_F(WavWriterTest, TargetNamingADirectoryCannotBeCreated) {
     FakeStream stream(2, 44100);
     stream.SetBlocks({4000});
     try {
-        WriteWavFile(stream, target, FBuffer, FView);
+        WriteWavFile(stream, "fake.mp3", target, FBuffer, FView);
         FAIL() << "creating the file must fail";
     } catch (const EStreamError& error) {
         EXPECT_EQ(std::string(error.what()),
@@ -263,7 +262,7 @@ TEST_F(WavWriterTest, TargetUnderARegularFileCannotBeCreated) {
     FakeStream stream(2, 44100);
     stream.SetBlocks({4000});
     try {
-        WriteWavFile(stream, target, FBuffer, FView);
+        WriteWavFile(stream, "fake.mp3", target, FBuffer, FView);
         FAIL() << "creating the file must fail";
     } catch (const EStreamError& error) {
         EXPECT_EQ(std::string(error.what()),
@@ -272,36 +271,123 @@ TEST_F(WavWriterTest, TargetUnderARegularFileCannotBeCreated) {
 }
 
 // Lowers the file size limit of this process; writes past it fail instead of killing it.
-TEST_F(WavWriterTest, FullDiskIsAWriteErrorAndLeavesAValidHeader) {
+TEST_F(WavWriterTest, FullDiskIsAWriteErrorAndLeavesNoFile) {
     FakeStream stream(2, 44100);
     stream.SetBlocks({4000, 4000, 4000, 4000});
     std::string message;
     {
         const FileSizeLimit limit(10000);
         try {
-            WriteWavFile(stream, Target(), FBuffer, FView);
+            WriteWavFile(stream, "fake.mp3", Target(), FBuffer, FView);
         } catch (const EStreamError& error) {
             message = error.what();
         }
     }
-    EXPECT_EQ(message, "Stream write error");
-    const WavFile wav = ReadWavFile(Target());
-    EXPECT_EQ(wav.DataSize, 8000u);
-    EXPECT_EQ(wav.RiffSize, wav.FileSize - 8);
-    EXPECT_EQ(wav.DataSize, wav.FileSize - 44);
-    EXPECT_EQ(wav.Samples, PatternBytes(8000));
+    EXPECT_EQ(message, StreamWriteErrorMessage(Target(), EFBIG));
+    EXPECT_THAT(FileNames(FTemp.Path()), IsEmpty());
 }
 
-TEST_F(WavWriterTest, FullDeviceFailsAtTheHeader) {
+TEST_F(WavWriterTest, TargetThatIsNoFileIsNotReplaced) {
+    ASSERT_EQ(::mkfifo(Target().c_str(), 0600), 0);
     FakeStream stream(2, 44100);
     stream.SetBlocks({4000});
     try {
-        WriteWavFile(stream, "/dev/full", FBuffer, FView);
-        FAIL() << "writing to a full device must fail";
+        Write(stream);
+        FAIL() << "a pipe must not be replaced";
     } catch (const EStreamError& error) {
-        EXPECT_STREQ(error.what(), "Stream write error");
+        EXPECT_EQ(std::string(error.what()), CannotCreateFileMessage(Target(), EEXIST));
     }
     EXPECT_EQ(stream.ReadCount(), 0u);
+    EXPECT_TRUE(std::filesystem::is_fifo(Target()));
+    EXPECT_THAT(FileNames(FTemp.Path()), ElementsAre("out.wav"));
+}
+
+struct FaultCase {
+    const char* Name;
+    IoCall Call;
+    int CallsBefore;
+    int Error;
+    bool ShortFirst;
+};
+
+// Whatever step fails, the name keeps what it had and no hidden file is left.
+TEST_F(WavWriterTest, FailureAtAnyStepLeavesTheTargetAsItWas) {
+    const FaultCase cases[] = {
+        {"header, disk full", IoCall::Write, 0, ENOSPC, false},
+        {"header, short write", IoCall::Write, 0, ENOSPC, true},
+        {"first block, disk full", IoCall::Write, 1, ENOSPC, false},
+        {"second block, short write", IoCall::Write, 2, ENOSPC, true},
+        {"RIFF size patch", IoCall::WriteAt, 0, ENOSPC, false},
+        {"data size patch, short write", IoCall::WriteAt, 1, ENOSPC, true},
+        {"rename", IoCall::Rename, 0, EACCES, false},
+    };
+    WriteBytes(Target(), 100, 'x');
+    for (const FaultCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::string message;
+        {
+            FaultyFileIo io;
+            io.Fail(c.Call, c.CallsBefore, c.Error, c.ShortFirst);
+            FakeStream stream(2, 44100);
+            stream.SetBlocks({4000, 4000});
+            try {
+                Write(stream);
+            } catch (const EStreamError& error) {
+                message = error.what();
+            }
+        }
+        EXPECT_EQ(message, c.Call == IoCall::Rename ? CannotCreateFileMessage(Target(), c.Error)
+                                                    : StreamWriteErrorMessage(Target(), c.Error));
+        EXPECT_THAT(FileNames(FTemp.Path()), ElementsAre("out.wav"));
+        EXPECT_EQ(std::filesystem::file_size(Target()), 100u);
+    }
+    FakeStream stream(2, 44100);
+    stream.SetBlocks({4000, 4000});
+    EXPECT_EQ(Write(stream).Samples, PatternBytes(8000));
+}
+
+TEST_F(WavWriterTest, SourceEndingShortOfItsLengthIsAnError) {
+    const std::int64_t oneCodecFrame = 1152 * 4;
+    for (const bool beyondOneFrame : {false, true}) {
+        SCOPED_TRACE(beyondOneFrame);
+        std::filesystem::remove(Target());
+        FakeStream stream(2, 44100);
+        stream.SetBlocks({4000});
+        stream.SetLength(4000 + oneCodecFrame + (beyondOneFrame ? 4 : 0));
+        if (!beyondOneFrame) {
+            EXPECT_EQ(Write(stream).DataSize, 4000u);
+            continue;
+        }
+        try {
+            Write(stream);
+            FAIL() << "a short source must be an error";
+        } catch (const EDecoderError& error) {
+            EXPECT_THAT(error.what(), HasSubstr("\"fake.mp3\" ends early"));
+        }
+        EXPECT_THAT(FileNames(FTemp.Path()), IsEmpty());
+    }
+    EXPECT_EQ(SourceEndsEarlyMessage("/music/song.mp3", 83.7, 179.2),
+              "The file \"/music/song.mp3\" ends early: only 01:23 of 03:00 could be decoded.");
+}
+
+TEST_F(WavWriterTest, StreamThatKeepsDeliveringNothingIsAnError) {
+    for (const int emptyReads : {kMaxEmptyReads - 1, kMaxEmptyReads}) {
+        SCOPED_TRACE(emptyReads);
+        std::vector<std::size_t> blocks(static_cast<std::size_t>(emptyReads), 0);
+        blocks.push_back(4000);
+        FakeStream stream(2, 44100);
+        stream.SetBlocks(blocks);
+        std::string message;
+        try {
+            Write(stream);
+        } catch (const EDecoderError& error) {
+            message = error.what();
+        }
+        if (emptyReads < kMaxEmptyReads)
+            EXPECT_EQ(message, "");
+        else
+            EXPECT_THAT(message, HasSubstr("Cannot decode \"fake.mp3\": "));
+    }
 }
 
 // --- Real sources --------------------------------------------------------------------------

@@ -1,0 +1,122 @@
+// The floor for converting one file: libmpg123 or libvorbisfile straight into a WAV file,
+// with the same 800,000-byte blocks and nothing else. What zent-cli -j1 is measured against.
+//   zent_floor SOURCE TARGET
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <mpg123.h>
+#include <vector>
+#include <vorbis/vorbisfile.h>
+
+namespace {
+
+constexpr std::size_t kBlock = 800000;
+
+void Put32(unsigned char* at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        at[i] = static_cast<unsigned char>(value >> (8 * i));
+}
+
+void Put16(unsigned char* at, std::uint16_t value) {
+    at[0] = static_cast<unsigned char>(value);
+    at[1] = static_cast<unsigned char>(value >> 8);
+}
+
+void WriteHeader(std::FILE* out, int channels, long rate, std::uint32_t dataBytes) {
+    unsigned char header[44];
+    std::memcpy(header, "RIFF\0\0\0\0WAVEfmt ", 16);
+    Put32(header + 4, dataBytes + 36);
+    Put32(header + 16, 16);
+    Put16(header + 20, 1);
+    Put16(header + 22, static_cast<std::uint16_t>(channels));
+    Put32(header + 24, static_cast<std::uint32_t>(rate));
+    Put32(header + 28, static_cast<std::uint32_t>(rate * channels * 2));
+    Put16(header + 32, static_cast<std::uint16_t>(channels * 2));
+    Put16(header + 34, 16);
+    std::memcpy(header + 36, "data", 4);
+    Put32(header + 40, dataBytes);
+    std::fwrite(header, 1, sizeof header, out);
+}
+
+bool IsOgg(const char* path) {
+    std::FILE* in = std::fopen(path, "rb");
+    char magic[4] = {};
+    const bool ogg = in && std::fread(magic, 1, 4, in) == 4 && std::memcmp(magic, "OggS", 4) == 0;
+    if (in)
+        std::fclose(in);
+    return ogg;
+}
+
+int ConvertMp3(const char* source, std::FILE* out, std::vector<unsigned char>& buffer) {
+    mpg123_init();
+    mpg123_handle* handle = mpg123_new(nullptr, nullptr);
+    if (!handle || mpg123_open(handle, source) != MPG123_OK)
+        return 1;
+    long rate = 0;
+    int channels = 0;
+    int encoding = 0;
+    mpg123_getformat(handle, &rate, &channels, &encoding);
+    mpg123_format_none(handle);
+    mpg123_format(handle, rate, channels, MPG123_ENC_SIGNED_16);
+    WriteHeader(out, channels, rate, 0);
+    std::uint64_t total = 0;
+    for (;;) {
+        std::size_t done = 0;
+        const int status = mpg123_read(handle, buffer.data(), buffer.size(), &done);
+        std::fwrite(buffer.data(), 1, done, out);
+        total += done;
+        if (status == MPG123_DONE || (status != MPG123_OK && status != MPG123_NEW_FORMAT))
+            break;
+    }
+    std::fseek(out, 0, SEEK_SET);
+    WriteHeader(out, channels, rate, static_cast<std::uint32_t>(total));
+    mpg123_delete(handle);
+    return 0;
+}
+
+int ConvertOgg(const char* source, std::FILE* out, std::vector<unsigned char>& buffer) {
+    OggVorbis_File file;
+    if (ov_fopen(source, &file) != 0)
+        return 1;
+    const vorbis_info* info = ov_info(&file, -1);
+    WriteHeader(out, info->channels, info->rate, 0);
+    std::uint64_t total = 0;
+    int section = 0;
+    bool more = true;
+    while (more) {
+        std::size_t filled = 0;
+        while (filled < buffer.size()) {
+            const long got = ov_read(&file, reinterpret_cast<char*>(buffer.data() + filled),
+                                     static_cast<int>(buffer.size() - filled), 0, 2, 1, &section);
+            if (got <= 0) {
+                more = got == OV_HOLE;
+                if (!more)
+                    break;
+                continue;
+            }
+            filled += static_cast<std::size_t>(got);
+        }
+        std::fwrite(buffer.data(), 1, filled, out);
+        total += filled;
+    }
+    std::fseek(out, 0, SEEK_SET);
+    WriteHeader(out, info->channels, info->rate, static_cast<std::uint32_t>(total));
+    ov_clear(&file);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: zent_floor SOURCE TARGET\n");
+        return 2;
+    }
+    std::FILE* out = std::fopen(argv[2], "wb");
+    if (!out)
+        return 1;
+    std::vector<unsigned char> buffer(kBlock);
+    const int status =
+        IsOgg(argv[1]) ? ConvertOgg(argv[1], out, buffer) : ConvertMp3(argv[1], out, buffer);
+    return std::fclose(out) == 0 ? status : 1;
+}

@@ -1,0 +1,157 @@
+#!/usr/bin/env bash
+# Measures zent-cli against the decoders' own tools and against zent_floor (the decoder
+# libraries straight into a file), then its jobs, slicing of one long file, and peak memory.
+# Prints a Markdown table. Run it on a quiet machine, on the release build:
+#   cmake --preset release && cmake --build --preset release --target zent-cli zent_floor
+#   bench/compare.sh            # WORK=dir keeps the generated audio; RUNS=n timed runs each
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/install-deps" --bench >/dev/null
+
+build=${BUILD:-$root/build/release}
+cli=$build/cli/zent-cli
+floor=$build/bench/zent_floor
+if [ ! -x "$cli" ] || [ ! -x "$floor" ]; then
+    (cd "$root" && cmake --preset release >/dev/null &&
+        cmake --build --preset release --target zent-cli zent_floor)
+fi
+runs=${RUNS:-5}
+work=${WORK:-$(mktemp -d /tmp/zent-bench.XXXXXX)}
+mkdir -p "$work/audio" "$work/out" "$work/json"
+cd "$work"
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
+short=180
+long=1800
+
+# Noise under a tone: the encoders work as hard as on music, unlike on a pure tone.
+make_wav() { # seconds file
+    [ -f "$2" ] || sox -q -n -r 44100 -c 2 -b 16 "$2" synth "$1" pinknoise vol 0.4 \
+        synth "$1" sine mix 300-3000
+}
+encode() { # wav kind target
+    [ -f "$3" ] && return
+    case $2 in
+    cbr) lame --quiet -b 192 "$1" "$3" ;;
+    vbr) lame --quiet -V 2 "$1" "$3" ;;
+    ogg) oggenc -Q -q 5 "$1" -o "$3" ;;
+    esac
+}
+echo "generating audio in $work/audio" >&2
+make_wav $short audio/short.wav &
+make_wav $long audio/long.wav &
+wait
+for kind in cbr vbr ogg; do
+    ext=$([ $kind = ogg ] && echo ogg || echo mp3)
+    encode audio/short.wav $kind audio/$kind-0.$ext &
+    encode audio/long.wav $kind audio/long-$kind.$ext &
+    wait
+    # Eight copies: the same work each, read from the page cache like the others' input.
+    for i in 1 2 3 4 5 6 7; do
+        [ -f audio/$kind-$i.$ext ] || cp audio/$kind-0.$ext audio/$kind-$i.$ext
+    done
+done
+
+# One hyperfine run per group; the out directory is emptied before each timed run, and every
+# tool writes a file of its own per source, as zent-cli does.
+measure() { # name command...
+    local name=$1
+    shift
+    hyperfine --style none --runs "$runs" --warmup 1 --prepare "rm -f out/*" \
+        --export-json "json/$name.json" "$@" >/dev/null
+}
+loop() { # tool-template files... -> a shell loop converting each file
+    local template=$1
+    shift
+    printf 'for f in %s; do %s; done' "$*" "$template"
+}
+
+for kind in cbr vbr ogg; do
+    ext=$([ $kind = ogg ] && echo ogg || echo mp3)
+    files=$(ls audio/$kind-*.$ext | tr '\n' ' ')
+    commands=(
+        -n "zent-cli -j1" "$cli -q -j1 -o out $files"
+        -n "floor" "$(loop "$floor \$f out/\${f##*/}.wav" $files)"
+        -n "ffmpeg" "$(loop 'ffmpeg -v error -y -i $f out/${f##*/}.wav' $files)"
+        -n "ffmpeg -threads 1" "$(loop 'ffmpeg -v error -y -threads 1 -i $f out/${f##*/}.wav' $files)"
+        -n "sox" "$(loop 'sox $f out/${f##*/}.wav' $files)"
+    )
+    if [ $kind = ogg ]; then
+        commands+=(-n "oggdec" "$(loop 'oggdec -Q -o out/${f##*/}.wav $f' $files)")
+    else
+        commands+=(-n "mpg123 -w" "$(loop 'mpg123 -q -w out/${f##*/}.wav $f' $files)")
+    fi
+    echo "timing 8 x 3 min $kind" >&2
+    measure "tools-$kind" "${commands[@]}"
+done
+
+all=$(ls audio/cbr-*.mp3 audio/vbr-*.mp3 audio/ogg-*.ogg | tr '\n' ' ')
+echo "timing jobs" >&2
+jobs=(1 2 4 "$(nproc)")
+job_commands=()
+for j in $(printf '%s\n' "${jobs[@]}" | sort -un); do
+    job_commands+=(-n "zent-cli -j$j" "$cli -q -j$j -o out $all")
+done
+measure jobs "${job_commands[@]}"
+
+echo "timing one 30-minute file" >&2
+for kind in cbr vbr ogg; do
+    ext=$([ $kind = ogg ] && echo ogg || echo mp3)
+    measure "long-$kind" -n "zent-cli -j1" "$cli -q -j1 -o out audio/long-$kind.$ext" \
+        -n "zent-cli -j2" "$cli -q -j2 -o out audio/long-$kind.$ext"
+done
+
+echo "peak memory" >&2
+peak() { # file -> max resident set in KiB
+    rm -f out/*
+    /usr/bin/time -f %M "$cli" -q -j1 -o out "$1" 2>&1 >/dev/null | tail -1
+}
+mem_short_mp3=$(peak audio/cbr-0.mp3)
+mem_long_mp3=$(peak audio/long-cbr.mp3)
+mem_short_ogg=$(peak audio/ogg-0.ogg)
+mem_long_ogg=$(peak audio/long-ogg.ogg)
+rm -f out/*
+
+python3 - "$work/json" "$mem_short_mp3" "$mem_long_mp3" "$mem_short_ogg" "$mem_long_ogg" <<'PY'
+import json, os, sys
+folder = sys.argv[1]
+mem = [int(v) for v in sys.argv[2:6]]
+
+cpu = {}
+
+def medians(name):
+    with open(os.path.join(folder, name + ".json")) as f:
+        results = json.load(f)["results"]
+    for r in results:
+        cpu[(name, r["command"])] = r["user"] + r["system"]
+    return {r["command"]: r["median"] for r in results}
+
+print("| measure | median wall time | ratio | CPU time (mean) |")
+print("|---|---|---|---|")
+for kind, label in (("cbr", "MP3 CBR"), ("vbr", "MP3 VBR"), ("ogg", "Ogg Vorbis")):
+    m = medians("tools-" + kind)
+    base = m["floor"]
+    for command, seconds in sorted(m.items(), key=lambda item: item[1]):
+        note = "1.00 (floor)" if command == "floor" else f"{seconds / base:.2f} x floor"
+        print(f"| 8 x 3 min {label}: `{command}` | {seconds:.2f} s | {note} | "
+              f"{cpu[('tools-' + kind, command)]:.2f} s |")
+    ours, floor_cpu = cpu[("tools-" + kind, "zent-cli -j1")], cpu[("tools-" + kind, "floor")]
+    print(f"| {label}: zent-cli -j1 against the floor | | "
+          f"{(m['zent-cli -j1'] / base - 1) * 100:+.1f} % wall (target within 5 %) | "
+          f"{(ours / floor_cpu - 1) * 100:+.1f} % CPU |")
+m = medians("jobs")
+one = m["zent-cli -j1"]
+for command, seconds in m.items():
+    print(f"| 24 files (MP3 CBR, VBR, Ogg): `{command}` | {seconds:.2f} s | "
+          f"{one / seconds:.2f} x -j1 | {cpu[('jobs', command)]:.2f} s |")
+for kind, label in (("cbr", "MP3 CBR"), ("vbr", "MP3 VBR"), ("ogg", "Ogg Vorbis")):
+    m = medians("long-" + kind)
+    j1, j2 = m["zent-cli -j1"], m["zent-cli -j2"]
+    c1, c2 = cpu[("long-" + kind, "zent-cli -j1")], cpu[("long-" + kind, "zent-cli -j2")]
+    print(f"| one 30 min {label}: `-j1` / `-j2` | {j1:.2f} s / {j2:.2f} s | "
+          f"{j1 / j2:.2f} x (target >= 1.8) | {c1:.2f} s / {c2:.2f} s |")
+print(f"| peak memory, MP3 3 min / 30 min | {mem[0] / 1024:.1f} / {mem[1] / 1024:.1f} MiB | "
+      f"{mem[1] / mem[0]:.2f} | |")
+print(f"| peak memory, Ogg 3 min / 30 min | {mem[2] / 1024:.1f} / {mem[3] / 1024:.1f} MiB | "
+      f"{mem[3] / mem[2]:.2f} | |")
+PY
+echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2-), load (1, 5, 15 min) before: $load_before, after: $(cut -d' ' -f1-3 /proc/loadavg)" >&2

@@ -1,0 +1,106 @@
+#include "cli/CliMain.h"
+
+#include "cli/BatchRunner.h"
+#include "cli/CliOptions.h"
+#include "cli/InputWalk.h"
+#include "cli/Reporter.h"
+#include "cli/TargetPlan.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <filesystem>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+namespace zent::cli {
+
+namespace {
+
+constexpr std::chrono::milliseconds kProgressInterval{250};
+
+void PrepareOutputDir(const CliOptions& options) {
+    const std::filesystem::path dir(options.OutputDir);
+    std::error_code error;
+    if (std::filesystem::is_directory(dir, error))
+        return;
+    if (!options.MakeOutputDir)
+        throw EUsageError("the output directory \"" + options.OutputDir +
+                          "\" does not exist: give --mkdir to create it");
+    std::filesystem::create_directories(dir, error);
+    if (error || !std::filesystem::is_directory(dir, error))
+        throw EUsageError("cannot create the output directory \"" + options.OutputDir +
+                          "\": " + error.message());
+}
+
+// Redraws the progress line until the batch is over.
+class ProgressTicker {
+public:
+    explicit ProgressTicker(Reporter& reporter)
+        : FThread([this, &reporter] {
+              std::unique_lock lock(FMutex);
+              while (!FDone) {
+                  reporter.Tick();
+                  FWake.wait_for(lock, kProgressInterval);
+              }
+          }) {}
+    ~ProgressTicker() {
+        {
+            const std::lock_guard lock(FMutex);
+            FDone = true;
+        }
+        FWake.notify_all();
+    }
+
+private:
+    std::mutex FMutex;
+    std::condition_variable FWake;
+    bool FDone = false;
+    std::jthread FThread; // last: joined before the members it uses go
+};
+
+} // namespace
+
+int RunCli(const std::vector<std::string>& args, const CliEnvironment& env) {
+    CliOptions options;
+    InputList inputs;
+    try {
+        options = ParseCliOptions(args, env.Processors);
+        if (options.Help) {
+            env.Out << HelpText();
+            return kExitConverted;
+        }
+        if (options.Version) {
+            env.Out << VersionText();
+            return kExitConverted;
+        }
+        inputs = CollectInputs(options.Inputs, options.Recursive, env.In, options.NulSeparated);
+        PrepareOutputDir(options);
+    } catch (const EUsageError& error) {
+        env.Err << kProgramName << ": " << error.what() << '\n' << UsageHint() << '\n';
+        return kExitUsage;
+    }
+
+    const std::vector<FileJob> jobs =
+        PlanTargets(inputs.Files, options.OutputDir, options.Existing);
+    BatchProgress progress;
+    progress.FilesTotal = static_cast<int>(jobs.size());
+    Reporter reporter({options.Quiet, options.Json, env.ErrIsTerminal}, progress, env.Out, env.Err);
+    for (const std::string& problem : inputs.Errors)
+        reporter.Problem(problem);
+    std::vector<FileResult> results;
+    {
+        ProgressTicker ticker(reporter);
+        results = RunBatch(jobs, {options.Jobs, {}, {}}, env.Stop, progress, reporter);
+    }
+    reporter.Finish();
+
+    if (env.Stop.load())
+        return kExitStopped;
+    bool failed = !inputs.Errors.empty();
+    for (const FileResult& result : results)
+        failed = failed || result.Status == FileStatus::Failed;
+    return failed ? kExitFailed : kExitConverted;
+}
+
+} // namespace zent::cli

@@ -1,0 +1,43 @@
+#include "cli/SlicePlan.h"
+
+#include "convert/WavHeader.h"
+#include "decode/Decoder.h"
+
+#include <algorithm>
+
+namespace zent::cli {
+
+std::vector<Slice> EvenSlices(std::int64_t totalFrames, int count) {
+    std::vector<Slice> slices;
+    std::int64_t first = 0;
+    for (int i = 0; i < count; ++i) {
+        const std::int64_t end = totalFrames * (i + 1) / count;
+        slices.push_back({first, end - first});
+        first = end;
+    }
+    return slices;
+}
+
+std::vector<Slice> PlanSlices(const DecoderStream& stream, const SliceContext& context) {
+    const std::int64_t frameBytes =
+        static_cast<std::int64_t>(stream.Channels()) * (stream.BitsPerSample() / 8);
+    const std::int64_t length = stream.LengthBytes();
+    const std::int64_t frames = frameBytes > 0 ? length / frameBytes : 0;
+    const std::vector<Slice> whole = {{0, frames}};
+    if (context.Jobs < 2 || frames <= 0 || static_cast<std::uint64_t>(length) > kWavMaxDataBytes)
+        return whole;
+    const bool jobsIdle = context.FilesNotTaken + 1 < context.Jobs;
+    const bool longFile =
+        context.MeanOpenedBytes > 0 && length > kLongFileFactor * context.MeanOpenedBytes;
+    if (!jobsIdle && !longFile)
+        return whole;
+    const auto minFrames = static_cast<std::int64_t>(kMinSliceSeconds * stream.SampleRate());
+    const std::int64_t byLength = minFrames > 0 ? frames / minFrames : 0;
+    const auto count = static_cast<int>(std::min<std::int64_t>(context.Jobs, byLength));
+    // Asked last: a decoder may read the whole file to know.
+    if (count < 2 || !stream.CanSeekExactly())
+        return whole;
+    return EvenSlices(frames, count);
+}
+
+} // namespace zent::cli

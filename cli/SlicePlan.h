@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace zent {
+class DecoderStream;
+}
+
+namespace zent::cli {
+
+// A run of sample frames of one file, decoded by one job. The last slice of a file runs to
+// the end of the decoded data, however long the decoder finds it.
+struct Slice {
+    std::int64_t First = 0;
+    std::int64_t Count = 0;
+    bool operator==(const Slice&) const = default;
+};
+
+// How busy the batch is when a file is opened.
+struct SliceContext {
+    unsigned Jobs = 1;
+    std::size_t FilesNotTaken = 0;    // files no job has begun yet
+    std::int64_t MeanOpenedBytes = 0; // mean decoded length of the files opened before; 0: none
+};
+
+// Every slice must cover at least this much audio. A slice costs a decoder of its own, a seek
+// that decodes some audio twice to get the decoder's state right, and a hand-over between
+// threads; below a few seconds that costs more than a second core gains.
+inline constexpr double kMinSliceSeconds = 4.0;
+// A file this many times longer than the mean is cut even while other files wait, so that it
+// does not end the batch on one core alone.
+inline constexpr std::int64_t kLongFileFactor = 4;
+
+// count slices of nearly equal length covering totalFrames.
+std::vector<Slice> EvenSlices(std::int64_t totalFrames, int count);
+
+// The slices a file is converted in; one slice (the whole file) when it is not cut: one job,
+// a decoder that cannot seek exactly, a file shorter than kMinSliceSeconds per slice, a file
+// too large for one WAV file, or a batch whose jobs are all still busy with whole files.
+std::vector<Slice> PlanSlices(const DecoderStream& stream, const SliceContext& context);
+
+} // namespace zent::cli

@@ -1,0 +1,207 @@
+#include "cli/BatchRunner.h"
+#include "convert/ConversionView.h"
+#include "convert/WavWriter.h"
+#include "tests/cli/CliProcess.h"
+#include "tests/support/AudioFixtures.h"
+#include "tests/support/TempDir.h"
+
+#include <fstream>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <map>
+
+namespace zent::cli {
+namespace {
+
+using testing::HasSubstr;
+namespace fs = std::filesystem;
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Every name in a directory, with the contents' sizes.
+std::map<std::string, std::uintmax_t> Listing(const fs::path& dir) {
+    std::map<std::string, std::uintmax_t> names;
+    for (const auto& entry : fs::directory_iterator(dir))
+        names[entry.path().filename().string()] = entry.is_regular_file() ? entry.file_size() : 0;
+    return names;
+}
+
+class NullView : public ConversionView {
+public:
+    void SetStatusText(const std::string&) override {}
+    void SetFileProgress(int) override {}
+    void AddTotalProgress(std::int64_t) override {}
+    void ProcessEvents() override {}
+    bool StopRequested() const override { return false; }
+};
+
+// What the window writes for a source.
+std::string WindowBytes(const fs::path& source, const fs::path& scratch) {
+    std::vector<std::byte> buffer(kDecodeBufferSize);
+    NullView view;
+    const fs::path target = scratch / "window.wav";
+    ConvertFile(target, source, buffer, view);
+    std::string bytes = ReadFile(target);
+    fs::remove(target);
+    return bytes;
+}
+
+TEST(CliRun, ExitStatusTellsWhetherEveryFileWasConverted) {
+    struct Case {
+        std::vector<std::string> Args;
+        int Status;
+        std::string ErrorText;
+        std::vector<std::string> Written;
+    };
+    const std::vector<Case> cases = {
+        {{"-o", "out", "a.mp3", "b.ogg"}, 0, "", {"a.wav", "b.wav"}},
+        {{"-j2", "-o", "out", "a.mp3", "bad.mp3", "b.ogg"},
+         1,
+         "zent-cli: bad.mp3: Sample not loaded.\n",
+         {"a.wav", "b.wav"}},
+        {{"-o", "out", "a.mp3", "gone.ogg"},
+         1,
+         "zent-cli: gone.ogg: Sample not loaded.",
+         {"a.wav"}},
+        {{"-o", "out", "--jobs", "none", "a.mp3"},
+         2,
+         "zent-cli: invalid number of jobs 'none'",
+         {}},
+        {{"-o", "missing", "a.mp3"},
+         2,
+         "zent-cli: the output directory \"missing\" does not exist: give --mkdir to create it\n"
+         "Try 'zent-cli --help' for more information.\n",
+         {}},
+        {{"-o", "out", "src"}, 2, "\"src\" is a directory: give -r", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.Args));
+        test::TempDir dir;
+        test::EncodeMp3(dir.File("a.mp3"), {44100, 2, 0.5});
+        test::EncodeOgg(dir.File("b.ogg"), {22050, 1, 0.5});
+        WriteFile(dir.File("bad.mp3"), std::string(5000, 'x'));
+        fs::create_directories(dir.File("src"));
+        fs::create_directories(dir.File("out"));
+        const test::CliOutcome outcome = test::RunCliProcess(c.Args, dir.Path());
+        EXPECT_EQ(outcome.ExitStatus, c.Status);
+        EXPECT_THAT(outcome.Err, HasSubstr(c.ErrorText));
+        std::vector<std::string> written;
+        for (const auto& [name, size] : Listing(dir.File("out")))
+            written.push_back(name);
+        EXPECT_EQ(written, c.Written);
+    }
+}
+
+TEST(CliRun, SameNamesGetNumbersInInputOrderAndTheWindowsBytesWithAnyJobCount) {
+    test::TempDir dir;
+    for (const char* folder : {"1", "2", "3", "4"})
+        fs::create_directories(dir.File(folder));
+    // One name, different contents and formats, in folders; slower ones first.
+    std::vector<std::string> sources;
+    test::EncodeMp3(dir.File("1/song.mp3"), {44100, 2, 1.5}, {true, true, 128});
+    test::EncodeOgg(dir.File("2/song.ogg"), {48000, 6, 0.7});
+    test::EncodeMp3(dir.File("3/song.mp3"), {22050, 1, 0.3}, {false, false, 64});
+    test::EncodeOgg(dir.File("4/song.ogg"), {44100, 2, 0.2});
+    const std::vector<std::string> args = {"1/song.mp3", "2/song.ogg", "3/song.mp3", "4/song.ogg"};
+    const std::vector<std::string> names = {"song.wav", "song (2).wav", "song (3).wav",
+                                            "song (4).wav"};
+    for (const char* jobs : {"-j1", "-j4"}) {
+        SCOPED_TRACE(jobs);
+        std::vector<std::string> command = {jobs, "--mkdir", "-o", std::string("out") + jobs, "-q"};
+        command.insert(command.end(), args.begin(), args.end());
+        ASSERT_EQ(test::RunCliProcess(command, dir.Path()).ExitStatus, 0);
+        for (std::size_t i = 0; i < args.size(); ++i)
+            EXPECT_TRUE(ReadFile(dir.File(std::string("out") + jobs) / names[i]) ==
+                        WindowBytes(dir.File(args[i]), dir.Path()))
+                << names[i];
+    }
+}
+
+TEST(CliRun, ExistingTargetIsOverwrittenSkippedOrLeftBesideANumberedName) {
+    struct Case {
+        std::string Mode;
+        std::string Status; // as --json reports the source
+        bool OldKept;
+        std::string NewName;
+    };
+    const std::vector<Case> cases = {
+        {"overwrite", "converted", false, "a.wav"},
+        {"skip", "skipped", true, ""},
+        {"rename", "converted", true, "a (3).wav"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Mode);
+        test::TempDir dir;
+        test::EncodeMp3(dir.File("a.mp3"), {44100, 1, 0.3});
+        WriteFile(dir.File("out/a.wav"), "old");
+        WriteFile(dir.File("out/a (2).wav"), "old");
+        const test::CliOutcome outcome =
+            test::RunCliProcess({"--json", "--existing", c.Mode, "-o", "out", "a.mp3"}, dir.Path());
+        EXPECT_EQ(outcome.ExitStatus, 0);
+        EXPECT_THAT(outcome.Out, HasSubstr("\"status\":\"" + c.Status + "\""));
+        EXPECT_EQ(ReadFile(dir.File("out/a.wav")) == "old", c.OldKept);
+        EXPECT_EQ(ReadFile(dir.File("out/a (2).wav")), "old");
+        if (!c.NewName.empty()) {
+            EXPECT_TRUE(ReadFile(dir.File("out") / c.NewName) ==
+                        WindowBytes(dir.File("a.mp3"), dir.Path()));
+        }
+        EXPECT_EQ(Listing(dir.File("out")).size(), c.Mode == "rename" ? 3u : 2u);
+    }
+}
+
+TEST(CliRun, NulSeparatedInputTakesAnyName) {
+    test::TempDir dir;
+    const std::string odd = "new\nline \xff\xfe";
+    test::EncodeOgg(dir.File(odd + ".ogg"), {44100, 1, 0.3});
+    test::EncodeMp3(dir.File("plain.mp3"), {44100, 1, 0.3});
+    const std::string input =
+        odd + ".ogg" + std::string(1, '\0') + "plain.mp3" + std::string(1, '\0');
+    const test::CliOutcome outcome =
+        test::RunCliProcess({"-0", "--json", "--mkdir", "-o", "out", "-"}, dir.Path(), input);
+    EXPECT_EQ(outcome.ExitStatus, 0) << outcome.Err;
+    EXPECT_EQ(ReadFile(dir.File("out/" + odd + ".wav")),
+              WindowBytes(dir.File(odd + ".ogg"), dir.Path()));
+    EXPECT_TRUE(fs::exists(dir.File("out/plain.wav")));
+    EXPECT_THAT(outcome.Out, HasSubstr(R"("source":"new\nline \udcff\udcfe.ogg")"));
+}
+
+// Stops the batch at the first block any job writes.
+class StopAtFirstBlock : public BatchObserver {
+public:
+    explicit StopAtFirstBlock(std::atomic<bool>& stop) : FStop(stop) {}
+    void FileFinished(const FileResult&) override {}
+    void BlockWritten() override { FStop = true; }
+
+private:
+    std::atomic<bool>& FStop;
+};
+
+TEST(CliRun, StopRemovesUnfinishedFilesAndLeavesExistingTargets) {
+    test::TempDir dir;
+    test::EncodeMp3(dir.File("a.mp3"), {44100, 2, 12.0});
+    test::EncodeOgg(dir.File("b.ogg"), {44100, 2, 12.0});
+    WriteFile(dir.File("out/a.wav"), "old");
+    const std::vector<FileJob> jobs = {{dir.File("a.mp3"), dir.File("out/a.wav"), false},
+                                       {dir.File("b.ogg"), dir.File("out/b.wav"), false},
+                                       {dir.File("a.mp3"), dir.File("out/c.wav"), false}};
+    std::atomic<bool> stop{false};
+    StopAtFirstBlock observer(stop);
+    BatchProgress progress;
+    const std::vector<FileResult> results = RunBatch(jobs, {2, {}, {}}, stop, progress, observer);
+    EXPECT_EQ(results[0].Status, FileStatus::Stopped);
+    EXPECT_NE(results[1].Status, FileStatus::Converted);
+    EXPECT_EQ(results[2].Status, FileStatus::NotStarted);
+    EXPECT_EQ(Listing(dir.File("out")), (std::map<std::string, std::uintmax_t>{{"a.wav", 3}}));
+}
+
+} // namespace
+} // namespace zent::cli

@@ -1,0 +1,342 @@
+#include "cli/BatchRunner.h"
+#include "cli/SlicePlan.h"
+#include "convert/ConversionView.h"
+#include "convert/WavWriter.h"
+#include "decode/Decoder.h"
+#include "tests/support/AudioFixtures.h"
+#include "tests/support/TempDir.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <mutex>
+#include <utility>
+
+namespace zent::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::string> Names(const fs::path& dir) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Stereo frames whose bytes depend on their position, seekable to any frame.
+// Its stated length may differ from what it delivers; it may throw on reaching a frame.
+struct PatternSpec {
+    std::int64_t Frames = 0;
+    std::int64_t FailAt = -1;
+    std::int64_t StatedFrames = -1; // -1: Frames
+    bool Seeks = true;
+    std::function<void()> BeforeFirstRead = nullptr;
+};
+
+class PatternStream final : public DecoderStream {
+public:
+    static constexpr int kChannels = 2;
+    static constexpr int kFrameBytes = 4;
+
+    explicit PatternStream(const PatternSpec& spec)
+        : FFrames(spec.Frames), FFailAt(spec.FailAt),
+          FStated(spec.StatedFrames < 0 ? spec.Frames : spec.StatedFrames), FSeeks(spec.Seeks),
+          FBeforeFirstRead(spec.BeforeFirstRead) {}
+    int Channels() const override { return kChannels; }
+    int SampleRate() const override { return 8000; }
+    std::int64_t LengthBytes() const override { return FStated * kFrameBytes; }
+    bool IsActive() const override { return FPosition < FFrames * kFrameBytes; }
+    std::int64_t CodecFrameFrames() const override { return 1152; }
+    bool CanSeekExactly() const override { return FSeeks; }
+    void SeekToFrame(std::int64_t frame) override { FPosition = frame * kFrameBytes; }
+    std::size_t Read(std::span<std::byte> buffer) override {
+        if (FBeforeFirstRead)
+            std::exchange(FBeforeFirstRead, nullptr)();
+        const std::int64_t end = std::min<std::int64_t>(
+            FPosition + static_cast<std::int64_t>(buffer.size()), FFrames * kFrameBytes);
+        if (FFailAt >= 0 && end > FFailAt * kFrameBytes)
+            throw EDecoderError("broken at the chosen frame");
+        const std::int64_t count = end - FPosition;
+        for (std::int64_t i = 0; i < count; ++i)
+            buffer[static_cast<std::size_t>(i)] =
+                static_cast<std::byte>((FPosition + i) * 7 + (FPosition + i) / 251);
+        FPosition = end;
+        return static_cast<std::size_t>(count);
+    }
+
+private:
+    std::int64_t FFrames;
+    std::int64_t FFailAt;
+    std::int64_t FStated;
+    bool FSeeks;
+    std::function<void()> FBeforeFirstRead;
+    std::int64_t FPosition = 0;
+};
+
+class Quiet : public BatchObserver {
+public:
+    std::atomic<bool>* StopAtFirstBlock = nullptr;
+    void FileFinished(const FileResult&) override {}
+    void BlockWritten() override {
+        if (StopAtFirstBlock)
+            *StopAtFirstBlock = true;
+    }
+};
+
+struct SplitRun {
+    FileResult Result;
+    std::string Bytes;
+    std::vector<std::string> Names;
+};
+
+// Converts one source through the batch with the slices given (none: the automatic plan).
+SplitRun Convert(const fs::path& source, const std::vector<Slice>& slices,
+                 BatchSettings settings = {}, std::atomic<bool>* stopAtFirstBlock = nullptr) {
+    test::TempDir out;
+    settings.Jobs = std::max<unsigned>(settings.Jobs, 4);
+    if (!slices.empty())
+        settings.PlanSlices = [&](const DecoderStream&, const SliceContext&) {
+            return slices;
+        };
+    std::atomic<bool> stop{false};
+    Quiet observer;
+    observer.StopAtFirstBlock = stopAtFirstBlock ? &stop : nullptr;
+    BatchProgress progress;
+    const std::vector<FileJob> jobs = {{source.string(), (out.Path() / "x.wav").string(), false}};
+    SplitRun run;
+    run.Result = RunBatch(jobs, settings, stop, progress, observer)[0];
+    run.Bytes = ReadFile(out.Path() / "x.wav");
+    run.Names = Names(out.Path());
+    return run;
+}
+
+BatchSettings PatternSettings(const PatternSpec& spec) {
+    BatchSettings settings;
+    settings.OpenStream = [=](const fs::path&) {
+        return std::make_unique<PatternStream>(spec);
+    };
+    return settings;
+}
+
+TEST(Slices, PlanCutsOnlyWhenJobsWouldWaitAndTheDecoderSeeksExactly) {
+    const std::int64_t minute = 60 * 8000;
+    struct Case {
+        const char* Name;
+        std::int64_t Frames;
+        bool Seeks;
+        SliceContext Context;
+        std::size_t Slices;
+    };
+    const std::vector<Case> cases = {
+        {"last file, idle jobs", minute, true, {4, 0, 0}, 4},
+        {"one job", minute, true, {1, 0, 0}, 1},
+        {"decoder cannot seek exactly", minute, false, {4, 0, 0}, 1},
+        {"too short for two slices", 7 * 8000, true, {4, 0, 0}, 1},
+        {"long enough for two of four", 9 * 8000, true, {4, 0, 0}, 2},
+        {"every job still busy", minute, true, {4, 10, minute}, 1},
+        {"far longer than the rest", minute, true, {4, 10, minute / 5}, 4},
+        {"two jobs, one other file waits", minute, true, {2, 1, minute}, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const PatternStream stream({c.Frames, -1, -1, c.Seeks});
+        const std::vector<Slice> slices = PlanSlices(stream, c.Context);
+        EXPECT_EQ(slices.size(), c.Slices);
+        std::int64_t next = 0;
+        for (const Slice& slice : slices) {
+            EXPECT_EQ(slice.First, next);
+            next += slice.Count;
+        }
+        EXPECT_EQ(next, c.Frames);
+    }
+}
+
+TEST(Slices, AnyCutGivesTheBytesOfOnePiece) {
+    test::TempDir dir;
+    const std::int64_t frames = 300000;
+    const SplitRun whole = Convert(dir.File("p"), {{0, frames}}, PatternSettings({frames}));
+    ASSERT_EQ(whole.Result.Status, FileStatus::Converted);
+    ASSERT_EQ(whole.Bytes.size(), 44u + frames * 4);
+    const std::vector<std::vector<Slice>> cuts = {
+        EvenSlices(frames, 2),
+        EvenSlices(frames, 7),
+        // Ends beyond the stated length count for the last slice only.
+        {{0, 1}, {1, 199999}, {200000, 1}},
+        {{0, 150000}, {150000, 1000}},
+    };
+    for (const auto& cut : cuts) {
+        const SplitRun split = Convert(dir.File("p"), cut, PatternSettings({frames}));
+        EXPECT_EQ(split.Result.Status, FileStatus::Converted);
+        EXPECT_EQ(split.Result.Frames, frames);
+        EXPECT_TRUE(split.Bytes == whole.Bytes) << cut.size() << " slices";
+        EXPECT_EQ(split.Names, std::vector<std::string>{"x.wav"});
+    }
+    // Left to the plan, one file on four jobs goes to four slices decoded side by side: the
+    // first slice reads only once another job has opened a decoder of its own.
+    std::mutex mutex;
+    std::condition_variable opening;
+    int opened = 0;
+    bool sideBySide = false;
+    BatchSettings counting;
+    counting.OpenStream = [&](const fs::path&) {
+        const std::lock_guard lock(mutex);
+        ++opened;
+        opening.notify_all();
+        PatternSpec spec{frames};
+        if (opened == 1) {
+            spec.BeforeFirstRead = [&] {
+                std::unique_lock wait(mutex);
+                sideBySide =
+                    opening.wait_for(wait, std::chrono::seconds(60), [&] { return opened > 1; });
+            };
+        }
+        return std::make_unique<PatternStream>(spec);
+    };
+    EXPECT_TRUE(Convert(dir.File("p"), {}, counting).Bytes == whole.Bytes);
+    EXPECT_EQ(opened, 4);
+    EXPECT_TRUE(sideBySide);
+}
+
+TEST(Slices, FailureOrStopInOneSliceLeavesNothing) {
+    test::TempDir dir;
+    const std::int64_t frames = 400000;
+    const std::vector<Slice> cut = EvenSlices(frames, 4);
+    const SplitRun failed = Convert(dir.File("p"), cut, PatternSettings({frames, 250000}));
+    EXPECT_EQ(failed.Result.Status, FileStatus::Failed);
+    EXPECT_EQ(failed.Result.Message, "broken at the chosen frame");
+    EXPECT_TRUE(failed.Names.empty());
+
+    std::atomic<bool> stopMarker{false};
+    const SplitRun stopped = Convert(dir.File("p"), cut, PatternSettings({frames}), &stopMarker);
+    EXPECT_EQ(stopped.Result.Status, FileStatus::Stopped);
+    EXPECT_TRUE(stopped.Names.empty());
+
+    // A source that gives less than its length fails as a whole file does.
+    const SplitRun shortRun =
+        Convert(dir.File("p"), EvenSlices(200000, 3), PatternSettings({100000, -1, 200000}));
+    EXPECT_EQ(shortRun.Result.Status, FileStatus::Failed);
+    EXPECT_NE(shortRun.Result.Message.find("ends early"), std::string::npos);
+    EXPECT_TRUE(shortRun.Names.empty());
+}
+
+class NullView : public ConversionView {
+public:
+    void SetStatusText(const std::string&) override {}
+    void SetFileProgress(int) override {}
+    void AddTotalProgress(std::int64_t) override {}
+    void ProcessEvents() override {}
+    bool StopRequested() const override { return false; }
+};
+
+void Concatenate(const fs::path& target, const std::vector<fs::path>& parts) {
+    std::ofstream out(target, std::ios::binary);
+    for (const fs::path& part : parts)
+        out << ReadFile(part);
+}
+
+TEST(Slices, RealDecodersCutOnAndOffCodecFramesGiveTheBytesOfOnePiece) {
+    test::TempDir dir;
+    struct Layout {
+        std::string Name;
+        std::function<void(const fs::path&)> Make;
+        bool Seeks = true; // libmpg123 seeks MPEG-2 and mono layer III only nearly exactly
+    };
+    const std::vector<Layout> layouts = {
+        {"cbr.mp3",
+         [](const fs::path& f) {
+             test::EncodeMp3(f, {44100, 2, 3.0});
+         }},
+        {"vbr.mp3",
+         [](const fs::path& f) {
+             test::EncodeMp3(f, {44100, 2, 3.0}, {true, true});
+         }},
+        {"cbr-untagged.mp3",
+         [](const fs::path& f) {
+             test::EncodeMp3(f, {44100, 2, 3.0}, {false, false});
+         }},
+        {"vbr-untagged.mp3",
+         [](const fs::path& f) {
+             test::EncodeMp3(f, {44100, 2, 3.0}, {true, false});
+         }},
+        {"mono22050.mp3",
+         [](const fs::path& f) {
+             test::EncodeMp3(f, {22050, 1, 3.0}, {false, true, 64});
+         },
+         false},
+        {"mono44100.mp3",
+         [](const fs::path& f) {
+             test::EncodeMp3(f, {44100, 1, 9.0});
+         },
+         false},
+        {"stereo22050.mp3",
+         [](const fs::path& f) {
+             test::EncodeMp3(f, {22050, 2, 3.0});
+         },
+         false},
+        {"stereo48000.mp3",
+         [](const fs::path& f) {
+             test::EncodeMp3(f, {48000, 2, 3.0});
+         }},
+        {"mono.ogg",
+         [](const fs::path& f) {
+             test::EncodeOgg(f, {44100, 1, 3.0});
+         }},
+        {"stereo.ogg",
+         [](const fs::path& f) {
+             test::EncodeOgg(f, {44100, 2, 3.0});
+         }},
+        {"six.ogg",
+         [](const fs::path& f) {
+             test::EncodeOgg(f, {48000, 6, 2.0});
+         }},
+        {"chained.ogg",
+         [&](const fs::path& f) {
+             test::EncodeOgg(dir.File("link1"), {44100, 2, 1.3});
+             test::EncodeOgg(dir.File("link2"), {44100, 2, 1.7});
+             Concatenate(f, {dir.File("link1"), dir.File("link2")});
+         }},
+    };
+    std::vector<std::byte> buffer(kDecodeBufferSize);
+    for (const Layout& layout : layouts) {
+        SCOPED_TRACE(layout.Name);
+        const fs::path source = dir.File(layout.Name);
+        layout.Make(source);
+        const std::unique_ptr<DecoderStream> stream = OpenDecoderStream(source);
+        ASSERT_TRUE(stream);
+        const std::int64_t frames = stream->LengthBytes() / (2 * stream->Channels());
+        const std::int64_t codec = stream->CodecFrameFrames();
+        NullView view;
+        ConvertFile(dir.File("whole.wav"), source, buffer, view);
+        const std::string whole = ReadFile(dir.File("whole.wav"));
+        ASSERT_EQ(stream->CanSeekExactly(), layout.Seeks);
+        if (!layout.Seeks) {
+            // The automatic plan converts it in one piece, however idle the jobs.
+            EXPECT_EQ(PlanSlices(*stream, {4, 0, 0}).size(), 1u);
+            EXPECT_TRUE(Convert(source, {}).Bytes == whole);
+            continue;
+        }
+        const std::vector<std::vector<Slice>> cuts = {
+            EvenSlices(frames, 3),
+            {{0, 5 * codec}, {5 * codec, 7 * codec}, {12 * codec, frames - 12 * codec}},
+            {{0, 1}, {1, 5 * codec + 1}, {5 * codec + 2, frames - 5 * codec - 2}},
+            {{0, frames - codec - 7}, {frames - codec - 7, codec + 7}},
+        };
+        for (const auto& cut : cuts) {
+            const SplitRun split = Convert(source, cut);
+            EXPECT_EQ(split.Result.Status, FileStatus::Converted) << split.Result.Message;
+            EXPECT_TRUE(split.Bytes == whole) << "cut at " << cut[1].First;
+        }
+    }
+}
+
+} // namespace
+} // namespace zent::cli
