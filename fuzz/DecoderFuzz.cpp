@@ -5,6 +5,7 @@
 #include "fuzz/FuzzSupport.h"
 
 #include <array>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -14,7 +15,58 @@ constexpr std::array<std::size_t, 4> kBlockSizes = {4097, 1, 5, 65537};
 // Read gives 0 only at the end; a stream that stays active without data would hang the writer.
 constexpr int kMaxEmptyReads = 16;
 
+#ifdef ZENT_LIBFUZZER
+// The Ogg page checksum: CRC-32, polynomial 0x04C11DB7, not reflected, initial value 0.
+std::uint32_t OggCrc(const std::uint8_t* data, std::size_t size) {
+    std::uint32_t crc = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+        crc ^= static_cast<std::uint32_t>(data[i]) << 24;
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc & 0x80000000u) != 0 ? (crc << 1) ^ 0x04C11DB7u : crc << 1;
+    }
+    return crc;
+}
+
+// Recomputes the checksum of every whole Ogg page in the data.
+void MendOggChecksums(std::uint8_t* data, std::size_t size) {
+    constexpr std::size_t kHeaderSize = 27;
+    constexpr std::size_t kCrcOffset = 22;
+    std::size_t at = 0;
+    while (at + kHeaderSize <= size) {
+        if (std::memcmp(data + at, "OggS", 4) != 0) {
+            ++at;
+            continue;
+        }
+        const std::size_t segments = data[at + kHeaderSize - 1];
+        std::size_t pageSize = kHeaderSize + segments;
+        for (std::size_t i = 0; i < segments && at + kHeaderSize + i < size; ++i)
+            pageSize += data[at + kHeaderSize + i];
+        if (at + pageSize > size)
+            return;
+        std::memset(data + at + kCrcOffset, 0, 4);
+        const std::uint32_t crc = OggCrc(data + at, pageSize);
+        for (std::size_t i = 0; i < 4; ++i)
+            data[at + kCrcOffset + i] = static_cast<std::uint8_t>(crc >> (8 * i));
+        at += pageSize;
+    }
+}
+#endif
+
 } // namespace
+
+#ifdef ZENT_LIBFUZZER
+extern "C" std::size_t LLVMFuzzerMutate(std::uint8_t* data, std::size_t size, std::size_t maxSize);
+
+// Nearly every change to an Ogg page breaks its checksum, and the page is then skipped before
+// the decoder sees it. Most mutations get their checksums mended so that they reach deeper.
+extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t* data, std::size_t size,
+                                               std::size_t maxSize, unsigned int seed) {
+    size = LLVMFuzzerMutate(data, size, maxSize);
+    if (seed % 4 != 0)
+        MendOggChecksums(data, size);
+    return size;
+}
+#endif
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace zent;
