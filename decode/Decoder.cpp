@@ -27,7 +27,7 @@ double DecoderStream::LengthSeconds() const {
 }
 
 void DecoderStream::SeekToFrame(std::int64_t /*frame*/) {
-    throw EDecoderError("This stream cannot seek exactly.");
+    throw EDecoderError("This stream cannot be positioned exactly at that frame.");
 }
 
 void InitDecoders() {

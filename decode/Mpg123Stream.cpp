@@ -2,16 +2,25 @@
 
 #include "framework/Errors.h"
 
+#include <algorithm>
+#include <array>
 #include <bit>
 #include <cstdio>
+#include <cstring>
+#include <vector>
 
 namespace zent {
 
 namespace {
 
-constexpr int kBytesPerSample = 2;
 constexpr long kMinSampleRate = 8000;
 constexpr long kMaxSampleRate = 48000;
+// A full frame index, grown in steps of this many frames.
+constexpr long kIndexGrowth = 4096;
+// Frames decoded ahead of a seek position: more than the bit reservoir reaches back (511 bytes
+// over frames of 96 bytes at the lowest MPEG-1 bit rate), plus the overlap.
+constexpr long kSeekPreroll = 32;
+constexpr std::size_t kCountBufferBytes = 64 * 1024;
 
 mpg123_ssize_t ReadFromFile(void* handle, void* buffer, size_t size) {
     auto* file = static_cast<NativeFile*>(handle);
@@ -47,6 +56,98 @@ bool AllowAnyRate(mpg123_handle* handle) {
     return true;
 }
 
+std::uint32_t BigEndian32(const unsigned char* at) {
+    return (std::uint32_t{at[0]} << 24) | (std::uint32_t{at[1]} << 16) |
+           (std::uint32_t{at[2]} << 8) | std::uint32_t{at[3]};
+}
+
+std::uint32_t LittleEndian32(const unsigned char* at) {
+    return std::uint32_t{at[0]} | (std::uint32_t{at[1]} << 8) | (std::uint32_t{at[2]} << 16) |
+           (std::uint32_t{at[3]} << 24);
+}
+
+bool ReadAt(NativeFile& file, std::int64_t offset, unsigned char* buffer, std::size_t size) {
+    return offset >= 0 && file.Seek(offset, SEEK_SET) && file.Read(buffer, size) == size;
+}
+
+// Where the MPEG data ends by the byte count of a LAME/Xing header in the first frame; -1
+// when there is no such count.
+std::int64_t EndByInfoHeader(NativeFile& file) {
+    constexpr std::size_t kId3HeaderBytes = 10;
+    constexpr unsigned char kId3FooterFlag = 0x10;
+    std::int64_t at = 0;
+    std::array<unsigned char, kId3HeaderBytes> id3{};
+    while (ReadAt(file, at, id3.data(), id3.size()) && std::memcmp(id3.data(), "ID3", 3) == 0) {
+        const std::int64_t size = (std::int64_t{id3[6] & 0x7f} << 21) |
+                                  (std::int64_t{id3[7] & 0x7f} << 14) |
+                                  (std::int64_t{id3[8] & 0x7f} << 7) | std::int64_t{id3[9] & 0x7f};
+        at += static_cast<std::int64_t>(kId3HeaderBytes) + size +
+              ((id3[5] & kId3FooterFlag) != 0 ? static_cast<std::int64_t>(kId3HeaderBytes) : 0);
+    }
+    // Header, side information (at most 32 bytes), tag name, flags, frame and byte counts.
+    std::array<unsigned char, 4 + 32 + 16> frame{};
+    if (!ReadAt(file, at, frame.data(), frame.size())) {
+        return -1;
+    }
+    const std::uint32_t header = BigEndian32(frame.data());
+    const bool mpeg1 = ((header >> 19) & 3) == 3;
+    const bool mono = ((header >> 6) & 3) == 3;
+    const bool layer3 = ((header >> 17) & 3) == 1;
+    if ((header & 0xffe00000) != 0xffe00000 || !layer3) {
+        return -1;
+    }
+    const std::size_t tagAt = 4 + (mpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17));
+    const unsigned char* tag = frame.data() + tagAt;
+    if (std::memcmp(tag, "Info", 4) != 0 && std::memcmp(tag, "Xing", 4) != 0) {
+        return -1;
+    }
+    const std::uint32_t flags = BigEndian32(tag + 4);
+    constexpr std::uint32_t kFramesFlag = 1;
+    constexpr std::uint32_t kBytesFlag = 2;
+    if ((flags & kBytesFlag) == 0) {
+        return -1;
+    }
+    return at + BigEndian32(tag + ((flags & kFramesFlag) != 0 ? 12 : 8));
+}
+
+// Where the file's MPEG data ends: before an ID3v1 tag and an APEv2 tag, if there are any.
+std::int64_t EndBeforeTags(NativeFile& file) {
+    constexpr std::int64_t kId3v1Bytes = 128;
+    constexpr std::int64_t kApeFooterBytes = 32;
+    constexpr std::uint32_t kApeHeaderFlag = 0x80000000u;
+    if (!file.Seek(0, SEEK_END)) {
+        return -1;
+    }
+    std::int64_t end = file.Tell();
+    std::array<unsigned char, 3> id3{};
+    if (ReadAt(file, end - kId3v1Bytes, id3.data(), id3.size()) &&
+        std::memcmp(id3.data(), "TAG", 3) == 0) {
+        end -= kId3v1Bytes;
+    }
+    std::array<unsigned char, kApeFooterBytes> ape{};
+    if (ReadAt(file, end - kApeFooterBytes, ape.data(), ape.size()) &&
+        std::memcmp(ape.data(), "APETAGEX", 8) == 0) {
+        end -= LittleEndian32(ape.data() + 12) +
+               ((LittleEndian32(ape.data() + 20) & kApeHeaderFlag) != 0 ? kApeFooterBytes : 0);
+    }
+    return end;
+}
+
+// Whether the file holds just what its Info header accounts for. Joined files hold more,
+// cut files less; both need their frames counted for an exact length.
+bool InfoHeaderCoversTheFile(NativeFile& file) {
+    const std::int64_t infoEnd = EndByInfoHeader(file);
+    const bool covered = infoEnd > 0 && infoEnd == EndBeforeTags(file);
+    return file.Seek(0, SEEK_SET) && covered;
+}
+
+// MPEG version, layer, sampling rate and mono or not: what fixes the decoded format.
+std::uint32_t FormatKey(std::uint32_t header) {
+    constexpr std::uint32_t kVersionLayerRate = 0x001e0c00;
+    constexpr std::uint32_t kMonoMode = 0xc0;
+    return (header & kVersionLayerRate) | ((header & kMonoMode) == kMonoMode ? 1 : 0);
+}
+
 } // namespace
 
 Mpg123Stream::Mpg123Stream(std::unique_ptr<NativeFile> file, const std::filesystem::path& path)
@@ -61,20 +162,20 @@ std::unique_ptr<DecoderStream> Mpg123Stream::Open(std::unique_ptr<NativeFile> fi
     return stream;
 }
 
-bool Mpg123Stream::Start() {
+bool Mpg123Stream::OpenHandle() {
     int error = MPG123_OK;
     FHandle.reset(mpg123_new(nullptr, &error));
     mpg123_handle* handle = FHandle.get();
-    if (handle == nullptr) {
+    if (handle == nullptr || !FFile->Seek(0, SEEK_SET)) {
         return false;
     }
     // A call of its own: a library built without gapless support refuses it, and then the
     // file still decodes, only with the encoder's delay and padding.
     mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_GAPLESS, 0);
-    // Stitched-together files end where the first one does (a change of format, or the end
-    // its Info header announces), so that the length agrees with the data.
-    if (mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_NO_FRANKENSTEIN, 0) !=
-        MPG123_OK) {
+    // Joined files decode to their end, past the end that the first part's Info header
+    // announces.
+    if (mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0) != MPG123_OK ||
+        mpg123_param(handle, MPG123_INDEX_SIZE, -kIndexGrowth, 0) != MPG123_OK) {
         return false;
     }
     if constexpr (std::endian::native == std::endian::big) {
@@ -96,33 +197,150 @@ bool Mpg123Stream::Start() {
         encoding != MPG123_ENC_SIGNED_16) {
         return false;
     }
-    // Should a later frame still bring another format, it is converted to the first one:
-    // the data must stay what a WAV header describes.
+    // Should a later frame bring another format, it is converted to the first one: the data
+    // must stay what a WAV header describes.
     if (mpg123_format_none(handle) != MPG123_OK ||
         mpg123_format(handle, rate, channels == 1 ? MPG123_MONO : MPG123_STEREO,
                       MPG123_ENC_SIGNED_16) != MPG123_OK) {
         return false;
     }
+    FSampleRate = static_cast<int>(rate);
+    FChannels = channels;
+    return true;
+}
+
+bool Mpg123Stream::Start() {
+    const bool infoCoversTheFile = InfoHeaderCoversTheFile(*FFile);
+    if (!OpenHandle()) {
+        return false;
+    }
+    mpg123_handle* handle = FHandle.get();
+    FFrameFrames = mpg123_spf(handle);
 
     // The LAME/Info header, known by the encoder delay it carries, gives the exact length
-    // without reading the file; without it, count the frames. (MPG123_ACCURATE cannot tell
-    // the two apart: it describes seek positions and reads 1 for estimated lengths too.)
-    long encoderDelay = -1;
-    if (mpg123_getstate(handle, MPG123_ENC_DELAY, &encoderDelay, nullptr) != MPG123_OK ||
-        encoderDelay < 0) {
-        if (mpg123_scan(handle) != MPG123_OK) {
+    // without reading the file, as long as the file holds just what it counts; otherwise
+    // count the frames. (MPG123_ACCURATE cannot tell the two apart: it describes seek
+    // positions and reads 1 for estimated lengths too.)
+    if (mpg123_getstate(handle, MPG123_ENC_DELAY, &FEncoderDelay, nullptr) != MPG123_OK) {
+        FEncoderDelay = -1;
+    }
+    if (FEncoderDelay < 0 || !infoCoversTheFile) {
+        if (!Scan()) {
             return false;
+        }
+        // libmpg123 converts frames of another format to the first one, and counts them in
+        // the first format's terms: only decoding tells how many samples they give.
+        if (FormatChanges()) {
+            FExactSeeking = false;
+            return CountByDecoding();
         }
     }
     const off_t samples = mpg123_length(handle);
     if (samples <= 0) {
         return false;
     }
-    FSampleRate = static_cast<int>(rate);
-    FChannels = channels;
-    FFrameFrames = mpg123_spf(handle);
-    FLengthBytes = static_cast<std::int64_t>(samples) * channels * kBytesPerSample;
+    FLengthBytes = static_cast<std::int64_t>(samples) * FrameBytes();
     return true;
+}
+
+bool Mpg123Stream::Scan() {
+    mpg123_handle* handle = FHandle.get();
+    if (mpg123_scan(handle) != MPG123_OK) {
+        return false;
+    }
+    FScanned = true;
+    // Exact positions rest on a full index, and on stereo MPEG-1 layer III: in mono and at
+    // the lower rates of MPEG-2, libmpg123's synthesis filter rounds a sample differently now
+    // and then after a seek than in a decode from the start (its state depends on where
+    // decoding began), and no preroll was found that always avoids it.
+    mpg123_frameinfo info{};
+    long joined = 0;
+    off_t* offsets = nullptr;
+    off_t step = 0;
+    std::size_t fill = 0;
+    FExactSeeking = mpg123_info(handle, &info) == MPG123_OK && info.version == MPG123_1_0 &&
+                    info.layer == 3 && info.mode != MPG123_M_MONO &&
+                    mpg123_index(handle, &offsets, &step, &fill) == MPG123_OK && step == 1;
+    // Positions in joined files are another matter: libmpg123 warns that its seeks may
+    // miss there.
+    if (mpg123_getstate(handle, MPG123_FRANKENSTEIN, &joined, nullptr) != MPG123_OK ||
+        joined != 0) {
+        FExactSeeking = false;
+    }
+    return true;
+}
+
+bool Mpg123Stream::FormatChanges() {
+    off_t* offsets = nullptr;
+    off_t step = 0;
+    std::size_t fill = 0;
+    if (mpg123_index(FHandle.get(), &offsets, &step, &fill) != MPG123_OK || step != 1) {
+        return true; // cannot tell: take the careful way
+    }
+    const std::int64_t resumeAt = FFile->Tell();
+    bool changes = false;
+    std::uint32_t first = 0;
+    for (std::size_t i = 0; i < fill && !changes; ++i) {
+        std::array<unsigned char, 4> header{};
+        if (!ReadAt(*FFile, offsets[i], header.data(), header.size())) {
+            changes = true;
+            break;
+        }
+        const std::uint32_t key = FormatKey(BigEndian32(header.data()));
+        if (i == 0) {
+            first = key;
+        }
+        changes = key != first;
+    }
+    // libmpg123 reads on from where it left the file.
+    return !FFile->Seek(resumeAt, SEEK_SET) || changes;
+}
+
+bool Mpg123Stream::CountByDecoding() {
+    mpg123_handle* handle = FHandle.get();
+    std::vector<unsigned char> buffer(kCountBufferBytes);
+    std::int64_t total = 0;
+    for (;;) {
+        std::size_t done = 0;
+        const int result = mpg123_read(handle, buffer.data(), buffer.size(), &done);
+        total += static_cast<std::int64_t>(done);
+        // A decoding error ends the data where Read will end it too.
+        if (result != MPG123_OK && result != MPG123_NEW_FORMAT) {
+            break;
+        }
+    }
+    FLengthBytes = total - total % FrameBytes();
+    return total > 0 && mpg123_seek(handle, 0, SEEK_SET) == 0;
+}
+
+bool Mpg123Stream::CanSeekExactly() const {
+    if (!FScanned) {
+        // The frame index is filled on first demand; the scan moves the decoder, and an
+        // exact seek puts it back.
+        auto* self = const_cast<Mpg123Stream*>(this);
+        const std::int64_t position = FDelivered / FrameBytes();
+        if (FDelivered % FrameBytes() != 0 || !self->Scan() || self->FormatChanges()) {
+            FExactSeeking = false;
+        } else if (FExactSeeking) {
+            self->SeekToFrame(position);
+        }
+        FScanned = true;
+    }
+    return FExactSeeking;
+}
+
+void Mpg123Stream::SeekToFrame(std::int64_t frame) {
+    if (!CanSeekExactly() || frame < 0 || frame > FLengthBytes / FrameBytes()) {
+        DecoderStream::SeekToFrame(frame);
+    }
+    mpg123_handle* handle = FHandle.get();
+    if (mpg123_param(handle, MPG123_PREFRAMES, kSeekPreroll, 0) != MPG123_OK ||
+        mpg123_seek(handle, static_cast<off_t>(frame), SEEK_SET) != static_cast<off_t>(frame)) {
+        FEnded = true;
+        throw EDecoderError("Cannot decode \"" + FPathText + "\": " + mpg123_strerror(handle));
+    }
+    FDelivered = frame * FrameBytes();
+    FEnded = false;
 }
 
 std::size_t Mpg123Stream::Read(std::span<std::byte> buffer) {
@@ -133,6 +351,7 @@ std::size_t Mpg123Stream::Read(std::span<std::byte> buffer) {
         const int result = mpg123_read(FHandle.get(), out + filled, buffer.size() - filled, &done);
         // Bytes may come with any status, a format change included.
         filled += done;
+        FDelivered += static_cast<std::int64_t>(done);
         switch (result) {
         case MPG123_OK:
         case MPG123_NEW_FORMAT:

@@ -21,6 +21,8 @@ public:
     std::int64_t LengthBytes() const override { return FLengthBytes; }
     std::int64_t CodecFrameFrames() const override { return FFrameFrames; }
     bool IsActive() const override { return !FEnded; }
+    bool CanSeekExactly() const override;
+    void SeekToFrame(std::int64_t frame) override;
     std::size_t Read(std::span<std::byte> buffer) override;
 
 private:
@@ -29,7 +31,17 @@ private:
     };
 
     Mpg123Stream(std::unique_ptr<NativeFile> file, const std::filesystem::path& path);
+    // The decoder on the file from its start, with the output format fixed to the first
+    // frame's.
+    bool OpenHandle();
     bool Start();
+    // Reads every frame header once: a full frame index, and the true length of joined files.
+    bool Scan();
+    // True when some frame differs in MPEG version, layer, rate or channel mode from the first.
+    bool FormatChanges();
+    // The byte count by decoding the whole stream, then back to the start.
+    bool CountByDecoding();
+    std::int64_t FrameBytes() const { return std::int64_t{FChannels} * 2; }
 
     // The handle reads through the file, so it goes first.
     std::unique_ptr<NativeFile> FFile;
@@ -39,7 +51,13 @@ private:
     int FSampleRate = 0;
     std::int64_t FLengthBytes = 0;
     std::int64_t FFrameFrames = 0;
+    long FEncoderDelay = -1;     // from the Info header, -1 without one
+    std::int64_t FDelivered = 0; // bytes handed out since the start or the last seek
     bool FEnded = false;
+    // Exact positioning needs every frame in the index; a scan brings it, on first demand
+    // for files that open without one.
+    mutable bool FScanned = false;
+    mutable bool FExactSeeking = false;
 };
 
 } // namespace zent

@@ -9,6 +9,8 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <limits>
+#include <ogg/ogg.h>
 #include <vorbis/vorbisfile.h>
 
 namespace zent {
@@ -82,6 +84,23 @@ long TellInFile(void* source) {
     return static_cast<long>(static_cast<NativeFile*>(source)->Tell());
 }
 
+// Products and sums of non-negative counts; false when the result would not fit.
+bool MultiplyChecked(std::int64_t a, std::int64_t b, std::int64_t& result) {
+    if (a < 0 || b < 0 || (a != 0 && b > std::numeric_limits<std::int64_t>::max() / a)) {
+        return false;
+    }
+    result = a * b;
+    return true;
+}
+
+bool AddChecked(std::int64_t a, std::int64_t b, std::int64_t& result) {
+    if (a < 0 || b < 0 || b > std::numeric_limits<std::int64_t>::max() - a) {
+        return false;
+    }
+    result = a + b;
+    return true;
+}
+
 } // namespace
 
 VorbisStream::VorbisStream(std::unique_ptr<NativeFile> file, const std::filesystem::path& path)
@@ -113,6 +132,13 @@ bool VorbisStream::Start() {
     if (first == nullptr || first->channels < 1 || first->rate < 1 || first->rate > INT_MAX) {
         return false;
     }
+    // A packet takes at least a byte and yields at most half of the longest block, so no
+    // honest file holds more frames than this; a damaged granule position may claim any
+    // number up to 2^63, and such a length cannot be trusted.
+    std::int64_t maxFrames = 0;
+    if (!MultiplyChecked(ov_raw_total(vorbis, -1), CodecFrameFrames(), maxFrames)) {
+        return false;
+    }
     // Only the leading links in the first link's format make up the stream.
     std::int64_t frames = 0;
     const long links = ov_streams(vorbis);
@@ -122,15 +148,16 @@ bool VorbisStream::Start() {
             break;
         }
         const ogg_int64_t linkFrames = ov_pcm_total(vorbis, link);
-        if (linkFrames < 0) {
+        if (linkFrames < 0 || !AddChecked(frames, linkFrames, frames) || frames > maxFrames) {
             return false;
         }
-        frames += linkFrames;
         FLinkCount = link + 1;
     }
     FChannels = first->channels;
     FSampleRate = static_cast<int>(first->rate);
-    FLengthBytes = frames * FChannels * kBytesPerSample;
+    if (!MultiplyChecked(frames, std::int64_t{FChannels} * kBytesPerSample, FLengthBytes)) {
+        return false;
+    }
     FCarry.resize(kCarryFrames * static_cast<std::size_t>(FChannels) * kBytesPerSample);
     return true;
 }
@@ -182,6 +209,83 @@ std::size_t VorbisStream::Read(std::span<std::byte> buffer) {
         filled += Decode(buffer.data() + filled, space - space % frameBytes);
     }
     return filled;
+}
+
+bool VorbisStream::CanSeekExactly() const {
+    if (FSeekable < 0) {
+        // A chain that changes format partway: the positions past the change belong to
+        // another stream, and mixing the two is not worth trusting.
+        // A missing or damaged page: decoding skips the gap, while positions count it.
+        FSeekable = FLinkCount == ov_streams(&FVorbis->File) && PagesAreWhole() ? 1 : 0;
+    }
+    return FSeekable == 1;
+}
+
+bool VorbisStream::PagesAreWhole() const {
+    OggVorbis_File& vorbis = FVorbis->File;
+    const std::int64_t resumeAt = FFile->Tell();
+    struct SyncState {
+        ogg_sync_state State{};
+        SyncState() { ogg_sync_init(&State); }
+        ~SyncState() { ogg_sync_clear(&State); }
+    } sync;
+    bool whole = FFile->Seek(0, SEEK_SET);
+    long expectedLink = 0;
+    long previousPage = -1;
+    ogg_int64_t previousGranule = 0;
+    constexpr std::size_t kChunk = 64 * 1024;
+    while (whole) {
+        ogg_page page;
+        const long found = ogg_sync_pageseek(&sync.State, &page);
+        if (found < 0) {
+            whole = false; // bytes that are no page: damage
+        } else if (found == 0) {
+            char* buffer = ogg_sync_buffer(&sync.State, static_cast<long>(kChunk));
+            const std::size_t got = buffer == nullptr ? 0 : FFile->Read(buffer, kChunk);
+            if (got == 0) {
+                break;
+            }
+            ogg_sync_wrote(&sync.State, static_cast<long>(got));
+        } else if (ogg_page_bos(&page) != 0) {
+            whole = expectedLink < vorbis.links &&
+                    ogg_page_serialno(&page) == vorbis.serialnos[expectedLink] &&
+                    ogg_page_pageno(&page) == 0;
+            ++expectedLink;
+            previousPage = 0;
+            previousGranule = 0;
+        } else {
+            // One logical stream per link, every page in sequence, granules never falling
+            // (a granule of -1 marks a page on which no packet ends).
+            const ogg_int64_t granule = ogg_page_granulepos(&page);
+            whole = expectedLink > 0 &&
+                    ogg_page_serialno(&page) == vorbis.serialnos[expectedLink - 1] &&
+                    ogg_page_pageno(&page) == previousPage + 1 &&
+                    (granule == -1 || granule >= previousGranule);
+            previousPage = ogg_page_pageno(&page);
+            if (granule != -1) {
+                previousGranule = granule;
+            }
+        }
+    }
+    whole = whole && expectedLink == vorbis.links;
+    // vorbisfile reads on from where it left the file.
+    return FFile->Seek(resumeAt, SEEK_SET) && whole;
+}
+
+void VorbisStream::SeekToFrame(std::int64_t frame) {
+    if (!CanSeekExactly() || frame < 0 ||
+        frame > FLengthBytes / (std::int64_t{FChannels} * kBytesPerSample)) {
+        DecoderStream::SeekToFrame(frame);
+    }
+    // ov_pcm_seek decodes the packet that overlaps the position, so that the samples that
+    // follow are those of a decode from the start.
+    if (ov_pcm_seek(&FVorbis->File, frame) != 0) {
+        FEnded = true;
+        throw EDecoderError("Cannot decode \"" + FPathText + "\": cannot seek in the file.");
+    }
+    FCarryBegin = 0;
+    FCarryEnd = 0;
+    FEnded = false;
 }
 
 } // namespace zent

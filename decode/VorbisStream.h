@@ -26,6 +26,8 @@ public:
     // A packet of the longest block size (8192) the format allows.
     std::int64_t CodecFrameFrames() const override { return 4096; }
     bool IsActive() const override { return !FEnded || FCarryBegin < FCarryEnd; }
+    bool CanSeekExactly() const override;
+    void SeekToFrame(std::int64_t frame) override;
     std::size_t Read(std::span<std::byte> buffer) override;
 
 private:
@@ -34,6 +36,8 @@ private:
     // Whole frames into target (at least one frame long); 0 at the end of the data.
     std::size_t Decode(std::byte* target, std::size_t size);
     std::size_t TakeCarry(std::span<std::byte> buffer);
+    // Whether every page of the stream's links is present, intact and in order.
+    bool PagesAreWhole() const;
 
     // The decoder reads through the file, so it goes first.
     std::unique_ptr<NativeFile> FFile;
@@ -48,6 +52,8 @@ private:
     std::vector<std::byte> FCarry;
     std::size_t FCarryBegin = 0;
     std::size_t FCarryEnd = 0;
+    // Found on first demand: it reads the whole file.
+    mutable int FSeekable = -1; // -1 not yet known, else 0 or 1
 };
 
 } // namespace zent

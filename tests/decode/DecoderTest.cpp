@@ -5,10 +5,13 @@
 #include "tests/support/TempDir.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <limits>
 #include <random>
 #include <string>
 #include <tuple>
@@ -22,6 +25,8 @@ using test::EncodeMp3;
 using test::EncodeOgg;
 using test::FrameCount;
 using test::Mp3Options;
+using test::OggPages;
+using test::SetOggGranule;
 using test::TempDir;
 using test::ToneFrequency;
 using test::ToneSpec;
@@ -314,34 +319,37 @@ std::filesystem::path JoinFiles(const TempDir& dir, const char* name,
     return dir.File(name);
 }
 
-TEST(DecoderFormatChange, Mp3EndsInTheFirstFormatWhereTheFormatChanges) {
+TEST(DecoderFormatChange, Mp3KeepsTheFirstFormatWhereTheFormatChanges) {
     TempDir dir;
     const ToneSpec first{44100, 2, 1.0};
+    const ToneSpec second{22050, 1, 1.0};
     EncodeMp3(dir.File("a.mp3"), first, Mp3Options{false, false, 128});
-    EncodeMp3(dir.File("b.mp3"), ToneSpec{22050, 1, 1.0}, Mp3Options{false, false, 64});
+    EncodeMp3(dir.File("b.mp3"), second, Mp3Options{false, false, 64});
     auto stream =
         OpenDecoderStream(JoinFiles(dir, "joined.mp3", dir.File("a.mp3"), dir.File("b.mp3")));
     ASSERT_NE(stream, nullptr);
     EXPECT_EQ(stream->SampleRate(), 44100);
     EXPECT_EQ(stream->Channels(), 2);
-    const auto data = ReadAll(*stream);
+    auto data = ReadAll(*stream);
     EXPECT_EQ(static_cast<std::int64_t>(data.size()), stream->LengthBytes());
-    // All of the first part (with the encoder's delay and padding), none of the second.
+    // Both parts, the second converted to the first one's rate and channels.
     const std::int64_t frames = static_cast<std::int64_t>(data.size()) / 4;
-    EXPECT_GE(frames, FrameCount(first));
-    EXPECT_LT(frames, FrameCount(first) + 3 * 1152);
+    EXPECT_GE(frames, FrameCount(first) + FrameCount(second) * 2);
+    EXPECT_LT(frames, FrameCount(first) + FrameCount(second) * 2 + 6 * 1152);
+    data.resize(static_cast<std::size_t>(FrameCount(first)) * 4);
     ExpectChannelTones(data, 2, 44100);
 }
 
-TEST(DecoderFormatChange, TaggedMp3EndsWhereItsInfoHeaderSays) {
+TEST(DecoderFormatChange, TaggedMp3JoinedToItselfPlaysBothParts) {
     TempDir dir;
     const ToneSpec tone{44100, 2, 1.0};
     EncodeMp3(dir.File("a.mp3"), tone);
     auto stream =
         OpenDecoderStream(JoinFiles(dir, "twice.mp3", dir.File("a.mp3"), dir.File("a.mp3")));
     ASSERT_NE(stream, nullptr);
-    EXPECT_EQ(stream->LengthBytes(), FrameCount(tone) * 4);
-    EXPECT_EQ(static_cast<std::int64_t>(ReadAll(*stream).size()), FrameCount(tone) * 4);
+    const auto delivered = static_cast<std::int64_t>(ReadAll(*stream).size());
+    EXPECT_EQ(stream->LengthBytes(), delivered);
+    EXPECT_GE(delivered, 2 * FrameCount(tone) * 4);
 }
 
 TEST(DecoderFormatChange, ChainedOggOfOneFormatPlaysEveryLink) {
@@ -369,6 +377,229 @@ TEST(DecoderFormatChange, ChainedOggEndsWhereALinkChangesFormat) {
     EXPECT_EQ(stream->Channels(), 2);
     EXPECT_EQ(stream->LengthBytes(), FrameCount(first) * 4);
     EXPECT_EQ(static_cast<std::int64_t>(ReadAll(*stream).size()), FrameCount(first) * 4);
+}
+
+// The data of a WAV file written by a command-line tool.
+std::vector<std::byte> WavData(const std::filesystem::path& wav) {
+    const auto bytes = FileBytes(wav);
+    const std::string text(bytes.begin(), bytes.end());
+    const std::size_t chunk = text.find("data", 12);
+    if (chunk == std::string::npos || chunk + 8 > bytes.size()) {
+        return {};
+    }
+    std::vector<std::byte> data(bytes.size() - chunk - 8);
+    std::memcpy(data.data(), bytes.data() + chunk + 8, data.size());
+    return data;
+}
+
+TEST(DecoderFormatChange, JoinedMp3DecodesAsFarAsTheMpg123ToolAndSays) {
+    TempDir dir;
+    EncodeMp3(dir.File("cbr.mp3"), ToneSpec{44100, 2, 1.0});
+    EncodeMp3(dir.File("vbr.mp3"), ToneSpec{44100, 2, 0.7}, Mp3Options{true, true, 128});
+    EncodeMp3(dir.File("bare.mp3"), ToneSpec{44100, 2, 0.5}, Mp3Options{false, false, 96});
+    auto spliced = FileBytes(dir.File("cbr.mp3"));
+    const auto foreign = FileBytes(dir.File("vbr.mp3"));
+    spliced.insert(spliced.begin() + static_cast<std::ptrdiff_t>(spliced.size() / 2),
+                   foreign.begin(), foreign.end());
+    WriteBytes(dir.File("spliced.mp3"), spliced);
+    const std::vector<std::filesystem::path> files = {
+        JoinFiles(dir, "cbr-cbr.mp3", dir.File("cbr.mp3"), dir.File("cbr.mp3")),
+        JoinFiles(dir, "cbr-vbr.mp3", dir.File("cbr.mp3"), dir.File("vbr.mp3")),
+        JoinFiles(dir, "bare-cbr.mp3", dir.File("bare.mp3"), dir.File("cbr.mp3")),
+        dir.File("spliced.mp3"),
+    };
+    for (const auto& file : files) {
+        const auto wav = dir.File(file.stem().string() + ".wav");
+        ASSERT_EQ(
+            std::system(("mpg123 -q -w '" + wav.string() + "' '" + file.string() + "'").c_str()),
+            0);
+        auto stream = OpenDecoderStream(file);
+        ASSERT_NE(stream, nullptr) << file;
+        const auto data = ReadAll(*stream);
+        EXPECT_EQ(static_cast<std::int64_t>(data.size()), stream->LengthBytes()) << file;
+        EXPECT_TRUE(data == WavData(wav)) << file;
+    }
+}
+
+// --- Damaged Ogg pages ---
+
+TEST(DecoderBadInput, AbsurdGranulePositionGivesNoStreamOrATrueLength) {
+    TempDir dir;
+    // Three seconds: more than one page of audio, so that the first granule is a true one.
+    EncodeOgg(dir.File("good.ogg"), ToneSpec{44100, 2, 3.0});
+    for (const std::int64_t granule :
+         {std::numeric_limits<std::int64_t>::max(), std::int64_t{1} << 62, std::int64_t{1} << 40}) {
+        auto bytes = FileBytes(dir.File("good.ogg"));
+        SetOggGranule(bytes, OggPages(bytes).back(), granule);
+        WriteBytes(dir.File("absurd.ogg"), bytes);
+        // Alone, after a good link, and twice: a sum of two must not overflow either.
+        const std::vector<std::filesystem::path> files = {
+            dir.File("absurd.ogg"),
+            JoinFiles(dir, "good-absurd.ogg", dir.File("good.ogg"), dir.File("absurd.ogg")),
+            JoinFiles(dir, "absurd-absurd.ogg", dir.File("absurd.ogg"), dir.File("absurd.ogg")),
+        };
+        for (const auto& file : files) {
+            auto stream = OpenDecoderStream(file);
+            if (stream) {
+                EXPECT_EQ(static_cast<std::int64_t>(ReadAll(*stream).size()), stream->LengthBytes())
+                    << file << " granule " << granule;
+            }
+        }
+    }
+}
+
+TEST(DecoderBadInput, OggSkipsALostOrDamagedPageAndDecodesTheRest) {
+    TempDir dir;
+    const ToneSpec tone{44100, 2, 20.0};
+    EncodeOgg(dir.File("tone.ogg"), tone);
+    const auto original = FileBytes(dir.File("tone.ogg"));
+    const auto pages = OggPages(original);
+    ASSERT_GT(pages.size(), 10u);
+    const auto middle = pages[pages.size() / 2];
+    for (const bool removed : {false, true}) {
+        auto bytes = original;
+        if (removed) {
+            bytes.erase(bytes.begin() + static_cast<std::ptrdiff_t>(middle.offset),
+                        bytes.begin() + static_cast<std::ptrdiff_t>(middle.offset + middle.size));
+        } else {
+            for (std::size_t i = middle.offset + middle.size / 2; i < middle.offset + middle.size;
+                 i += 5) {
+                bytes[i] = static_cast<char>(bytes[i] ^ 0x5a);
+            }
+        }
+        WriteBytes(dir.File("gap.ogg"), bytes);
+        auto stream = OpenDecoderStream(dir.File("gap.ogg"));
+        ASSERT_NE(stream, nullptr) << "removed " << removed;
+        const auto frames = static_cast<std::int64_t>(ReadAll(*stream).size()) / 4;
+        EXPECT_GT(frames, FrameCount(tone) * 9 / 10) << "removed " << removed;
+        EXPECT_LT(frames, FrameCount(tone)) << "removed " << removed;
+    }
+}
+
+// --- Exact seeking ---
+
+struct SeekLayout {
+    std::string name;
+    std::function<void(const std::filesystem::path&)> make;
+    std::vector<std::int64_t> boundaries; // codec frame, page or link boundaries
+};
+
+std::vector<std::int64_t> PageEnds(const std::filesystem::path& file) {
+    std::vector<std::int64_t> ends;
+    for (const auto& page : OggPages(FileBytes(file))) {
+        if (page.granule > 0) {
+            ends.push_back(page.granule);
+        }
+    }
+    return ends;
+}
+
+TEST(DecoderSeeking, DecodingAfterASeekGivesTheSamplesOfALinearDecode) {
+    TempDir dir;
+    std::vector<SeekLayout> layouts;
+    // Stereo MPEG-1 only: see the refusals below.
+    for (const ToneSpec& tone : {ToneSpec{44100, 2, 3.0}, ToneSpec{48000, 2, 3.0}}) {
+        for (const bool vbr : {false, true}) {
+            for (const bool tag : {false, true}) {
+                layouts.push_back({"mp3 " + std::to_string(tone.sampleRate) +
+                                       (vbr ? " vbr" : " cbr") + (tag ? " tagged" : ""),
+                                   [=](const std::filesystem::path& file) {
+                                       EncodeMp3(file, tone, Mp3Options{vbr, tag, 128});
+                                   },
+                                   {}});
+            }
+        }
+    }
+    for (const int channels : {1, 2, 6}) {
+        layouts.push_back({"ogg " + std::to_string(channels),
+                           [=](const std::filesystem::path& file) {
+                               EncodeOgg(file, ToneSpec{44100, channels, 1.5});
+                           },
+                           {}});
+    }
+    const ToneSpec link{44100, 2, 1.5};
+    layouts.push_back({"ogg chain",
+                       [&](const std::filesystem::path& file) {
+                           EncodeOgg(dir.File("first.ogg"), link);
+                           EncodeOgg(dir.File("second.ogg"), link);
+                           JoinFiles(dir, "chain.ogg", dir.File("first.ogg"),
+                                     dir.File("second.ogg"));
+                           std::filesystem::copy_file(dir.File("chain.ogg"), file);
+                       },
+                       {FrameCount(link)}});
+
+    for (auto& layout : layouts) {
+        const auto file = dir.File("seek-" + std::to_string(&layout - layouts.data()));
+        layout.make(file);
+        auto linear = OpenDecoderStream(file);
+        auto stream = OpenDecoderStream(file);
+        ASSERT_NE(stream, nullptr) << layout.name;
+        const auto reference = ReadAll(*linear);
+        const auto frameBytes = static_cast<std::size_t>(stream->Channels() * 2);
+        const auto length = static_cast<std::int64_t>(reference.size() / frameBytes);
+        ASSERT_TRUE(stream->CanSeekExactly()) << layout.name;
+        std::vector<std::int64_t> positions = {0, 1, length / 2, length - 1, length};
+        auto boundaries = layout.boundaries;
+        const std::int64_t codecFrame = stream->CodecFrameFrames();
+        for (const std::int64_t frame : {1, 2, 7, 40}) {
+            boundaries.push_back(frame * codecFrame);
+        }
+        const auto pageEnds = PageEnds(file);
+        boundaries.insert(boundaries.end(), pageEnds.begin(), pageEnds.end());
+        for (const std::int64_t boundary : boundaries) {
+            for (const std::int64_t near : {boundary - 1, boundary, boundary + 1}) {
+                if (near > 0 && near < length) {
+                    positions.push_back(near);
+                }
+            }
+        }
+        for (const std::int64_t position : positions) {
+            // From any state: part of a frame still held back, or at the end.
+            std::vector<std::byte> few(frameBytes + 1);
+            stream->Read(few);
+            stream->SeekToFrame(position);
+            const auto got = ReadAll(*stream, 4097);
+            const bool same =
+                std::equal(got.begin(), got.end(),
+                           reference.begin() + static_cast<std::ptrdiff_t>(
+                                                   static_cast<std::size_t>(position) * frameBytes),
+                           reference.end());
+            EXPECT_TRUE(same) << layout.name << " at frame " << position << " of " << length << ": "
+                              << got.size() / frameBytes << " frames decoded";
+        }
+    }
+}
+
+TEST(DecoderSeeking, StreamsThatCannotBeTrustedRefuseExactSeeking) {
+    TempDir dir;
+    EncodeMp3(dir.File("a.mp3"), ToneSpec{44100, 2, 1.0});
+    EncodeMp3(dir.File("mono.mp3"), ToneSpec{22050, 1, 1.0}, Mp3Options{false, false, 64});
+    EncodeMp3(dir.File("vbr.mp3"), ToneSpec{22050, 1, 1.0}, Mp3Options{true, true, 64});
+    EncodeMp3(dir.File("mpeg1-mono.mp3"), ToneSpec{44100, 1, 1.0});
+    EncodeOgg(dir.File("a.ogg"), ToneSpec{44100, 2, 3.0});
+    EncodeOgg(dir.File("mono.ogg"), ToneSpec{22050, 1, 1.0});
+    auto bytes = FileBytes(dir.File("a.ogg"));
+    const auto pages = OggPages(bytes);
+    ASSERT_GT(pages.size(), 4u);
+    const auto page = pages[pages.size() / 2];
+    bytes.erase(bytes.begin() + static_cast<std::ptrdiff_t>(page.offset),
+                bytes.begin() + static_cast<std::ptrdiff_t>(page.offset + page.size));
+    WriteBytes(dir.File("hole.ogg"), bytes);
+    const std::vector<std::filesystem::path> files = {
+        JoinFiles(dir, "joined.mp3", dir.File("a.mp3"), dir.File("a.mp3")),
+        JoinFiles(dir, "changing.mp3", dir.File("a.mp3"), dir.File("mono.mp3")),
+        dir.File("mono.mp3"),
+        dir.File("vbr.mp3"),
+        dir.File("mpeg1-mono.mp3"),
+        dir.File("hole.ogg"),
+        JoinFiles(dir, "changing.ogg", dir.File("a.ogg"), dir.File("mono.ogg")),
+    };
+    for (const auto& file : files) {
+        auto stream = OpenDecoderStream(file);
+        ASSERT_NE(stream, nullptr) << file;
+        EXPECT_FALSE(stream->CanSeekExactly()) << file;
+        EXPECT_THROW(stream->SeekToFrame(0), EDecoderError) << file;
+    }
 }
 
 // --- Choosing the decoder and opening paths ---

@@ -284,6 +284,50 @@ void EncodeOgg(const std::filesystem::path& file, const ToneSpec& tone, float qu
     }
 }
 
+std::vector<OggPageSpan> OggPages(const std::vector<char>& bytes) {
+    constexpr std::size_t kHeaderBytes = 27;
+    constexpr std::size_t kGranuleAt = 6;
+    constexpr std::size_t kSegmentCountAt = 26;
+    std::vector<OggPageSpan> pages;
+    std::size_t at = 0;
+    while (at + kHeaderBytes <= bytes.size() &&
+           std::equal(bytes.begin() + at, bytes.begin() + at + 4, "OggS")) {
+        const auto segments = static_cast<unsigned char>(bytes[at + kSegmentCountAt]);
+        std::size_t size = kHeaderBytes + segments;
+        if (at + size > bytes.size()) {
+            break;
+        }
+        for (std::size_t i = 0; i < segments; ++i) {
+            size += static_cast<unsigned char>(bytes[at + kHeaderBytes + i]);
+        }
+        std::uint64_t granule = 0;
+        for (std::size_t i = 0; i < 8; ++i) {
+            granule |= std::uint64_t{static_cast<unsigned char>(bytes[at + kGranuleAt + i])}
+                       << (8 * i);
+        }
+        pages.push_back({at, size, static_cast<std::int64_t>(granule)});
+        at += size;
+    }
+    return pages;
+}
+
+void SetOggGranule(std::vector<char>& bytes, const OggPageSpan& page, std::int64_t granule) {
+    constexpr std::size_t kGranuleAt = 6;
+    constexpr std::size_t kHeaderBytes = 27;
+    const auto value = static_cast<std::uint64_t>(granule);
+    for (std::size_t i = 0; i < 8; ++i) {
+        bytes[page.offset + kGranuleAt + i] = static_cast<char>((value >> (8 * i)) & 0xff);
+    }
+    const auto segments = static_cast<unsigned char>(bytes[page.offset + kHeaderBytes - 1]);
+    auto* start = reinterpret_cast<unsigned char*>(bytes.data() + page.offset);
+    ogg_page view{};
+    view.header = start;
+    view.header_len = static_cast<long>(kHeaderBytes + segments);
+    view.body = start + view.header_len;
+    view.body_len = static_cast<long>(page.size) - view.header_len;
+    ogg_page_checksum_set(&view);
+}
+
 double DominantFrequency(const std::vector<std::int16_t>& interleaved, int channels, int channel,
                          int sampleRate) {
     const std::size_t frames = interleaved.size() / static_cast<std::size_t>(channels);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <vector>
@@ -30,6 +31,19 @@ struct Mp3Options {
 void EncodeMp3(const std::filesystem::path& file, const ToneSpec& tone,
                const Mp3Options& options = {});
 void EncodeOgg(const std::filesystem::path& file, const ToneSpec& tone, float quality = 0.3f);
+
+// One Ogg page within the bytes of a file, and the granule position it carries.
+struct OggPageSpan {
+    std::size_t offset = 0;
+    std::size_t size = 0;
+    std::int64_t granule = 0;
+};
+
+// The pages of an Ogg file in file order (stops at the first bytes that are no page).
+std::vector<OggPageSpan> OggPages(const std::vector<char>& bytes);
+
+// Writes a new granule position into a page and brings its checksum up to date.
+void SetOggGranule(std::vector<char>& bytes, const OggPageSpan& page, std::int64_t granule);
 
 // Dominant frequency of one channel of interleaved samples (for checking channel order).
 double DominantFrequency(const std::vector<std::int16_t>& interleaved, int channels, int channel,
