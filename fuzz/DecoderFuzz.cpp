@@ -1,11 +1,14 @@
 // The decoder layer on any bytes: open by content, ask what the probe and the writer ask,
-// then read everything in blocks that are not whole frames, as the writer's loop does.
+// then read everything in blocks that are not whole frames, as the writer's loop does. Where
+// the stream says it seeks exactly, a seek must give the samples a decode from the start gave.
 #include "decode/Decoder.h"
 #include "framework/Errors.h"
 #include "fuzz/FuzzSupport.h"
 
 #include <array>
 #include <cstring>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -14,6 +17,8 @@ namespace {
 constexpr std::array<std::size_t, 4> kBlockSizes = {4097, 1, 5, 65537};
 // Read gives 0 only at the end; a stream that stays active without data would hang the writer.
 constexpr int kMaxEmptyReads = 16;
+// Decoded data kept for comparing with a decode after a seek.
+constexpr std::size_t kMaxKept = 16 * 1024 * 1024;
 
 #ifdef ZENT_LIBFUZZER
 // The Ogg page checksum: CRC-32, polynomial 0x04C11DB7, not reflected, initial value 0.
@@ -68,6 +73,38 @@ extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t* data, std::size_t s
 }
 #endif
 
+namespace {
+
+struct Decoded {
+    std::uint64_t Bytes = 0;
+    std::string Kept; // the first kMaxKept bytes or so
+};
+
+// What the stream delivers from here on, read as the writer reads; nothing when the decoder
+// gives up on damaged data.
+std::optional<Decoded> ReadToEnd(zent::DecoderStream& stream) {
+    std::vector<std::byte> buffer(kBlockSizes.back());
+    Decoded data;
+    int emptyReads = 0;
+    try {
+        for (std::size_t block = 0; stream.IsActive(); ++block) {
+            const std::size_t request = kBlockSizes[block % kBlockSizes.size()];
+            const std::size_t got = stream.Read(std::span(buffer).first(request));
+            zent::fuzz::Check(got <= request, "Read stays within the buffer");
+            data.Bytes += got;
+            if (data.Kept.size() < kMaxKept)
+                data.Kept.append(reinterpret_cast<const char*>(buffer.data()), got);
+            emptyReads = got == 0 ? emptyReads + 1 : 0;
+            zent::fuzz::Check(emptyReads <= kMaxEmptyReads, "an active stream delivers data");
+        }
+    } catch (const zent::EDecoderError&) {
+        return std::nullopt;
+    }
+    return data;
+}
+
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace zent;
     const std::filesystem::path file = fuzz::ScratchFile("input.audio");
@@ -77,29 +114,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!stream)
         return 0;
     const int channels = stream->Channels();
-    const int rate = stream->SampleRate();
-    const std::int64_t length = stream->LengthBytes();
-    fuzz::Check(channels >= 1 && rate >= 1, "an open stream has channels and a rate");
-    fuzz::Check(length >= 0, "the length is not negative");
+    fuzz::Check(channels >= 1 && stream->SampleRate() >= 1,
+                "an open stream has channels and a rate");
+    fuzz::Check(stream->LengthBytes() >= 0, "the length is not negative");
     fuzz::Check(stream->CodecFrameFrames() >= 0, "the codec frame size is not negative");
     fuzz::Check(stream->LengthSeconds() >= 0.0, "the playing time is not negative");
+    const bool canSeek = stream->CanSeekExactly();
 
-    const auto frameBytes = static_cast<std::uint64_t>(channels) * 2;
-    std::vector<std::byte> buffer(kBlockSizes.back());
-    std::uint64_t total = 0;
-    int emptyReads = 0;
+    const std::optional<Decoded> whole = ReadToEnd(*stream);
+    if (!whole)
+        return 0;
+    const std::size_t frameBytes = static_cast<std::size_t>(channels) * 2;
+    fuzz::Check(whole->Bytes % frameBytes == 0, "the data ends on a whole frame");
+    if (!canSeek || whole->Bytes != whole->Kept.size())
+        return 0;
+
+    // Somewhere in the data, chosen by the input so that runs try many places.
+    const std::size_t frames = whole->Kept.size() / frameBytes;
+    const std::size_t frame = size % (frames + 1);
     try {
-        for (std::size_t block = 0; stream->IsActive(); ++block) {
-            const std::size_t request = kBlockSizes[block % kBlockSizes.size()];
-            const std::size_t got = stream->Read(std::span(buffer).first(request));
-            fuzz::Check(got <= request, "Read stays within the buffer");
-            total += got;
-            emptyReads = got == 0 ? emptyReads + 1 : 0;
-            fuzz::Check(emptyReads <= kMaxEmptyReads, "an active stream delivers data");
-        }
+        stream->SeekToFrame(static_cast<std::int64_t>(frame));
     } catch (const EDecoderError&) {
         return 0;
     }
-    fuzz::Check(total % frameBytes == 0, "the data ends on a whole frame");
+    const std::optional<Decoded> rest = ReadToEnd(*stream);
+    fuzz::Check(!rest || rest->Kept == whole->Kept.substr(frame * frameBytes),
+                "after a seek the samples are those of a decode from the start");
     return 0;
 }
