@@ -115,20 +115,25 @@ std::int64_t EndBeforeTags(NativeFile& file) {
     constexpr std::int64_t kId3v1Bytes = 128;
     constexpr std::int64_t kApeFooterBytes = 32;
     constexpr std::uint32_t kApeHeaderFlag = 0x80000000u;
-    if (!file.Seek(0, SEEK_END)) {
+    // The end of the file in one read: an APE footer, then perhaps an ID3v1 tag.
+    std::array<unsigned char, kApeFooterBytes + kId3v1Bytes> tail{};
+    if (!file.Seek(-static_cast<std::int64_t>(tail.size()), SEEK_END) && !file.Seek(0, SEEK_SET)) {
         return -1;
     }
-    std::int64_t end = file.Tell();
-    std::array<unsigned char, 3> id3{};
-    if (ReadAt(file, end - kId3v1Bytes, id3.data(), id3.size()) &&
-        std::memcmp(id3.data(), "TAG", 3) == 0) {
+    const std::int64_t tailAt = file.Tell();
+    const std::size_t got = file.Read(tail.data(), tail.size());
+    std::int64_t end = tailAt + static_cast<std::int64_t>(got);
+    std::size_t footerAt = got;
+    if (got >= kId3v1Bytes && std::memcmp(tail.data() + got - kId3v1Bytes, "TAG", 3) == 0) {
         end -= kId3v1Bytes;
+        footerAt -= kId3v1Bytes;
     }
-    std::array<unsigned char, kApeFooterBytes> ape{};
-    if (ReadAt(file, end - kApeFooterBytes, ape.data(), ape.size()) &&
-        std::memcmp(ape.data(), "APETAGEX", 8) == 0) {
-        end -= LittleEndian32(ape.data() + 12) +
-               ((LittleEndian32(ape.data() + 20) & kApeHeaderFlag) != 0 ? kApeFooterBytes : 0);
+    if (footerAt >= kApeFooterBytes) {
+        const unsigned char* footer = tail.data() + footerAt - kApeFooterBytes;
+        if (std::memcmp(footer, "APETAGEX", 8) == 0) {
+            end -= LittleEndian32(footer + 12) +
+                   ((LittleEndian32(footer + 20) & kApeHeaderFlag) != 0 ? kApeFooterBytes : 0);
+        }
     }
     return end;
 }
