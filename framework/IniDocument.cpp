@@ -49,8 +49,10 @@ bool IsQuoted(std::string_view value) {
 
 // Blanks around a value are not part of it, and one pair of enclosing quotes is taken off as
 // other INI readers do; a value that would lose either is therefore written inside quotes.
+// A carriage return ends the value as SetValue ends it there, so what is read saves unchanged.
 std::string ValueOf(std::string_view line) {
-    std::string_view value = Trim(line.substr(line.find('=') + 1));
+    std::string_view value = line.substr(line.find('=') + 1);
+    value = Trim(value.substr(0, value.find('\r')));
     if (IsQuoted(value))
         value = value.substr(1, value.size() - 2);
     return std::string(value);
