@@ -53,7 +53,7 @@ constexpr int kLengthColumnWidth = 50;
 constexpr int kSizeColumnWidth = 95;
 
 std::string NativePath(const QString& path) {
-    return QStringToPath(QDir::toNativeSeparators(path));
+    return PathFromShownText(QDir::toNativeSeparators(path));
 }
 
 // The names of the window's own controls, which a component name read from the settings must
@@ -420,8 +420,8 @@ void TMainForm::VST1DragDrop(const QMimeData* mime) {
 void TMainForm::AddDroppedFiles(const QMimeData& mime) {
     std::vector<std::string> paths;
     for (const QUrl& url : mime.urls()) {
-        if (url.isLocalFile())
-            paths.push_back(NativePath(url.toLocalFile()));
+        if (std::string path = PathFromFileUrl(url); !path.empty())
+            paths.push_back(std::move(path));
     }
     if (paths.empty())
         return;
@@ -506,7 +506,7 @@ void TMainForm::ConvertAll() {
 }
 
 std::string TMainForm::TargetDirectoryText() const {
-    return QStringToPath(JvDirectoryEdit1->Text());
+    return JvDirectoryEdit1->Path();
 }
 
 void TMainForm::ShowErrorMessage(const std::string& message) {
@@ -569,7 +569,7 @@ void TMainForm::LoadOptions(const std::string& fileName) {
     }
     if (FOptions->DefaultDir().empty())
         FOptions->SetDefaultDir(defaultDir);
-    JvDirectoryEdit1->SetText(PathToQString(FOptions->DefaultDir()));
+    JvDirectoryEdit1->SetPath(FOptions->DefaultDir());
     FSortColumn = FOptions->Ordering();
     FSortAscending = FOptions->Ascending();
     if (error)

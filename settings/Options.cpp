@@ -2,7 +2,6 @@
 
 #include "controls/DirectoryEdit.h"
 #include "controls/ErrorHandler.h"
-#include "framework/PathText.h"
 #include "settings/ZentStruc.h"
 
 #include <QButtonGroup>
@@ -114,7 +113,7 @@ void TOptionsForm::OKButtonClick() {
 }
 
 void TOptionsForm::LoadFromOptions(const TOptionsItem& item) {
-    JvDirectoryEdit1->SetText(PathToQString(item.DefaultDir()));
+    JvDirectoryEdit1->SetPath(item.DefaultDir());
     // An ordering other than 0 or 1 (hand-edited) checks neither button.
     FSortingGroup->setExclusive(false);
     FilenameRadio->setChecked(item.Ordering() == 0);
@@ -124,7 +123,7 @@ void TOptionsForm::LoadFromOptions(const TOptionsItem& item) {
 }
 
 void TOptionsForm::SaveToOptions(TOptionsItem& item) const {
-    item.SetDefaultDir(QStringToPath(JvDirectoryEdit1->Text()));
+    item.SetDefaultDir(JvDirectoryEdit1->Path());
     item.SetOrdering(FilenameRadio->isChecked() ? 0 : 1);
     item.SetAscending(AscOrderBox->isChecked());
 }

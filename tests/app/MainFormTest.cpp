@@ -4,6 +4,7 @@
 #include "controls/ProgressCyl.h"
 #include "tests/app/MainFormFixture.h"
 
+#include <QFile>
 #include <QHeaderView>
 #include <QMimeData>
 #include <QTest>
@@ -19,18 +20,6 @@ QMimeData* FileDrop(const std::vector<std::filesystem::path>& paths) {
         urls << QUrl::fromLocalFile(Q(path));
     data->setUrls(urls);
     return data;
-}
-
-// Sends a drop to the list's viewport the way the window system does.
-void Drop(QTreeView* list, QMimeData* data) {
-    const QPoint at = list->viewport()->rect().center();
-    QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton,
-                          Qt::NoModifier);
-    QCoreApplication::sendEvent(list->viewport(), &enter);
-    QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, Qt::ShiftModifier);
-    QCoreApplication::sendEvent(list->viewport(), &drop);
-    EXPECT_EQ(drop.dropAction(), Qt::CopyAction);
-    delete data;
 }
 
 TEST_F(MainFormTest, StartsIdleWithAnEmptyList) {
@@ -145,6 +134,18 @@ TEST_F(MainFormTest, DialogBatchStopsAtTheFirstUndecodableFile) {
     EXPECT_EQ(StatusPanel(0), "2 file(s)");
     EXPECT_TRUE(StatusPanel(1).startsWith("Total disk space needed: "));
     EXPECT_TRUE(StatusPanel(1).endsWith(" MB"));
+}
+
+TEST_F(MainFormTest, AFileNameThatIsNotValidTextComesBackFromTheDialogAsItsBytes) {
+    StartForm();
+    const auto source = media.File("caf\xE9.mp3");
+    EncodeMp3(source, ToneSpec{44100, 1, 1.0});
+    // The dialog shows the name with a replacement character, as Qt lists it.
+    AddThroughDialog({QFile::decodeName(QByteArray::fromStdString(source.native()))});
+    EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join('\n').toStdString();
+    ASSERT_EQ(Rows(), 1);
+    EXPECT_EQ(form->Model().List().At(0).SourcePath, source.native());
+    EXPECT_EQ(form->Model().List().At(0).LengthSeconds, 1);
 }
 
 TEST(OpenDialogFilter, KeepsTheDescriptionAndGivesQtBlankSeparatedPatterns) {

@@ -116,6 +116,17 @@ TEST_F(OptionsTest, AValidStoredNameIsKeptAndWrittenBack) {
     EXPECT_NE(ReadConfig().find("Name=MyOptions\n"), std::string::npos);
 }
 
+TEST_F(OptionsTest, AStoredDirectoryThatIsNotValidTextSurvivesTheDialogByteForByte) {
+    const std::string directory = "/data/caf\xE9 \xFF";
+    WriteConfig("[Options]\nDefaultDir=" + directory + "\n");
+    StartForm();
+    EXPECT_EQ(Child<DirectoryEdit>("JvDirectoryEdit1")->Path(), directory);
+    RunProperties([](TOptionsForm& dialog) { In<QPushButton>(dialog, "OKButton")->click(); });
+    EXPECT_EQ(form->Options().DefaultDir(), directory);
+    ASSERT_TRUE(form->close());
+    EXPECT_NE(ReadConfig().find("\nDefaultDir=" + directory + "\n"), std::string::npos);
+}
+
 TEST_F(OptionsTest, OkTakesTheDialogsValuesForTheNextStartOnly) {
     StartForm();
     RunProperties([](TOptionsForm& dialog) {
