@@ -20,7 +20,7 @@ DirectoryEdit::DirectoryEdit(bool ownDialog, QWidget* parent)
     layout->addWidget(FEdit);
     layout->addWidget(FBrowse);
     FBrowse->setText(QStringLiteral("..."));
-    FBrowse->setFocusPolicy(Qt::NoFocus);
+    FBrowse->setFocusPolicy(Qt::TabFocus);
     FBrowse->setToolTip(QStringLiteral("Browse"));
     setFocusProxy(FEdit);
     connect(FBrowse, &QToolButton::clicked, this, [this] { Guarded([this] { BrowseClick(); }); });

@@ -12,7 +12,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
+#include <QToolButton>
 #include <algorithm>
+#include <iterator>
 
 namespace zent {
 
@@ -94,11 +96,15 @@ TOptionsForm::TOptionsForm(QWidget* parent)
     AscOrderBox->setGeometry(216, 86, 97, 17);
     FitToText(AscOrderBox, LengthRadio);
 
-    setTabOrder(OKButton, CancelButton);
-    setTabOrder(CancelButton, JvDirectoryEdit1);
-    setTabOrder(JvDirectoryEdit1, FilenameRadio);
-    setTabOrder(FilenameRadio, LengthRadio);
-    setTabOrder(LengthRadio, AscOrderBox);
+    QWidget* order[] = {OKButton,
+                        CancelButton,
+                        JvDirectoryEdit1->LineEdit(),
+                        JvDirectoryEdit1->BrowseButton(),
+                        FilenameRadio,
+                        LengthRadio,
+                        AscOrderBox};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
 
     FormCreate();
 }

@@ -99,6 +99,19 @@ inline QUrl FileUrl(const std::filesystem::path& path) {
                              QByteArray::fromStdString(path.native()).toPercentEncoding("/"));
 }
 
+// The widgets that the Tab key stops at, hidden ones included, once round from the first: each
+// by its object name, or by its class when it has none.
+inline QStringList TabStops(QWidget* first) {
+    QStringList stops{first->objectName()};
+    for (QWidget* next = first->nextInFocusChain(); next != first && stops.size() < 100;
+         next = next->nextInFocusChain()) {
+        if ((next->focusPolicy() & Qt::TabFocus) && next->window() == first->window())
+            stops << (next->objectName().isEmpty() ? next->metaObject()->className()
+                                                   : next->objectName());
+    }
+    return stops;
+}
+
 // Sends a drop to the list's viewport the way the window system does.
 inline void Drop(QTreeView* list, QMimeData* data) {
     const QPoint at = list->viewport()->rect().center();

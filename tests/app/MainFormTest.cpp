@@ -1,11 +1,13 @@
 // The main window as a person meets it: start state, adding, dropping, deleting, sorting,
 // closing.
 #include "controls/Dialogs.h"
+#include "controls/DirectoryEdit.h"
 #include "controls/ProgressCyl.h"
 #include "tests/app/MainFormFixture.h"
 
 #include <QFile>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QTest>
 #include <QUrl>
@@ -146,6 +148,34 @@ TEST_F(MainFormTest, AFileNameThatIsNotValidTextComesBackFromTheDialogAsItsBytes
     ASSERT_EQ(Rows(), 1);
     EXPECT_EQ(form->Model().List().At(0).SourcePath, source.native());
     EXPECT_EQ(form->Model().List().At(0).LengthSeconds, 1);
+}
+
+TEST_F(MainFormTest, ALongFileNameInTheStatusBarNeverWidensTheWindow) {
+    StartForm();
+    const int width = form->width();
+    const int minimumWidth = form->minimumSizeHint().width();
+    form->BeginConversionState();
+    const std::string name = std::string(400, 'x') + ".mp3";
+    form->SetStatusInfo(name);
+    QApplication::processEvents();
+    EXPECT_EQ(form->width(), width);
+    EXPECT_EQ(form->minimumSizeHint().width(), minimumWidth);
+    EXPECT_LE(form->minimumSize().width(), width);
+    EXPECT_EQ(StatusPanel(1), QString::fromStdString(name));
+    form->EndConversionState();
+    EXPECT_EQ(form->width(), width);
+}
+
+TEST_F(MainFormTest, TheFocusStartsInTheListAndTabFollowsTheControlsOrder) {
+    StartForm();
+    EXPECT_EQ(form->focusWidget(), List());
+    EXPECT_EQ(TabStops(List()).join(' '), "VST1 AddFilesButton DeleteFilesButton ConvertButton "
+                                          "ClearAllButton ExitButton QLineEdit QToolButton "
+                                          "StopButton PropButton");
+    // The field's own line edit and browse button, not the field as a whole.
+    const auto* field = Child<DirectoryEdit>("JvDirectoryEdit1");
+    EXPECT_EQ(Child<QWidget>("ExitButton")->nextInFocusChain(), field->LineEdit());
+    EXPECT_EQ(field->LineEdit()->nextInFocusChain(), field->BrowseButton());
 }
 
 TEST(OpenDialogFilter, KeepsTheDescriptionAndGivesQtBlankSeparatedPatterns) {

@@ -162,6 +162,16 @@ TEST_F(OptionsTest, TheDialogsBrowseButtonUsesTheProgramsOwnDirectoryDialog) {
     EXPECT_EQ(form->Options().DefaultDir(), "/chosen");
 }
 
+TEST_F(OptionsTest, TheDialogsTabOrderReachesTheBrowseButtonAfterTheDirectory) {
+    StartForm();
+    RunProperties([](TOptionsForm& dialog) {
+        EXPECT_EQ(TabStops(In<QWidget>(dialog, "OKButton")).join(' '),
+                  "OKButton CancelButton QLineEdit QToolButton FilenameRadio LengthRadio "
+                  "AscOrderBox");
+        dialog.reject();
+    });
+}
+
 TEST_F(OptionsTest, CancelEscapeAndTheCloseBoxLeaveTheRecordAlone) {
     StartForm();
     const std::function<void(QDialog&)> ways[] = {
