@@ -29,8 +29,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPainter>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
@@ -53,7 +55,7 @@ constexpr int kLengthColumnWidth = 50;
 constexpr int kSizeColumnWidth = 95;
 
 std::string NativePath(const QString& path) {
-    return QStringToPath(QDir::toNativeSeparators(path));
+    return PathFromShownText(QDir::toNativeSeparators(path));
 }
 
 // The names of the window's own controls, which a component name read from the settings must
@@ -76,6 +78,25 @@ QToolButton* MakeButton(QWidget* parent, const char* name, ButtonIcon icon, cons
     button->setGeometry(left, 0, kButtonWidth, kButtonHeight);
     return button;
 }
+
+// A status panel shows as much of its text as fits: a long file name must never widen the
+// window. text() keeps the whole text.
+class StatusPanel : public QLabel {
+public:
+    using QLabel::QLabel;
+    QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
+    QSize sizeHint() const override { return {0, QLabel::sizeHint().height()}; }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QRect area = contentsRect();
+        const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, area.width());
+        style()->drawItemText(&painter, area,
+                              QStyle::visualAlignment(layoutDirection(), alignment()), palette(),
+                              isEnabled(), shown, foregroundRole());
+    }
+};
 
 } // namespace
 
@@ -182,10 +203,10 @@ void TMainForm::BuildControls() {
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setFixedHeight(kStatusBarHeight);
     StatusBar1->setSizeGripEnabled(true);
-    FStatusPanel0 = new QLabel(StatusBar1);
+    FStatusPanel0 = new StatusPanel(StatusBar1);
     FStatusPanel0->setObjectName(QStringLiteral("StatusPanel0"));
     FStatusPanel0->setFixedWidth(kStatusPanel0Width);
-    FStatusPanel1 = new QLabel(StatusBar1);
+    FStatusPanel1 = new StatusPanel(StatusBar1);
     FStatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
     StatusBar1->addWidget(FStatusPanel0);
     StatusBar1->addWidget(FStatusPanel1, 1);
@@ -196,12 +217,20 @@ void TMainForm::BuildControls() {
     layout->addWidget(ProgressCyl1);
     layout->addWidget(StatusBar1);
 
-    // Keyboard order as a person moves through the window.
-    QWidget* order[] = {VST1,           AddFilesButton, DeleteFilesButton, ConvertButton,
-                        ClearAllButton, ExitButton,     JvDirectoryEdit1,  StopButton,
+    // Keyboard order as a person moves through the window; the focus starts in the list.
+    QWidget* order[] = {VST1,
+                        AddFilesButton,
+                        DeleteFilesButton,
+                        ConvertButton,
+                        ClearAllButton,
+                        ExitButton,
+                        JvDirectoryEdit1->LineEdit(),
+                        JvDirectoryEdit1->BrowseButton(),
+                        StopButton,
                         PropButton};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
+    VST1->setFocus();
 
     const auto onClick = [this](QToolButton* button, void (TMainForm::*handler)()) {
         connect(button, &QToolButton::clicked, this,
@@ -420,8 +449,8 @@ void TMainForm::VST1DragDrop(const QMimeData* mime) {
 void TMainForm::AddDroppedFiles(const QMimeData& mime) {
     std::vector<std::string> paths;
     for (const QUrl& url : mime.urls()) {
-        if (url.isLocalFile())
-            paths.push_back(NativePath(url.toLocalFile()));
+        if (std::string path = PathFromFileUrl(url); !path.empty())
+            paths.push_back(std::move(path));
     }
     if (paths.empty())
         return;
@@ -506,7 +535,7 @@ void TMainForm::ConvertAll() {
 }
 
 std::string TMainForm::TargetDirectoryText() const {
-    return QStringToPath(JvDirectoryEdit1->Text());
+    return JvDirectoryEdit1->Path();
 }
 
 void TMainForm::ShowErrorMessage(const std::string& message) {
@@ -569,7 +598,7 @@ void TMainForm::LoadOptions(const std::string& fileName) {
     }
     if (FOptions->DefaultDir().empty())
         FOptions->SetDefaultDir(defaultDir);
-    JvDirectoryEdit1->SetText(PathToQString(FOptions->DefaultDir()));
+    JvDirectoryEdit1->SetPath(FOptions->DefaultDir());
     FSortColumn = FOptions->Ordering();
     FSortAscending = FOptions->Ascending();
     if (error)

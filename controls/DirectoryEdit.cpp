@@ -2,6 +2,7 @@
 
 #include "controls/Dialogs.h"
 #include "controls/ErrorHandler.h"
+#include "framework/PathText.h"
 
 #include <QDir>
 #include <QHBoxLayout>
@@ -19,7 +20,7 @@ DirectoryEdit::DirectoryEdit(bool ownDialog, QWidget* parent)
     layout->addWidget(FEdit);
     layout->addWidget(FBrowse);
     FBrowse->setText(QStringLiteral("..."));
-    FBrowse->setFocusPolicy(Qt::NoFocus);
+    FBrowse->setFocusPolicy(Qt::TabFocus);
     FBrowse->setToolTip(QStringLiteral("Browse"));
     setFocusProxy(FEdit);
     connect(FBrowse, &QToolButton::clicked, this, [this] { Guarded([this] { BrowseClick(); }); });
@@ -31,12 +32,26 @@ QString DirectoryEdit::Text() const {
 
 void DirectoryEdit::SetText(const QString& text) {
     FEdit->setText(text);
+    FPathSet = false;
+}
+
+std::string DirectoryEdit::Path() const {
+    if (FPathSet && FEdit->text() == FShownPath)
+        return FPath;
+    return PathFromShownText(FEdit->text());
+}
+
+void DirectoryEdit::SetPath(const std::string& path) {
+    FEdit->setText(PathToQString(path));
+    FPath = path;
+    FShownPath = FEdit->text();
+    FPathSet = true;
 }
 
 void DirectoryEdit::BrowseClick() {
     const QString chosen = Dialogs::Current().GetExistingDirectory(this, FEdit->text(), FOwnDialog);
     if (!chosen.isEmpty())
-        FEdit->setText(QDir::toNativeSeparators(chosen));
+        SetPath(PathFromShownText(QDir::toNativeSeparators(chosen)));
 }
 
 } // namespace zent

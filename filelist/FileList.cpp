@@ -21,8 +21,7 @@ namespace {
 
 constexpr std::string_view kAcceptedExtensions[] = {"mp3", "ogg"};
 
-// Every file is shown as 16-bit PCM at 44100 Hz, whatever it really decodes to.
-constexpr std::int64_t kProjectedSampleRate = 44100;
+// Every file is shown as 16-bit PCM, whatever sample width it really decodes to.
 constexpr std::int64_t kProjectedBytesPerSample = 2;
 
 QLocale CollationLocale() {
@@ -76,8 +75,9 @@ std::int32_t RoundToWholeSeconds(double seconds) {
     return static_cast<std::int32_t>(std::nearbyint(seconds));
 }
 
-std::int64_t ProjectWavDataSize(std::int32_t channels, std::int32_t lengthSeconds) {
-    return std::int64_t{channels} * lengthSeconds * kProjectedSampleRate * kProjectedBytesPerSample;
+std::int64_t ProjectWavDataSize(std::int32_t channels, std::int32_t lengthSeconds,
+                                std::int32_t sampleRate) {
+    return std::int64_t{channels} * lengthSeconds * sampleRate * kProjectedBytesPerSample;
 }
 
 std::int32_t GetChannelCount(const DecoderStream* stream) {
@@ -90,7 +90,7 @@ void ProbeStream(FileEntry& entry, const DecoderStream* stream) {
     if (stream != nullptr)
         entry.LengthSeconds = RoundToWholeSeconds(stream->LengthSeconds());
     const std::int32_t channels = GetChannelCount(stream);
-    entry.ProjectedSize = ProjectWavDataSize(channels, entry.LengthSeconds);
+    entry.ProjectedSize = ProjectWavDataSize(channels, entry.LengthSeconds, stream->SampleRate());
 }
 
 void ProbeFile(FileEntry& entry) {

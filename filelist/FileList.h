@@ -26,9 +26,13 @@ FileEntry MakeEntryForPath(const std::string& path);
 // Decoded seconds to whole seconds, halves to the even neighbour (180.5 -> 180, 181.5 -> 182).
 std::int32_t RoundToWholeSeconds(double seconds);
 
-// The WAV data size that the list shows: 16-bit samples at 44100 Hz per channel, whatever the
-// file's own rate; 64-bit so that long files do not wrap.
-std::int64_t ProjectWavDataSize(std::int32_t channels, std::int32_t lengthSeconds);
+// The sample rate of most files, and the one a size is projected at when none is given.
+inline constexpr std::int32_t kCommonSampleRate = 44100;
+
+// The WAV data size that the list shows: 16-bit samples per channel at the file's own rate;
+// 64-bit so that long files do not wrap.
+std::int64_t ProjectWavDataSize(std::int32_t channels, std::int32_t lengthSeconds,
+                                std::int32_t sampleRate = kCommonSampleRate);
 
 // ProbeFile on an already opened stream (null when the file could not be opened).
 void ProbeStream(FileEntry& entry, const DecoderStream* stream);

@@ -116,6 +116,9 @@ void TIniFile::UpdateFile() {
         throw failure;
     const std::string text = FDocument->Text();
     QSaveFile file(PathToQString(FFileName));
+    // A file that may be written in a directory that may not cannot be replaced by renaming;
+    // it is then written in place rather than not at all.
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly))
         throw failure;
     const auto size = static_cast<qint64>(text.size());

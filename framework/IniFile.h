@@ -14,8 +14,9 @@ inline constexpr std::size_t kMaxIniValueLength = 2047;
 
 // An INI file on disk. Creating the object touches no file; the first access reads it (a
 // missing or unreadable file reads as having no sections). Changes stay in memory until
-// UpdateFile, which replaces the file as a whole so that it is never left half written; an
-// object released without UpdateFile, for example after an error, leaves the file as it was.
+// UpdateFile, which replaces the file as a whole so that it is never left half written (where
+// its directory allows a new file beside it); an object released without UpdateFile, for
+// example after an error, leaves the file as it was.
 class TIniFile {
 public:
     explicit TIniFile(std::string fileName);
@@ -49,7 +50,8 @@ public:
     void EraseSection(std::string_view section);
 
     // Writes the changes through a temporary file in the same directory that then replaces the
-    // old file; fails with "Unable to write to <file>".
+    // old file, or straight into the file when the directory takes no new files; fails with
+    // "Unable to write to <file>".
     void UpdateFile();
 
 private:

@@ -2,7 +2,6 @@
 
 #include "controls/DirectoryEdit.h"
 #include "controls/ErrorHandler.h"
-#include "framework/PathText.h"
 #include "settings/ZentStruc.h"
 
 #include <QButtonGroup>
@@ -13,7 +12,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
+#include <QToolButton>
 #include <algorithm>
+#include <iterator>
 
 namespace zent {
 
@@ -95,11 +96,15 @@ TOptionsForm::TOptionsForm(QWidget* parent)
     AscOrderBox->setGeometry(216, 86, 97, 17);
     FitToText(AscOrderBox, LengthRadio);
 
-    setTabOrder(OKButton, CancelButton);
-    setTabOrder(CancelButton, JvDirectoryEdit1);
-    setTabOrder(JvDirectoryEdit1, FilenameRadio);
-    setTabOrder(FilenameRadio, LengthRadio);
-    setTabOrder(LengthRadio, AscOrderBox);
+    QWidget* order[] = {OKButton,
+                        CancelButton,
+                        JvDirectoryEdit1->LineEdit(),
+                        JvDirectoryEdit1->BrowseButton(),
+                        FilenameRadio,
+                        LengthRadio,
+                        AscOrderBox};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
 
     FormCreate();
 }
@@ -114,7 +119,7 @@ void TOptionsForm::OKButtonClick() {
 }
 
 void TOptionsForm::LoadFromOptions(const TOptionsItem& item) {
-    JvDirectoryEdit1->SetText(PathToQString(item.DefaultDir()));
+    JvDirectoryEdit1->SetPath(item.DefaultDir());
     // An ordering other than 0 or 1 (hand-edited) checks neither button.
     FSortingGroup->setExclusive(false);
     FilenameRadio->setChecked(item.Ordering() == 0);
@@ -124,7 +129,7 @@ void TOptionsForm::LoadFromOptions(const TOptionsItem& item) {
 }
 
 void TOptionsForm::SaveToOptions(TOptionsItem& item) const {
-    item.SetDefaultDir(QStringToPath(JvDirectoryEdit1->Text()));
+    item.SetDefaultDir(JvDirectoryEdit1->Path());
     item.SetOrdering(FilenameRadio->isChecked() ? 0 : 1);
     item.SetAscending(AscOrderBox->isChecked());
 }

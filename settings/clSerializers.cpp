@@ -2,10 +2,12 @@
 
 #include "framework/Assert.h"
 #include "framework/Collection.h"
+#include "framework/Errors.h"
 #include "framework/Strings.h"
 #include "framework/Text.h"
 
 #include <cstdint>
+#include <exception>
 
 namespace zent {
 
@@ -134,6 +136,7 @@ void TclAbstractSerializer::DoDeserializeTo(TrtWrapper* target, const std::strin
                                             std::string& missing) {
     ZENT_ASSERT(target != nullptr, "DoDeserializeTo: Target cannot be nil", kUnit);
     missing.clear();
+    std::exception_ptr firstError;
     for (int i = 0; i < target->Count(); ++i) {
         TrtProperty& property = target->Properties(i);
         if (property.IsReadOnly())
@@ -145,16 +148,33 @@ void TclAbstractSerializer::DoDeserializeTo(TrtWrapper* target, const std::strin
             missing += name;
             continue;
         }
-        const TTypeKind kind = property.PropKind();
-        if (kind == TTypeKind::tkInteger || kind == TTypeKind::tkChar) {
-            property.SetAsInteger(ReadInteger(path, name));
-        } else if (IsTextLikeKind(kind)) {
-            property.SetAsString(ReadString(path, name));
-        } else if (kind == TTypeKind::tkFloat) {
-            property.SetAsFloat((this->*FloatAccessOf(property).Read)(path, name));
-        } else if (IsStoredObject(property)) {
-            LoadNested(property.AsObject(), *target, GetSubPath(path, name));
+        try {
+            LoadProperty(property, *target, path);
+        } catch (const EAssertionFailed&) {
+            throw;
+        } catch (const Error&) {
+            // A value that cannot be taken costs only its own property, so one bad line
+            // never loses the others; the first such error is raised once they are loaded.
+            if (!firstError)
+                firstError = std::current_exception();
         }
+    }
+    if (firstError)
+        std::rethrow_exception(firstError);
+}
+
+void TclAbstractSerializer::LoadProperty(TrtProperty& property, const TrtWrapper& holder,
+                                         const std::string& path) {
+    const std::string& name = property.PropName();
+    const TTypeKind kind = property.PropKind();
+    if (kind == TTypeKind::tkInteger || kind == TTypeKind::tkChar) {
+        property.SetAsInteger(ReadInteger(path, name));
+    } else if (IsTextLikeKind(kind)) {
+        property.SetAsString(ReadString(path, name));
+    } else if (kind == TTypeKind::tkFloat) {
+        property.SetAsFloat((this->*FloatAccessOf(property).Read)(path, name));
+    } else if (IsStoredObject(property)) {
+        LoadNested(property.AsObject(), holder, GetSubPath(path, name));
     }
 }
 

@@ -43,7 +43,8 @@ public:
     virtual void DoSerializeFrom(TObject* source, const std::string& path);
     virtual void DoSerializeFrom(TrtWrapper* source, const std::string& path);
     // The load walk; missing receives the names of properties without a stored value,
-    // separated by ",".
+    // separated by ",". A value that cannot be converted leaves its property as it was and the
+    // walk goes on; the first such error is raised at the end.
     virtual void DoDeserializeTo(TObject* target, const std::string& path, std::string& missing);
     virtual void DoDeserializeTo(TrtWrapper* target, const std::string& path, std::string& missing);
 
@@ -54,6 +55,7 @@ private:
     };
     static FloatAccess FloatAccessOf(const TrtProperty& property);
 
+    void LoadProperty(TrtProperty& property, const TrtWrapper& holder, const std::string& path);
     void SaveNested(TObject* object, const TrtWrapper& holder, const std::string& path);
     void LoadNested(TObject* object, const TrtWrapper& holder, const std::string& path);
 };

@@ -150,5 +150,32 @@ TEST_F(ConversionWindowTest, FilesDroppedDuringARunAreConvertedInTheSameRun) {
     EXPECT_TRUE(std::filesystem::exists(target.File("late.wav")));
 }
 
+TEST_F(ConversionWindowTest, NamesThatAreNotValidTextAreAddedAndConvertedByTheirBytes) {
+    // Latin-1 names, as older systems and archives leave them, each beside a name that Qt
+    // shows the same way.
+    const auto directory = target.File("Ausgabe\xE9");
+    std::filesystem::create_directory(directory);
+    std::filesystem::create_directory(target.File("Ausgabe\xE8"));
+    WriteConfig("[Options]\nDefaultDir=" + directory.native() + "\n");
+    StartForm();
+    const auto source = media.File("caf\xE9.mp3");
+    EncodeMp3(source, ToneSpec{44100, 2, 2.0});
+    EncodeMp3(media.File("caf\xE8.mp3"), ToneSpec{44100, 2, 1.0});
+    auto* data = new QMimeData;
+    data->setUrls({FileUrl(source)});
+    Drop(List(), data);
+    QApplication::processEvents();
+
+    EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join('\n').toStdString();
+    ASSERT_EQ(Rows(), 1);
+    EXPECT_EQ(form->Model().List().At(0).SourcePath, source.native());
+    EXPECT_EQ(form->Model().List().At(0).LengthSeconds, 2);
+    ClickConvert();
+    EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join('\n').toStdString();
+    EXPECT_EQ(Rows(), 0);
+    ASSERT_TRUE(std::filesystem::exists(directory / "caf\xE9.wav"));
+    EXPECT_GT(std::filesystem::file_size(directory / "caf\xE9.wav"), 44u);
+}
+
 } // namespace
 } // namespace zent::test

@@ -7,9 +7,12 @@
 #include "tests/support/TempDir.h"
 
 #include <QApplication>
+#include <QDropEvent>
 #include <QLabel>
+#include <QMimeData>
 #include <QToolButton>
 #include <QTreeView>
+#include <QUrl>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -88,6 +91,37 @@ protected:
 
 inline QString Q(const std::filesystem::path& path) {
     return QString::fromStdString(path.string());
+}
+
+// A file URL that carries the path's bytes, as a file manager sends it, valid UTF-8 or not.
+inline QUrl FileUrl(const std::filesystem::path& path) {
+    return QUrl::fromEncoded("file://" +
+                             QByteArray::fromStdString(path.native()).toPercentEncoding("/"));
+}
+
+// The widgets that the Tab key stops at, hidden ones included, once round from the first: each
+// by its object name, or by its class when it has none.
+inline QStringList TabStops(QWidget* first) {
+    QStringList stops{first->objectName()};
+    for (QWidget* next = first->nextInFocusChain(); next != first && stops.size() < 100;
+         next = next->nextInFocusChain()) {
+        if ((next->focusPolicy() & Qt::TabFocus) && next->window() == first->window())
+            stops << (next->objectName().isEmpty() ? next->metaObject()->className()
+                                                   : next->objectName());
+    }
+    return stops;
+}
+
+// Sends a drop to the list's viewport the way the window system does.
+inline void Drop(QTreeView* list, QMimeData* data) {
+    const QPoint at = list->viewport()->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton,
+                          Qt::NoModifier);
+    QCoreApplication::sendEvent(list->viewport(), &enter);
+    QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, Qt::ShiftModifier);
+    QCoreApplication::sendEvent(list->viewport(), &drop);
+    EXPECT_EQ(drop.dropAction(), Qt::CopyAction);
+    delete data;
 }
 
 } // namespace zent::test

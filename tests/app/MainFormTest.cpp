@@ -1,10 +1,13 @@
 // The main window as a person meets it: start state, adding, dropping, deleting, sorting,
 // closing.
 #include "controls/Dialogs.h"
+#include "controls/DirectoryEdit.h"
 #include "controls/ProgressCyl.h"
 #include "tests/app/MainFormFixture.h"
 
+#include <QFile>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QTest>
 #include <QUrl>
@@ -19,18 +22,6 @@ QMimeData* FileDrop(const std::vector<std::filesystem::path>& paths) {
         urls << QUrl::fromLocalFile(Q(path));
     data->setUrls(urls);
     return data;
-}
-
-// Sends a drop to the list's viewport the way the window system does.
-void Drop(QTreeView* list, QMimeData* data) {
-    const QPoint at = list->viewport()->rect().center();
-    QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton,
-                          Qt::NoModifier);
-    QCoreApplication::sendEvent(list->viewport(), &enter);
-    QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, Qt::ShiftModifier);
-    QCoreApplication::sendEvent(list->viewport(), &drop);
-    EXPECT_EQ(drop.dropAction(), Qt::CopyAction);
-    delete data;
 }
 
 TEST_F(MainFormTest, StartsIdleWithAnEmptyList) {
@@ -145,6 +136,46 @@ TEST_F(MainFormTest, DialogBatchStopsAtTheFirstUndecodableFile) {
     EXPECT_EQ(StatusPanel(0), "2 file(s)");
     EXPECT_TRUE(StatusPanel(1).startsWith("Total disk space needed: "));
     EXPECT_TRUE(StatusPanel(1).endsWith(" MB"));
+}
+
+TEST_F(MainFormTest, AFileNameThatIsNotValidTextComesBackFromTheDialogAsItsBytes) {
+    StartForm();
+    const auto source = media.File("caf\xE9.mp3");
+    EncodeMp3(source, ToneSpec{44100, 1, 1.0});
+    // The dialog shows the name with a replacement character, as Qt lists it.
+    AddThroughDialog({QFile::decodeName(QByteArray::fromStdString(source.native()))});
+    EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join('\n').toStdString();
+    ASSERT_EQ(Rows(), 1);
+    EXPECT_EQ(form->Model().List().At(0).SourcePath, source.native());
+    EXPECT_EQ(form->Model().List().At(0).LengthSeconds, 1);
+}
+
+TEST_F(MainFormTest, ALongFileNameInTheStatusBarNeverWidensTheWindow) {
+    StartForm();
+    const int width = form->width();
+    const int minimumWidth = form->minimumSizeHint().width();
+    form->BeginConversionState();
+    const std::string name = std::string(400, 'x') + ".mp3";
+    form->SetStatusInfo(name);
+    QApplication::processEvents();
+    EXPECT_EQ(form->width(), width);
+    EXPECT_EQ(form->minimumSizeHint().width(), minimumWidth);
+    EXPECT_LE(form->minimumSize().width(), width);
+    EXPECT_EQ(StatusPanel(1), QString::fromStdString(name));
+    form->EndConversionState();
+    EXPECT_EQ(form->width(), width);
+}
+
+TEST_F(MainFormTest, TheFocusStartsInTheListAndTabFollowsTheControlsOrder) {
+    StartForm();
+    EXPECT_EQ(form->focusWidget(), List());
+    EXPECT_EQ(TabStops(List()).join(' '), "VST1 AddFilesButton DeleteFilesButton ConvertButton "
+                                          "ClearAllButton ExitButton QLineEdit QToolButton "
+                                          "StopButton PropButton");
+    // The field's own line edit and browse button, not the field as a whole.
+    const auto* field = Child<DirectoryEdit>("JvDirectoryEdit1");
+    EXPECT_EQ(Child<QWidget>("ExitButton")->nextInFocusChain(), field->LineEdit());
+    EXPECT_EQ(field->LineEdit()->nextInFocusChain(), field->BrowseButton());
 }
 
 TEST(OpenDialogFilter, KeepsTheDescriptionAndGivesQtBlankSeparatedPatterns) {

@@ -80,14 +80,17 @@ TEST_F(OptionsTest, AnUnknownOrderingChecksNeitherButtonAndOkStoresLength) {
     EXPECT_EQ(form->Options().Ordering(), 1);
 }
 
-TEST_F(OptionsTest, ABadValueIsShownOnceTheWindowIsUpAndLaterKeysKeepTheirDefaults) {
-    WriteConfig("[Options]\nAscending=yes\nDefaultDir=/somewhere\nOrdering=1\n");
+TEST_F(OptionsTest, ABadValueIsShownOnceTheWindowIsUpAndCostsOnlyItsOwnKey) {
+    WriteConfig("[Options]\nAscending=Yes\nDefaultDir=/somewhere\nOrdering=1\n");
     StartForm();
     QApplication::processEvents();
-    EXPECT_EQ(dialogs.errors, QStringList{"Invalid property element: yes"});
-    EXPECT_EQ(WindowDirectory(), Q(DefaultDir()));
-    EXPECT_EQ(form->SortColumn(), 0);
+    EXPECT_EQ(dialogs.errors, QStringList{"Invalid property element: Yes"});
+    EXPECT_EQ(WindowDirectory(), "/somewhere");
+    EXPECT_EQ(form->SortColumn(), 1);
     EXPECT_TRUE(form->SortAscending());
+    ASSERT_TRUE(form->close());
+    EXPECT_EQ(ReadConfig(),
+              "[Options]\nAscending=True\nDefaultDir=/somewhere\nName=\nOrdering=1\nTag=0\n");
 }
 
 TEST_F(OptionsTest, ComponentNameRulesApplyToTheStoredName) {
@@ -95,7 +98,7 @@ TEST_F(OptionsTest, ComponentNameRulesApplyToTheStoredName) {
     StartForm();
     QApplication::processEvents();
     EXPECT_EQ(dialogs.errors, QStringList{"''9lives'' is not a valid component name"});
-    EXPECT_EQ(form->SortColumn(), 0);
+    EXPECT_EQ(form->SortColumn(), 1);
 }
 
 TEST_F(OptionsTest, AStoredNameMayNotTakeAControlsName) {
@@ -111,6 +114,17 @@ TEST_F(OptionsTest, AValidStoredNameIsKeptAndWrittenBack) {
     EXPECT_TRUE(dialogs.errors.isEmpty());
     ASSERT_TRUE(form->close());
     EXPECT_NE(ReadConfig().find("Name=MyOptions\n"), std::string::npos);
+}
+
+TEST_F(OptionsTest, AStoredDirectoryThatIsNotValidTextSurvivesTheDialogByteForByte) {
+    const std::string directory = "/data/caf\xE9 \xFF";
+    WriteConfig("[Options]\nDefaultDir=" + directory + "\n");
+    StartForm();
+    EXPECT_EQ(Child<DirectoryEdit>("JvDirectoryEdit1")->Path(), directory);
+    RunProperties([](TOptionsForm& dialog) { In<QPushButton>(dialog, "OKButton")->click(); });
+    EXPECT_EQ(form->Options().DefaultDir(), directory);
+    ASSERT_TRUE(form->close());
+    EXPECT_NE(ReadConfig().find("\nDefaultDir=" + directory + "\n"), std::string::npos);
 }
 
 TEST_F(OptionsTest, OkTakesTheDialogsValuesForTheNextStartOnly) {
@@ -146,6 +160,16 @@ TEST_F(OptionsTest, TheDialogsBrowseButtonUsesTheProgramsOwnDirectoryDialog) {
         In<QPushButton>(dialog, "OKButton")->click();
     });
     EXPECT_EQ(form->Options().DefaultDir(), "/chosen");
+}
+
+TEST_F(OptionsTest, TheDialogsTabOrderReachesTheBrowseButtonAfterTheDirectory) {
+    StartForm();
+    RunProperties([](TOptionsForm& dialog) {
+        EXPECT_EQ(TabStops(In<QWidget>(dialog, "OKButton")).join(' '),
+                  "OKButton CancelButton QLineEdit QToolButton FilenameRadio LengthRadio "
+                  "AscOrderBox");
+        dialog.reject();
+    });
 }
 
 TEST_F(OptionsTest, CancelEscapeAndTheCloseBoxLeaveTheRecordAlone) {

@@ -65,10 +65,17 @@ TEST(ProbeStream, MonoMinuteAndSixChannelTenSecondsProjectTheSameSize) {
     EXPECT_EQ(Probed(6, 44100, 10.0).ProjectedSize, 5292000);
 }
 
-TEST(ProbeStream, ProjectsAt44100HzWhateverTheFileRate) {
-    const FileEntry entry = Probed(2, 22050, 10.0);
-    EXPECT_EQ(entry.LengthSeconds, 10);
-    EXPECT_EQ(entry.ProjectedSize, 1764000);
+TEST(ProbeStream, ProjectsAtTheFilesOwnRate) {
+    struct Case {
+        int channels, sampleRate;
+        std::int64_t size;
+    };
+    for (const Case c : {Case{2, 22050, 882000}, Case{1, 96000, 1920000}, Case{2, 48000, 1920000},
+                         Case{2, 44100, 1764000}}) {
+        const FileEntry entry = Probed(c.channels, c.sampleRate, 10.0);
+        EXPECT_EQ(entry.LengthSeconds, 10) << c.sampleRate;
+        EXPECT_EQ(entry.ProjectedSize, c.size) << c.sampleRate;
+    }
 }
 
 TEST(ProbeStream, FileLongerThan3h22mKeepsItsTrueSize) {
@@ -126,13 +133,19 @@ TEST_F(ProbeFileOnDisk, TaggedMp3GetsItsLengthAndSize) {
     EXPECT_EQ(entry.ProjectedSize, 2 * 3 * 88200);
 }
 
-TEST_F(ProbeFileOnDisk, MonoOggAtAnotherRateProjectsAt44100) {
-    const auto path = FDir.File("tone.OGG");
-    test::EncodeOgg(path, {22050, 1, 2.0});
-    const FileEntry& entry = Added(path);
-    EXPECT_EQ(entry.LengthSeconds, 2);
-    EXPECT_EQ(entry.ProjectedSize, 1 * 2 * 88200);
-    EXPECT_EQ(entry.TargetPath, FDir.File("tone.wav").string());
+TEST_F(ProbeFileOnDisk, FilesAtOtherRatesProjectAtTheirOwnRate) {
+    const auto ogg = FDir.File("tone.OGG");
+    test::EncodeOgg(ogg, {96000, 2, 2.0});
+    const FileEntry& oggEntry = Added(ogg);
+    EXPECT_EQ(oggEntry.LengthSeconds, 2);
+    EXPECT_EQ(oggEntry.ProjectedSize, 2 * 2 * 96000 * 2);
+    EXPECT_EQ(oggEntry.TargetPath, FDir.File("tone.wav").string());
+
+    const auto mp3 = FDir.File("mono.mp3");
+    test::EncodeMp3(mp3, {22050, 1, 2.0});
+    const FileEntry& mp3Entry = Added(mp3);
+    EXPECT_EQ(mp3Entry.LengthSeconds, 2);
+    EXPECT_EQ(mp3Entry.ProjectedSize, 1 * 2 * 22050 * 2);
 }
 
 TEST_F(ProbeFileOnDisk, NameInAnotherScriptIsFound) {

@@ -203,6 +203,25 @@ TEST(IniStoreWrite, AnInterruptedWriteLeavesTheOldFileIntact) {
         EXPECT_EQ(entry.path().filename(), "zent.cfg") << "no temporary file is left behind";
 }
 
+TEST(IniStoreWrite, AFileInADirectoryThatTakesNoNewFilesIsWrittenInPlace) {
+    namespace fs = std::filesystem;
+    test::TempDir dir;
+    const auto locked = dir.File("locked");
+    fs::create_directory(locked);
+    WriteText(locked / "zent.cfg", "[S]\nk=1\n");
+    fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
+    {
+        test::PermissionsBindRoot bind;
+        ASSERT_FALSE(std::ofstream(locked / "probe")) << "the directory still takes new files";
+        TIniFile ini((locked / "zent.cfg").string());
+        ini.WriteString("S", "k", "2");
+        EXPECT_NO_THROW(ini.UpdateFile());
+    }
+    fs::permissions(locked, fs::perms::owner_all);
+    EXPECT_EQ(ReadText(locked / "zent.cfg"), "[S]\nk=2\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(locked), fs::directory_iterator()), 1);
+}
+
 TEST(IniStoreWrite, ReplacingTheFileKeepsItsPermissions) {
     namespace fs = std::filesystem;
     test::TempDir dir;

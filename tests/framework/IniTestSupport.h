@@ -3,8 +3,11 @@
 #include <QLocale>
 #include <filesystem>
 #include <fstream>
+#include <linux/capability.h>
 #include <sstream>
 #include <string>
+#include <sys/syscall.h>
+#include <unistd.h>
 #include <vector>
 
 namespace zent::test {
@@ -38,6 +41,25 @@ public:
 
 private:
     QLocale FSaved;
+};
+
+// Makes permission bits bind this thread for the length of one test also when it runs as
+// root, who may otherwise write into any directory.
+class PermissionsBindRoot {
+public:
+    PermissionsBindRoot() {
+        syscall(SYS_capget, &FHeader, FSaved);
+        __user_cap_data_struct reduced[2] = {FSaved[0], FSaved[1]};
+        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        syscall(SYS_capset, &FHeader, reduced);
+    }
+    ~PermissionsBindRoot() { syscall(SYS_capset, &FHeader, FSaved); }
+    PermissionsBindRoot(const PermissionsBindRoot&) = delete;
+    PermissionsBindRoot& operator=(const PermissionsBindRoot&) = delete;
+
+private:
+    __user_cap_header_struct FHeader{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct FSaved[2]{};
 };
 
 } // namespace zent::test

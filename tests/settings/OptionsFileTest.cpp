@@ -124,8 +124,8 @@ TEST_F(OptionsFile, AscendingTakesFalseInAnyCase) {
     EXPECT_FALSE(options.Ascending());
 }
 
-TEST_F(OptionsFile, ABadAscendingEndsTheLoadBeforeTheLaterProperties) {
-    Write("[Options]\nAscending=no\nDefaultDir=/new\nOrdering=1\n");
+TEST_F(OptionsFile, BadValuesCostOnlyTheirOwnKeysAndTheFirstIsReported) {
+    Write("[Options]\nAscending=no\nDefaultDir=/new\nName=2nd\nOrdering=1\nTag=7\n");
     TOptionsItem options;
     SetDefaults(options);
     try {
@@ -134,11 +134,27 @@ TEST_F(OptionsFile, ABadAscendingEndsTheLoadBeforeTheLaterProperties) {
     } catch (const EConvertError& error) {
         EXPECT_STREQ(error.what(), "Invalid property element: no");
     }
-    EXPECT_EQ(options.DefaultDir(), "/opt/zent/Temp");
-    EXPECT_EQ(options.Ordering(), 0);
+    EXPECT_TRUE(options.Ascending());
+    EXPECT_EQ(options.DefaultDir(), "/new");
+    EXPECT_EQ(options.Name(), "");
+    EXPECT_EQ(options.Ordering(), 1);
+    EXPECT_EQ(options.Tag(), 7);
 }
 
-TEST_F(OptionsFile, ANameTakenByASiblingComponentEndsTheLoad) {
+TEST_F(OptionsFile, AByteOrderMarkIsReadAndKeptBeforeTheOneOptionsSection) {
+    Write("\xEF\xBB\xBF[Options]\nAscending=False\nDefaultDir=/new\nOrdering=1\n");
+    TOptionsItem options;
+    SetDefaults(options);
+    Load(options);
+    EXPECT_FALSE(options.Ascending());
+    EXPECT_EQ(options.DefaultDir(), "/new");
+    EXPECT_EQ(options.Ordering(), 1);
+    IniSerializer().SaveObjToIniFile(&options, Path(), kSection);
+    EXPECT_THAT(Lines(), ElementsAre("\xEF\xBB\xBF[Options]", "Ascending=False", "DefaultDir=/new",
+                                     "Name=", "Ordering=1", "Tag=0"));
+}
+
+TEST_F(OptionsFile, ANameTakenByASiblingComponentCostsOnlyTheName) {
     TComponent mainWindow;
     (new TComponent(&mainWindow))->SetName("VST1");
     auto* options = new TOptionsItem(&mainWindow);
@@ -149,11 +165,12 @@ TEST_F(OptionsFile, ANameTakenByASiblingComponentEndsTheLoad) {
     } catch (const EComponentError& error) {
         EXPECT_STREQ(error.what(), "A component named vst1 already exists");
     }
+    EXPECT_EQ(options->Name(), "");
     EXPECT_EQ(options->DefaultDir(), "/new");
-    EXPECT_EQ(options->Ordering(), 0);
+    EXPECT_EQ(options->Ordering(), 1);
 }
 
-TEST_F(OptionsFile, ANameThatIsNotAnIdentifierEndsTheLoad) {
+TEST_F(OptionsFile, ANameThatIsNotAnIdentifierIsRefused) {
     Write("[Options]\nName=2nd\n");
     TOptionsItem options;
     EXPECT_THROW(Load(options), EComponentError);
