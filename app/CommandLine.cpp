@@ -39,7 +39,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
         result.output = parser.errorText().toStdString() + "\n";
         return result;
     }
-    if (parser.isSet(help)) {
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
         result.exitCode = 0;
         result.output = parser.helpText().toStdString();
         return result;

@@ -37,7 +37,8 @@ QString InstanceServerName() {
 
 InstanceServer::InstanceServer(QString name, QObject* parent)
     : QObject(parent), FName(std::move(name)), FServer(new QLocalServer(this)) {
-    FServer->setSocketOptions(QLocalServer::UserAccessOption);
+    // No socket options: with them Qt replaces a live window's socket instead of failing.
+    // The runtime directory is the user's own.
     connect(FServer, &QLocalServer::newConnection, this, &InstanceServer::Accept);
 }
 
