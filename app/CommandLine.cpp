@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QStringList>
 #include <cstring>
+#include <string_view>
 
 namespace zent {
 
@@ -18,6 +19,19 @@ std::string Absolute(const std::string& name, const std::string& currentDir) {
 }
 
 } // namespace
+
+bool AsksOnlyForText(int argc, const char* const* argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--")
+            return false;
+        for (const char* option : {"-h", "--help", "-?", "--help-all", "-v", "--version"}) {
+            if (argument == option)
+                return true;
+        }
+    }
+    return false;
+}
 
 CommandLine ParseCommandLine(int argc, const char* const* argv, const std::string& currentDir) {
     QCommandLineParser parser;

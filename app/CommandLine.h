@@ -16,6 +16,9 @@ struct CommandLine {
 // Reads the arguments: options through QCommandLineParser, file names from argv's own bytes
 // so that a name that is not valid text still names its file. Relative names are taken from
 // currentDir. Needs a QCoreApplication.
+// True when the arguments ask only for text (help or version), which needs no display.
+bool AsksOnlyForText(int argc, const char* const* argv);
+
 CommandLine ParseCommandLine(int argc, const char* const* argv, const std::string& currentDir);
 
 } // namespace zent

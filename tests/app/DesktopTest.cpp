@@ -109,6 +109,7 @@ struct CommandLineCase {
     std::vector<std::string> files;
     std::optional<int> exitCode;
     const char* output;
+    bool onlyText = false; // answered without a display
 };
 
 TEST(CommandLineTest, OptionsEndTheProgramAndFilesKeepTheirBytes) {
@@ -119,8 +120,8 @@ TEST(CommandLineTest, OptionsEndTheProgramAndFilesKeepTheirBytes) {
          std::nullopt,
          ""},
         {{"zent", "\xff\xfe name.ogg"}, {"/home/u/\xff\xfe name.ogg"}, std::nullopt, ""},
-        {{"zent", "--help", "a.mp3"}, {}, 0, "Usage:"},
-        {{"zent", "--version"}, {}, 0, "1.0"},
+        {{"zent", "--help", "a.mp3"}, {}, 0, "Usage:", true},
+        {{"zent", "--version"}, {}, 0, "1.0", true},
         {{"zent", "--no-such-option"}, {}, 1, "no-such-option"},
     };
     for (const CommandLineCase& c : cases) {
@@ -129,6 +130,8 @@ TEST(CommandLineTest, OptionsEndTheProgramAndFilesKeepTheirBytes) {
         EXPECT_EQ(line.files, c.files) << c.argv.back();
         EXPECT_EQ(line.exitCode, c.exitCode) << c.argv.back();
         EXPECT_NE(line.output.find(c.output), std::string::npos) << c.argv.back();
+        EXPECT_EQ(AsksOnlyForText(static_cast<int>(c.argv.size()), c.argv.data()), c.onlyText)
+            << c.argv.back();
     }
 }
 
