@@ -9,6 +9,7 @@
 
 #include <QAccessible>
 #include <QAccessibleValueInterface>
+#include <QHeaderView>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -205,6 +206,26 @@ TEST_F(DesktopTest, EscapeStopsARun) {
     Child<QToolButton>("ConvertButton")->click();
     EXPECT_EQ(Rows(), 1);
     EXPECT_FALSE(std::filesystem::exists(target.File("only.wav")));
+}
+
+TEST_F(DesktopTest, ExtraWidthGoesToTheNamesAndTheDirectoryAndNarrowingClipsNoButton) {
+    StartForm();
+    QHeaderView* header = List()->header();
+    auto* field = Child<DirectoryEdit>("JvDirectoryEdit1");
+    const int nameWidth = header->sectionSize(FileListModel::FilenameColumn);
+    const int lengthWidth = header->sectionSize(FileListModel::LengthColumn);
+    const int fieldWidth = field->width();
+    form->resize(form->width() + 200, form->height());
+    QApplication::processEvents();
+    EXPECT_EQ(header->sectionSize(FileListModel::FilenameColumn), nameWidth + 200);
+    EXPECT_EQ(header->sectionSize(FileListModel::LengthColumn), lengthWidth);
+    EXPECT_EQ(field->width(), fieldWidth + 200);
+
+    form->resize(100, form->height());
+    QApplication::processEvents();
+    const QWidget* top = Child<QWidget>("TopPanel");
+    EXPECT_LE(Child<QToolButton>("ExitButton")->geometry().right(), top->width());
+    EXPECT_LE(field->geometry().right(), top->width());
 }
 
 TEST_F(DesktopTest, TheBarsAreProgressBarsWithTheirValue) {
