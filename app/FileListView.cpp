@@ -1,10 +1,15 @@
 #include "app/FileListView.h"
 
+#include "filelist/FileListModel.h"
+#include "framework/PathText.h"
+
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QKeyEvent>
+#include <QToolTip>
 
 namespace zent {
 
@@ -34,6 +39,21 @@ FileListView::FileListView(QWidget* parent) : QTreeView(parent) {
     header()->setSortIndicatorShown(false);
     header()->setSectionResizeMode(QHeaderView::Interactive);
     header()->setStretchLastSection(false);
+    setTextElideMode(Qt::ElideMiddle);
+}
+
+bool FileListView::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QModelIndex index = indexAt(help->pos());
+        const auto* files = qobject_cast<const FileListModel*>(model());
+        if (files && index.isValid() && index.column() == FileListModel::FilenameColumn) {
+            const FileEntry& entry = files->List().At(static_cast<std::size_t>(index.row()));
+            QToolTip::showText(help->globalPos(), PathToQString(entry.SourcePath), viewport());
+            return true;
+        }
+    }
+    return QTreeView::viewportEvent(event);
 }
 
 void FileListView::keyPressEvent(QKeyEvent* event) {

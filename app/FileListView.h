@@ -8,7 +8,8 @@ class QMimeData;
 namespace zent {
 
 // The list control: a flat, multi-select tree view that hands drops, the Delete key and
-// header clicks to the window.
+// header clicks to the window. Long names are shortened in the middle, so that their extension
+// shows; the tooltip of a name is the whole path.
 class FileListView : public QTreeView {
     Q_OBJECT
 public:
@@ -19,6 +20,7 @@ public:
     std::function<void(const QMimeData* data)> OnDragDrop;
 
 protected:
+    bool viewportEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;

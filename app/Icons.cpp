@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <algorithm>
 
 namespace zent {
 
@@ -144,6 +145,33 @@ QPixmap Paint(ButtonIcon which) {
     return pixmap;
 }
 
+// A thin light rim around every shape, so that dark lines stay readable on a dark button face;
+// on a light face it disappears.
+QPixmap WithHalo(const QPixmap& pixmap) {
+    const QImage source = pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
+    QImage result = source;
+    const int w = source.width();
+    const int h = source.height();
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            if (qAlpha(source.pixel(x, y)) != 0)
+                continue;
+            int near = 0;
+            for (int dy = -1; dy <= 1; ++dy) {
+                for (int dx = -1; dx <= 1; ++dx) {
+                    const int nx = x + dx;
+                    const int ny = y + dy;
+                    if (nx >= 0 && ny >= 0 && nx < w && ny < h)
+                        near = std::max(near, qAlpha(source.pixel(nx, ny)));
+                }
+            }
+            if (near > 96)
+                result.setPixel(x, y, qRgba(255, 255, 255, 150));
+        }
+    }
+    return QPixmap::fromImage(result);
+}
+
 // Grey and faded, the way disabled buttons look.
 QPixmap DisabledLook(const QPixmap& pixmap) {
     QImage image = pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
@@ -160,7 +188,7 @@ QPixmap DisabledLook(const QPixmap& pixmap) {
 } // namespace
 
 QIcon MakeButtonIcon(ButtonIcon which) {
-    const QPixmap normal = Paint(which);
+    const QPixmap normal = WithHalo(Paint(which));
     QIcon icon(normal);
     if (which != ButtonIcon::Stop)
         icon.addPixmap(DisabledLook(normal), QIcon::Disabled);

@@ -10,9 +10,8 @@ LinkLabel::LinkLabel(const QUrl& address, QWidget* parent)
     setToolTip(address.toString());
     setCursor(Qt::PointingHandCursor);
     setAttribute(Qt::WA_TranslucentBackground);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::WindowText, Qt::blue);
-    setPalette(palette);
+    // The palette's link colour follows light and dark desktops.
+    setForegroundRole(QPalette::Link);
 }
 
 void LinkLabel::SetUnderline(bool underline) {

@@ -5,8 +5,8 @@
 
 namespace zent {
 
-// Blue text that opens a web address in the user's browser; underlined while the mouse is
-// over it.
+// Text in the link colour that opens a web address in the user's browser; underlined while the
+// mouse is over it.
 class LinkLabel : public QLabel {
     Q_OBJECT
 public:

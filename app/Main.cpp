@@ -4,6 +4,7 @@
 #include "app/Guards.h"
 #include "app/Icons.h"
 #include "app/LinkLabel.h"
+#include "app/WindowKeys.h"
 #include "controls/Colors.h"
 #include "controls/Dialogs.h"
 #include "controls/DirectoryEdit.h"
@@ -107,9 +108,10 @@ std::string AppDirFromPath(const QString& executableDir) {
     return dir;
 }
 
-TMainForm::TMainForm(const QString& appDir, QWidget* parent)
+TMainForm::TMainForm(const QString& appDir, QWidget* parent, const std::optional<Places>& places)
     : QMainWindow(parent),
-      FAppDir(appDir.isEmpty() ? QCoreApplication::applicationDirPath() : appDir) {
+      FAppDir(appDir.isEmpty() ? QCoreApplication::applicationDirPath() : appDir),
+      FPlaces(places ? *places : FindPlaces(AppDirFromPath(FAppDir))) {
     setObjectName(QStringLiteral("MainForm"));
     BuildControls();
     FormCreate();
@@ -244,6 +246,27 @@ void TMainForm::BuildControls() {
     onClick(ExitButton, &TMainForm::ExitButtonClick);
     onClick(StopButton, &TMainForm::StopButtonClick);
 
+    // Keys for keyboard users, named in the tooltips; the hints name the buttons for screen
+    // readers.
+    DescribeButton(AddFilesButton, AddFilesButton->toolTip(),
+                   QKeySequence::keyBindings(QKeySequence::Open));
+    DescribeButton(DeleteFilesButton, DeleteFilesButton->toolTip(), {QKeySequence(Qt::Key_Delete)},
+                   /*bind=*/false); // the list's own key
+    DescribeButton(ClearAllButton, ClearAllButton->toolTip());
+    DescribeButton(PropButton, PropButton->toolTip(), PreferencesKeys());
+    DescribeButton(
+        ConvertButton, ConvertButton->toolTip(),
+        {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+    DescribeButton(ExitButton, ExitButton->toolTip(),
+                   QKeySequence::keyBindings(QKeySequence::Quit));
+    DescribeButton(StopButton, StopButton->toolTip(), {QKeySequence(Qt::Key_Escape)});
+    DescribeButton(JvDirectoryEdit1->BrowseButton(), JvDirectoryEdit1->BrowseButton()->toolTip());
+
+    // Extra width goes to the file names and the directory field; the buttons never clip.
+    header->setSectionResizeMode(FileListModel::FilenameColumn, QHeaderView::Stretch);
+    StretchWithParent(JvDirectoryEdit1, 2);
+    TopPanel->setMinimumWidth(JvDirectoryEdit1->geometry().right() + 2);
+
     resize(kClientWidth, kClientHeight);
 }
 
@@ -268,7 +291,7 @@ std::string TMainForm::GetAppDir() const {
 }
 
 std::string TMainForm::ConfigPath() const {
-    return GetAppDir() + kNativeSeparator + kConfigFileName;
+    return FPlaces.configPath;
 }
 
 void TMainForm::AllocBuffer() {
@@ -452,6 +475,10 @@ void TMainForm::AddDroppedFiles(const QMimeData& mime) {
         if (std::string path = PathFromFileUrl(url); !path.empty())
             paths.push_back(std::move(path));
     }
+    AddShellFiles(paths);
+}
+
+void TMainForm::AddShellFiles(const std::vector<std::string>& paths) {
     if (paths.empty())
         return;
     try {
@@ -526,6 +553,10 @@ bool TMainForm::VST1KeyDown(int key, Qt::KeyboardModifiers) {
 // --- Conversion ---
 
 void TMainForm::ConvertButtonClick() {
+    // The program's own default target is made on first use; a directory that the person
+    // named is never created.
+    if (JvDirectoryEdit1->Text() == PathToQString(FPlaces.defaultTargetDir))
+        CreateDefaultTargetDir(FPlaces.defaultTargetDir);
     ConvertAll();
 }
 
@@ -583,7 +614,7 @@ void TMainForm::SetTotalProgress(int percent) {
 // --- Options ---
 
 void TMainForm::LoadOptions(const std::string& fileName) {
-    const std::string defaultDir = GetAppDir() + kNativeSeparator + "Temp";
+    const std::string& defaultDir = FPlaces.defaultTargetDir;
     FOptions->SetDefaultDir(defaultDir);
     FOptions->SetOrdering(0);
     FOptions->SetAscending(true);
@@ -606,6 +637,7 @@ void TMainForm::LoadOptions(const std::string& fileName) {
 }
 
 void TMainForm::SaveOptions(const std::string& fileName) {
+    PrepareConfigDir(fileName);
     IniSerializer().SaveObjToIniFile(FOptions, fileName, "Options");
 }
 

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "app/Places.h"
 #include "convert/RunView.h"
 
 #include <QMainWindow>
 #include <cstddef>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,8 +43,10 @@ std::string AppDirFromPath(const QString& executableDir);
 class TMainForm : public QMainWindow, private RunView {
     Q_OBJECT
 public:
-    // appDir replaces the executable's directory (tests keep their zent.cfg elsewhere).
-    explicit TMainForm(const QString& appDir = {}, QWidget* parent = nullptr);
+    // appDir replaces the executable's directory (tests keep their zent.cfg elsewhere);
+    // places replaces where the settings and the default target are found from it.
+    explicit TMainForm(const QString& appDir = {}, QWidget* parent = nullptr,
+                       const std::optional<Places>& places = {});
     ~TMainForm() override;
 
     std::string GetAppDir() const;
@@ -50,6 +54,9 @@ public:
 
     void AddFiles(const std::vector<std::string>& paths);
     void AddDroppedFiles(const QMimeData& mime);
+    // Files from outside the window (a drop, the command line, a later start): added like a
+    // drop, an error shown once the current event is over.
+    void AddShellFiles(const std::vector<std::string>& paths);
     void ConvertAll();
 
     bool Converting() const { return FConverting; }
@@ -112,6 +119,7 @@ private:
     std::span<std::byte> Buffer() override;
 
     QString FAppDir;
+    Places FPlaces;
     std::unique_ptr<TComponent> FComponent; // the window as owner of named components
     TOptionsItem* FOptions = nullptr;       // owned by FComponent
     std::unique_ptr<std::byte[]> FBuffer;

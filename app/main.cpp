@@ -1,14 +1,77 @@
 #include "app/Main.h"
 
+#include "app/AppId.h"
+#include "app/CommandLine.h"
+#include "app/SingleInstance.h"
 #include "controls/ErrorHandler.h"
 
 #include <QApplication>
+#include <QCoreApplication>
+#include <QTimer>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+void Describe() {
+    QCoreApplication::setApplicationName(QStringLiteral("Zent"));
+    QCoreApplication::setApplicationVersion(QLatin1String(zent::kAppVersion));
+}
+
+std::string CurrentDir() {
+    std::error_code error;
+    return std::filesystem::current_path(error).string();
+}
+
+// For a command line that ends the program: prints its text and gives the exit code.
+int Finish(const zent::CommandLine& commandLine) {
+    const int code = commandLine.exitCode.value_or(0);
+    std::fputs(commandLine.output.c_str(), code == 0 ? stdout : stderr);
+    return code;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
+    const std::string currentDir = CurrentDir();
+    if (zent::AsksOnlyForText(argc, argv)) {
+        // Help and version work without a display.
+        QCoreApplication core(argc, argv);
+        Describe();
+        return Finish(zent::ParseCommandLine(argc, argv, currentDir));
+    }
+
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Zent"));
+    Describe();
+    QGuiApplication::setDesktopFileName(QLatin1String(zent::kAppId));
+    // QApplication has taken its own options out of argv by now.
+    const zent::CommandLine commandLine = zent::ParseCommandLine(argc, argv, currentDir);
+    if (commandLine.exitCode)
+        return Finish(commandLine);
+
+    // A later start, such as a file manager's "Open with", fills the window that is open.
+    zent::InstanceServer server(zent::InstanceServerName());
+    if (!server.Listen() && !commandLine.files.empty() &&
+        zent::SendToRunningInstance(zent::InstanceServerName(), commandLine.files))
+        return 0;
+
     zent::TMainForm mainForm;
     zent::SetErrorParent(&mainForm);
+    QObject::connect(&server, &zent::InstanceServer::FilesReceived, &mainForm,
+                     [&mainForm](const std::vector<std::string>& files) {
+                         zent::Guarded([&] {
+                             if (mainForm.isMinimized())
+                                 mainForm.showNormal();
+                             mainForm.raise();
+                             mainForm.activateWindow();
+                             mainForm.AddShellFiles(files);
+                         });
+                     });
     mainForm.show();
+    if (!commandLine.files.empty())
+        QTimer::singleShot(0, &mainForm, [&mainForm, &commandLine] {
+            zent::Guarded([&] { mainForm.AddShellFiles(commandLine.files); });
+        });
     return QApplication::exec();
 }

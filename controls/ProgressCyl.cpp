@@ -1,11 +1,58 @@
 #include "controls/ProgressCyl.h"
 
+#include <QAccessible>
+#include <QAccessibleValueInterface>
+#include <QAccessibleWidget>
 #include <QEvent>
 #include <QPainter>
+#include <mutex>
 
 namespace zent {
 
+namespace {
+
+class ProgressCylAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+public:
+    explicit ProgressCylAccessible(TProgressCyl* bar)
+        : QAccessibleWidget(bar, QAccessible::ProgressBar) {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+
+    QVariant currentValue() const override { return Bar()->Position(); }
+    void setCurrentValue(const QVariant&) override {} // shown, not set
+    QVariant maximumValue() const override { return Bar()->Max(); }
+    QVariant minimumValue() const override { return Bar()->Min(); }
+    QVariant minimumStepSize() const override { return 0; }
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Value)
+            return QString::number(Bar()->Position());
+        return QAccessibleWidget::text(t);
+    }
+
+private:
+    const TProgressCyl* Bar() const { return static_cast<const TProgressCyl*>(object()); }
+};
+
+QAccessibleInterface* ProgressCylFactory(const QString&, QObject* object) {
+    if (auto* bar = qobject_cast<TProgressCyl*>(object))
+        return new ProgressCylAccessible(bar);
+    return nullptr;
+}
+
+void InstallAccessibility() {
+    static std::once_flag installed;
+    std::call_once(installed, [] { QAccessible::installFactory(ProgressCylFactory); });
+}
+
+} // namespace
+
 TProgressCyl::TProgressCyl(QWidget* parent) : QWidget(parent) {
+    InstallAccessibility();
     // Every pixel comes from the composed frame; nothing needs erasing first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     resize(kInitialWidth, kInitialHeight);
@@ -19,6 +66,13 @@ QSize TProgressCyl::sizeHint() const {
 
 void TProgressCyl::RepaintControl() {
     repaint();
+    if (Position() != FAnnouncedPosition) {
+        FAnnouncedPosition = Position();
+        if (QAccessible::isActive()) {
+            QAccessibleValueChangeEvent event(this, FAnnouncedPosition);
+            QAccessible::updateAccessibility(&event);
+        }
+    }
 }
 
 void TProgressCyl::Paint(QPainter& painter) {

@@ -9,7 +9,8 @@ class QPainter;
 namespace zent {
 
 // The cylinder progress bar as a widget: draws the composed frame in one copy and redraws at
-// once on every visible change. Size, visibility, hint, cursor and the like are QWidget's own.
+// once on every visible change. Assistive technology sees a progress bar with its value. Size,
+// visibility, hint, cursor and the like are QWidget's own.
 class TProgressCyl : public QWidget, public TProgressCylState {
     Q_OBJECT
 
@@ -32,6 +33,8 @@ protected:
 private:
     // The widget's geometry is the only size.
     using TProgressCylState::SetSize;
+
+    int FAnnouncedPosition = 0; // the value assistive technology was last told
 };
 
 inline constexpr int kProgramBarHeight = 16;
