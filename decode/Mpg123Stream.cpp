@@ -138,11 +138,12 @@ std::int64_t EndBeforeTags(NativeFile& file) {
     return end;
 }
 
-// Whether the file holds just what its Info header accounts for. Joined files hold more,
-// cut files less; both need their frames counted for an exact length.
+// Whether the file holds no more than its Info header accounts for. Joined files hold more
+// and need their frames counted. A cut file keeps the length its header announces, so that
+// a conversion can tell that it ended early instead of passing a short file off as whole.
 bool InfoHeaderCoversTheFile(NativeFile& file) {
     const std::int64_t infoEnd = EndByInfoHeader(file);
-    const bool covered = infoEnd > 0 && infoEnd == EndBeforeTags(file);
+    const bool covered = infoEnd > 0 && infoEnd >= EndBeforeTags(file);
     return file.Seek(0, SEEK_SET) && covered;
 }
 
