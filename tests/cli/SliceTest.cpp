@@ -47,10 +47,10 @@ public:
     static constexpr int kChannels = 2;
     static constexpr int kFrameBytes = 4;
 
-    explicit PatternStream(const PatternSpec& spec)
-        : FFrames(spec.Frames), FFailAt(spec.FailAt),
-          FStated(spec.StatedFrames < 0 ? spec.Frames : spec.StatedFrames), FSeeks(spec.Seeks),
-          FBeforeFirstRead(spec.BeforeFirstRead) {}
+    explicit PatternStream(const PatternSpec& layout)
+        : FFrames(layout.Frames), FFailAt(layout.FailAt),
+          FStated(layout.StatedFrames < 0 ? layout.Frames : layout.StatedFrames),
+          FSeeks(layout.Seeks), FBeforeFirstRead(layout.BeforeFirstRead) {}
     int Channels() const override { return kChannels; }
     int SampleRate() const override { return 8000; }
     std::int64_t LengthBytes() const override { return FStated * kFrameBytes; }
@@ -119,10 +119,10 @@ SplitRun Convert(const fs::path& source, const std::vector<Slice>& slices,
     return run;
 }
 
-BatchSettings PatternSettings(const PatternSpec& spec) {
+BatchSettings PatternSettings(const PatternSpec& layout) {
     BatchSettings settings;
     settings.OpenStream = [=](const fs::path&) {
-        return std::make_unique<PatternStream>(spec);
+        return std::make_unique<PatternStream>(layout);
     };
     return settings;
 }
@@ -191,15 +191,15 @@ TEST(Slices, AnyCutGivesTheBytesOfOnePiece) {
         const std::lock_guard lock(mutex);
         ++opened;
         opening.notify_all();
-        PatternSpec spec{frames};
+        PatternSpec layout{frames};
         if (opened == 1) {
-            spec.BeforeFirstRead = [&] {
+            layout.BeforeFirstRead = [&] {
                 std::unique_lock wait(mutex);
                 sideBySide =
                     opening.wait_for(wait, std::chrono::seconds(60), [&] { return opened > 1; });
             };
         }
-        return std::make_unique<PatternStream>(spec);
+        return std::make_unique<PatternStream>(layout);
     };
     EXPECT_TRUE(Convert(dir.File("p"), {}, counting).Bytes == whole.Bytes);
     EXPECT_EQ(opened, 4);
