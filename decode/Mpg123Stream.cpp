@@ -339,8 +339,18 @@ void Mpg123Stream::SeekToFrame(std::int64_t frame) {
     if (!CanSeekExactly() || frame < 0 || frame > FLengthBytes / FrameBytes()) {
         DecoderStream::SeekToFrame(frame);
     }
+    // A fresh decoder: one that has decoded damaged frames keeps state past a seek, and the
+    // samples after it would not be those of a decode from the start. The frame index is
+    // handed over instead of being scanned again.
+    off_t* offsets = nullptr;
+    off_t step = 0;
+    std::size_t fill = 0;
+    bool ready = mpg123_index(FHandle.get(), &offsets, &step, &fill) == MPG123_OK;
+    std::vector<off_t> index(offsets, offsets + (ready ? fill : 0));
+    ready = ready && OpenHandle();
     mpg123_handle* handle = FHandle.get();
-    if (mpg123_param(handle, MPG123_PREFRAMES, kSeekPreroll, 0) != MPG123_OK ||
+    if (!ready || mpg123_set_index(handle, index.data(), step, index.size()) != MPG123_OK ||
+        mpg123_param(handle, MPG123_PREFRAMES, kSeekPreroll, 0) != MPG123_OK ||
         mpg123_seek(handle, static_cast<off_t>(frame), SEEK_SET) != static_cast<off_t>(frame)) {
         FEnded = true;
         throw EDecoderError("Cannot decode \"" + FPathText + "\": " + mpg123_strerror(handle));

@@ -290,6 +290,62 @@ bool VorbisStream::CanSeekExactly() const {
     return FSeekable == 1;
 }
 
+namespace {
+
+// Follows the pages of one link and the samples its packets hold. Positions in a link are
+// granules, and a seek finds them by the granules written on the pages: they must be the
+// very sample counts that decoding gives.
+class LinkPages {
+public:
+    LinkPages(int serial, vorbis_info* info) : FInfo(info) {
+        ogg_stream_init(&FStream, serial);
+    }
+    ~LinkPages() { ogg_stream_clear(&FStream); }
+    LinkPages(const LinkPages&) = delete;
+    LinkPages& operator=(const LinkPages&) = delete;
+
+    // False when the page does not follow on in sequence or its granule is not the count
+    // of samples decoded by its end.
+    bool Follow(ogg_page& page) {
+        if (ogg_page_pageno(&page) != FNextPage++ || ogg_stream_pagein(&FStream, &page) != 0) {
+            return false;
+        }
+        const ogg_int64_t pageStart = FSamples;
+        ogg_packet packet;
+        int got = 0;
+        while ((got = ogg_stream_packetout(&FStream, &packet)) != 0) {
+            if (got < 0) {
+                return false;
+            }
+            const long block = vorbis_packet_blocksize(FInfo, &packet);
+            if (block > 0) {
+                // Each packet after the first completes the overlap with the one before.
+                FSamples += FPreviousBlock > 0 ? FPreviousBlock / 4 + block / 4 : 0;
+                FPreviousBlock = block;
+            } else if (++FHeaders > kHeaderPackets) {
+                return false; // an audio packet that does not decode
+            }
+        }
+        const ogg_int64_t granule = ogg_page_granulepos(&page);
+        // -1: no packet ends on this page. The last page may end the link within its own
+        // samples, and only there may the granule be smaller.
+        return granule == -1 || granule == FSamples ||
+               (ogg_page_eos(&page) != 0 && granule >= pageStart && granule < FSamples);
+    }
+
+private:
+    static constexpr int kHeaderPackets = 3;
+
+    ogg_stream_state FStream{};
+    vorbis_info* FInfo;
+    long FNextPage = 0;
+    int FHeaders = 0;
+    long FPreviousBlock = 0;
+    ogg_int64_t FSamples = 0;
+};
+
+} // namespace
+
 bool VorbisStream::PagesAreWhole() const {
     OggVorbis_File& vorbis = FVorbis->File;
     const std::int64_t resumeAt = FFile->Tell();
@@ -299,9 +355,8 @@ bool VorbisStream::PagesAreWhole() const {
         ~SyncState() { ogg_sync_clear(&State); }
     } sync;
     bool whole = FFile->Seek(0, SEEK_SET);
-    long expectedLink = 0;
-    long previousPage = -1;
-    ogg_int64_t previousGranule = 0;
+    long link = -1;
+    std::unique_ptr<LinkPages> pages;
     constexpr std::size_t kChunk = 64 * 1024;
     while (whole) {
         ogg_page page;
@@ -315,28 +370,16 @@ bool VorbisStream::PagesAreWhole() const {
                 break;
             }
             ogg_sync_wrote(&sync.State, static_cast<long>(got));
-        } else if (ogg_page_bos(&page) != 0) {
-            whole = expectedLink < vorbis.links &&
-                    ogg_page_serialno(&page) == vorbis.serialnos[expectedLink] &&
-                    ogg_page_pageno(&page) == 0;
-            ++expectedLink;
-            previousPage = 0;
-            previousGranule = 0;
         } else {
-            // One logical stream per link, every page in sequence, granules never falling
-            // (a granule of -1 marks a page on which no packet ends).
-            const ogg_int64_t granule = ogg_page_granulepos(&page);
-            whole = expectedLink > 0 &&
-                    ogg_page_serialno(&page) == vorbis.serialnos[expectedLink - 1] &&
-                    ogg_page_pageno(&page) == previousPage + 1 &&
-                    (granule == -1 || granule >= previousGranule);
-            previousPage = ogg_page_pageno(&page);
-            if (granule != -1) {
-                previousGranule = granule;
+            // One logical stream per link, in the order vorbisfile found them.
+            if (ogg_page_bos(&page) != 0 && ++link < vorbis.links) {
+                pages = std::make_unique<LinkPages>(vorbis.serialnos[link], &vorbis.vi[link]);
             }
+            whole = link >= 0 && link < vorbis.links &&
+                    ogg_page_serialno(&page) == vorbis.serialnos[link] && pages->Follow(page);
         }
     }
-    whole = whole && expectedLink == vorbis.links;
+    whole = whole && link + 1 == vorbis.links;
     // vorbisfile reads on from where it left the file.
     return FFile->Seek(resumeAt, SEEK_SET) && whole;
 }
