@@ -297,9 +297,7 @@ namespace {
 // very sample counts that decoding gives.
 class LinkPages {
 public:
-    LinkPages(int serial, vorbis_info* info) : FInfo(info) {
-        ogg_stream_init(&FStream, serial);
-    }
+    LinkPages(int serial, vorbis_info* info) : FInfo(info) { ogg_stream_init(&FStream, serial); }
     ~LinkPages() { ogg_stream_clear(&FStream); }
     LinkPages(const LinkPages&) = delete;
     LinkPages& operator=(const LinkPages&) = delete;
