@@ -47,11 +47,6 @@ private:
     std::int64_t FBytesPerSecond;
 };
 
-// Thrown through the writer when the batch stops. The writer then leaves nothing behind and
-// the target as it was, as after any error; a stop request would instead give the target a
-// shorter file, which is right for the window but not for a batch that is to be run again.
-struct ConversionStopped {};
-
 // One job's view of a whole-file conversion: no texts, no event pump; bytes into the shared
 // counters, and the stop flag shared by all jobs.
 class JobView final : public ConversionView {
@@ -64,12 +59,8 @@ public:
         FWritten += bytes;
         FCounter.Add(bytes);
     }
-    // Called after every block, right before the writer asks for a stop request.
-    void ProcessEvents() override {
-        if (FStop.load())
-            throw ConversionStopped{};
-    }
-    bool StopRequested() const override { return false; }
+    void ProcessEvents() override {}
+    bool StopRequested() const override { return FStop.load(); }
 
     std::int64_t Written() const { return FWritten; }
 
@@ -290,12 +281,11 @@ private:
                       std::span<std::byte> buffer) {
         const std::int64_t frameBytes = FrameBytes(stream);
         JobView view(FStop, BlockCounter(FProgress, FObserver, frameBytes * stream.SampleRate()));
-        try {
-            WriteWavFile(stream, job.Source, job.Target, buffer, view);
-            result.Status = FileStatus::Converted;
-        } catch (const ConversionStopped&) {
-            result.Status = FileStatus::Stopped;
-        }
+        // A stopped file is not kept: the batch is to be run again, and the target stays as
+        // it was.
+        const bool whole = WriteWavFile(stream, job.Source, job.Target, buffer, view,
+                                        WavWriterOptions{.KeepStoppedFile = false});
+        result.Status = whole ? FileStatus::Converted : FileStatus::Stopped;
         result.Frames = frameBytes > 0 ? view.Written() / frameBytes : 0;
     }
 

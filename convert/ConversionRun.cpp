@@ -30,8 +30,8 @@ std::int64_t TruncatedTotal(double projectedTotal) {
     return static_cast<std::int64_t>(std::trunc(projectedTotal));
 }
 
-ConversionRun::ConversionRun(RunView& view, WavWriterLimits limits)
-    : FView(view), FLimits(limits) {}
+ConversionRun::ConversionRun(RunView& view, WavWriterOptions options)
+    : FView(view), FOptions(options) {}
 
 void ConversionRun::ConvertAll() {
     const std::string directoryText = FView.TargetDirectoryText();
@@ -70,7 +70,7 @@ void ConversionRun::ConvertEntries(const std::string& directory) {
         if (FView.StopRequested())
             return;
         ConvertFile(ToFileSystemPath(entry->TargetPath), ToFileSystemPath(entry->SourcePath),
-                    FView.Buffer(), *this, FLimits);
+                    FView.Buffer(), *this, FOptions);
         if (FView.StopRequested())
             return;
         FView.RemoveEntry(entry);

@@ -17,7 +17,7 @@ inline constexpr const char* kPickValidDirectory = "Please pick a valid target d
 // through this object, which passes everything on to the window and keeps the batch total.
 class ConversionRun : public ConversionView {
 public:
-    explicit ConversionRun(RunView& view, WavWriterLimits limits = {});
+    explicit ConversionRun(RunView& view, WavWriterOptions options = {});
 
     // Errors of the conversion reach the caller after the window is back in its idle state.
     void ConvertAll();
@@ -35,7 +35,7 @@ private:
     void EndRun();
 
     RunView& FView;
-    WavWriterLimits FLimits;
+    WavWriterOptions FOptions;
     std::int64_t FBytesDone = 0;
     std::int64_t FTotalBytes = 0;
 };

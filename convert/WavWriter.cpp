@@ -55,9 +55,9 @@ std::string SourceEndsEarlyMessage(const std::filesystem::path& sourcePath, doub
            MinutesSeconds(std::ceil(lengthSeconds)) + " could be decoded.";
 }
 
-void WriteWavFile(DecoderStream& stream, const std::filesystem::path& sourcePath,
+bool WriteWavFile(DecoderStream& stream, const std::filesystem::path& sourcePath,
                   const std::filesystem::path& targetPath, std::span<std::byte> buffer,
-                  ConversionView& view, const WavWriterLimits& limits) {
+                  ConversionView& view, const WavWriterOptions& options) {
     if (buffer.empty())
         throw std::invalid_argument("WriteWavFile needs a decode buffer");
     view.SetStatusText(kOpeningFileText);
@@ -73,7 +73,7 @@ void WriteWavFile(DecoderStream& stream, const std::filesystem::path& sourcePath
         buffer.size() >= blockAlign ? WholeFrames(buffer.size(), blockAlign) : buffer.size();
     const std::span<std::byte> request = buffer.first(requestSize);
     const std::uint64_t maxData =
-        WholeFrames(std::min(limits.MaxDataBytes, kWavMaxDataBytes), blockAlign);
+        WholeFrames(std::min(options.MaxDataBytes, kWavMaxDataBytes), blockAlign);
 
     OutputFile file(targetPath);
     file.Write(BuildWavHeader(format));
@@ -118,19 +118,24 @@ void WriteWavFile(DecoderStream& stream, const std::filesystem::path& sourcePath
             sourcePath, byteRate > 0 ? static_cast<double>(written) / byteRate : 0.0,
             byteRate > 0 ? static_cast<double>(length) / byteRate : 0.0));
     }
+    // The hidden file goes with the OutputFile.
+    if (stopped && !options.KeepStoppedFile)
+        return false;
     view.SetStatusText(kClosingFileText);
     PatchSizes(file, written);
     file.Commit();
     if (cut)
         throw EWavSizeLimitError(WavSizeLimitMessage(targetPath));
+    return !stopped;
 }
 
-void ConvertFile(const std::filesystem::path& targetPath, const std::filesystem::path& sourcePath,
-                 std::span<std::byte> buffer, ConversionView& view, const WavWriterLimits& limits) {
+bool ConvertFile(const std::filesystem::path& targetPath, const std::filesystem::path& sourcePath,
+                 std::span<std::byte> buffer, ConversionView& view,
+                 const WavWriterOptions& options) {
     const std::unique_ptr<DecoderStream> stream = OpenDecoderStream(sourcePath);
     if (!stream)
         throw EDecoderError(kSampleNotLoaded);
-    WriteWavFile(*stream, sourcePath, targetPath, buffer, view, limits);
+    return WriteWavFile(*stream, sourcePath, targetPath, buffer, view, options);
 }
 
 } // namespace zent

@@ -30,9 +30,13 @@ std::string WavSizeLimitMessage(const std::filesystem::path& targetPath);
 // The size of the one decode buffer the program converts with.
 inline constexpr std::size_t kDecodeBufferSize = 800000;
 
-struct WavWriterLimits {
+struct WavWriterOptions {
     // Data bytes a file may hold; cut down to whole sample frames and to kWavMaxDataBytes.
     std::uint64_t MaxDataBytes = kWavMaxDataBytes;
+    // What a stop request leaves: a shorter whole file at the target, which a person who
+    // pressed Stop expects; or nothing, the target as it was, for a batch that is to be run
+    // again.
+    bool KeepStoppedFile = true;
 };
 
 // A source that ended well before the length it announced when it was opened.
@@ -44,18 +48,19 @@ inline constexpr int kMaxEmptyReads = 64;
 
 // Decodes sourcePath into the WAV file targetPath, in blocks of up to buffer's size. The
 // file is written under a hidden name and takes targetPath only when it is finished: whole,
-// ended by a stop request, or cut at the WAV size limit (then EWavSizeLimitError follows).
+// ended by a stop request (unless options say otherwise), or cut at the WAV size limit (then
+// EWavSizeLimitError follows). Returns false when a stop request ended the conversion.
 // On any error nothing is left behind and what was at targetPath stays as it was. Throws
 // EDecoderError "Sample not loaded." when the source cannot be opened, and EDecoderError
 // with SourceEndsEarlyMessage when it ends short of its length. Holds no shared state:
 // different files may be converted on different threads at once.
-void ConvertFile(const std::filesystem::path& targetPath, const std::filesystem::path& sourcePath,
+bool ConvertFile(const std::filesystem::path& targetPath, const std::filesystem::path& sourcePath,
                  std::span<std::byte> buffer, ConversionView& view,
-                 const WavWriterLimits& limits = {});
+                 const WavWriterOptions& options = {});
 
 // ConvertFile on a stream that is already open; sourcePath names it in messages.
-void WriteWavFile(DecoderStream& stream, const std::filesystem::path& sourcePath,
+bool WriteWavFile(DecoderStream& stream, const std::filesystem::path& sourcePath,
                   const std::filesystem::path& targetPath, std::span<std::byte> buffer,
-                  ConversionView& view, const WavWriterLimits& limits = {});
+                  ConversionView& view, const WavWriterOptions& options = {});
 
 } // namespace zent

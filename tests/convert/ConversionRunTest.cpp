@@ -256,7 +256,7 @@ TEST_F(ConversionRunTest, VanishedSourceEndsTheRunAsNotLoaded) {
 TEST_F(ConversionRunTest, FileCutAtTheSizeLimitEndsTheRun) {
     AddSource("a.mp3");
     AddSource("b.mp3");
-    ConversionRun run(FView, WavWriterLimits{1000});
+    ConversionRun run(FView, WavWriterOptions{1000});
     EXPECT_THAT(ConvertAllExpectingError(run), ::testing::HasSubstr("size limit"));
     EXPECT_THAT(FView.EntryNames(), ElementsAre("a.mp3", "b.mp3"));
     EXPECT_EQ(ReadWavFile(FOut.File("a.wav")).DataSize, 1000u);

@@ -29,8 +29,8 @@ class WavWriterTest : public ::testing::Test {
 protected:
     std::filesystem::path Target() const { return FTemp.File("out.wav"); }
 
-    WavFile Write(FakeStream& stream, const WavWriterLimits& limits = {}) {
-        WriteWavFile(stream, "fake.mp3", Target(), FBuffer, FView, limits);
+    WavFile Write(FakeStream& stream, const WavWriterOptions& options = {}) {
+        WriteWavFile(stream, "fake.mp3", Target(), FBuffer, FView, options);
         return ReadWavFile(Target());
     }
 
@@ -201,6 +201,19 @@ TEST_F(WavWriterTest, StopDuringFileLeavesValidShorterFile) {
     EXPECT_EQ(FView.TotalAdded(), static_cast<std::int64_t>(2 * kBufferSize));
 }
 
+TEST_F(WavWriterTest, StopThatKeepsNoFileLeavesTheTargetAsItWas) {
+    WriteBytes(Target(), 100, 'x');
+    FakeStream stream(2, 44100);
+    stream.SetContinuous(5 * kBufferSize);
+    FView.OnCall = [&](const std::string& call) {
+        FView.Stop = call == "events";
+    };
+    EXPECT_FALSE(WriteWavFile(stream, "fake.mp3", Target(), FBuffer, FView,
+                              WavWriterOptions{.KeepStoppedFile = false}));
+    EXPECT_THAT(FileNames(FTemp.Path()), ElementsAre("out.wav"));
+    EXPECT_EQ(std::filesystem::file_size(Target()), 100u);
+}
+
 // --- Errors --------------------------------------------------------------------------------
 
 TEST_F(WavWriterTest, DecoderErrorLeavesNoFileBehind) {
@@ -220,7 +233,7 @@ TEST_F(WavWriterTest, DataBeyondTheSizeLimitIsCutAtWholeFrames) {
     FakeStream stream(2, 44100);
     stream.SetContinuous(kBufferSize);
     try {
-        Write(stream, WavWriterLimits{1002});
+        Write(stream, WavWriterOptions{1002});
         FAIL() << "cutting the file must be reported";
     } catch (const EWavSizeLimitError& error) {
         EXPECT_THAT(error.what(), HasSubstr("\"" + Target().string() + "\""));
@@ -237,7 +250,7 @@ TEST_F(WavWriterTest, DataBeyondTheSizeLimitIsCutAtWholeFrames) {
 TEST_F(WavWriterTest, DataThatFillsTheSizeLimitExactlyIsNotCut) {
     FakeStream stream(2, 44100);
     stream.SetBlocks({4000, 4000});
-    const WavFile wav = Write(stream, WavWriterLimits{8000});
+    const WavFile wav = Write(stream, WavWriterOptions{8000});
     EXPECT_EQ(wav.DataSize, 8000u);
 }
 
