@@ -249,6 +249,11 @@ bool Mpg123Stream::Start() {
     return true;
 }
 
+bool Mpg123Stream::Restart() {
+    FPristine = OpenHandle() && (!FScanned || mpg123_scan(FHandle.get()) == MPG123_OK);
+    return FPristine;
+}
+
 bool Mpg123Stream::Scan() {
     mpg123_handle* handle = FHandle.get();
     if (mpg123_scan(handle) != MPG123_OK) {
@@ -304,6 +309,7 @@ bool Mpg123Stream::FormatChanges() {
 
 bool Mpg123Stream::CountByDecoding() {
     mpg123_handle* handle = FHandle.get();
+    FPristine = false;
     std::vector<unsigned char> buffer(kCountBufferBytes);
     std::int64_t total = 0;
     for (;;) {
@@ -325,9 +331,10 @@ bool Mpg123Stream::CanSeekExactly() const {
         // exact seek puts it back.
         auto* self = const_cast<Mpg123Stream*>(this);
         const std::int64_t position = FDelivered / FrameBytes();
+        const bool pristine = FPristine;
         if (FDelivered % FrameBytes() != 0 || !self->Scan() || self->FormatChanges()) {
             FExactSeeking = false;
-        } else if (FExactSeeking) {
+        } else if (FExactSeeking && !pristine) {
             self->SeekToFrame(position);
         }
         FScanned = true;
@@ -339,18 +346,12 @@ void Mpg123Stream::SeekToFrame(std::int64_t frame) {
     if (!CanSeekExactly() || frame < 0 || frame > FLengthBytes / FrameBytes()) {
         DecoderStream::SeekToFrame(frame);
     }
-    // A fresh decoder: one that has decoded damaged frames keeps state past a seek, and the
-    // samples after it would not be those of a decode from the start. The frame index is
-    // handed over instead of being scanned again.
-    off_t* offsets = nullptr;
-    off_t step = 0;
-    std::size_t fill = 0;
-    bool ready = mpg123_index(FHandle.get(), &offsets, &step, &fill) == MPG123_OK;
-    std::vector<off_t> index(offsets, offsets + (ready ? fill : 0));
-    ready = ready && OpenHandle();
+    // A decoder that has decoded keeps state past a seek (damaged frames show it), so the
+    // seek starts from one as it was when the stream was opened.
+    const bool ready = FPristine || Restart();
     mpg123_handle* handle = FHandle.get();
-    if (!ready || mpg123_set_index(handle, index.data(), step, index.size()) != MPG123_OK ||
-        mpg123_param(handle, MPG123_PREFRAMES, kSeekPreroll, 0) != MPG123_OK ||
+    FPristine = false;
+    if (!ready || mpg123_param(handle, MPG123_PREFRAMES, kSeekPreroll, 0) != MPG123_OK ||
         mpg123_seek(handle, static_cast<off_t>(frame), SEEK_SET) != static_cast<off_t>(frame)) {
         FEnded = true;
         throw EDecoderError("Cannot decode \"" + FPathText + "\": " + mpg123_strerror(handle));
@@ -360,6 +361,7 @@ void Mpg123Stream::SeekToFrame(std::int64_t frame) {
 }
 
 std::size_t Mpg123Stream::Read(std::span<std::byte> buffer) {
+    FPristine = false;
     auto* out = reinterpret_cast<unsigned char*>(buffer.data());
     std::size_t filled = 0;
     while (!FEnded && filled < buffer.size()) {

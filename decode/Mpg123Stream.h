@@ -35,6 +35,8 @@ private:
     // frame's.
     bool OpenHandle();
     bool Start();
+    // The decoder again as Start left it, on a new handle.
+    bool Restart();
     // Reads every frame header once: a full frame index, and the true length of joined files.
     bool Scan();
     // True when some frame differs in MPEG version, layer, rate or channel mode from the first.
@@ -58,6 +60,8 @@ private:
     // for files that open without one.
     mutable bool FScanned = false;
     mutable bool FExactSeeking = false;
+    // Nothing decoded or sought since the handle was opened (and scanned, where it was).
+    bool FPristine = true;
 };
 
 } // namespace zent
