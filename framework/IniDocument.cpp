@@ -9,7 +9,9 @@ namespace zent {
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-constexpr std::string_view kBlanks = " \t";
+// A carriage return left over from mixed line breaks is a blank too: written back with the
+// file's own line break it would vanish, and the line would read differently.
+constexpr std::string_view kBlanks = " \t\r";
 constexpr char kQuote = '"';
 
 std::string_view Trim(std::string_view text) {
