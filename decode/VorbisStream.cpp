@@ -285,6 +285,8 @@ bool VorbisStream::CanSeekExactly() const {
         // A chain that changes format partway: the positions past the change belong to
         // another stream, and mixing the two is not worth trusting.
         // A missing or damaged page: decoding skips the gap, while positions count it.
+        // A granule that is not the sample count decoded by its page: a seek by granules
+        // lands elsewhere than a decode from the start.
         FSeekable = FLinkCount == ov_streams(&FVorbis->File) && PagesAreWhole() ? 1 : 0;
     }
     return FSeekable == 1;

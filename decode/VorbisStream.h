@@ -36,7 +36,8 @@ private:
     // Whole frames into target (at least one frame long); 0 at the end of the data.
     std::size_t Decode(std::byte* target, std::size_t size);
     std::size_t TakeCarry(std::span<std::byte> buffer);
-    // Whether every page of the stream's links is present, intact and in order.
+    // Whether every page of the stream's links is present, intact, in order and carries
+    // the granule its packets decode to.
     bool PagesAreWhole() const;
 
     // The decoder reads through the file, so it goes first.

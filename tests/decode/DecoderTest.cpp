@@ -585,6 +585,10 @@ TEST(DecoderSeeking, StreamsThatCannotBeTrustedRefuseExactSeeking) {
     bytes.erase(bytes.begin() + static_cast<std::ptrdiff_t>(page.offset),
                 bytes.begin() + static_cast<std::ptrdiff_t>(page.offset + page.size));
     WriteBytes(dir.File("hole.ogg"), bytes);
+    // Every page in its place, but one granule a sample further than its packets reach.
+    bytes = FileBytes(dir.File("a.ogg"));
+    SetOggGranule(bytes, page, page.granule + 1);
+    WriteBytes(dir.File("granule.ogg"), bytes);
     const std::vector<std::filesystem::path> files = {
         JoinFiles(dir, "joined.mp3", dir.File("a.mp3"), dir.File("a.mp3")),
         JoinFiles(dir, "changing.mp3", dir.File("a.mp3"), dir.File("mono.mp3")),
@@ -592,6 +596,7 @@ TEST(DecoderSeeking, StreamsThatCannotBeTrustedRefuseExactSeeking) {
         dir.File("vbr.mp3"),
         dir.File("mpeg1-mono.mp3"),
         dir.File("hole.ogg"),
+        dir.File("granule.ogg"),
         JoinFiles(dir, "changing.ogg", dir.File("a.ogg"), dir.File("mono.ogg")),
     };
     for (const auto& file : files) {
