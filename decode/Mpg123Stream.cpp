@@ -154,6 +154,21 @@ std::uint32_t FormatKey(std::uint32_t header) {
     return (header & kVersionLayerRate) | ((header & kMonoMode) == kMonoMode ? 1 : 0);
 }
 
+// The length of an MPEG-1 layer III frame by its header; 0 for any other frame, and for
+// free-format or invalid bit rates.
+std::int64_t Mpeg1Layer3FrameBytes(std::uint32_t header) {
+    constexpr std::array<std::int64_t, 16> kKilobits = {0,   32,  40,  48,  56,  64,  80,  96,
+                                                        112, 128, 160, 192, 224, 256, 320, 0};
+    constexpr std::array<std::int64_t, 4> kRates = {44100, 48000, 32000, 0};
+    const bool mpeg1Layer3 = ((header >> 19) & 3) == 3 && ((header >> 17) & 3) == 1;
+    const std::int64_t kilobits = kKilobits[(header >> 12) & 15];
+    const std::int64_t rate = kRates[(header >> 10) & 3];
+    if (!mpeg1Layer3 || kilobits == 0 || rate == 0) {
+        return 0;
+    }
+    return 144000 * kilobits / rate + ((header >> 9) & 1);
+}
+
 } // namespace
 
 Mpg123Stream::Mpg123Stream(std::unique_ptr<NativeFile> file, const std::filesystem::path& path)
@@ -236,8 +251,7 @@ bool Mpg123Stream::Start() {
         }
         // libmpg123 converts frames of another format to the first one, and counts them in
         // the first format's terms: only decoding tells how many samples they give.
-        if (FormatChanges()) {
-            FExactSeeking = false;
+        if (FFormatChanges) {
             return CountByDecoding();
         }
     }
@@ -260,18 +274,19 @@ bool Mpg123Stream::Scan() {
         return false;
     }
     FScanned = true;
+    const FrameRun frames = InspectFrames();
+    FFormatChanges = frames.FormatChanges;
     // Exact positions rest on a full index, and on stereo MPEG-1 layer III: in mono and at
     // the lower rates of MPEG-2, libmpg123's synthesis filter rounds a sample differently now
     // and then after a seek than in a decode from the start (its state depends on where
     // decoding began), and no preroll was found that always avoids it.
+    // Frames that do not follow on from each other mean bytes that decoding skipped or
+    // resynchronised over, and a decode from elsewhere may find other frames there.
     mpg123_frameinfo info{};
     long joined = 0;
-    off_t* offsets = nullptr;
-    off_t step = 0;
-    std::size_t fill = 0;
     FExactSeeking = mpg123_info(handle, &info) == MPG123_OK && info.version == MPG123_1_0 &&
-                    info.layer == 3 && info.mode != MPG123_M_MONO &&
-                    mpg123_index(handle, &offsets, &step, &fill) == MPG123_OK && step == 1;
+                    info.layer == 3 && info.mode != MPG123_M_MONO && frames.FollowOn &&
+                    !frames.FormatChanges;
     // Positions in joined files are another matter: libmpg123 warns that its seeks may
     // miss there.
     if (mpg123_getstate(handle, MPG123_FRANKENSTEIN, &joined, nullptr) != MPG123_OK ||
@@ -281,30 +296,38 @@ bool Mpg123Stream::Scan() {
     return true;
 }
 
-bool Mpg123Stream::FormatChanges() {
+Mpg123Stream::FrameRun Mpg123Stream::InspectFrames() {
     off_t* offsets = nullptr;
     off_t step = 0;
     std::size_t fill = 0;
     if (mpg123_index(FHandle.get(), &offsets, &step, &fill) != MPG123_OK || step != 1) {
-        return true; // cannot tell: take the careful way
+        return {}; // cannot tell: take the careful way
     }
     const std::int64_t resumeAt = FFile->Tell();
-    bool changes = false;
+    FrameRun run{false, true};
     std::uint32_t first = 0;
-    for (std::size_t i = 0; i < fill && !changes; ++i) {
-        std::array<unsigned char, 4> header{};
-        if (!ReadAt(*FFile, offsets[i], header.data(), header.size())) {
-            changes = true;
+    for (std::size_t i = 0; i < fill && !run.FormatChanges; ++i) {
+        std::array<unsigned char, 4> bytes{};
+        if (!ReadAt(*FFile, offsets[i], bytes.data(), bytes.size())) {
+            run = {};
             break;
         }
-        const std::uint32_t key = FormatKey(BigEndian32(header.data()));
+        const std::uint32_t header = BigEndian32(bytes.data());
+        const std::uint32_t key = FormatKey(header);
         if (i == 0) {
             first = key;
         }
-        changes = key != first;
+        run.FormatChanges = key != first;
+        if (i + 1 < fill) {
+            run.FollowOn =
+                run.FollowOn && offsets[i] + Mpeg1Layer3FrameBytes(header) == offsets[i + 1];
+        }
     }
     // libmpg123 reads on from where it left the file.
-    return !FFile->Seek(resumeAt, SEEK_SET) || changes;
+    if (!FFile->Seek(resumeAt, SEEK_SET)) {
+        run = {};
+    }
+    return run;
 }
 
 bool Mpg123Stream::CountByDecoding() {
@@ -332,7 +355,7 @@ bool Mpg123Stream::CanSeekExactly() const {
         auto* self = const_cast<Mpg123Stream*>(this);
         const std::int64_t position = FDelivered / FrameBytes();
         const bool pristine = FPristine;
-        if (FDelivered % FrameBytes() != 0 || !self->Scan() || self->FormatChanges()) {
+        if (FDelivered % FrameBytes() != 0 || !self->Scan()) {
             FExactSeeking = false;
         } else if (FExactSeeking && !pristine) {
             self->SeekToFrame(position);

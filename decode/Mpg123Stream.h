@@ -39,8 +39,14 @@ private:
     bool Restart();
     // Reads every frame header once: a full frame index, and the true length of joined files.
     bool Scan();
-    // True when some frame differs in MPEG version, layer, rate or channel mode from the first.
-    bool FormatChanges();
+    // What the frame headers at the index's offsets tell.
+    struct FrameRun {
+        // Some frame differs in MPEG version, layer, rate or channel mode from the first.
+        bool FormatChanges = true;
+        // Each frame begins where the one before ends (known for MPEG-1 layer III only).
+        bool FollowOn = false;
+    };
+    FrameRun InspectFrames();
     // The byte count by decoding the whole stream, then back to the start.
     bool CountByDecoding();
     std::int64_t FrameBytes() const { return std::int64_t{FChannels} * 2; }
@@ -60,6 +66,7 @@ private:
     // for files that open without one.
     mutable bool FScanned = false;
     mutable bool FExactSeeking = false;
+    bool FFormatChanges = false; // known once scanned
     // Nothing decoded or sought since the handle was opened (and scanned, where it was).
     bool FPristine = true;
 };
