@@ -300,8 +300,10 @@ Mpg123Stream::FrameRun Mpg123Stream::InspectFrames() {
     off_t* offsets = nullptr;
     off_t step = 0;
     std::size_t fill = 0;
-    if (mpg123_index(FHandle.get(), &offsets, &step, &fill) != MPG123_OK || step != 1) {
-        return {}; // cannot tell: take the careful way
+    // Every frame in the index, or nothing can be told: take the careful way.
+    if (mpg123_index(FHandle.get(), &offsets, &step, &fill) != MPG123_OK || step != 1 ||
+        fill == 0 || mpg123_framelength(FHandle.get()) != static_cast<off_t>(fill)) {
+        return {};
     }
     const std::int64_t resumeAt = FFile->Tell();
     FrameRun run{false, true};
@@ -350,17 +352,11 @@ bool Mpg123Stream::CountByDecoding() {
 
 bool Mpg123Stream::CanSeekExactly() const {
     if (!FScanned) {
-        // The frame index is filled on first demand; the scan moves the decoder, and an
-        // exact seek puts it back.
-        auto* self = const_cast<Mpg123Stream*>(this);
-        const std::int64_t position = FDelivered / FrameBytes();
-        const bool pristine = FPristine;
-        if (FDelivered % FrameBytes() != 0 || !self->Scan()) {
-            FExactSeeking = false;
-        } else if (FExactSeeking && !pristine) {
-            self->SeekToFrame(position);
-        }
+        // The frame index is read on first demand. Asked only after decoding began, the
+        // answer is no: a scan would move a decoder that has state, and no seek could put
+        // it back exactly where it was.
         FScanned = true;
+        FExactSeeking = FPristine && const_cast<Mpg123Stream*>(this)->Scan() && FExactSeeking;
     }
     return FExactSeeking;
 }

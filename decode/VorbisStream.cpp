@@ -307,10 +307,11 @@ public:
     // False when the page does not follow on in sequence or its granule is not the count
     // of samples decoded by its end.
     bool Follow(ogg_page& page) {
-        if (ogg_page_pageno(&page) != FNextPage++ || ogg_stream_pagein(&FStream, &page) != 0) {
+        if (FEnded || ogg_page_pageno(&page) != FNextPage++ ||
+            ogg_stream_pagein(&FStream, &page) != 0) {
             return false;
         }
-        const ogg_int64_t pageStart = FSamples;
+        FEnded = ogg_page_eos(&page) != 0;
         ogg_packet packet;
         int got = 0;
         while ((got = ogg_stream_packetout(&FStream, &packet)) != 0) {
@@ -320,6 +321,7 @@ public:
             const long block = vorbis_packet_blocksize(FInfo, &packet);
             if (block > 0) {
                 // Each packet after the first completes the overlap with the one before.
+                FBeforeLastPacket = FSamples;
                 FSamples += FPreviousBlock > 0 ? FPreviousBlock / 4 + block / 4 : 0;
                 FPreviousBlock = block;
             } else if (++FHeaders > kHeaderPackets) {
@@ -327,10 +329,11 @@ public:
             }
         }
         const ogg_int64_t granule = ogg_page_granulepos(&page);
-        // -1: no packet ends on this page. The last page may end the link within its own
-        // samples, and only there may the granule be smaller.
+        // -1: no packet ends on this page. The last page may end the link within its last
+        // packet (the decoder trims no more than that), and only there may the granule be
+        // smaller.
         return granule == -1 || granule == FSamples ||
-               (ogg_page_eos(&page) != 0 && granule >= pageStart && granule < FSamples);
+               (FEnded && granule >= FBeforeLastPacket && granule < FSamples);
     }
 
 private:
@@ -342,6 +345,8 @@ private:
     int FHeaders = 0;
     long FPreviousBlock = 0;
     ogg_int64_t FSamples = 0;
+    ogg_int64_t FBeforeLastPacket = 0;
+    bool FEnded = false; // the end-of-stream page has been seen
 };
 
 } // namespace
@@ -367,6 +372,8 @@ bool VorbisStream::PagesAreWhole() const {
             char* buffer = ogg_sync_buffer(&sync.State, static_cast<long>(kChunk));
             const std::size_t got = buffer == nullptr ? 0 : FFile->Read(buffer, kChunk);
             if (got == 0) {
+                // The end of the file, unless the pages could not all be read.
+                whole = buffer != nullptr && !FFile->HasError();
                 break;
             }
             ogg_sync_wrote(&sync.State, static_cast<long>(got));
