@@ -88,7 +88,10 @@ TIniDocument TIniDocument::Parse(std::string_view text) {
         const auto end = text.find('\n');
         std::string_view line = text.substr(0, end);
         text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
-        if (line.ends_with('\r'))
+        // Every carriage return at the end: a lone one written back before the line break
+        // would turn it into a CRLF, and the next read would take the file for another
+        // line-break style.
+        while (line.ends_with('\r'))
             line.remove_suffix(1);
         if (auto name = SectionName(line)) {
             document.FSections.push_back(Section{std::string(line), std::move(*name), {}});
