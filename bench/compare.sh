@@ -3,7 +3,7 @@
 # libraries straight into a file), then its jobs, slicing of one long file, and peak memory.
 # Prints a Markdown table. Run it on a quiet machine, on the release build:
 #   cmake --preset release && cmake --build --preset release --target zent-cli zent_floor
-#   bench/compare.sh            # WORK=dir keeps the generated audio; RUNS=n timed runs each
+#   bench/compare.sh            # WORK=dir keeps the generated audio; RUNS=n timed rounds
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps" --bench >/dev/null
@@ -17,6 +17,7 @@ if [ ! -x "$cli" ] || [ ! -x "$floor" ]; then
 fi
 runs=${RUNS:-5}
 work=${WORK:-$(mktemp -d /tmp/zent-bench.XXXXXX)}
+rm -rf "$work/json"
 mkdir -p "$work/audio" "$work/out" "$work/json"
 cd "$work"
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
@@ -51,13 +52,18 @@ for kind in cbr vbr ogg; do
     done
 done
 
-# One hyperfine run per group; the out directory is emptied before each timed run, and every
-# tool writes a file of its own per source, as zent-cli does.
+# A group's commands take turns, one run each per round, so that a change in the machine's
+# speed during the group (a shared virtual machine drifts by 10 % and more) hits every command
+# alike; the first round only warms up. The out directory is emptied before each timed run, and
+# every tool writes a file of its own per source, as zent-cli does.
 measure() { # name command...
     local name=$1
     shift
-    hyperfine --style none --runs "$runs" --warmup 1 --prepare "rm -f out/*" \
-        --export-json "json/$name.json" "$@" >/dev/null
+    for round in $(seq 0 "$runs"); do
+        hyperfine --style none --runs 1 --prepare "rm -f out/*" \
+            --export-json "json/$name.$round.json" "$@" >/dev/null 2>&1
+    done
+    rm -f "json/$name.0.json"
 }
 loop() { # tool-template files... -> a shell loop converting each file
     local template=$1
@@ -121,18 +127,23 @@ mem_long_ogg=$(peak audio/long-ogg.ogg)
 rm -f out/*
 
 python3 - "$work/json" "$mem_short_mp3" "$mem_long_mp3" "$mem_short_ogg" "$mem_long_ogg" <<'PY'
-import json, os, sys
+import json, os, statistics, sys
 folder = sys.argv[1]
 mem = [int(v) for v in sys.argv[2:6]]
 
 cpu = {}
 
 def medians(name):
-    with open(os.path.join(folder, name + ".json")) as f:
-        results = json.load(f)["results"]
-    for r in results:
-        cpu[(name, r["command"])] = r["user"] + r["system"]
-    return {r["command"]: r["median"] for r in results}
+    wall, used = {}, {}
+    rounds = [f for f in os.listdir(folder) if f.startswith(name + ".")]
+    for round_file in rounds:
+        with open(os.path.join(folder, round_file)) as f:
+            for r in json.load(f)["results"]:
+                wall.setdefault(r["command"], []).append(r["median"])
+                used.setdefault(r["command"], []).append(r["user"] + r["system"])
+    for command, times in used.items():
+        cpu[(name, command)] = sum(times) / len(times)
+    return {command: statistics.median(times) for command, times in wall.items()}
 
 print("| measure | median wall time | ratio | CPU time (mean) |")
 print("|---|---|---|---|")
