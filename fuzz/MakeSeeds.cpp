@@ -4,9 +4,9 @@
 // crafted Ogg file whose last page claims an absurd length.
 //
 //     zent_fuzz_seeds DIR | zent_fuzz_seeds --absurd-granule FILE
-#include "fuzz/FuzzSample.h"
 #include "fuzz/FuzzSupport.h"
 #include "settings/clSerializers.h"
+#include "tests/settings/SampleClasses.h"
 #include "tests/support/AudioFixtures.h"
 
 #include <cstdio>
@@ -139,11 +139,11 @@ void WriteAudio(const fs::path& dir) {
 
 // An object with every kind filled in, saved as the serializer saves it.
 void WriteSavedSample(const fs::path& file) {
-    zent::fuzz::TFuzzSample sample;
+    zent::test::TSample sample;
     sample.FCount = -7;
     sample.FLetter = 'Q';
     sample.FEnabled = true;
-    sample.FShade = zent::fuzz::TShade::Green;
+    sample.FShade = zent::test::TShade::Green;
     sample.FFlags = 0b101;
     sample.FRatio = 2.75;
     sample.FWhen = 45000.75;
@@ -153,13 +153,9 @@ void WriteSavedSample(const fs::path& file) {
     sample.FShort = "short";
     sample.FLines.Assign({"first", "second"});
     sample.FChild.FValue = 12;
-    sample.FChild.FStamp = 44000.5;
-    for (const char* caption : {"one", "two"}) {
-        auto& item = static_cast<zent::fuzz::TFuzzItem&>(sample.FChild.FItems.Add());
-        item.FCaption = caption;
-        item.FNotes.Assign({"note"});
-        static_cast<zent::fuzz::TFuzzItem&>(sample.FItems.Add()).FSize = 3;
-    }
+    sample.FChild.FNote = "child";
+    for (const char* caption : {"one", "two"})
+        static_cast<zent::test::TLineItem&>(sample.FItems.Add()).FCaption = caption;
     zent::IniSerializer().SaveObjToIniFile(&sample, file.string(), "Sample");
 }
 

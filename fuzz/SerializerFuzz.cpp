@@ -2,15 +2,15 @@
 // load accepted must save, and the saved text must load again without an error and save as
 // the same text.
 #include "framework/Errors.h"
-#include "fuzz/FuzzSample.h"
 #include "fuzz/FuzzSupport.h"
 #include "settings/clSerializers.h"
+#include "tests/settings/SampleClasses.h"
 
 namespace {
 
 constexpr const char* kSection = "Sample";
 
-std::string SavedText(zent::fuzz::TFuzzSample& sample, const std::string& file) {
+std::string SavedText(zent::test::TSample& sample, const std::string& file) {
     zent::IniSerializer().SaveObjToIniFile(&sample, file, kSection);
     return zent::fuzz::ReadBytes(file);
 }
@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string file = fuzz::ScratchFile("sample.ini").string();
     fuzz::WriteBytes(file, data, size);
 
-    fuzz::TFuzzSample first;
+    test::TSample first;
     std::string missing;
     try {
         IniSerializer().LoadObjFromIniFile(&first, file, kSection, missing);
@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const std::string saved = SavedText(first, file);
 
-    fuzz::TFuzzSample second;
+    test::TSample second;
     try {
         IniSerializer().LoadObjFromIniFile(&second, file, kSection, missing);
     } catch (const EConvertError&) {
