@@ -4,6 +4,7 @@
 #include "app/Guards.h"
 #include "app/Icons.h"
 #include "app/LinkLabel.h"
+#include "app/RunEvents.h"
 #include "app/WindowKeys.h"
 #include "controls/Colors.h"
 #include "controls/Dialogs.h"
@@ -16,6 +17,7 @@
 #include "filelist/Formats.h"
 #include "filelist/Paths.h"
 #include "framework/Component.h"
+#include "framework/Errors.h"
 #include "framework/PathText.h"
 #include "settings/Options.h"
 #include "settings/ZentStruc.h"
@@ -39,6 +41,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <thread>
 
 namespace zent {
 
@@ -282,7 +285,6 @@ void TMainForm::FormCreate() {
         FStartupError = std::current_exception();
     }
     InitDecoders();
-    AllocBuffer();
     InitControls();
 }
 
@@ -292,18 +294,6 @@ std::string TMainForm::GetAppDir() const {
 
 std::string TMainForm::ConfigPath() const {
     return FPlaces.configPath;
-}
-
-void TMainForm::AllocBuffer() {
-    FBuffer = std::make_unique_for_overwrite<std::byte[]>(kDecodeBufferSize);
-}
-
-void TMainForm::FreeBuffer() {
-    FBuffer.reset();
-}
-
-std::span<std::byte> TMainForm::Buffer() {
-    return {FBuffer.get(), FBuffer ? kDecodeBufferSize : 0};
 }
 
 void TMainForm::InitControls() {
@@ -346,7 +336,6 @@ void TMainForm::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    Guarded([this] { FormClose(); });
     event->accept();
 }
 
@@ -354,7 +343,7 @@ bool TMainForm::FormCloseQuery() {
     bool canClose = true;
     if (FConverting) {
         canClose = false;
-        FStopRequested = true;
+        StopButtonClick();
     }
     try {
         SaveOptions(ConfigPath());
@@ -365,16 +354,14 @@ bool TMainForm::FormCloseQuery() {
     return canClose;
 }
 
-void TMainForm::FormClose() {
-    FreeBuffer();
-}
-
 void TMainForm::ExitButtonClick() {
     close();
 }
 
 void TMainForm::StopButtonClick() {
     FStopRequested = true;
+    if (FRun)
+        FRun->StopRequestChanged();
 }
 
 void TMainForm::EnableControls(bool enable) {
@@ -394,7 +381,6 @@ void TMainForm::BeginConversionState() {
     ConvertButton->hide();
     FConverting = true;
     SetStatusInfo("");
-    ProcessEvents();
 }
 
 void TMainForm::EndConversionState() {
@@ -416,16 +402,10 @@ void TMainForm::UpdateStatus() {
 
 void TMainForm::SetStatusText(const std::string& text) {
     FStatusPanel0->setText(QString::fromStdString(text));
-    ProcessEvents();
 }
 
 void TMainForm::SetStatusInfo(const std::string& text) {
     FStatusPanel1->setText(QString::fromStdString(text));
-    ProcessEvents();
-}
-
-void TMainForm::ProcessEvents() {
-    QCoreApplication::processEvents();
 }
 
 void TMainForm::VST1Change() {
@@ -448,6 +428,8 @@ void TMainForm::AddFiles(const std::vector<std::string>& paths) {
         }
     }
     UpdateStatus();
+    if (FRun)
+        FRun->EntriesAdded();
     if (error)
         std::rethrow_exception(error);
 }
@@ -561,8 +543,41 @@ void TMainForm::ConvertButtonClick() {
 }
 
 void TMainForm::ConvertAll() {
-    ConversionRun run(static_cast<RunView&>(*this));
-    run.ConvertAll();
+    if (FRun)
+        return;
+    const unsigned jobs =
+        FJobCount > 0 ? FJobCount : std::max(1u, std::thread::hardware_concurrency());
+    auto run =
+        std::make_unique<ConversionRun>(static_cast<RunView&>(*this), WavWriterOptions{}, jobs);
+    auto* events = new RunEvents(
+        *run, [this] { Guarded([this] { RunDelivered(); }); }, this);
+    try {
+        if (!run->Prepare(*events)) {
+            delete events;
+            return;
+        }
+    } catch (...) {
+        delete events;
+        throw;
+    }
+    FRun = std::move(run);
+    FRunEvents = events;
+    // The jobs begin once the click is handled: what came before it (a Stop) counts first.
+    QTimer::singleShot(0, this, [this] {
+        if (FRun)
+            FRun->Begin();
+    });
+}
+
+void TMainForm::RunDelivered() {
+    if (!FRun || !FRun->Over())
+        return;
+    FRunEvents->Stop();
+    FRunEvents->deleteLater();
+    FRunEvents = nullptr;
+    const std::unique_ptr<ConversionRun> run = std::move(FRun);
+    if (const std::optional<std::string> error = run->Finish())
+        throw Error(*error);
 }
 
 std::string TMainForm::TargetDirectoryText() const {
@@ -580,6 +595,14 @@ void TMainForm::FocusTargetDirectory() {
 
 FileEntry* TMainForm::FirstEntry() {
     return FModel->rowCount() > 0 ? &FModel->List().At(0) : nullptr;
+}
+
+std::size_t TMainForm::EntryCount() const {
+    return static_cast<std::size_t>(FModel->rowCount());
+}
+
+FileEntry* TMainForm::EntryAt(std::size_t index) {
+    return &FModel->List().At(index);
 }
 
 void TMainForm::RemoveEntry(const FileEntry* entry) {

@@ -25,6 +25,8 @@ class LinkLabel;
 class TComponent;
 class TOptionsItem;
 class TProgressCyl;
+class ConversionRun;
+class RunEvents;
 
 // The address that the link label opens.
 inline constexpr const char* kUpdatePageUrl = "https://zent.example.org/updates";
@@ -38,8 +40,8 @@ inline constexpr const char* kConfigFileName = "zent.cfg";
 // separator, so that a program in the root directory keeps its settings at "/zent.cfg".
 std::string AppDirFromPath(const QString& executableDir);
 
-// The main window: owns the options, the list, the decode buffer and the two bars; the
-// subsystems do the work.
+// The main window: owns the options, the list, the run and the two bars; the subsystems do
+// the work.
 class TMainForm : public QMainWindow, private RunView {
     Q_OBJECT
 public:
@@ -60,6 +62,8 @@ public:
     void ConvertAll();
 
     bool Converting() const { return FConverting; }
+    // Files converted at once; the number of processors unless set.
+    void SetJobCount(unsigned jobs) { FJobCount = jobs; }
     bool StopRequested() const override { return FStopRequested; }
     int SortColumn() const { return FSortColumn; }
     bool SortAscending() const { return FSortAscending; }
@@ -95,35 +99,35 @@ private:
     void FormCreate();
     void FormShow();
     bool FormCloseQuery();
-    void FormClose();
     void InitControls();
     void LoadOptions(const std::string& fileName);
     void SaveOptions(const std::string& fileName);
-    void AllocBuffer();
-    void FreeBuffer();
     void SortList();
+    void RunDelivered();
 
     // RunView
     std::string TargetDirectoryText() const override;
     void ShowErrorMessage(const std::string& message) override;
     void FocusTargetDirectory() override;
     FileEntry* FirstEntry() override;
+    std::size_t EntryCount() const override;
+    FileEntry* EntryAt(std::size_t index) override;
     void RemoveEntry(const FileEntry* entry) override;
     double TotalProjectedSize() const override;
     void ClearSelectionAndFocusList() override;
     void SelectAndFocus(const FileEntry* entry) override;
     void SetFileProgress(int percent) override;
     void SetTotalProgress(int percent) override;
-    void ProcessEvents() override;
     void ClearStopRequest() override { FStopRequested = false; }
-    std::span<std::byte> Buffer() override;
 
     QString FAppDir;
     Places FPlaces;
     std::unique_ptr<TComponent> FComponent; // the window as owner of named components
     TOptionsItem* FOptions = nullptr;       // owned by FComponent
-    std::unique_ptr<std::byte[]> FBuffer;
     bool FConverting = false;
+    unsigned FJobCount = 0;
+    RunEvents* FRunEvents = nullptr;     // a child while a run is on
+    std::unique_ptr<ConversionRun> FRun; // its jobs end before the window's children go
     bool FStopRequested = false;
     int FSortColumn = 0;
     bool FSortAscending = true;

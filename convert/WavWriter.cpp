@@ -40,7 +40,43 @@ std::string StreamStuckMessage(const std::filesystem::path& sourcePath) {
     return "Cannot decode \"" + sourcePath.string() + "\": the decoder stopped delivering data.";
 }
 
+// A stream may end up to one codec frame short of its length; more is a damaged source.
+void CheckFullLength(const WavEnding& ending, const std::filesystem::path& sourcePath) {
+    const std::int64_t allowed = ending.CodecFrameFrames * ending.Format.BlockAlign();
+    const auto data = static_cast<std::int64_t>(ending.DataBytes);
+    if (data + allowed >= ending.LengthBytes)
+        return;
+    const double byteRate = ending.Format.ByteRate();
+    throw EDecoderError(SourceEndsEarlyMessage(
+        sourcePath, byteRate > 0 ? static_cast<double>(data) / byteRate : 0.0,
+        byteRate > 0 ? static_cast<double>(ending.LengthBytes) / byteRate : 0.0));
+}
+
 } // namespace
+
+std::size_t ReadBlock(DecoderStream& stream, std::span<std::byte> buffer,
+                      const std::filesystem::path& sourcePath) {
+    // An intact stream gives at most one empty read before it ends.
+    for (int emptyReads = 0; stream.IsActive();) {
+        if (const std::size_t received = stream.Read(buffer))
+            return received;
+        if (++emptyReads >= kMaxEmptyReads)
+            throw EDecoderError(StreamStuckMessage(sourcePath));
+    }
+    return 0;
+}
+
+void FinishWavFile(OutputFile& file, const WavEnding& ending,
+                   const std::filesystem::path& sourcePath) {
+    if (!ending.Stopped && !ending.Cut)
+        CheckFullLength(ending, sourcePath);
+    if (ending.TrimTail)
+        file.Truncate(kWavHeaderSize + ending.DataBytes);
+    PatchSizes(file, ending.DataBytes);
+    file.Commit();
+    if (ending.Cut)
+        throw EWavSizeLimitError(WavSizeLimitMessage(file.Target()));
+}
 
 std::string WavSizeLimitMessage(const std::filesystem::path& targetPath) {
     return "The file \"" + targetPath.string() +
@@ -81,16 +117,7 @@ bool WriteWavFile(DecoderStream& stream, const std::filesystem::path& sourcePath
     std::uint64_t written = 0;
     bool cut = false;
     bool stopped = false;
-    int emptyReads = 0;
-    while (stream.IsActive()) {
-        const std::size_t received = stream.Read(request);
-        if (received == 0) {
-            // An intact stream gives at most one empty read before it ends.
-            if (++emptyReads >= kMaxEmptyReads)
-                throw EDecoderError(StreamStuckMessage(sourcePath));
-            continue;
-        }
-        emptyReads = 0;
+    while (const std::size_t received = ReadBlock(stream, request, sourcePath)) {
         const std::uint64_t room = maxData - written;
         const std::size_t kept = received > room ? static_cast<std::size_t>(room) : received;
         file.Write(request.first(kept));
@@ -110,22 +137,14 @@ bool WriteWavFile(DecoderStream& stream, const std::filesystem::path& sourcePath
         view.SetFileProgress(percent);
         view.SetStatusText(DoneText(percent));
     }
-    // A stream may end up to one codec frame short of its length; more is a damaged source.
-    const std::int64_t allowed = stream.CodecFrameFrames() * blockAlign;
-    if (!cut && !stopped && static_cast<std::int64_t>(written) + allowed < length) {
-        const double byteRate = format.ByteRate();
-        throw EDecoderError(SourceEndsEarlyMessage(
-            sourcePath, byteRate > 0 ? static_cast<double>(written) / byteRate : 0.0,
-            byteRate > 0 ? static_cast<double>(length) / byteRate : 0.0));
-    }
+    const WavEnding ending{format, written, length, stream.CodecFrameFrames(), stopped, cut, false};
     // The hidden file goes with the OutputFile.
     if (stopped && !options.KeepStoppedFile)
         return false;
+    if (!stopped && !cut)
+        CheckFullLength(ending, sourcePath);
     view.SetStatusText(kClosingFileText);
-    PatchSizes(file, written);
-    file.Commit();
-    if (cut)
-        throw EWavSizeLimitError(WavSizeLimitMessage(targetPath));
+    FinishWavFile(file, ending, sourcePath);
     return !stopped;
 }
 

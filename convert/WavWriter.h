@@ -13,6 +13,7 @@ namespace zent {
 
 class ConversionView;
 class DecoderStream;
+class OutputFile;
 
 inline constexpr const char* kOpeningFileText = "Opening file...";
 inline constexpr const char* kDonePrefix = "Done ";
@@ -45,6 +46,29 @@ std::string SourceEndsEarlyMessage(const std::filesystem::path& sourcePath, doub
 
 // Read requests in a row that may bring nothing before a stream counts as stuck.
 inline constexpr int kMaxEmptyReads = 64;
+
+// The next block of decoded data; 0 only at the end of the stream. Throws EDecoderError when
+// the stream stays active but delivers nothing.
+std::size_t ReadBlock(DecoderStream& stream, std::span<std::byte> buffer,
+                      const std::filesystem::path& sourcePath);
+
+// How a WAV file's data ended.
+struct WavEnding {
+    WavFormat Format;
+    std::uint64_t DataBytes = 0;
+    std::int64_t LengthBytes = 0;      // the length the stream announced when it was opened
+    std::int64_t CodecFrameFrames = 0; // how far short of it the data may end
+    bool Stopped = false;              // ended by a stop request: shorter is expected
+    bool Cut = false;                  // ended at the WAV size limit
+    bool TrimTail = false;             // bytes may lie beyond the data (slices written ahead)
+};
+
+// Finishes every WAV file, whole or written in slices, whose header (sizes 0) and data are in
+// place: refuses a source that ended early (SourceEndsEarlyMessage, the file is not kept),
+// patches the sizes, commits the file under its name, and then throws EWavSizeLimitError when
+// the data was cut at the limit.
+void FinishWavFile(OutputFile& file, const WavEnding& ending,
+                   const std::filesystem::path& sourcePath);
 
 // Decodes sourcePath into the WAV file targetPath, in blocks of up to buffer's size. The
 // file is written under a hidden name and takes targetPath only when it is finished: whole,

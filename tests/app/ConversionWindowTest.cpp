@@ -29,7 +29,12 @@ protected:
     void SetTarget(const std::filesystem::path& dir) {
         Child<DirectoryEdit>("JvDirectoryEdit1")->SetText(Q(dir));
     }
-    void ClickConvert() { Child<QToolButton>("ConvertButton")->click(); }
+    // One job unless a test asks for more: the window as it converted one file at a time.
+    void ClickConvert(unsigned jobs = 1) {
+        form->SetJobCount(jobs);
+        Child<QToolButton>("ConvertButton")->click();
+        WaitForRun();
+    }
 };
 
 TEST_F(ConversionWindowTest, AMissingTargetDirectoryIsReportedAndTouchesNothing) {

@@ -1,6 +1,6 @@
 #include "cli/BatchRunner.h"
-#include "cli/SlicePlan.h"
 #include "convert/ConversionView.h"
+#include "convert/SlicePlan.h"
 #include "convert/WavWriter.h"
 #include "decode/Decoder.h"
 #include "tests/support/AudioFixtures.h"
@@ -226,6 +226,24 @@ TEST(Slices, FailureOrStopInOneSliceLeavesNothing) {
     EXPECT_EQ(shortRun.Result.Status, FileStatus::Failed);
     EXPECT_NE(shortRun.Result.Message.find("ends early"), std::string::npos);
     EXPECT_TRUE(shortRun.Names.empty());
+}
+
+TEST(Slices, EndMayFallShortOfTheLengthByOneCodecFrameAtMost) {
+    test::TempDir dir;
+    const std::int64_t stated = 200000;
+    const std::int64_t codecFrame = 1152; // PatternStream's
+    struct Case {
+        std::int64_t Delivered;
+        FileStatus Status;
+    };
+    for (const Case& c : {Case{stated - codecFrame, FileStatus::Converted},
+                          Case{stated - codecFrame - 1, FileStatus::Failed}}) {
+        SCOPED_TRACE(c.Delivered);
+        const SplitRun run = Convert(dir.File("p"), EvenSlices(c.Delivered, 3),
+                                     PatternSettings({c.Delivered, -1, stated}));
+        EXPECT_EQ(run.Result.Status, c.Status);
+        EXPECT_EQ(run.Names.size(), c.Status == FileStatus::Converted ? 1u : 0u);
+    }
 }
 
 class NullView : public ConversionView {
