@@ -142,7 +142,7 @@ void ConversionRun::EntriesAdded() {
 }
 
 void ConversionRun::FileStarted(FileId id) {
-    FInFlight.push_back(id);
+    FInFlight.insert(id);
     FollowTopmost();
     StopRequestChanged();
     if (!FStopping && FShown == id)
@@ -159,11 +159,12 @@ void ConversionRun::BytesWritten(FileId id, std::int64_t bytes, std::int64_t fil
     const int percent = ProgressPercent(fileDone, fileLength);
     FView.SetFileProgress(percent);
     FView.SetStatusText(DoneText(percent));
+    StopRequestChanged();
 }
 
 void ConversionRun::FileEnded(const FileReport& report) {
     --FOutstanding;
-    std::erase(FInFlight, report.Id);
+    FInFlight.erase(report.Id);
     FileEntry* entry = FItems[report.Id].Entry;
     if (report.Outcome == FileOutcome::Converted) {
         if (FShown == report.Id)
@@ -183,9 +184,19 @@ void ConversionRun::FileEnded(const FileReport& report) {
     CloseWhenOver();
 }
 
+std::optional<FileId> ConversionRun::Topmost() {
+    // Files in flight are near the top: above them are at most entries dropped meanwhile.
+    if (FInFlight.empty())
+        return std::nullopt;
+    for (std::size_t row = 0; row < FView.EntryCount(); ++row)
+        if (const auto found = FIds.find(FView.EntryAt(row));
+            found != FIds.end() && FInFlight.contains(found->second))
+            return found->second;
+    return std::nullopt;
+}
+
 void ConversionRun::FollowTopmost() {
-    const std::optional<FileId> top =
-        FInFlight.empty() ? std::nullopt : std::optional<FileId>(FInFlight.front());
+    const std::optional<FileId> top = Topmost();
     if (!top || top == FShown || FStopping)
         return;
     FShown = top;
@@ -198,9 +209,9 @@ void ConversionRun::StopRequestChanged() {
     if (!FEngine || FStopping || !FView.StopRequested())
         return;
     // The topmost file keeps what it has written, if it has written anything yet.
-    std::optional<FileId> keep;
-    if (!FInFlight.empty() && FItems[FInFlight.front()].HasBytes)
-        keep = FInFlight.front();
+    std::optional<FileId> keep = Topmost();
+    if (keep && !FItems[*keep].HasBytes)
+        keep.reset();
     StopEngine(keep);
 }
 

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace zent {
@@ -62,6 +63,7 @@ private:
     };
 
     void HandOut(const std::vector<FileEntry*>& entries);
+    std::optional<FileId> Topmost(); // the file in flight nearest the top of the list
     void FollowTopmost();
     void StopEngine(std::optional<FileId> keep);
     void Fail(const std::string& message);
@@ -78,9 +80,9 @@ private:
     std::vector<Item> FItems; // by FileId
     std::unordered_map<const FileEntry*, FileId> FIds;
     std::size_t FKnownInView = 0;
-    std::vector<FileId> FInFlight; // in the order they started
-    std::optional<FileId> FShown;  // the entry the selection and the bars follow
-    std::size_t FOutstanding = 0;  // handed out and not ended
+    std::unordered_set<FileId> FInFlight;
+    std::optional<FileId> FShown; // the entry the selection and the bars follow
+    std::size_t FOutstanding = 0; // handed out and not ended
     bool FStopping = false;
     std::optional<std::string> FError;
     EngineProgress FProgress;

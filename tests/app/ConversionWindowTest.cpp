@@ -87,8 +87,10 @@ TEST_F(ConversionWindowTest, ABatchEmptiesTheListIntoWavFiles) {
 
 TEST_F(ConversionWindowTest, StopLeavesAShorterValidFileAndTheEntryOnTop) {
     StartForm();
-    // Long enough for several 800000-byte blocks.
-    AddThroughDialog({Q(Ogg("long.ogg", 12.0)), Q(Ogg("next.ogg"))});
+    // Long enough that the conversion, running beside the window, is still on when the
+    // person has seen the first percentage.
+    constexpr double kSeconds = 60.0;
+    AddThroughDialog({Q(Ogg("long.ogg", kSeconds)), Q(Ogg("next.ogg"))});
     SetTarget(target.Path());
     // A person clicks Stop once the first percentage shows.
     QTimer stopper;
@@ -106,7 +108,7 @@ TEST_F(ConversionWindowTest, StopLeavesAShorterValidFileAndTheEntryOnTop) {
     const auto wav = target.File("long.wav");
     ASSERT_TRUE(std::filesystem::exists(wav));
     const auto size = std::filesystem::file_size(wav);
-    EXPECT_LT(size, 44u + 12u * 44100u * 4u);
+    EXPECT_LT(size, 44u + static_cast<std::uintmax_t>(kSeconds * 44100 * 4));
     EXPECT_EQ(ReadLe32(wav, 4), size - 8);
     EXPECT_EQ(ReadLe32(wav, 40), size - 44);
     EXPECT_FALSE(std::filesystem::exists(target.File("next.wav")));
@@ -149,7 +151,7 @@ TEST_F(ConversionWindowTest, FilesDroppedDuringARunAreConvertedInTheSameRun) {
         form->VST1DragDrop(&data);
         EXPECT_FALSE(Child<QToolButton>("DeleteFilesButton")->isEnabled());
     });
-    ClickConvert();
+    ClickConvert(2);
     EXPECT_EQ(Rows(), 0);
     EXPECT_TRUE(std::filesystem::exists(target.File("first.wav")));
     EXPECT_TRUE(std::filesystem::exists(target.File("late.wav")));

@@ -246,6 +246,59 @@ TEST(Slices, EndMayFallShortOfTheLengthByOneCodecFrameAtMost) {
     }
 }
 
+// Stops the engine, keeping file 0, once it has written its first block.
+class StopAtFirstBlock final : public EngineObserver {
+public:
+    ConversionEngine* Engine = nullptr;
+    FileReport Report;
+    void FileStarted(FileId) override {}
+    void BytesWritten(FileId, std::int64_t, std::int64_t, std::int64_t) override {
+        if (!FStopped.exchange(true))
+            Engine->Stop(FileId{0});
+    }
+    void FileEnded(const FileReport& report) override { Report = report; }
+
+private:
+    std::atomic<bool> FStopped{false};
+};
+
+TEST(Slices, AStopKeepingTheFileLeavesTheWholeSlicesFromTheStartAsAValidShorterFile) {
+    test::TempDir dir;
+    const std::int64_t frames = 400000;
+    const std::string whole =
+        Convert(dir.File("p"), {{0, frames}}, PatternSettings({frames})).Bytes;
+    const BatchSettings pattern = PatternSettings({frames});
+    StopAtFirstBlock observer;
+    EngineProgress progress;
+    EngineSettings settings;
+    settings.Jobs = 4;
+    settings.OpenStream = pattern.OpenStream;
+    settings.PlanSlices = [](const DecoderStream&, const SliceContext&) {
+        return EvenSlices(400000, 4);
+    };
+    {
+        ConversionEngine engine(std::move(settings), observer, progress);
+        observer.Engine = &engine;
+        engine.Add({"p", dir.File("x.wav").string(), false});
+        engine.Close();
+        engine.Run();
+    }
+    const std::string kept = ReadFile(dir.File("x.wav"));
+    EXPECT_EQ(observer.Report.Outcome, FileOutcome::Stopped);
+    ASSERT_GT(kept.size(), 44u);
+    EXPECT_LT(kept.size(), whole.size());
+    EXPECT_EQ(observer.Report.Frames, static_cast<std::int64_t>(kept.size() - 44) / 4);
+    EXPECT_EQ(kept.substr(44), whole.substr(44, kept.size() - 44));
+    const auto dataSize = [&] {
+        std::uint32_t size = 0;
+        for (int i = 3; i >= 0; --i)
+            size = size << 8 | static_cast<unsigned char>(kept[40 + static_cast<std::size_t>(i)]);
+        return size;
+    };
+    EXPECT_EQ(dataSize(), kept.size() - 44);
+    EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"x.wav"}));
+}
+
 class NullView : public ConversionView {
 public:
     void SetStatusText(const std::string&) override {}
