@@ -16,6 +16,7 @@
 #include "filelist/FileListModel.h"
 #include "filelist/Formats.h"
 #include "filelist/Paths.h"
+#include "filelist/ProbeBatch.h"
 #include "framework/Component.h"
 #include "framework/Errors.h"
 #include "framework/PathText.h"
@@ -57,6 +58,10 @@ constexpr int kButtonHeight = 70;
 constexpr int kNameColumnWidth = 359;
 constexpr int kLengthColumnWidth = 50;
 constexpr int kSizeColumnWidth = 95;
+// Up to this many files are probed at once on the window's thread; more go to worker threads
+// so that the window keeps answering while they are listed.
+constexpr std::size_t kProbeInWindowLimit = 64;
+constexpr int kProbeDeliveryMs = 50;
 
 std::string NativePath(const QString& path) {
     return PathFromShownText(QDir::toNativeSeparators(path));
@@ -416,6 +421,13 @@ void TMainForm::VST1Change() {
 // --- Adding files ---
 
 void TMainForm::AddFiles(const std::vector<std::string>& paths) {
+    if (FProbe || paths.size() > kProbeInWindowLimit) {
+        // In order after any batch still being added.
+        FWaitingAdds.push_back(paths);
+        if (!FProbe)
+            StartProbing();
+        return;
+    }
     std::exception_ptr error;
     {
         BusyCursor busy;
@@ -432,6 +444,58 @@ void TMainForm::AddFiles(const std::vector<std::string>& paths) {
         FRun->EntriesAdded();
     if (error)
         std::rethrow_exception(error);
+}
+
+void TMainForm::StartProbing() {
+    if (FWaitingAdds.empty())
+        return;
+    if (!FProbeTimer) {
+        FProbeTimer = new QTimer(this);
+        connect(FProbeTimer, &QTimer::timeout, this, [this] { Guarded([this] { AddProbed(); }); });
+    }
+    FProbe = std::make_unique<ProbeBatch>(FWaitingAdds.front(),
+                                          std::max(1u, std::thread::hardware_concurrency()));
+    FWaitingAdds.pop_front();
+    FProbeTimer->start(kProbeDeliveryMs);
+}
+
+void TMainForm::AddProbed() {
+    if (!FProbe)
+        return;
+    std::exception_ptr error;
+    std::vector<ProbeBatch::Result> ready = FProbe->TakeReady();
+    if (!ready.empty()) {
+        HeldBackUpdates held(VST1);
+        for (ProbeBatch::Result& result : ready) {
+            FModel->AppendEntry(std::move(result.Entry));
+            // A file that cannot be probed ends its batch there, as in adding one by one.
+            if (result.Error) {
+                error = result.Error;
+                break;
+            }
+        }
+    }
+    if (error || FProbe->Finished()) {
+        FProbe.reset();
+        FProbeTimer->stop();
+        StartProbing();
+    }
+    if (!ready.empty()) {
+        UpdateStatus();
+        if (FRun)
+            FRun->EntriesAdded();
+    }
+    if (error)
+        ReportAddError(error);
+}
+
+void TMainForm::ReportAddError(std::exception_ptr error) {
+    // The error is shown once the event is over, so that the program the files came from is
+    // not kept waiting; during a run the box does not wait either, or it would hold the run.
+    if (FConverting)
+        Dialogs::Current().ShowErrorLater(this, ExceptionMessage(error));
+    else
+        QTimer::singleShot(0, this, [error] { HandleException(error); });
 }
 
 void TMainForm::AddFilesButtonClick() {
@@ -466,14 +530,7 @@ void TMainForm::AddShellFiles(const std::vector<std::string>& paths) {
     try {
         AddFiles(paths);
     } catch (...) {
-        // The error is shown once the drop has ended, so the program the files came from
-        // is not kept waiting; during a run the box does not wait either, or it would hold
-        // the run until dismissed.
-        const std::exception_ptr error = std::current_exception();
-        if (FConverting)
-            Dialogs::Current().ShowErrorLater(this, ExceptionMessage(error));
-        else
-            QTimer::singleShot(0, this, [error] { HandleException(error); });
+        ReportAddError(std::current_exception());
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 #include <cstddef>
+#include <deque>
 #include <exception>
 #include <memory>
 #include <optional>
@@ -14,6 +15,7 @@
 class QLabel;
 class QMimeData;
 class QStatusBar;
+class QTimer;
 class QToolButton;
 
 namespace zent {
@@ -26,6 +28,7 @@ class TComponent;
 class TOptionsItem;
 class TProgressCyl;
 class ConversionRun;
+class ProbeBatch;
 class RunEvents;
 
 // The address that the link label opens.
@@ -62,6 +65,8 @@ public:
     void ConvertAll();
 
     bool Converting() const { return FConverting; }
+    // Files are being probed on worker threads and added to the list in their order.
+    bool Adding() const { return FProbe != nullptr; }
     // Files converted at once; the number of processors unless set.
     void SetJobCount(unsigned jobs) { FJobCount = jobs; }
     bool StopRequested() const override { return FStopRequested; }
@@ -104,6 +109,9 @@ private:
     void SaveOptions(const std::string& fileName);
     void SortList();
     void RunDelivered();
+    void StartProbing();
+    void AddProbed();
+    void ReportAddError(std::exception_ptr error);
 
     // RunView
     std::string TargetDirectoryText() const override;
@@ -128,6 +136,9 @@ private:
     unsigned FJobCount = 0;
     RunEvents* FRunEvents = nullptr;     // a child while a run is on
     std::unique_ptr<ConversionRun> FRun; // its jobs end before the window's children go
+    std::unique_ptr<ProbeBatch> FProbe;  // the batch being added on worker threads
+    std::deque<std::vector<std::string>> FWaitingAdds;
+    QTimer* FProbeTimer = nullptr;
     bool FStopRequested = false;
     int FSortColumn = 0;
     bool FSortAscending = true;

@@ -175,6 +175,7 @@ private:
         std::optional<SliceTask> Task;
         std::optional<FileId> Id;
         EngineFile File;
+        std::uint64_t Turn = 0; // files are reported started in the order they were taken
     };
 
     bool StopRequested() const {
@@ -197,7 +198,7 @@ private:
         for (;;) {
             // Slices still go out after a stop: they end at once and finish their file.
             if (!FTasks.empty()) {
-                Taken work{std::move(FTasks.front()), std::nullopt, {}};
+                Taken work{std::move(FTasks.front()), std::nullopt, {}, 0};
                 FTasks.pop_front();
                 return work;
             }
@@ -207,7 +208,7 @@ private:
                 const FileId id = FPending.front();
                 FPending.pop_front();
                 ++FOpening;
-                return {std::nullopt, id, FFiles[id]};
+                return {std::nullopt, id, FFiles[id], FTaken++};
             }
             // A job still opening a file may yet cut it into slices for this one.
             if (FClosed && FOpening == 0)
@@ -302,7 +303,7 @@ private:
             if (work.Task)
                 RunSlice(*work.Task, buffer);
             else
-                RunFile(*work.Id, std::move(work.File), buffer);
+                RunFile(*work.Id, std::move(work.File), work.Turn, buffer);
         }
     }
 
@@ -314,13 +315,33 @@ private:
         return stream;
     }
 
-    void RunFile(FileId id, EngineFile file, std::span<std::byte> buffer) {
+    // The observer hears of files in the order they were taken, whichever job is quicker.
+    void ReportStarted(FileId id, std::uint64_t turn) {
+        {
+            std::unique_lock lock(FTurnMutex);
+            FTurnDone.wait(lock, [&] { return FStartedTurns == turn; });
+        }
+        // The next turn waits for this one, errors included.
+        struct NextTurn {
+            Impl& Engine;
+            ~NextTurn() {
+                {
+                    const std::lock_guard lock(Engine.FTurnMutex);
+                    ++Engine.FStartedTurns;
+                }
+                Engine.FTurnDone.notify_all();
+            }
+        } next{*this};
+        FObserver.FileStarted(id);
+    }
+
+    void RunFile(FileId id, EngineFile file, std::uint64_t turn, std::span<std::byte> buffer) {
         FileReport report;
         report.Id = id;
         {
             OpeningGuard opening(*this);
             try {
-                FObserver.FileStarted(id);
+                ReportStarted(id, turn);
                 // A file in slices is finished by whichever job ends its last slice.
                 if (ConvertFileJob(file, report, opening, buffer))
                     return;
@@ -493,6 +514,10 @@ private:
     std::deque<SliceTask> FTasks;
     int FOpening = 0;
     bool FClosed = false;
+    std::uint64_t FTaken = 0; // files taken so far
+    std::mutex FTurnMutex;
+    std::condition_variable FTurnDone;
+    std::uint64_t FStartedTurns = 0;
     std::vector<std::jthread> FThreads; // last: joined before the members they use go
 };
 

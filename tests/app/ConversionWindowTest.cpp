@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
 
 namespace zent::test {
@@ -155,6 +156,32 @@ TEST_F(ConversionWindowTest, FilesDroppedDuringARunAreConvertedInTheSameRun) {
     EXPECT_EQ(Rows(), 0);
     EXPECT_TRUE(std::filesystem::exists(target.File("first.wav")));
     EXPECT_TRUE(std::filesystem::exists(target.File("late.wav")));
+}
+
+TEST_F(ConversionWindowTest, ALargeDropIsListedInOrderAndEndsAtAFileThatCannotBeProbed) {
+    StartForm();
+    const auto sample = Mp3("sample.mp3");
+    QList<QUrl> urls;
+    for (int i = 0; i < 100; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "f%03d.mp3", i);
+        if (i == 70)
+            TextFile(name);
+        else
+            std::filesystem::create_hard_link(sample, media.File(name));
+        urls.push_back(FileUrl(media.File(name)));
+    }
+    auto* data = new QMimeData;
+    data->setUrls(urls);
+    Drop(List(), data);
+    while (form->Adding())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    QApplication::processEvents();
+    ASSERT_EQ(Rows(), 71);
+    EXPECT_EQ(NameAt(0), "f000.mp3");
+    EXPECT_EQ(NameAt(69), "f069.mp3");
+    EXPECT_EQ(form->Model().List().At(0).LengthSeconds, 1);
+    EXPECT_EQ(dialogs.errors, QStringList{"Sample not loaded."});
 }
 
 TEST_F(ConversionWindowTest, NamesThatAreNotValidTextAreAddedAndConvertedByTheirBytes) {
