@@ -285,7 +285,9 @@ TEST(Slices, AStopKeepingTheFileLeavesTheWholeSlicesFromTheStartAsAValidShorterF
     }
     const std::string kept = ReadFile(dir.File("x.wav"));
     EXPECT_EQ(observer.Report.Outcome, FileOutcome::Stopped);
-    ASSERT_GT(kept.size(), 44u);
+    // Only what is in place from the start counts: maybe nothing, if the first slice had not
+    // begun yet.
+    ASSERT_GE(kept.size(), 44u);
     EXPECT_LT(kept.size(), whole.size());
     EXPECT_EQ(observer.Report.Frames, static_cast<std::int64_t>(kept.size() - 44) / 4);
     EXPECT_EQ(kept.substr(44), whole.substr(44, kept.size() - 44));
