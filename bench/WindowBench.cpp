@@ -100,6 +100,8 @@ WindowTiming TimeWindow(const std::filesystem::path& workDir,
         ->SetText(QString::fromStdString(out.string()));
     form.show();
     form.AddFiles(Strings(sources));
+    while (form.Adding())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     QCoreApplication::processEvents();
     StallMeter stalls;
     const Clock::time_point start = Clock::now();
@@ -107,7 +109,7 @@ WindowTiming TimeWindow(const std::filesystem::path& workDir,
     while (form.Converting())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     const double seconds = SecondsSince(start);
-    if (form.Model().rowCount() != 0)
+    if (form.Model().rowCount() != 0 || sources.empty())
         throw std::runtime_error("the window did not convert every file");
     return {seconds, stalls.WorstSeconds()};
 }

@@ -121,7 +121,7 @@ void ConversionRun::HandOut(const std::vector<FileEntry*>& entries) {
         entry->TargetPath = FNames.Claim(FDirectory, entry->FileName);
         ++FKnownInView;
         ++FOutstanding;
-        FItems.push_back({entry, false});
+        FItems.push_back({entry, false, 0, 0});
         FIds[entry] = FEngine->Add({entry->SourcePath, entry->TargetPath, false});
     }
 }
@@ -151,7 +151,10 @@ void ConversionRun::FileStarted(FileId id) {
 
 void ConversionRun::BytesWritten(FileId id, std::int64_t bytes, std::int64_t fileDone,
                                  std::int64_t fileLength) {
-    FItems[id].HasBytes = true;
+    Item& item = FItems[id];
+    item.HasBytes = true;
+    item.Done = fileDone;
+    item.Length = fileLength;
     AddTotalProgress(bytes);
     StopRequestChanged();
     if (FStopping || FShown != id)
@@ -200,9 +203,11 @@ void ConversionRun::FollowTopmost() {
     if (!top || top == FShown || FStopping)
         return;
     FShown = top;
-    const FileEntry* entry = FItems[*top].Entry;
-    FView.SelectAndFocus(entry);
-    FView.SetStatusInfo(entry->FileName);
+    const Item item = FItems[*top]; // a copy: the view may add entries
+    FView.SelectAndFocus(item.Entry);
+    FView.SetStatusInfo(item.Entry->FileName);
+    if (item.HasBytes)
+        FView.SetFileProgress(ProgressPercent(item.Done, item.Length));
 }
 
 void ConversionRun::StopRequestChanged() {

@@ -60,6 +60,8 @@ private:
     struct Item {
         FileEntry* Entry = nullptr;
         bool HasBytes = false;
+        std::int64_t Done = 0; // bytes of the file written, of Length
+        std::int64_t Length = 0;
     };
 
     void HandOut(const std::vector<FileEntry*>& entries);
