@@ -1,0 +1,11 @@
+# fish completion for zent-cli
+complete -c zent-cli -s o -l output-dir -x -a '(__fish_complete_directories)' -d 'Write the WAV files into DIR'
+complete -c zent-cli -l mkdir -d 'Create the output directory when it does not exist'
+complete -c zent-cli -s j -l jobs -x -d 'Convert N files at once'
+complete -c zent-cli -s r -l recursive -d 'Convert the files found under each directory'
+complete -c zent-cli -s 0 -l null -d 'Paths on standard input end with a NUL byte'
+complete -c zent-cli -l existing -x -a 'overwrite skip rename' -d 'What to do with a WAV file that is already there'
+complete -c zent-cli -s q -l quiet -d 'No progress; failures are still reported'
+complete -c zent-cli -l json -d 'One JSON object per file on standard output'
+complete -c zent-cli -s h -l help -d 'Show the help'
+complete -c zent-cli -l version -d 'Show the version'
