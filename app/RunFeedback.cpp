@@ -88,8 +88,9 @@ void RunNotifier::Notify(const QString& summary, const QString& body, bool withA
         return;
     QDBusMessage call = QDBusMessage::createMethodCall(kNotifyService, kNotifyPath, kNotifyService,
                                                        QStringLiteral("Notify"));
-    const QStringList actions =
-        withAction ? QStringList{kOpenFolderAction, tr("Open folder")} : QStringList{};
+    QStringList actions;
+    if (withAction)
+        actions << kOpenFolderAction << tr("Open folder");
     call << QStringLiteral("Zent") << uint(0) << FDesktopFileName << summary << body << actions
          << QVariantMap{{QStringLiteral("desktop-entry"), FDesktopFileName}} << int(-1);
     // Asynchronous: without a notification service the call fails and nothing happens.
