@@ -7,6 +7,7 @@
 #include "app/Icons.h"
 #include "app/LinkLabel.h"
 #include "app/RunFeedback.h"
+#include "app/ShellFiles.h"
 #include "app/WindowKeys.h"
 #include "controls/Colors.h"
 #include "controls/Dialogs.h"
@@ -534,7 +535,9 @@ void TMainForm::AddDroppedFiles(const QMimeData& mime) {
         if (std::string path = PathFromFileUrl(url); !path.empty())
             paths.push_back(std::move(path));
     }
-    AddShellFiles(paths);
+    // A dropped folder is left out without a word, also one named like an audio file.
+    std::string ignored;
+    AddShellFiles(WithoutFolders(paths, ignored));
 }
 
 void TMainForm::AddShellFiles(const std::vector<std::string>& paths) {
