@@ -82,13 +82,13 @@ double SampleWriter::Noise() {
     return a - b; // triangular over (-1, 1) steps
 }
 
-template <int Bits>
+template <int Bits, bool Dither>
 void SampleWriter::WriteIntegers(std::span<const float> samples, std::byte* target) {
     constexpr int kBytes = Bits / 8;
     constexpr double kFullScale = PcmRange<Bits>::FullScale;
     for (const float sample : samples) {
         double scaled = static_cast<double>(sample) * kFullScale;
-        if (FDither) {
+        if constexpr (Dither) {
             scaled += Noise();
         }
         std::int32_t value = RoundScaledToPcm<Bits>(scaled);
@@ -97,6 +97,15 @@ void SampleWriter::WriteIntegers(std::span<const float> samples, std::byte* targ
         }
         StoreLittleEndian<kBytes>(static_cast<std::uint32_t>(value), target);
         target += kBytes;
+    }
+}
+
+template <int Bits>
+void SampleWriter::WriteIntegers(std::span<const float> samples, std::byte* target) {
+    if (FDither) {
+        WriteIntegers<Bits, true>(samples, target);
+    } else {
+        WriteIntegers<Bits, false>(samples, target);
     }
 }
 

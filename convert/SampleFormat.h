@@ -41,6 +41,8 @@ public:
     std::size_t Write(std::span<const float> samples, std::byte* target);
 
 private:
+    template <int Bits, bool Dither>
+    void WriteIntegers(std::span<const float> samples, std::byte* target);
     template <int Bits> void WriteIntegers(std::span<const float> samples, std::byte* target);
     double Noise();
 

@@ -84,7 +84,7 @@ std::uint32_t WavChannelMask(int channels) {
 WavLayout::WavLayout(SampleFormat format, int channels, std::uint32_t sampleRate)
     : FFormat(format), FCoding(WavCoding::Pcm), FChannels(0), FSampleRate(sampleRate),
       FBlockAlign(0) {
-    const int frameBytes = channels * BytesPerSample(format);
+    const std::int64_t frameBytes = std::int64_t{channels} * BytesPerSample(format);
     if (channels < 1 || frameBytes > std::numeric_limits<std::uint16_t>::max() || sampleRate == 0 ||
         std::uint64_t{sampleRate} * static_cast<std::uint64_t>(frameBytes) > kMax32)
         throw Error("A WAV file cannot hold " + std::to_string(channels) + " channels at " +
