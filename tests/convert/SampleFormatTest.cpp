@@ -58,20 +58,6 @@ TEST(SampleWriter, RoundsToNearestEvenAndClipsInEveryFormat) {
     }
 }
 
-TEST(SampleWriter, NamesAndSizesOfFormats) {
-    const std::vector<std::tuple<std::string, SampleFormat, int>> cases = {
-        {"u8", SampleFormat::U8, 1},   {"s16", SampleFormat::S16, 2}, {"s24", SampleFormat::S24, 3},
-        {"s32", SampleFormat::S32, 4}, {"f32", SampleFormat::F32, 4},
-    };
-    for (const auto& [name, format, bytes] : cases) {
-        EXPECT_EQ(ParseSampleFormat(name), format);
-        EXPECT_EQ(SampleFormatName(format), name);
-        EXPECT_EQ(BytesPerSample(format), bytes);
-    }
-    EXPECT_EQ(ParseSampleFormat("S16"), std::nullopt);
-    EXPECT_EQ(ParseSampleFormat("s8"), std::nullopt);
-}
-
 TEST(SampleWriter, TwentyFourBitsStayWithinOneSixteenBitStep) {
     std::vector<float> samples;
     for (int i = 0; i < 5000; ++i)
