@@ -46,15 +46,23 @@ TEST(SampleWriter, RoundsToNearestEvenAndClipsInEveryFormat) {
          {halfStep16, 3 * halfStep16, -halfStep16, -3.0f, nan},
          Bytes({0, 0, 2, 0, 0, 0, 0, 0x80, 0, 0x80})},
         {SampleFormat::S24,
-         {0.0f, 1.0f, -1.0f, -0.25f},
-         Bytes({0, 0, 0, 0xFF, 0xFF, 0x7F, 0, 0, 0x80, 0, 0, 0xE0})},
+         {0.0f, 1.0f, -1.0f, -0.25f, 2.0f, nan, halfStep16 / 256, 3 * halfStep16 / 256},
+         Bytes({0,    0,    0,    0xFF, 0xFF, 0x7F, 0, 0, 0x80, 0, 0, 0xE0,
+                0xFF, 0xFF, 0x7F, 0,    0,    0x80, 0, 0, 0,    2, 0, 0})},
         {SampleFormat::S32,
          {1.0f, -1.0f, 0.5f},
          Bytes({0xFF, 0xFF, 0xFF, 0x7F, 0, 0, 0, 0x80, 0, 0, 0, 0x40})},
         {SampleFormat::F32, {1.0f, -0.5f}, Bytes({0, 0, 0x80, 0x3F, 0, 0, 0, 0xBF})},
     };
+    // Five times over, so that blocks of several samples at a time and the rest both meet them.
     for (const FormatCase& c : cases) {
-        EXPECT_EQ(WriteAll(c.Format, c.Samples), c.Expected) << SampleFormatName(c.Format);
+        std::vector<float> samples;
+        std::vector<std::byte> expected;
+        for (int i = 0; i < 5; ++i) {
+            samples.insert(samples.end(), c.Samples.begin(), c.Samples.end());
+            expected.insert(expected.end(), c.Expected.begin(), c.Expected.end());
+        }
+        EXPECT_EQ(WriteAll(c.Format, samples), expected) << SampleFormatName(c.Format);
     }
 }
 
