@@ -242,79 +242,88 @@ constexpr FrameIds kV23Ids = {"TIT2", "TPE1", "TALB", "TRCK", "TYER", "TDRC", "T
 
 class Id3v2Reader {
 public:
-    Id3v2Reader(int version) : FVersion(version), FIds(version == 2 ? kV22Ids : kV23Ids) {}
+    // allUnsynchronised: a 2.4 tag whose frames are all unsynchronised.
+    Id3v2Reader(int version, bool allUnsynchronised)
+        : FVersion(version), FIds(version == 2 ? kV22Ids : kV23Ids),
+          FAllUnsynchronised(allUnsynchronised) {}
 
-    void Frame(std::string_view id, Bytes body) {
-        std::string* field = nullptr;
-        if (id == FIds.Title)
-            field = &FTags.Title;
-        else if (id == FIds.Artist)
-            field = &FTags.Artist;
-        else if (id == FIds.Album)
-            field = &FTags.Album;
-        else if (id == FIds.Track)
-            field = &FTags.Track;
-        else if (id == FIds.Date || id == FIds.Year)
-            field = &FTags.Date;
-        if (field != nullptr) {
-            if (field->empty())
-                *field = TextFrame(body);
-        } else if (id == FIds.Genre) {
-            if (FTags.Genre.empty())
-                FTags.Genre = Genre(TextFrame(body));
-        } else if (id == FIds.Comment && !FPlainComment) {
-            std::string comment;
-            const bool plain = CommentFrame(body, comment);
-            if (plain || FTags.Comment.empty()) {
-                FTags.Comment = comment;
-                FPlainComment = plain && !comment.empty();
-            }
-        }
-    }
+    const AudioTags& Tags() const { return FTags; }
 
     // Walks the frames of the tag's body.
-    void Frames(Bytes body) {
-        const std::size_t idSize = FVersion == 2 ? 3 : 4;
-        const std::size_t headerSize = FVersion == 2 ? 6 : 10;
-        while (body.size() >= headerSize && body[0] != 0) {
-            const std::string_view id(reinterpret_cast<const char*>(body.data()), idSize);
-            const Bytes sizeBytes = body.subspan(idSize, FVersion == 2 ? 3 : 4);
-            const std::size_t size = FVersion == 4 ? SyncSafe(sizeBytes) : BigEndian(sizeBytes);
-            if (size > body.size() - headerSize)
-                break;
-            Bytes frame = body.subspan(headerSize, size);
-            const std::uint8_t format = FVersion == 2 ? 0 : body[9];
-            body = body.subspan(headerSize + size);
-            std::vector<std::uint8_t> resynchronised;
-            if (FVersion == 3) {
-                if ((format & 0xC0) != 0) // compressed or encrypted
-                    continue;
-                if ((format & 0x20) != 0 && !frame.empty()) // a group byte
-                    frame = frame.subspan(1);
-            } else if (FVersion == 4) {
-                if ((format & 0x0C) != 0)
-                    continue;
-                std::size_t skip = ((format & 0x40) != 0 ? 1 : 0) + ((format & 0x01) != 0 ? 4 : 0);
-                if (skip > frame.size())
-                    continue;
-                frame = frame.subspan(skip);
-                if ((format & 0x02) != 0 || FAllUnsynchronised) {
-                    resynchronised = Resynchronise(frame);
-                    frame = resynchronised;
-                }
-            }
-            Frame(id, frame);
-        }
-    }
-
-    bool FAllUnsynchronised = false;
-    AudioTags FTags;
+    void Frames(Bytes body);
 
 private:
+    void Frame(std::string_view id, Bytes body);
+
     int FVersion;
     FrameIds FIds;
+    bool FAllUnsynchronised;
+    AudioTags FTags;
     bool FPlainComment = false;
 };
+
+void Id3v2Reader::Frame(std::string_view id, Bytes body) {
+    std::string* field = nullptr;
+    if (id == FIds.Title)
+        field = &FTags.Title;
+    else if (id == FIds.Artist)
+        field = &FTags.Artist;
+    else if (id == FIds.Album)
+        field = &FTags.Album;
+    else if (id == FIds.Track)
+        field = &FTags.Track;
+    else if (id == FIds.Date || id == FIds.Year)
+        field = &FTags.Date;
+    if (field != nullptr) {
+        if (field->empty())
+            *field = TextFrame(body);
+    } else if (id == FIds.Genre) {
+        if (FTags.Genre.empty())
+            FTags.Genre = Genre(TextFrame(body));
+    } else if (id == FIds.Comment && !FPlainComment) {
+        std::string comment;
+        const bool plain = CommentFrame(body, comment);
+        if (plain || FTags.Comment.empty()) {
+            FTags.Comment = comment;
+            FPlainComment = plain && !comment.empty();
+        }
+    }
+}
+
+void Id3v2Reader::Frames(Bytes body) {
+    const std::size_t idSize = FVersion == 2 ? 3 : 4;
+    const std::size_t headerSize = FVersion == 2 ? 6 : 10;
+    while (body.size() >= headerSize && body[0] != 0) {
+        const std::string_view id(reinterpret_cast<const char*>(body.data()), idSize);
+        const Bytes sizeBytes = body.subspan(idSize, FVersion == 2 ? 3 : 4);
+        const std::size_t size = FVersion == 4 ? SyncSafe(sizeBytes) : BigEndian(sizeBytes);
+        if (size > body.size() - headerSize)
+            break;
+        Bytes frame = body.subspan(headerSize, size);
+        const std::uint8_t format = FVersion == 2 ? 0 : body[9];
+        body = body.subspan(headerSize + size);
+        std::vector<std::uint8_t> resynchronised;
+        if (FVersion == 3) {
+            if ((format & 0xC0) != 0) // compressed or encrypted
+                continue;
+            if ((format & 0x20) != 0 && !frame.empty()) // a group byte
+                frame = frame.subspan(1);
+        } else if (FVersion == 4) {
+            if ((format & 0x0C) != 0) // compressed or encrypted
+                continue;
+            // A group byte and a data length before the data; 0x02: unsynchronised.
+            std::size_t skip = ((format & 0x40) != 0 ? 1 : 0) + ((format & 0x01) != 0 ? 4 : 0);
+            if (skip > frame.size())
+                continue;
+            frame = frame.subspan(skip);
+            if ((format & 0x02) != 0 || FAllUnsynchronised) {
+                resynchronised = Resynchronise(frame);
+                frame = resynchronised;
+            }
+        }
+        Frame(id, frame);
+    }
+}
 
 std::string Field(Bytes bytes) {
     std::string text = Latin1ToUtf8(bytes);
@@ -361,10 +370,9 @@ AudioTags ParseId3v2(std::span<const std::uint8_t> bytes) {
             version == 3 ? std::size_t{BigEndian(body.first(4))} + 4 : SyncSafe(body.first(4));
         body = body.subspan(std::min(extended, body.size()));
     }
-    Id3v2Reader reader(version);
-    reader.FAllUnsynchronised = unsynchronised && version == 4;
+    Id3v2Reader reader(version, unsynchronised && version == 4);
     reader.Frames(body);
-    return reader.FTags;
+    return reader.Tags();
 }
 
 AudioTags ParseId3v1(std::span<const std::uint8_t> bytes) {
