@@ -16,10 +16,23 @@ _zent_cli() {
             mapfile -t COMPREPLY < <(compgen -W "overwrite skip rename" -- "$cur")
             return
             ;;
+        --format)
+            mapfile -t COMPREPLY < <(compgen -W "u8 s16 s24 s32 f32" -- "$cur")
+            return
+            ;;
+        --rate)
+            mapfile -t COMPREPLY < <(compgen -W "8000 16000 22050 32000 44100 48000 88200 96000" -- "$cur")
+            return
+            ;;
+        --channels)
+            mapfile -t COMPREPLY < <(compgen -W "1 2" -- "$cur")
+            return
+            ;;
     esac
     if [[ $cur == -* ]]; then
         mapfile -t COMPREPLY < <(compgen -W "-o --output-dir --mkdir -j --jobs -r --recursive
-            -0 --null --existing -q --quiet --json -h --help --version -" -- "$cur")
+            -0 --null --existing -q --quiet --json --format --rate --channels --flat --tags
+            -h --help --version -" -- "$cur")
         return
     fi
     compopt -o filenames

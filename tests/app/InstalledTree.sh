@@ -56,7 +56,7 @@ page=$prefix/share/man/man1/zent-cli.1.gz
 if [ -s "$page" ] && command -v man >/dev/null; then
     # Every option of --help is in the rendered page.
     rendered=$(MANWIDTH=100 man -l "$page" 2>/dev/null)
-    for option in --output-dir --mkdir --jobs --recursive --null --existing --quiet --json \
+    for option in --output-dir --mkdir --jobs --recursive --null --existing --quiet --json --format \
         "EXIT STATUS" "FILES" "EXAMPLES"; do
         grep -q -- "$option" <<<"$rendered" || { echo "zent-cli(1) lacks $option"; status=1; }
     done
