@@ -686,6 +686,8 @@ void TMainForm::ConvertAll() {
 }
 
 void TMainForm::RunDelivered() {
+    if (std::exchange(FScrollPending, false))
+        VST1->scrollTo(VST1->selectionModel()->currentIndex());
     if (!FRun || !FRun->Over())
         return;
     FRunEvents->Stop();
@@ -745,7 +747,11 @@ void TMainForm::SelectAndFocus(const FileEntry* entry) {
     const QModelIndex index = FModel->IndexOf(entry);
     VST1->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
                                                        QItemSelectionModel::Rows);
-    VST1->scrollTo(index);
+    // During a run the list scrolls once a delivery: scrolling lays out every row again.
+    if (FRun)
+        FScrollPending = true;
+    else
+        VST1->scrollTo(index);
 }
 
 void TMainForm::SetFileProgress(int percent) {

@@ -144,6 +144,7 @@ private:
     TOptionsItem* FOptions = nullptr;       // owned by FComponent
     bool FConverting = false;
     unsigned FJobCount = 0;
+    bool FScrollPending = false;         // the current entry is to be scrolled into view
     RunEvents* FRunEvents = nullptr;     // a child while a run is on
     std::unique_ptr<ConversionRun> FRun; // its jobs end before the window's children go
     std::unique_ptr<ProbeBatch> FProbe;  // the batch being added on worker threads
