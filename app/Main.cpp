@@ -561,7 +561,7 @@ void TMainForm::ConvertButtonClick() {
 }
 
 void TMainForm::ConvertAll() {
-    ConversionRun run(static_cast<RunView&>(*this));
+    ConversionRun run(static_cast<RunView&>(*this), {}, &FTargetNames);
     run.ConvertAll();
 }
 

@@ -11,6 +11,7 @@ namespace zent {
 class FileIo {
 public:
     virtual ~FileIo() = default;
+    virtual int Open(const char* path, int flags, mode_t mode);
     virtual ssize_t Read(int handle, void* buffer, std::size_t size);
     virtual ssize_t Write(int handle, const void* data, std::size_t size);
     virtual ssize_t WriteAt(int handle, const void* data, std::size_t size, off_t offset);

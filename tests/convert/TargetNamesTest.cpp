@@ -21,5 +21,31 @@ TEST(TargetNames, OnlyTheNameCountsSoNoTargetLeavesTheDirectory) {
     EXPECT_EQ(names.Claim("/out/", "a/.."), "/out/..wav");
 }
 
+TEST(TargetNames, LongNamesAreCutAtACharacterToFitWithTheirNumber) {
+    TargetNames names;
+    const std::string stem(251, 'a');
+    EXPECT_EQ(names.Claim("/out/", stem + ".mp3"), "/out/" + stem + ".wav");
+    EXPECT_EQ(names.Claim("/out/", stem + ".ogg"), "/out/" + stem.substr(0, 247) + " (2).wav");
+    // Two-byte characters: the cut never splits one.
+    std::string wide;
+    for (int i = 0; i < 130; ++i)
+        wide += "\xc3\xa9";
+    EXPECT_EQ(NumberedFileName(wide, 12), wide.substr(0, 246) + " (12).wav");
+}
+
+TEST(TargetNames, NumberedNamesSplitBackIntoStemAndNumber) {
+    const struct {
+        const char* Name;
+        const char* Stem;
+        int Number;
+    } cases[] = {{"a.wav", "a", 1},         {"a (3).wav", "a", 3}, {"a (0).wav", "a (0)", 1},
+                 {"a (x).wav", "a (x)", 1}, {"(2).wav", "(2)", 1}, {"b (2) (10).wav", "b (2)", 10}};
+    for (const auto& c : cases) {
+        const NumberedName split = SplitNumberedFileName(c.Name);
+        EXPECT_EQ(split.Stem, c.Stem) << c.Name;
+        EXPECT_EQ(split.Number, c.Number) << c.Name;
+    }
+}
+
 } // namespace
 } // namespace zent
