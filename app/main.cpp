@@ -4,6 +4,7 @@
 #include "app/CommandLine.h"
 #include "app/SingleInstance.h"
 #include "controls/ErrorHandler.h"
+#include "framework/StandardDescriptors.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -34,6 +35,7 @@ int Finish(const zent::CommandLine& commandLine) {
 } // namespace
 
 int main(int argc, char** argv) {
+    zent::OpenMissingStandardDescriptors();
     const std::string currentDir = CurrentDir();
     if (zent::AsksOnlyForText(argc, argv)) {
         // Help and version work without a display.
