@@ -47,6 +47,10 @@ TEST(CliOptions, EachOptionInEveryForm) {
          [](const CliOptions& o) {
              return o.Jobs == 1;
          }},
+        {{"-j1024", "a"},
+         [](const CliOptions& o) {
+             return o.Jobs == 1024;
+         }},
         {{"-rq0", "a"},
          [](const CliOptions& o) {
              return o.Recursive && o.Quiet && o.NulSeparated;
