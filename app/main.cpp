@@ -1,6 +1,7 @@
 #include "app/Main.h"
 
 #include "app/AppId.h"
+#include "app/CloseOnSignals.h"
 #include "app/CommandLine.h"
 #include "app/SingleInstance.h"
 #include "controls/ErrorHandler.h"
@@ -60,6 +61,7 @@ int main(int argc, char** argv) {
 
     zent::TMainForm mainForm;
     zent::SetErrorParent(&mainForm);
+    const zent::CloseOnSignals closeOnSignals(mainForm);
     QObject::connect(&server, &zent::InstanceServer::FilesReceived, &mainForm,
                      [&mainForm](const std::vector<std::string>& files) {
                          zent::Guarded([&] {
