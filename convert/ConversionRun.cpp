@@ -62,11 +62,12 @@ void ConversionRun::ConvertEntries(const std::string& directory) {
     // Two sources of the same name never meet in one file.
     TargetNames runNames;
     TargetNames& names = FNames ? *FNames : runNames;
+    names.BeginRun();
     // The top entry is read afresh each time: files dropped during the run join it.
     for (FileEntry* entry = FView.FirstEntry(); entry; entry = FView.FirstEntry()) {
         FView.SelectAndFocus(entry);
         FView.ProcessEvents();
-        entry->TargetPath = names.Claim(directory, entry->FileName);
+        entry->TargetPath = names.Claim(directory, entry->FileName, entry->SourcePath);
         FView.SetStatusInfo(entry->FileName);
         if (FView.StopRequested())
             return;

@@ -31,14 +31,27 @@ NumberedName SplitNumberedFileName(std::string_view fileName) {
     return {std::string(stem.substr(0, open)), std::stoi(std::string(digits))};
 }
 
-std::string TargetNames::Claim(const std::string& directory, std::string_view fileName) {
+std::string TargetNames::Claim(const std::string& directory, std::string_view fileName,
+                               const std::string& source) {
     // Only the name counts: nothing in it may lead out of the target directory.
     const std::string stem = ChangeFileExt(ExtractFileName(fileName), "");
     std::string target = directory + NumberedFileName(stem, 1);
-    for (int number = 2; FClaimed.contains(target); ++number)
+    for (int number = 2; Taken(target, source); ++number)
         target = directory + NumberedFileName(stem, number);
-    FClaimed.insert(target);
+    FClaimed.emplace(target, source);
     return target;
+}
+
+void TargetNames::BeginRun() {
+    FEarlier.merge(FClaimed);
+    FClaimed.clear();
+}
+
+bool TargetNames::Taken(const std::string& target, const std::string& source) const {
+    if (FClaimed.contains(target))
+        return true;
+    const auto earlier = FEarlier.find(target);
+    return earlier != FEarlier.end() && (source.empty() || earlier->second != source);
 }
 
 } // namespace zent

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstddef>
-#include <set>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -21,19 +21,27 @@ struct NumberedName {
 };
 NumberedName SplitNumberedFileName(std::string_view fileName);
 
-// The WAV names handed out in one run. A name is "<stem>.wav" in the target directory; when
+// The WAV names handed out in a run. A name is "<stem>.wav" in the target directory; when
 // an earlier file of the same run already took it, "<stem> (2).wav", then " (3)" and so on,
 // so that no conversion of a run replaces another. A window keeps one object over all its
-// runs, so that no run replaces what an earlier one wrote. Files that were there before are
-// not known here: they are replaced as usual.
+// runs, so that no run replaces what an earlier one wrote for another source; the same
+// source converted again gets its own name back. Files that were there before are not known
+// here: they are replaced as usual.
 class TargetNames {
 public:
     // directory ends with a separator (or is empty); fileName is the source's name without
-    // its directory. Returns the target path and remembers it.
-    std::string Claim(const std::string& directory, std::string_view fileName);
+    // its directory, source its path (empty: none known). Returns the target path and
+    // remembers it.
+    std::string Claim(const std::string& directory, std::string_view fileName,
+                      const std::string& source = {});
+    // The names claimed so far belong to earlier runs from now on.
+    void BeginRun();
 
 private:
-    std::set<std::string> FClaimed;
+    bool Taken(const std::string& target, const std::string& source) const;
+
+    std::map<std::string, std::string> FClaimed; // this run's: target, source
+    std::map<std::string, std::string> FEarlier; // earlier runs'
 };
 
 } // namespace zent

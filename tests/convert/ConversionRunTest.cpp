@@ -395,7 +395,8 @@ TEST_F(ConversionRunTest, LaterRunOfTheWindowNeverReplacesWhatAnEarlierOneWrote)
     EncodeOgg(second, {44100, 1, 0.3});
     std::ofstream(FOut.File("old.wav")) << "there before";
     TargetNames names;
-    for (const auto& source : {first, second}) {
+    // The first source again: its own file is replaced, no third one made.
+    for (const auto& source : {first, second, first}) {
         FView.AddEntry(source);
         ConversionRun(FView, {}, &names).ConvertAll();
     }
