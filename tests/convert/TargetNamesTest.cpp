@@ -33,19 +33,5 @@ TEST(TargetNames, LongNamesAreCutAtACharacterToFitWithTheirNumber) {
     EXPECT_EQ(NumberedFileName(wide, 12), wide.substr(0, 246) + " (12).wav");
 }
 
-TEST(TargetNames, NumberedNamesSplitBackIntoStemAndNumber) {
-    const struct {
-        const char* Name;
-        const char* Stem;
-        int Number;
-    } cases[] = {{"a.wav", "a", 1},         {"a (3).wav", "a", 3}, {"a (0).wav", "a (0)", 1},
-                 {"a (x).wav", "a (x)", 1}, {"(2).wav", "(2)", 1}, {"b (2) (10).wav", "b (2)", 10}};
-    for (const auto& c : cases) {
-        const NumberedName split = SplitNumberedFileName(c.Name);
-        EXPECT_EQ(split.Stem, c.Stem) << c.Name;
-        EXPECT_EQ(split.Number, c.Number) << c.Name;
-    }
-}
-
 } // namespace
 } // namespace zent
