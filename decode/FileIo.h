@@ -5,9 +5,10 @@
 
 namespace zent {
 
-// The system calls through which source files are read and output files are written and
-// put in place. Tests replace it to make one chosen call fail; everything else uses the
-// system's. Results and errno as the system calls give them.
+// The system calls through which source files are read and output files are created,
+// written and put in place. Tests replace it to make one chosen call fail, or to meet a
+// planted link; everything else uses the system's. Results and errno as the system calls
+// give them.
 class FileIo {
 public:
     virtual ~FileIo() = default;
