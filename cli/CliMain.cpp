@@ -103,7 +103,7 @@ int RunCli(const std::vector<std::string>& args, const CliEnvironment& env) {
         inputs = CollectInputs(options.Inputs, options.Recursive, env.In, options.NulSeparated);
         PrepareOutputDir(options);
     } catch (const EUsageError& error) {
-        env.Err << kProgramName << ": " << error.what() << '\n' << UsageHint() << '\n';
+        env.Err << kProgramName << ": " << ShownText(error.what()) << '\n' << UsageHint() << '\n';
         return kExitUsage;
     }
 
