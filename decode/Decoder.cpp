@@ -30,6 +30,22 @@ void DecoderStream::SeekToFrame(std::int64_t /*frame*/) {
     throw EDecoderError("This stream cannot be positioned exactly at that frame.");
 }
 
+std::string StreamStuckMessage(const std::filesystem::path& sourcePath) {
+    return "Cannot decode \"" + sourcePath.string() + "\": the decoder stopped delivering data.";
+}
+
+std::size_t ReadGuarded(DecoderStream& stream, std::span<std::byte> buffer,
+                        const std::filesystem::path& sourcePath) {
+    // An intact stream gives at most one empty read before it ends.
+    for (int empty = 0; empty < kMaxEmptyReads; ++empty) {
+        const ReadResult result = stream.Read(buffer);
+        if (result.Status != ReadStatus::Nothing) {
+            return result.Bytes;
+        }
+    }
+    throw EDecoderError(StreamStuckMessage(sourcePath));
+}
+
 void InitDecoders() {
     static std::once_flag once;
     // Needed by older libmpg123 releases, harmless in newer ones; libvorbisfile needs nothing.

@@ -5,12 +5,29 @@
 #include <filesystem>
 #include <memory>
 #include <span>
+#include <string>
 
 namespace zent {
 
 // What a person is told about a file that cannot be opened for decoding, whether it is being
 // added to the list or converted.
 inline constexpr const char* kSampleNotLoaded = "Sample not loaded.";
+
+// What one Read brought: data, the end of the stream, or nothing although the stream has not
+// ended. A stream that keeps answering Nothing is stuck.
+enum class ReadStatus { Data, End, Nothing };
+
+struct ReadResult {
+    std::size_t Bytes = 0; // more than 0 exactly when Status is Data
+    ReadStatus Status = ReadStatus::End;
+
+    // The result of a read that brought bytes while the stream was, or was not, at its end.
+    static ReadResult Of(std::size_t bytes, bool ended) {
+        return {bytes, bytes > 0 ? ReadStatus::Data
+                       : ended   ? ReadStatus::End
+                                 : ReadStatus::Nothing};
+    }
+};
 
 // A decode-only stream over one MP3 or Ogg Vorbis file. It delivers interleaved signed
 // 16-bit little-endian PCM at the file's own rate and channel count.
@@ -41,11 +58,21 @@ public:
     // The next Read starts at this sample frame. Throws EDecoderError.
     virtual void SeekToFrame(std::int64_t frame);
 
-    // Fills the buffer as far as data allows and returns the byte count; 0 only at the end.
-    // A partial frame at the end of the buffer is completed by the next call.
-    // Throws EDecoderError on a fatal decoder error; never returns error values as data.
-    virtual std::size_t Read(std::span<std::byte> buffer) = 0;
+    // Fills the buffer as far as data allows. A partial frame at the end of the buffer is
+    // completed by the next call. Throws EDecoderError on a fatal decoder error; never
+    // returns error values as data.
+    virtual ReadResult Read(std::span<std::byte> buffer) = 0;
 };
+
+// Read requests in a row that may bring nothing before a stream counts as stuck.
+inline constexpr int kMaxEmptyReads = 64;
+
+std::string StreamStuckMessage(const std::filesystem::path& sourcePath);
+
+// The next data of the stream into buffer, asking again while it brings nothing; 0 at its
+// end. Throws EDecoderError with StreamStuckMessage when it stays without data.
+std::size_t ReadGuarded(DecoderStream& stream, std::span<std::byte> buffer,
+                        const std::filesystem::path& sourcePath);
 
 // One-time library set-up; safe to call more than once.
 void InitDecoders();

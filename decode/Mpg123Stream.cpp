@@ -379,7 +379,7 @@ void Mpg123Stream::SeekToFrame(std::int64_t frame) {
     FEnded = false;
 }
 
-std::size_t Mpg123Stream::Read(std::span<std::byte> buffer) {
+ReadResult Mpg123Stream::Read(std::span<std::byte> buffer) {
     FPristine = false;
     auto* out = reinterpret_cast<unsigned char*>(buffer.data());
     std::size_t filled = 0;
@@ -402,7 +402,7 @@ std::size_t Mpg123Stream::Read(std::span<std::byte> buffer) {
                                 "\": " + mpg123_strerror(FHandle.get()));
         }
     }
-    return filled;
+    return ReadResult::Of(filled, FEnded);
 }
 
 } // namespace zent

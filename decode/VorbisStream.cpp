@@ -263,7 +263,7 @@ std::size_t VorbisStream::TakeCarry(std::span<std::byte> buffer) {
     return count;
 }
 
-std::size_t VorbisStream::Read(std::span<std::byte> buffer) {
+ReadResult VorbisStream::Read(std::span<std::byte> buffer) {
     const std::size_t frameBytes = static_cast<std::size_t>(FChannels) * kBytesPerSample;
     std::size_t filled = TakeCarry(buffer);
     while (filled < buffer.size() && !FEnded) {
@@ -277,7 +277,7 @@ std::size_t VorbisStream::Read(std::span<std::byte> buffer) {
         }
         filled += Decode(buffer.data() + filled, space - space % frameBytes);
     }
-    return filled;
+    return ReadResult::Of(filled, !IsActive());
 }
 
 bool VorbisStream::CanSeekExactly() const {

@@ -28,7 +28,7 @@ public:
     bool IsActive() const override { return !FEnded || FCarryBegin < FCarryEnd; }
     bool CanSeekExactly() const override;
     void SeekToFrame(std::int64_t frame) override;
-    std::size_t Read(std::span<std::byte> buffer) override;
+    ReadResult Read(std::span<std::byte> buffer) override;
 
 private:
     VorbisStream(std::unique_ptr<NativeFile> file, const std::filesystem::path& path);

@@ -40,7 +40,7 @@ std::vector<std::byte> ReadAll(DecoderStream& stream, std::size_t requestBytes =
     std::vector<std::byte> data;
     std::vector<std::byte> buffer(requestBytes);
     while (stream.IsActive()) {
-        const std::size_t got = stream.Read(buffer);
+        const std::size_t got = stream.Read(buffer).Bytes;
         EXPECT_LE(got, buffer.size());
         data.insert(data.end(), buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(got));
     }
@@ -293,7 +293,7 @@ TEST(DecoderRequestSize, ReadFillsTheWholeBufferWhileDataRemains) {
     auto stream = OpenDecoderStream(dir.File("tone.ogg"));
     ASSERT_NE(stream, nullptr);
     std::vector<std::byte> buffer(100001);
-    EXPECT_EQ(stream->Read(buffer), buffer.size());
+    EXPECT_EQ(stream->Read(buffer).Bytes, buffer.size());
 }
 
 TEST(DecoderEnd, ReadAtTheEndGivesNothingAndTheStreamIsInactive) {
@@ -304,7 +304,9 @@ TEST(DecoderEnd, ReadAtTheEndGivesNothingAndTheStreamIsInactive) {
     ReadAll(*stream);
     EXPECT_FALSE(stream->IsActive());
     std::vector<std::byte> buffer(1024);
-    EXPECT_EQ(stream->Read(buffer), 0u);
+    const ReadResult last = stream->Read(buffer);
+    EXPECT_EQ(last.Bytes, 0u);
+    EXPECT_EQ(last.Status, ReadStatus::End);
 }
 
 // --- Chained and changing formats ---

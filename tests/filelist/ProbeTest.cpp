@@ -23,7 +23,7 @@ public:
     std::int64_t LengthBytes() const override { return FLengthBytes; }
     std::int64_t CodecFrameFrames() const override { return 1152; }
     bool IsActive() const override { return false; }
-    std::size_t Read(std::span<std::byte>) override { return 0; }
+    ReadResult Read(std::span<std::byte>) override { return {}; }
 
 private:
     int FChannels;
