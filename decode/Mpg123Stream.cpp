@@ -398,6 +398,11 @@ ReadResult Mpg123Stream::Read(std::span<std::byte> buffer) {
             break;
         default:
             FEnded = true;
+            // Junk after the last frame (a pre-allocated download, a stray tag, another
+            // file appended) ends the audio where the mpg123 tool ends it too.
+            if (FDelivered >= FLengthBytes) {
+                break;
+            }
             throw EDecoderError("Cannot decode \"" + FPathText +
                                 "\": " + mpg123_strerror(FHandle.get()));
         }

@@ -423,6 +423,45 @@ TEST(DecoderFormatChange, JoinedMp3DecodesAsFarAsTheMpg123ToolAndSays) {
     }
 }
 
+TEST(DecoderBadInput, Mp3WithDataAfterTheLastFrameDecodesAsTheMpg123Tool) {
+    TempDir dir;
+    EncodeMp3(dir.File("cbr.mp3"), ToneSpec{44100, 2, 1.0});
+    EncodeMp3(dir.File("vbr.mp3"), ToneSpec{44100, 2, 0.7}, Mp3Options{true, true, 128});
+    EncodeMp3(dir.File("bare.mp3"), ToneSpec{44100, 2, 0.5}, Mp3Options{false, false, 96});
+    EncodeOgg(dir.File("tail.ogg"), ToneSpec{44100, 2, 0.3});
+    std::vector<char> random(2048);
+    std::uint32_t seed = 12345;
+    for (char& byte : random) {
+        seed = seed * 1664525u + 1013904223u;
+        byte = static_cast<char>(seed >> 24);
+    }
+    const std::vector<std::pair<const char*, std::vector<char>>> tails = {
+        {"zeros1100", std::vector<char>(1100, 0)},
+        {"zeros4096", std::vector<char>(4096, 0)},
+        {"random2048", random},
+        {"ogg", FileBytes(dir.File("tail.ogg"))},
+    };
+    for (const char* source : {"cbr", "vbr", "bare"}) {
+        for (const auto& [tailName, tail] : tails) {
+            const std::string name = std::string(source) + "-" + tailName;
+            auto bytes = FileBytes(dir.File(std::string(source) + ".mp3"));
+            bytes.insert(bytes.end(), tail.begin(), tail.end());
+            const auto file = dir.File(name + ".mp3");
+            WriteBytes(file, bytes);
+            const auto wav = dir.File(name + ".wav");
+            ASSERT_EQ(std::system(
+                          ("mpg123 -q -w '" + wav.string() + "' '" + file.string() + "'").c_str()),
+                      0);
+            auto stream = OpenDecoderStream(file);
+            ASSERT_NE(stream, nullptr) << name;
+            std::vector<std::byte> data;
+            EXPECT_NO_THROW(data = ReadAll(*stream)) << name;
+            EXPECT_EQ(static_cast<std::int64_t>(data.size()), stream->LengthBytes()) << name;
+            EXPECT_TRUE(data == WavData(wav)) << name;
+        }
+    }
+}
+
 // --- Damaged Ogg pages ---
 
 TEST(DecoderBadInput, AbsurdGranulePositionGivesNoStreamOrATrueLength) {
