@@ -2,11 +2,18 @@
 
 #include "decode/Mpg123Stream.h"
 #include "decode/NativeFile.h"
+#include "decode/OggSupport.h"
+#include "decode/OpusStream.h"
 #include "decode/VorbisStream.h"
 #include "framework/Errors.h"
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <mpg123.h>
 #include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace zent {
 
@@ -61,9 +68,61 @@ std::unique_ptr<DecoderStream> OpenDecoderStream(const std::filesystem::path& pa
     // By content, not by name: an Ogg file named .mp3 still opens, and MPEG sync search never
     // runs over Ogg pages, where it could find a false frame.
     if (file->StartsWith(kOggMagic)) {
+        if (FirstOggCodec(*file) == OggCodec::Opus) {
+            return OpusStream::Open(std::move(file), path);
+        }
         return VorbisStream::Open(std::move(file), path);
     }
     return Mpg123Stream::Open(std::move(file), path);
+}
+
+namespace {
+
+// Why the file at path gives no stream.
+std::string RefusalReason(const std::filesystem::path& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        return std::strerror(errno);
+    }
+    if (!S_ISREG(status.st_mode)) {
+        return "not a regular file";
+    }
+    const int handle = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (handle < 0) {
+        return std::strerror(errno);
+    }
+    ::close(handle);
+    std::unique_ptr<NativeFile> file = NativeFile::Open(path);
+    if (file && file->StartsWith(kOggMagic)) {
+        switch (FirstOggCodec(*file)) {
+        case OggCodec::Flac:
+            return "Ogg FLAC is not supported";
+        case OggCodec::Speex:
+            return "Ogg Speex is not supported";
+        case OggCodec::Vorbis:
+        case OggCodec::Opus:
+            return "the Ogg headers are incomplete or damaged: the file may be cut short";
+        case OggCodec::Other:
+            break;
+        }
+    }
+    return "not an MP3, Ogg Vorbis or Opus file";
+}
+
+} // namespace
+
+std::unique_ptr<DecoderStream> OpenDecoderStreamOrThrow(const std::filesystem::path& path) {
+    std::unique_ptr<DecoderStream> stream = OpenDecoderStream(path);
+    if (!stream) {
+        throw EDecoderError(RefusalReason(path));
+    }
+    // Headers and no audio: nothing to convert, whatever the headers promise.
+    if (stream->LengthBytes() <= 0) {
+        throw EDecoderError(stream->EndsWithoutEndMark()
+                                ? "the file holds no audio: it ends within its headers"
+                                : "the file holds no audio");
+    }
+    return stream;
 }
 
 } // namespace zent

@@ -29,7 +29,7 @@ struct ReadResult {
     }
 };
 
-// A decode-only stream over one MP3 or Ogg Vorbis file. It delivers interleaved signed
+// A decode-only stream over one MP3, Ogg Vorbis or Ogg Opus file. It delivers interleaved signed
 // 16-bit little-endian PCM at the file's own rate and channel count.
 class DecoderStream {
 public:
@@ -51,6 +51,10 @@ public:
 
     // Sample frames in one codec frame: how far short of LengthBytes an intact stream may end.
     virtual std::int64_t CodecFrameFrames() const = 0;
+
+    // The file's last page lacks the end-of-stream mark that an Ogg file ends with: it was
+    // cut short, or is the capture of a live stream. It decodes as far as it goes.
+    virtual bool EndsWithoutEndMark() const { return false; }
 
     // Exact positioning, for converting one file in slices. True only when decoding after
     // SeekToFrame gives the very samples that decoding from the start gives there.
@@ -77,8 +81,13 @@ std::size_t ReadGuarded(DecoderStream& stream, std::span<std::byte> buffer,
 // One-time library set-up; safe to call more than once.
 void InitDecoders();
 
-// Opens a stream by the file's content (MP3 or Ogg Vorbis). Returns null when the file
-// cannot be opened or decoded: missing, a directory, empty, or not audio.
+// Opens a stream by the file's content (MP3, Ogg Vorbis or Ogg Opus). Returns null when the
+// file cannot be opened or decoded: missing, a directory, empty, or not audio.
 std::unique_ptr<DecoderStream> OpenDecoderStream(const std::filesystem::path& path);
+
+// As OpenDecoderStream, but a file that cannot be converted throws EDecoderError with the
+// reason a person can act on: the system's reason, not a regular file, not audio of a kind
+// that is read, an Ogg codec that is not supported, no audio in it.
+std::unique_ptr<DecoderStream> OpenDecoderStreamOrThrow(const std::filesystem::path& path);
 
 } // namespace zent

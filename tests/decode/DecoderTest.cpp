@@ -23,6 +23,7 @@ namespace {
 using test::DominantFrequency;
 using test::EncodeMp3;
 using test::EncodeOgg;
+using test::EncodeOpus;
 using test::FrameCount;
 using test::Mp3Options;
 using test::OggPages;
@@ -459,6 +460,86 @@ TEST(DecoderBadInput, Mp3WithDataAfterTheLastFrameDecodesAsTheMpg123Tool) {
             EXPECT_EQ(static_cast<std::int64_t>(data.size()), stream->LengthBytes()) << name;
             EXPECT_TRUE(data == WavData(wav)) << name;
         }
+    }
+}
+
+// --- Ogg Opus ---
+
+// The WAV data a reference tool writes for file; empty when the tool fails.
+std::vector<std::byte> ToolWav(const std::string& command, const std::filesystem::path& wav) {
+    if (std::system((command + " 2>/dev/null").c_str()) != 0) {
+        return {};
+    }
+    return WavData(wav);
+}
+
+TEST(DecoderOpus, DecodesAt48kHzWithTheReferenceLengthAndSamples) {
+    TempDir dir;
+    const ToneSpec stereo{48000, 2, 1.3};
+    EncodeOpus(dir.File("mono.ogg"), ToneSpec{44100, 1, 1.1});
+    EncodeOpus(dir.File("stereo.OPUS"), stereo);
+    EncodeOpus(dir.File("surround.opus"), ToneSpec{48000, 6, 1.2});
+    // The header's output gain, -6 dB (Q7.8), written into the first page.
+    auto gained = FileBytes(dir.File("stereo.OPUS"));
+    const auto head = OggPages(gained).front();
+    const std::size_t gainAt =
+        head.offset + 27 + static_cast<unsigned char>(gained[head.offset + 26]) + 16;
+    const auto gain = static_cast<std::uint16_t>(-6 * 256);
+    gained[gainAt] = static_cast<char>(gain & 0xff);
+    gained[gainAt + 1] = static_cast<char>(gain >> 8);
+    SetOggGranule(gained, head, head.granule);
+    WriteBytes(dir.File("gain.opus"), gained);
+    EncodeOpus(dir.File("other.opus"), stereo);
+    const auto chain =
+        JoinFiles(dir, "chain.opus", dir.File("stereo.OPUS"), dir.File("other.opus"));
+    // ffmpeg carries its decoder's state into the next link, where the library starts afresh:
+    // the first 20 ms of a later link differ.
+    const std::int64_t linkStart = FrameCount(stereo);
+    const std::vector<std::pair<const char*, std::int64_t>> cases = {{"mono.ogg", -1},
+                                                                     {"stereo.OPUS", -1},
+                                                                     {"surround.opus", -1},
+                                                                     {"gain.opus", -1},
+                                                                     {"chain.opus", linkStart}};
+    for (const auto& [name, linkAt] : cases) {
+        SCOPED_TRACE(name);
+        const auto file = dir.File(name);
+        auto stream = OpenDecoderStream(file);
+        ASSERT_NE(stream, nullptr);
+        EXPECT_EQ(stream->SampleRate(), 48000);
+        EXPECT_FALSE(stream->EndsWithoutEndMark());
+        const auto data = ReadAll(*stream);
+        EXPECT_EQ(static_cast<std::int64_t>(data.size()), stream->LengthBytes());
+        const auto reference = ToolWav("opusdec --quiet --rate 48000 '" + file.string() + "' '" +
+                                           dir.File("ref.wav").string() + "'",
+                                       dir.File("ref.wav"));
+        EXPECT_EQ(data.size(), reference.size());
+        const auto other =
+            ToSamples(ToolWav("ffmpeg -v quiet -y -i '" + file.string() + "' -ar 48000 '" +
+                                  dir.File("ff.wav").string() + "'",
+                              dir.File("ff.wav")));
+        const auto ours = ToSamples(data);
+        ASSERT_EQ(ours.size(), other.size());
+        int worst = 0;
+        const auto channels = static_cast<std::size_t>(stream->Channels());
+        for (std::size_t i = 0; i < ours.size(); ++i) {
+            const auto frame = static_cast<std::int64_t>(i / channels);
+            if (linkAt < 0 || frame < linkAt || frame >= linkAt + 960) {
+                worst = std::max(worst, std::abs(ours[i] - other[i]));
+            }
+        }
+        // Both round float samples without dither.
+        EXPECT_LE(worst, 2);
+        if (std::string(name) == "gain.opus") {
+            const auto loud = ToSamples(ReadAll(*OpenDecoderStream(dir.File("stereo.OPUS"))));
+            const auto peak = [](const std::vector<std::int16_t>& samples) {
+                int most = 0;
+                for (const std::int16_t sample : samples)
+                    most = std::max(most, std::abs(static_cast<int>(sample)));
+                return most;
+            };
+            EXPECT_NEAR(peak(ours), peak(loud) / 2, peak(loud) / 20);
+        }
+        ExpectChannelTones(data, stream->Channels(), 48000);
     }
 }
 
