@@ -31,7 +31,7 @@ inline constexpr const char* kUpdatePageUrl = "https://zent.example.org/updates"
 inline constexpr const char* kMainCaption = "Zent MP3 OGG to WAV converter 1.0";
 // "Description|patterns", as ToQtFileFilter reads it.
 inline constexpr const char* kOpenDialogFilter =
-    "MP3 and Ogg Vorbis files (*.mp3; *.ogg)|*.mp3; *.ogg";
+    "MP3, Ogg Vorbis and Opus files (*.mp3; *.ogg; *.opus)|*.mp3; *.ogg; *.opus";
 inline constexpr const char* kConfigFileName = "zent.cfg";
 
 // The directory of an executable directory path as the program uses it: without a trailing

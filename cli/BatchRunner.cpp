@@ -226,7 +226,7 @@ private:
 
     std::unique_ptr<DecoderStream> Open(const std::string& source) {
         std::unique_ptr<DecoderStream> stream =
-            FSettings.OpenStream ? FSettings.OpenStream(source) : OpenDecoderStream(source);
+            FSettings.OpenStream ? FSettings.OpenStream(source) : OpenDecoderStreamOrThrow(source);
         if (!stream)
             throw EDecoderError(kSampleNotLoaded);
         return stream;
@@ -256,6 +256,8 @@ private:
         std::unique_ptr<DecoderStream> stream = Open(job.Source);
         result.Channels = stream->Channels();
         result.SampleRate = stream->SampleRate();
+        if (stream->EndsWithoutEndMark())
+            result.Warning = kNoEndMarkWarning;
         const SliceContext context{FSettings.Jobs, FQueue.FilesNotTaken(), MeanOpenedBytes()};
         FProgress.BytesOpened += stream->LengthBytes();
         ++FProgress.FilesOpened;

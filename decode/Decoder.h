@@ -12,6 +12,9 @@ namespace zent {
 // What a person is told about a file that cannot be opened for decoding, whether it is being
 // added to the list or converted.
 inline constexpr const char* kSampleNotLoaded = "Sample not loaded.";
+// What the command line says about a stream whose EndsWithoutEndMark holds.
+inline constexpr const char* kNoEndMarkWarning =
+    "ends without its end-of-stream mark: it may be cut short";
 
 // What one Read brought: data, the end of the stream, or nothing although the stream has not
 // ended. A stream that keeps answering Nothing is stuck.
