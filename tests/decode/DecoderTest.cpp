@@ -543,6 +543,36 @@ TEST(DecoderOpus, DecodesAt48kHzWithTheReferenceLengthAndSamples) {
     }
 }
 
+TEST(DecoderOgg, CutFileDecodesWhatIsThereAndSaysItLacksItsEndMark) {
+    TempDir dir;
+    EncodeOgg(dir.File("a.ogg"), ToneSpec{44100, 2, 20.0});
+    EncodeOpus(dir.File("a.opus"), ToneSpec{48000, 2, 3.0});
+    EncodeOpus(dir.File("mono.opus"), ToneSpec{48000, 1, 1.0});
+    // A link of another channel count ends the stream, as a Vorbis link of another format.
+    const auto changing =
+        JoinFiles(dir, "changing.opus", dir.File("a.opus"), dir.File("mono.opus"));
+    for (const char* name : {"a.ogg", "a.opus"}) {
+        SCOPED_TRACE(name);
+        auto whole = OpenDecoderStream(dir.File(name));
+        ASSERT_NE(whole, nullptr);
+        EXPECT_FALSE(whole->EndsWithoutEndMark());
+        auto bytes = FileBytes(dir.File(name));
+        bytes.resize(bytes.size() * 3 / 4);
+        WriteBytes(dir.File("cut"), bytes);
+        auto cut = OpenDecoderStream(dir.File("cut"));
+        ASSERT_NE(cut, nullptr);
+        EXPECT_TRUE(cut->EndsWithoutEndMark());
+        const auto data = ReadAll(*cut);
+        EXPECT_EQ(static_cast<std::int64_t>(data.size()), cut->LengthBytes());
+        EXPECT_GT(cut->LengthBytes(), whole->LengthBytes() / 2);
+        EXPECT_LT(cut->LengthBytes(), whole->LengthBytes());
+    }
+    auto chain = OpenDecoderStream(changing);
+    ASSERT_NE(chain, nullptr);
+    EXPECT_EQ(chain->Channels(), 2);
+    EXPECT_EQ(static_cast<std::int64_t>(ReadAll(*chain).size()), 3 * 48000 * 4);
+}
+
 // --- Damaged Ogg pages ---
 
 TEST(DecoderBadInput, AbsurdGranulePositionGivesNoStreamOrATrueLength) {
@@ -599,6 +629,43 @@ TEST(DecoderBadInput, OggSkipsALostOrDamagedPageAndDecodesTheRest) {
 }
 
 // --- Exact seeking ---
+
+// Where the first MPEG-1 layer III frame header at or after offset begins.
+std::size_t FindFrameAfter(const std::vector<char>& bytes, std::size_t offset) {
+    for (std::size_t at = offset; at + 1 < bytes.size(); ++at) {
+        if (static_cast<unsigned char>(bytes[at]) == 0xff &&
+            (static_cast<unsigned char>(bytes[at + 1]) & 0xfe) == 0xfa) {
+            return at;
+        }
+    }
+    return bytes.size();
+}
+
+TEST(DecoderSeeking, Mp3SeekAfterDecodingDamagedFramesGivesTheSamplesOfAFreshStream) {
+    TempDir dir;
+    EncodeMp3(dir.File("a.mp3"), ToneSpec{44100, 2, 3.0});
+    auto bytes = FileBytes(dir.File("a.mp3"));
+    // Frames whose audio data is garbled, their headers intact.
+    for (std::size_t at = FindFrameAfter(bytes, bytes.size() / 3); at < bytes.size() * 2 / 3;
+         at = FindFrameAfter(bytes, at + 400)) {
+        for (std::size_t i = at + 4; i < at + 120 && i < bytes.size(); i += 3) {
+            bytes[i] = static_cast<char>(bytes[i] ^ 0x6b);
+        }
+    }
+    WriteBytes(dir.File("damaged.mp3"), bytes);
+    auto fresh = OpenDecoderStream(dir.File("damaged.mp3"));
+    auto used = OpenDecoderStream(dir.File("damaged.mp3"));
+    ASSERT_NE(fresh, nullptr);
+    ASSERT_NE(used, nullptr);
+    ASSERT_TRUE(fresh->CanSeekExactly());
+    ASSERT_TRUE(used->CanSeekExactly());
+    ReadAll(*used);
+    for (std::int64_t frame = 40000; frame < 100000; frame += 4000) {
+        fresh->SeekToFrame(frame);
+        used->SeekToFrame(frame);
+        EXPECT_TRUE(ReadAll(*fresh, 4096) == ReadAll(*used, 4096)) << frame;
+    }
+}
 
 struct SeekLayout {
     std::string name;
@@ -711,6 +778,16 @@ TEST(DecoderSeeking, StreamsThatCannotBeTrustedRefuseExactSeeking) {
     bytes = FileBytes(dir.File("a.ogg"));
     SetOggGranule(bytes, page, page.granule + 1);
     WriteBytes(dir.File("granule.ogg"), bytes);
+    // And one a sample short of them: only the last page may end within its last packet.
+    bytes = FileBytes(dir.File("a.ogg"));
+    SetOggGranule(bytes, page, page.granule - 1);
+    WriteBytes(dir.File("granule-1.ogg"), bytes);
+    // Junk between two frames that decoding resynchronises over.
+    bytes = FileBytes(dir.File("a.mp3"));
+    const auto frame = FindFrameAfter(bytes, bytes.size() / 2);
+    bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(frame), 300, '\x55');
+    WriteBytes(dir.File("junk-between.mp3"), bytes);
+    EncodeOpus(dir.File("a.opus"), ToneSpec{48000, 2, 1.0});
     const std::vector<std::filesystem::path> files = {
         JoinFiles(dir, "joined.mp3", dir.File("a.mp3"), dir.File("a.mp3")),
         JoinFiles(dir, "changing.mp3", dir.File("a.mp3"), dir.File("mono.mp3")),
@@ -719,6 +796,9 @@ TEST(DecoderSeeking, StreamsThatCannotBeTrustedRefuseExactSeeking) {
         dir.File("mpeg1-mono.mp3"),
         dir.File("hole.ogg"),
         dir.File("granule.ogg"),
+        dir.File("granule-1.ogg"),
+        dir.File("junk-between.mp3"),
+        dir.File("a.opus"),
         JoinFiles(dir, "changing.ogg", dir.File("a.ogg"), dir.File("mono.ogg")),
     };
     for (const auto& file : files) {
