@@ -33,6 +33,24 @@ void PrepareOutputDir(const CliOptions& options) {
                           "\": " + error.message());
 }
 
+// The audio options are parsed and checked, but the conversion does not carry them out yet.
+// (--flat asks for the layout every run has today.)
+void RefuseUnsupportedOptions(const CliOptions& options) {
+    std::string option;
+    if (options.Format != SampleFormat::S16)
+        option = "--format " + std::string(SampleFormatName(options.Format));
+    else if (options.Rate != 0)
+        option = "--rate";
+    else if (options.Channels != 0)
+        option = "--channels";
+    else if (options.ToStandardOutput)
+        option = "-o -";
+    else if (options.Tags)
+        option = "--tags";
+    if (!option.empty())
+        throw EUsageError(option + " is not yet supported");
+}
+
 // Redraws the progress line until the batch is over.
 class ProgressTicker {
 public:
@@ -74,6 +92,7 @@ int RunCli(const std::vector<std::string>& args, const CliEnvironment& env) {
             env.Out << VersionText();
             return kExitConverted;
         }
+        RefuseUnsupportedOptions(options);
         inputs = CollectInputs(options.Inputs, options.Recursive, env.In, options.NulSeparated);
         PrepareOutputDir(options);
     } catch (const EUsageError& error) {

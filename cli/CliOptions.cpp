@@ -40,8 +40,53 @@ ExistingPolicy ParseExisting(const std::string& text) {
     Fail("invalid value '" + text + "' for --existing: give overwrite, skip or rename");
 }
 
+// The sample rates a WAV file is written at.
+constexpr std::uint32_t kMinRate = 1000;
+constexpr std::uint32_t kMaxRate = 768000;
+// The output directory that stands for standard output.
+constexpr std::string_view kStandardOutput = "-";
+
+// --format, --rate and --channels; false for other options.
+bool ApplyAudioValue(CliOptions& options, std::string_view name, const std::string& value) {
+    if (name == "format") {
+        const std::optional<SampleFormat> format = ParseSampleFormat(value);
+        if (!format)
+            Fail("invalid format '" + value + "': give u8, s16, s24, s32 or f32");
+        options.Format = *format;
+    } else if (name == "rate") {
+        std::uint32_t rate = 0;
+        const char* end = value.data() + value.size();
+        const auto [stop, error] = std::from_chars(value.data(), end, rate);
+        if (value.empty() || error != std::errc() || stop != end || rate < kMinRate ||
+            rate > kMaxRate)
+            Fail("invalid rate '" + value + "': give a whole number of Hz from " +
+                 std::to_string(kMinRate) + " to " + std::to_string(kMaxRate));
+        options.Rate = rate;
+    } else if (name == "channels") {
+        if (value != "1" && value != "2")
+            Fail("invalid number of channels '" + value + "': give 1 or 2");
+        options.Channels = value[0] - '0';
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// Combinations that cannot work together.
+void CheckAudioOptions(CliOptions& options) {
+    options.ToStandardOutput = options.OutputDir == kStandardOutput;
+    if (!options.ToStandardOutput)
+        return;
+    if (options.Inputs.size() != 1 || options.Inputs[0] == kStdinArgument)
+        Fail("-o - writes one WAV file to standard output: give exactly one file");
+    if (options.Json)
+        Fail("--json cannot go with -o -: both write to standard output");
+}
+
 // Options that take a value, by their long name.
 void ApplyValue(CliOptions& options, std::string_view name, const std::string& value) {
+    if (ApplyAudioValue(options, name, value))
+        return;
     if (name == "output-dir") {
         if (value.empty())
             Fail("the output directory must not be empty");
@@ -69,13 +114,18 @@ bool ApplyFlag(CliOptions& options, std::string_view name) {
         options.Help = true;
     else if (name == "version")
         options.Version = true;
+    else if (name == "flat")
+        options.Flat = true;
+    else if (name == "tags")
+        options.Tags = true;
     else
         return false;
     return true;
 }
 
 bool TakesValue(std::string_view name) {
-    return name == "output-dir" || name == "jobs" || name == "existing";
+    return name == "output-dir" || name == "jobs" || name == "existing" || name == "format" ||
+           name == "rate" || name == "channels";
 }
 
 std::optional<std::string_view> LongNameOf(char shortName) {
@@ -148,12 +198,14 @@ CliOptions ParseCliOptions(const std::vector<std::string>& args, unsigned defaul
     }
     if (!options.Help && !options.Version && options.Inputs.empty())
         Fail("no files given");
+    if (!options.Help && !options.Version)
+        CheckAudioOptions(options);
     return options;
 }
 
 std::string HelpText() {
     return R"(Usage: zent-cli [OPTIONS] FILE|DIR...
-Converts MP3, Ogg Vorbis and Opus files into PCM WAV files (44-byte header, 16-bit).
+Converts MP3, Ogg Vorbis and Opus files into PCM WAV files (by default 16-bit, 44-byte header).
 
   -o, --output-dir DIR   write the WAV files into DIR (default: the current directory)
       --mkdir            create the output directory when it does not exist
@@ -166,6 +218,18 @@ Converts MP3, Ogg Vorbis and Opus files into PCM WAV files (44-byte header, 16-b
                          "name (2).wav" instead)
   -q, --quiet            no progress; failures are still reported
       --json             one JSON object per file on standard output
+      --format FMT       samples as u8, s16 (default), s24, s32 or f32 (32-bit float)
+      --rate HZ          resample to HZ (libsoxr, high quality)
+      --channels N       1 (mono) or 2 (stereo): mono is copied to both sides, stereo
+                         averaged; 5.1 and other layouts are mixed with the ITU levels
+                         (centre and surrounds at -3 dB, LFE left out), the levels scaled
+                         down together where they add up to more than full scale, so
+                         that the mix never clips
+  -o -                   write the WAV file of one input to standard output (a pipe)
+      --flat             with -r, put every file straight into the output directory
+                         instead of keeping the folder tree below it
+      --tags             copy title, artist, album, track, date, genre and comment into
+                         an INFO list after the samples
   -h, --help             show this help
       --version          show the version
 

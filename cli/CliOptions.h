@@ -1,7 +1,9 @@
 #pragma once
 
+#include "convert/SampleFormat.h"
 #include "framework/Errors.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -27,6 +29,16 @@ struct CliOptions {
     bool Version = false;
     // Paths, directories and "-", in the order given; bytes as the system gave them.
     std::vector<std::string> Inputs;
+
+    // What the WAV files hold; the defaults write the window's bytes.
+    SampleFormat Format = SampleFormat::S16;
+    std::uint32_t Rate = 0; // Hz; 0 keeps the source's rate
+    int Channels = 0;       // 1 or 2; 0 keeps the source's channels
+    bool Tags = false;      // the source's tags in an INFO list after the data
+    // -o -: the one input's WAV goes to standard output.
+    bool ToStandardOutput = false;
+    // With -r, every file goes straight into the output directory instead of its folder.
+    bool Flat = false;
 };
 
 // A command line that cannot be run; the message names the fault.

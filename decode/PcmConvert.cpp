@@ -1,8 +1,9 @@
 #include "decode/PcmConvert.h"
 
+#include "decode/PcmRounding.h"
+
 #include <array>
 #include <bit>
-#include <cmath>
 #include <cstdint>
 #include <cstring>
 #ifdef __SSE2__
@@ -34,17 +35,10 @@ constexpr std::array<std::array<int, kMaxOrderedChannels>, kMaxOrderedChannels +
         {0, 2, 1, 7, 5, 6, 3, 4}, // FL, FR, C, LFE, RL, RR, SL, SR
     }};
 
-// One sample as libvorbis's own 16-bit output gives it on x86-64: scaled, rounded to the
-// nearest (halves to even), clamped. (Only values beyond twice full scale differ: libvorbis
-// turns those into -32768 whatever their sign.)
+// One sample as libvorbis's own 16-bit output gives it on x86-64. (Only values beyond twice
+// full scale differ: libvorbis turns those into -32768 whatever their sign.)
 inline std::int16_t ToSample(float value) {
-    float scaled = value * kFullScale;
-    if (!(scaled >= kLowest)) { // NaN included
-        scaled = kLowest;
-    } else if (scaled > kHighest) {
-        scaled = kHighest;
-    }
-    return static_cast<std::int16_t>(std::lrint(scaled));
+    return static_cast<std::int16_t>(RoundToPcm<16>(value));
 }
 
 #ifdef __SSE2__

@@ -1,6 +1,9 @@
 #include "cli/CliOptions.h"
 
+#include "cli/CliMain.h"
+
 #include <gtest/gtest.h>
+#include <sstream>
 
 namespace zent::cli {
 namespace {
@@ -115,6 +118,89 @@ TEST(CliOptions, BadCommandLinesNameTheFault) {
         } catch (const EUsageError& error) {
             EXPECT_EQ(std::string(error.what()).substr(0, message.size()), message);
         }
+    }
+}
+
+TEST(CliOptions, AudioOptions) {
+    const std::vector<GoodCase> cases = {
+        {{"a"},
+         [](const CliOptions& o) {
+             return o.Format == SampleFormat::S16 && o.Rate == 0 && o.Channels == 0 && !o.Tags &&
+                    !o.Flat && !o.ToStandardOutput;
+         }},
+        {{"--format", "s24", "--rate", "16000", "--channels", "1", "a"},
+         [](const CliOptions& o) {
+             return o.Format == SampleFormat::S24 && o.Rate == 16000 && o.Channels == 1;
+         }},
+        {{"--format=f32", "--rate=768000", "--channels=2", "--flat", "--tags", "-r", "a"},
+         [](const CliOptions& o) {
+             return o.Format == SampleFormat::F32 && o.Rate == 768000 && o.Channels == 2 &&
+                    o.Flat && o.Tags;
+         }},
+        {{"-o", "-", "a"},
+         [](const CliOptions& o) {
+             return o.ToStandardOutput && o.Inputs == std::vector<std::string>{"a"};
+         }},
+        {{"-o-", "-q", "a"},
+         [](const CliOptions& o) {
+             return o.ToStandardOutput;
+         }},
+        {{"-o", "./-", "a", "b"},
+         [](const CliOptions& o) {
+             return !o.ToStandardOutput && o.OutputDir == "./-";
+         }},
+    };
+    for (const GoodCase& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.Args));
+        EXPECT_TRUE(c.Holds(ParseCliOptions(c.Args, kProcessors)));
+    }
+}
+
+TEST(CliOptions, BadAudioOptionsAreUsageErrors) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--format", "s8", "a"}, "invalid format 's8': give u8, s16, s24, s32 or f32"},
+        {{"--format=S16", "a"}, "invalid format 'S16'"},
+        {{"--rate", "999", "a"},
+         "invalid rate '999': give a whole number of Hz from 1000 to 768000"},
+        {{"--rate", "768001", "a"}, "invalid rate '768001'"},
+        {{"--rate=44.1k", "a"}, "invalid rate '44.1k'"},
+        {{"--channels", "6", "a"}, "invalid number of channels '6': give 1 or 2"},
+        {{"--channels=", "a"}, "invalid number of channels ''"},
+        {{"a", "--rate"}, "option '--rate' needs a value"},
+        {{"--tags=yes", "a"}, "option '--tags' takes no value"},
+        {{"-o", "-", "a", "b"},
+         "-o - writes one WAV file to standard output: give exactly one file"},
+        {{"-o", "-", "-"}, "-o - writes one WAV file"},
+        {{"-o", "-", "--json", "a"}, "--json cannot go with -o -"},
+    };
+    for (const auto& [args, message] : cases) {
+        SCOPED_TRACE(testing::PrintToString(args));
+        try {
+            ParseCliOptions(args, kProcessors);
+            ADD_FAILURE() << "accepted";
+        } catch (const EUsageError& error) {
+            EXPECT_EQ(std::string(error.what()).substr(0, message.size()), message);
+        }
+    }
+}
+
+TEST(CliOptions, AudioOptionsThatTheRunDoesNotCarryOutAreRefused) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--format", "s24", "a.mp3"}, "--format s24 is not yet supported"},
+        {{"--rate", "16000", "a.mp3"}, "--rate is not yet supported"},
+        {{"--channels", "1", "a.mp3"}, "--channels is not yet supported"},
+        {{"-o", "-", "a.mp3"}, "-o - is not yet supported"},
+        {{"--tags", "a.mp3"}, "--tags is not yet supported"},
+    };
+    for (const auto& [args, message] : cases) {
+        SCOPED_TRACE(testing::PrintToString(args));
+        std::istringstream in;
+        std::ostringstream out;
+        std::ostringstream err;
+        const std::atomic<bool> stop = false;
+        EXPECT_EQ(RunCli(args, {in, out, err, false, 1, stop}), kExitUsage);
+        EXPECT_EQ(err.str(), "zent-cli: " + message + "\n" + UsageHint() + "\n");
+        EXPECT_EQ(out.str(), "");
     }
 }
 

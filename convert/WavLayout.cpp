@@ -1,0 +1,240 @@
+#include "convert/WavLayout.h"
+
+#include "framework/Errors.h"
+
+#include <array>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <string_view>
+
+namespace zent {
+
+namespace {
+
+constexpr std::uint16_t kTagPcm = 1;
+constexpr std::uint16_t kTagIeeeFloat = 3;
+constexpr std::uint16_t kTagExtensible = 0xFFFE;
+constexpr std::uint32_t kPcmFmtSize = 16;
+constexpr std::uint32_t kFloatFmtSize = 18;      // with an empty extension (cbSize 0)
+constexpr std::uint32_t kExtensibleFmtSize = 40; // cbSize 22
+constexpr std::uint16_t kExtensionSize = 22;
+constexpr std::uint32_t kFactSize = 4;
+constexpr std::uint64_t kChunkHeader = 8;
+// "RIFF", its size, "WAVE".
+constexpr std::uint64_t kRiffHeader = 12;
+constexpr std::uint64_t kMax32 = std::numeric_limits<std::uint32_t>::max();
+
+// The tail of the subformat GUIDs; the first two bytes are the format tag.
+constexpr std::array<std::uint8_t, 14> kSubformatTail = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                                         0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+
+// Speaker bits of the WAV order: FL FR FC LFE BL BR, back centre, SL SR.
+constexpr std::array<std::uint32_t, 9> kChannelMasks = {
+    0, 0x4, 0x3, 0x7, 0x33, 0x37, 0x3F, 0x70F, 0x63F,
+};
+
+class ByteAppender {
+public:
+    explicit ByteAppender(std::vector<std::byte>& bytes) : FBytes(bytes) {}
+    void Tag(std::string_view four) {
+        for (const char c : four.substr(0, 4))
+            FBytes.push_back(static_cast<std::byte>(c));
+    }
+    void U16(std::uint16_t value) {
+        FBytes.push_back(static_cast<std::byte>(value & 0xFFu));
+        FBytes.push_back(static_cast<std::byte>(value >> 8));
+    }
+    void U32(std::uint32_t value) {
+        for (int i = 0; i < 4; ++i)
+            FBytes.push_back(static_cast<std::byte>((value >> (8 * i)) & 0xFFu));
+    }
+    void Raw(std::string_view text) {
+        for (const char c : text)
+            FBytes.push_back(static_cast<std::byte>(c));
+    }
+
+private:
+    std::vector<std::byte>& FBytes;
+};
+
+std::uint64_t FmtSizeOf(WavCoding coding) {
+    switch (coding) {
+    case WavCoding::Pcm:
+        return kPcmFmtSize;
+    case WavCoding::IeeeFloat:
+        return kFloatFmtSize;
+    default:
+        return kExtensibleFmtSize;
+    }
+}
+
+bool HasFact(WavCoding coding) {
+    return coding == WavCoding::IeeeFloat || coding == WavCoding::ExtensibleFloat;
+}
+
+} // namespace
+
+std::uint32_t WavChannelMask(int channels) {
+    return channels >= 0 && channels < static_cast<int>(kChannelMasks.size())
+               ? kChannelMasks[static_cast<std::size_t>(channels)]
+               : 0;
+}
+
+WavLayout::WavLayout(SampleFormat format, int channels, std::uint32_t sampleRate)
+    : FFormat(format), FCoding(WavCoding::Pcm), FChannels(0), FSampleRate(sampleRate),
+      FBlockAlign(0) {
+    const std::int64_t frameBytes = std::int64_t{channels} * BytesPerSample(format);
+    if (channels < 1 || frameBytes > std::numeric_limits<std::uint16_t>::max() || sampleRate == 0 ||
+        std::uint64_t{sampleRate} * static_cast<std::uint64_t>(frameBytes) > kMax32)
+        throw Error("A WAV file cannot hold " + std::to_string(channels) + " channels at " +
+                    std::to_string(sampleRate) + " Hz.");
+    FChannels = static_cast<std::uint16_t>(channels);
+    FBlockAlign = static_cast<std::uint16_t>(frameBytes);
+    const bool wide = channels > 2;
+    if (IsFloat(format))
+        FCoding = wide ? WavCoding::ExtensibleFloat : WavCoding::IeeeFloat;
+    else
+        FCoding = wide || BitsPerSample(format) > 16 ? WavCoding::ExtensiblePcm : WavCoding::Pcm;
+}
+
+std::size_t WavLayout::HeaderSize() const {
+    return static_cast<std::size_t>(kRiffHeader + kChunkHeader + FmtSizeOf(FCoding) +
+                                    (HasFact(FCoding) ? kChunkHeader + kFactSize : 0) +
+                                    kChunkHeader);
+}
+
+std::uint64_t WavLayout::MaxDataBytes(std::uint64_t trailerBytes) const {
+    const std::uint64_t overhead = HeaderSize() - kChunkHeader + trailerBytes;
+    if (overhead >= kMax32)
+        return 0;
+    const std::uint64_t room = kMax32 - overhead;
+    return room - room % FBlockAlign;
+}
+
+std::vector<std::byte> WavLayout::UnfinishedHeader() const {
+    return BuildHeader(0, 0, 0);
+}
+
+std::vector<std::byte> WavLayout::Header(std::uint64_t dataBytes,
+                                         std::uint64_t trailerBytes) const {
+    const std::vector<WavPatch> sizes = Patches(dataBytes, trailerBytes);
+    return BuildHeader(sizes[0].Value, sizes[1].Value, HasFact(FCoding) ? sizes[2].Value : 0);
+}
+
+std::vector<std::byte> WavLayout::BuildHeader(std::uint32_t riffSize, std::uint32_t dataSize,
+                                              std::uint32_t frames) const {
+    std::vector<std::byte> bytes;
+    bytes.reserve(HeaderSize());
+    ByteAppender out(bytes);
+    const bool extensible =
+        FCoding == WavCoding::ExtensiblePcm || FCoding == WavCoding::ExtensibleFloat;
+    const auto bits = static_cast<std::uint16_t>(BitsPerSample(FFormat));
+    const std::uint16_t plainTag = IsFloat(FFormat) ? kTagIeeeFloat : kTagPcm;
+
+    out.Tag("RIFF");
+    out.U32(riffSize);
+    out.Tag("WAVE");
+    out.Tag("fmt ");
+    out.U32(static_cast<std::uint32_t>(FmtSizeOf(FCoding)));
+    out.U16(extensible ? kTagExtensible : plainTag);
+    out.U16(FChannels);
+    out.U32(FSampleRate);
+    out.U32(ByteRate());
+    out.U16(FBlockAlign);
+    out.U16(bits);
+    if (FCoding == WavCoding::IeeeFloat) {
+        out.U16(0);
+    } else if (extensible) {
+        out.U16(kExtensionSize);
+        out.U16(bits); // valid bits: all of the container
+        out.U32(WavChannelMask(FChannels));
+        out.U16(plainTag);
+        for (const std::uint8_t b : kSubformatTail)
+            bytes.push_back(static_cast<std::byte>(b));
+    }
+    if (HasFact(FCoding)) {
+        out.Tag("fact");
+        out.U32(kFactSize);
+        out.U32(frames);
+    }
+    out.Tag("data");
+    out.U32(dataSize);
+    return bytes;
+}
+
+std::vector<std::byte> WavLayout::StreamingHeader() const {
+    return Header(MaxDataBytes());
+}
+
+std::vector<WavPatch> WavLayout::Patches(std::uint64_t dataBytes,
+                                         std::uint64_t trailerBytes) const {
+    const std::uint64_t riff = HeaderSize() - kChunkHeader + dataBytes + trailerBytes;
+    if (riff > kMax32)
+        throw Error("A WAV file cannot hold more than 4 GB.");
+    const std::uint64_t header = HeaderSize();
+    std::vector<WavPatch> patches = {
+        {4, static_cast<std::uint32_t>(riff)},
+        {header - 4, static_cast<std::uint32_t>(dataBytes)},
+    };
+    if (HasFact(FCoding)) {
+        // The fact chunk's frame count is the last field before the data chunk's header.
+        patches.push_back({header - kChunkHeader - kFactSize,
+                           static_cast<std::uint32_t>(dataBytes / FBlockAlign)});
+    }
+    return patches;
+}
+
+std::vector<std::byte> BuildInfoChunk(const AudioTags& tags) {
+    const std::array<std::pair<std::string_view, const std::string*>, 7> fields = {{
+        {"INAM", &tags.Title},
+        {"IART", &tags.Artist},
+        {"IPRD", &tags.Album},
+        {"ITRK", &tags.Track},
+        {"ICRD", &tags.Date},
+        {"IGNR", &tags.Genre},
+        {"ICMT", &tags.Comment},
+    }};
+    std::vector<std::byte> bytes;
+    if (tags.Empty())
+        return bytes;
+    ByteAppender out(bytes);
+    out.Tag("LIST");
+    out.U32(0); // set below
+    out.Tag("INFO");
+    for (const auto& [id, value] : fields) {
+        // A NUL inside a value would end it early for every reader.
+        const std::string text = value->substr(0, value->find('\0'));
+        if (text.empty())
+            continue;
+        const std::uint64_t size = text.size() + 1;
+        if (bytes.size() + kChunkHeader + size + 1 > kMax32 / 2)
+            break; // absurdly long tags: the rest are left out
+        out.Tag(id);
+        out.U32(static_cast<std::uint32_t>(size));
+        out.Raw(text);
+        bytes.push_back(std::byte{0});
+        if (size % 2 != 0)
+            bytes.push_back(std::byte{0});
+    }
+    if (bytes.size() == kRiffHeader)
+        return {};
+    const auto listSize = static_cast<std::uint32_t>(bytes.size() - kChunkHeader);
+    for (int i = 0; i < 4; ++i)
+        bytes[4 + static_cast<std::size_t>(i)] =
+            static_cast<std::byte>((listSize >> (8 * i)) & 0xFFu);
+    return bytes;
+}
+
+std::vector<std::byte> TrailerAfterData(std::uint64_t dataBytes,
+                                        const std::vector<std::byte>& chunk) {
+    std::vector<std::byte> trailer;
+    if (chunk.empty())
+        return trailer;
+    if (dataBytes % 2 != 0)
+        trailer.push_back(std::byte{0});
+    trailer.insert(trailer.end(), chunk.begin(), chunk.end());
+    return trailer;
+}
+
+} // namespace zent
