@@ -68,10 +68,21 @@ std::unique_ptr<DecoderStream> OpenDecoderStream(const std::filesystem::path& pa
     // By content, not by name: an Ogg file named .mp3 still opens, and MPEG sync search never
     // runs over Ogg pages, where it could find a false frame.
     if (file->StartsWith(kOggMagic)) {
-        if (FirstOggCodec(*file) == OggCodec::Opus) {
-            return OpusStream::Open(std::move(file), path);
+        const auto open = [&path](std::unique_ptr<NativeFile> ogg) {
+            return FirstOggCodec(*ogg) == OggCodec::Opus ? OpusStream::Open(std::move(ogg), path)
+                                                         : VorbisStream::Open(std::move(ogg), path);
+        };
+        if (std::unique_ptr<DecoderStream> stream = open(std::move(file))) {
+            return stream;
         }
-        return VorbisStream::Open(std::move(file), path);
+        // The libraries refuse a chain with a link in another codec: the stream is the links
+        // before it, as it ends before a link of another format.
+        file = NativeFile::Open(path);
+        const std::int64_t foreign = file ? ForeignLinkStart(*file) : -1;
+        if (foreign <= 0 || !file->EndAt(foreign)) {
+            return nullptr;
+        }
+        return open(std::move(file));
     }
     return Mpg123Stream::Open(std::move(file), path);
 }

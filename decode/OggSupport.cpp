@@ -64,6 +64,58 @@ OggCodec FirstOggCodec(NativeFile& file) {
     return OggCodec::Other;
 }
 
+namespace {
+
+OggCodec CodecOfPacket(const unsigned char* packet, long size) {
+    if (Begins(packet, size, "\x01vorbis")) {
+        return OggCodec::Vorbis;
+    }
+    if (Begins(packet, size, "OpusHead")) {
+        return OggCodec::Opus;
+    }
+    return OggCodec::Other;
+}
+
+} // namespace
+
+std::int64_t ForeignLinkStart(NativeFile& file) {
+    SyncState sync;
+    constexpr long kChunk = 64 * 1024;
+    std::int64_t pageAt = 0;
+    std::int64_t foreign = -1;
+    bool first = true;
+    OggCodec codec = OggCodec::Other;
+    while (foreign < 0) {
+        ogg_page page;
+        const long found = ogg_sync_pageseek(&sync.State, &page);
+        if (found < 0) {
+            pageAt -= found; // bytes skipped
+            continue;
+        }
+        if (found == 0) {
+            char* buffer = ogg_sync_buffer(&sync.State, kChunk);
+            const std::size_t got = buffer == nullptr ? 0 : file.Read(buffer, kChunk);
+            if (got == 0) {
+                break;
+            }
+            ogg_sync_wrote(&sync.State, static_cast<long>(got));
+            continue;
+        }
+        if (ogg_page_bos(&page) != 0) {
+            const OggCodec here = CodecOfPacket(page.body, page.body_len);
+            if (first) {
+                codec = here;
+                first = false;
+            } else if (here != codec) {
+                foreign = pageAt;
+            }
+        }
+        pageAt += found;
+    }
+    file.Seek(0, SEEK_SET);
+    return foreign;
+}
+
 bool LastPageLacksEndMark(NativeFile& file) {
     const std::int64_t resumeAt = file.Tell();
     SyncState sync;

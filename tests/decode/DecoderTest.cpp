@@ -573,6 +573,23 @@ TEST(DecoderOgg, CutFileDecodesWhatIsThereAndSaysItLacksItsEndMark) {
     EXPECT_EQ(static_cast<std::int64_t>(ReadAll(*chain).size()), 3 * 48000 * 4);
 }
 
+TEST(DecoderOgg, ALinkInAnotherCodecEndsTheStream) {
+    TempDir dir;
+    EncodeOgg(dir.File("a.ogg"), ToneSpec{48000, 2, 1.0});
+    EncodeOpus(dir.File("a.opus"), ToneSpec{48000, 2, 1.0});
+    for (const auto& [first, second] :
+         {std::pair{"a.ogg", "a.opus"}, std::pair{"a.opus", "a.ogg"}}) {
+        SCOPED_TRACE(first);
+        const auto chain = JoinFiles(dir, "chain", dir.File(first), dir.File(second));
+        auto alone = OpenDecoderStream(dir.File(first));
+        auto stream = OpenDecoderStream(chain);
+        ASSERT_NE(stream, nullptr);
+        EXPECT_EQ(stream->LengthBytes(), alone->LengthBytes());
+        EXPECT_TRUE(ReadAll(*stream) == ReadAll(*alone));
+        std::filesystem::remove(chain);
+    }
+}
+
 // --- Damaged Ogg pages ---
 
 TEST(DecoderBadInput, AbsurdGranulePositionGivesNoStreamOrATrueLength) {
