@@ -27,6 +27,8 @@ public:
     std::int64_t CodecFrameFrames() const override { return 5760; }
     bool IsActive() const override { return !FEnded || FCarryBegin < FCarryEnd; }
     bool EndsWithoutEndMark() const override { return FNoEndMark; }
+    // Never exact: after a seek the decoder only converges on the samples of a decode from
+    // the start (tried with op_pcm_seek: samples differ after the seek position).
     ReadResult Read(std::span<std::byte> buffer) override;
 
 private:
