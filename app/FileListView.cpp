@@ -42,6 +42,18 @@ FileListView::FileListView(QWidget* parent) : QTreeView(parent) {
     setTextElideMode(Qt::ElideMiddle);
 }
 
+// Left and Right move the focus between the cells of a row, in the order the header shows
+// the columns; at either end they stay.
+QModelIndex FileListView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    const QModelIndex current = currentIndex();
+    if ((action != MoveLeft && action != MoveRight) || !current.isValid())
+        return QTreeView::moveCursor(action, modifiers);
+    const int visual = header()->visualIndex(current.column()) + (action == MoveRight ? 1 : -1);
+    if (visual < 0 || visual >= header()->count())
+        return current;
+    return current.siblingAtColumn(header()->logicalIndex(visual));
+}
+
 bool FileListView::viewportEvent(QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
         const auto* help = static_cast<QHelpEvent*>(event);

@@ -1,9 +1,13 @@
 #include "app/Main.h"
 
+#include "app/AppId.h"
+#include "app/CoreTexts.h"
 #include "app/FileListView.h"
 #include "app/Guards.h"
 #include "app/Icons.h"
 #include "app/LinkLabel.h"
+#include "app/RunFeedback.h"
+#include "app/ShellFiles.h"
 #include "app/WindowKeys.h"
 #include "controls/Colors.h"
 #include "controls/Dialogs.h"
@@ -54,6 +58,8 @@ constexpr int kButtonHeight = 70;
 constexpr int kNameColumnWidth = 359;
 constexpr int kLengthColumnWidth = 50;
 constexpr int kSizeColumnWidth = 95;
+// A run shorter than this ends without a desktop notification.
+constexpr qint64 kNotifyAfterMsecs = 5000;
 
 std::string NativePath(const QString& path) {
     return PathFromShownText(QDir::toNativeSeparators(path));
@@ -68,14 +74,14 @@ const char* const kControlNames[] = {
     "StatusBar1", "OpenDialog1",   "ImageList1",
 };
 
-QToolButton* MakeButton(QWidget* parent, const char* name, ButtonIcon icon, const char* hint,
+QToolButton* MakeButton(QWidget* parent, const char* name, ButtonIcon icon, const QString& hint,
                         int left) {
     auto* button = new QToolButton(parent);
     button->setObjectName(QLatin1String(name));
     button->setIcon(MakeButtonIcon(icon));
     button->setIconSize(QSize(32, 32));
     button->setAutoRaise(true);
-    button->setToolTip(QLatin1String(hint));
+    button->setToolTip(hint);
     button->setGeometry(left, 0, kButtonWidth, kButtonHeight);
     return button;
 }
@@ -113,6 +119,7 @@ TMainForm::TMainForm(const QString& appDir, QWidget* parent, const std::optional
       FAppDir(appDir.isEmpty() ? QCoreApplication::applicationDirPath() : appDir),
       FPlaces(places ? *places : FindPlaces(AppDirFromPath(FAppDir))) {
     setObjectName(QStringLiteral("MainForm"));
+    SetMessageTranslator(&ShownCoreText);
     BuildControls();
     FormCreate();
 }
@@ -120,7 +127,7 @@ TMainForm::TMainForm(const QString& appDir, QWidget* parent, const std::optional
 TMainForm::~TMainForm() = default; // FormDestroy: the options go with their owner component
 
 void TMainForm::BuildControls() {
-    setWindowTitle(QLatin1String(kMainCaption));
+    setWindowTitle(tr(kMainCaption));
     setWindowIcon(MakeWindowIcon());
 
     Panel1 = new QWidget(this);
@@ -134,25 +141,27 @@ void TMainForm::BuildControls() {
     TopPanel->setObjectName(QStringLiteral("TopPanel"));
     TopPanel->setFixedHeight(kTopPanelHeight);
     AddFilesButton = MakeButton(TopPanel, "AddFilesButton", ButtonIcon::Add,
-                                "Add MP3 or OGG files for processing", 0);
+                                tr("Add MP3 or OGG files for processing"), 0);
     DeleteFilesButton = MakeButton(TopPanel, "DeleteFilesButton", ButtonIcon::Delete,
-                                   "Remove selected files from processing", 60);
+                                   tr("Remove selected files from processing"), 60);
     ClearAllButton =
-        MakeButton(TopPanel, "ClearAllButton", ButtonIcon::ClearAll, "Clear all files", 120);
+        MakeButton(TopPanel, "ClearAllButton", ButtonIcon::ClearAll, tr("Clear all files"), 120);
     PropButton = MakeButton(TopPanel, "PropButton", ButtonIcon::Properties,
-                            "Set default processing properties", 180);
+                            tr("Set default processing properties"), 180);
     ConvertButton =
-        MakeButton(TopPanel, "ConvertButton", ButtonIcon::Convert, "Start conversion", 240);
-    ExitButton = MakeButton(TopPanel, "ExitButton", ButtonIcon::Exit, "Exit this application", 300);
-    StopButton = MakeButton(TopPanel, "StopButton", ButtonIcon::Stop, "Stop conversion", 360);
+        MakeButton(TopPanel, "ConvertButton", ButtonIcon::Convert, tr("Start conversion"), 240);
+    ExitButton =
+        MakeButton(TopPanel, "ExitButton", ButtonIcon::Exit, tr("Exit this application"), 300);
+    StopButton = MakeButton(TopPanel, "StopButton", ButtonIcon::Stop, tr("Stop conversion"), 360);
 
     JvDirectoryEdit1 = new DirectoryEdit(/*ownDialog=*/false, TopPanel);
     JvDirectoryEdit1->setObjectName(QStringLiteral("JvDirectoryEdit1"));
     JvDirectoryEdit1->setGeometry(1, 72, 360, 21);
-    JvDirectoryEdit1->setToolTip(QStringLiteral("Output directory"));
-    JvDirectoryEdit1->LineEdit()->setToolTip(QStringLiteral("Output directory"));
+    JvDirectoryEdit1->setToolTip(tr("Output directory"));
+    JvDirectoryEdit1->LineEdit()->setToolTip(tr("Output directory"));
+    JvDirectoryEdit1->LineEdit()->setAccessibleName(tr("Output directory"));
 
-    Label2 = new QLabel(QStringLiteral("For updates go to"), TopPanel);
+    Label2 = new QLabel(tr("For updates go to"), TopPanel);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->move(373, 9);
     Label2->adjustSize();
@@ -166,7 +175,9 @@ void TMainForm::BuildControls() {
     FModel->SetFileIcon(MakeFileIcon());
     VST1 = new FileListView(Panel1);
     VST1->setObjectName(QStringLiteral("VST1"));
+    VST1->setAccessibleName(tr("Files to convert"));
     VST1->setModel(FModel);
+    FModel->SetHeaderTexts({tr("Filename"), tr("Length"), tr("Projected filesize")});
     VST1->setIconSize(QSize(16, 16));
     // The short columns are widened to their header texts in whatever font the desktop
     // uses; the name column gives up that room so the three still fit the window.
@@ -196,14 +207,15 @@ void TMainForm::BuildControls() {
 
     TotalProgressCyl = new TProgressCyl(Panel1);
     TotalProgressCyl->setObjectName(QStringLiteral("TotalProgressCyl"));
+    TotalProgressCyl->setAccessibleName(tr("Progress of all files"));
     ConfigureProgramBar(*TotalProgressCyl, clLime);
     ProgressCyl1 = new TProgressCyl(Panel1);
     ProgressCyl1->setObjectName(QStringLiteral("ProgressCyl1"));
+    ProgressCyl1->setAccessibleName(tr("Progress of the current file"));
     ConfigureProgramBar(*ProgressCyl1, clYellow);
 
     StatusBar1 = new QStatusBar(Panel1);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setFixedHeight(kStatusBarHeight);
     StatusBar1->setSizeGripEnabled(true);
     FStatusPanel0 = new StatusPanel(StatusBar1);
     FStatusPanel0->setObjectName(QStringLiteral("StatusPanel0"));
@@ -212,6 +224,7 @@ void TMainForm::BuildControls() {
     FStatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
     StatusBar1->addWidget(FStatusPanel0);
     StatusBar1->addWidget(FStatusPanel1, 1);
+    FitStatusBarHeight();
 
     layout->addWidget(TopPanel);
     layout->addWidget(VST1, 1);
@@ -220,18 +233,18 @@ void TMainForm::BuildControls() {
     layout->addWidget(StatusBar1);
 
     // Keyboard order as a person moves through the window; the focus starts in the list.
-    QWidget* order[] = {VST1,
-                        AddFilesButton,
-                        DeleteFilesButton,
-                        ConvertButton,
-                        ClearAllButton,
-                        ExitButton,
-                        JvDirectoryEdit1->LineEdit(),
-                        JvDirectoryEdit1->BrowseButton(),
-                        StopButton,
-                        PropButton};
-    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
-        setTabOrder(order[i], order[i + 1]);
+    FFocusChain = {VST1,
+                   AddFilesButton,
+                   DeleteFilesButton,
+                   ConvertButton,
+                   ClearAllButton,
+                   ExitButton,
+                   JvDirectoryEdit1->LineEdit(),
+                   JvDirectoryEdit1->BrowseButton(),
+                   StopButton,
+                   PropButton};
+    for (std::size_t i = 0; i + 1 < FFocusChain.size(); ++i)
+        setTabOrder(FFocusChain[i], FFocusChain[i + 1]);
     VST1->setFocus();
 
     const auto onClick = [this](QToolButton* button, void (TMainForm::*handler)()) {
@@ -268,6 +281,42 @@ void TMainForm::BuildControls() {
     TopPanel->setMinimumWidth(JvDirectoryEdit1->geometry().right() + 2);
 
     resize(kClientWidth, kClientHeight);
+
+    std::vector<std::unique_ptr<RunFeedback>> feedback;
+    feedback.push_back(std::make_unique<TaskbarProgress>(QLatin1String(kAppId)));
+    feedback.push_back(std::make_unique<RunNotifier>(
+        QLatin1String(kAppId), [this] { return isActiveWindow(); }, kNotifyAfterMsecs));
+    SetRunFeedback(std::move(feedback));
+}
+
+void TMainForm::SetRunFeedback(std::vector<std::unique_ptr<RunFeedback>> feedback) {
+    FRunFeedback = std::move(feedback);
+}
+
+// The status bar keeps its 19 pixels unless its font needs more.
+void TMainForm::FitStatusBarHeight() {
+    constexpr int kStatusBarFrame = 4; // above and below the panels' text
+    StatusBar1->setFixedHeight(
+        std::max(kStatusBarHeight, FStatusPanel0->sizeHint().height() + kStatusBarFrame));
+}
+
+// Tab and Backtab go round the window's own order, skipping what cannot take the focus;
+// after the last control the list comes again.
+bool TMainForm::focusNextPrevChild(bool next) {
+    const auto current = std::find(FFocusChain.begin(), FFocusChain.end(), focusWidget());
+    if (current == FFocusChain.end())
+        return QMainWindow::focusNextPrevChild(next);
+    const auto size = static_cast<std::ptrdiff_t>(FFocusChain.size());
+    std::ptrdiff_t index = current - FFocusChain.begin();
+    for (std::ptrdiff_t step = 1; step < size; ++step) {
+        index = (index + (next ? 1 : size - 1)) % size;
+        QWidget* candidate = FFocusChain[static_cast<std::size_t>(index)];
+        if (candidate->isVisibleTo(this) && candidate->isEnabled()) {
+            candidate->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
+    return true;
 }
 
 void TMainForm::FormCreate() {
@@ -315,7 +364,8 @@ void TMainForm::InitControls() {
         bar->SetMin(0);
         bar->SetMax(100);
     }
-    SetStatusText("0 file(s)");
+    ShowStatus(FStatusPanel0, tr("%1 file(s)").arg(0));
+    ProcessEvents();
     FConverting = false;
 }
 
@@ -389,6 +439,9 @@ void TMainForm::EnableControls(bool enable) {
 }
 
 void TMainForm::BeginConversionState() {
+    FConvertedInRun = 0;
+    for (const auto& feedback : FRunFeedback)
+        feedback->RunStarted(JvDirectoryEdit1->Text());
     EnableControls(false);
     StopButton->show();
     ConvertButton->hide();
@@ -406,21 +459,29 @@ void TMainForm::EndConversionState() {
     TotalProgressCyl->SetPosition(0);
 }
 
+void TMainForm::ShowStatus(QLabel* panel, const QString& text) {
+    panel->setText(text);
+}
+
 void TMainForm::UpdateStatus() {
-    SetStatusText(std::to_string(FModel->rowCount()) + " file(s)");
-    SetStatusInfo("Total disk space needed: " + FormatSize(FModel->TotalProjectedSize()));
+    ShowStatus(FStatusPanel0, tr("%1 file(s)").arg(FModel->rowCount()));
+    ProcessEvents();
+    ShowStatus(FStatusPanel1,
+               tr("Total disk space needed: %1")
+                   .arg(QString::fromStdString(FormatSize(FModel->TotalProjectedSize()))));
+    ProcessEvents();
     SortList();
     if (!FConverting)
         EnableControls(true);
 }
 
 void TMainForm::SetStatusText(const std::string& text) {
-    FStatusPanel0->setText(QString::fromStdString(text));
+    ShowStatus(FStatusPanel0, ShownCoreText(QString::fromStdString(text)));
     ProcessEvents();
 }
 
 void TMainForm::SetStatusInfo(const std::string& text) {
-    FStatusPanel1->setText(QString::fromStdString(text));
+    ShowStatus(FStatusPanel1, QString::fromStdString(text));
     ProcessEvents();
 }
 
@@ -453,8 +514,7 @@ void TMainForm::AddFiles(const std::vector<std::string>& paths) {
 }
 
 void TMainForm::AddFilesButtonClick() {
-    const QStringList chosen =
-        Dialogs::Current().GetOpenFileNames(this, QLatin1String(kOpenDialogFilter));
+    const QStringList chosen = Dialogs::Current().GetOpenFileNames(this, tr(kOpenDialogFilter));
     if (chosen.isEmpty())
         return;
     std::vector<std::string> paths;
@@ -475,7 +535,9 @@ void TMainForm::AddDroppedFiles(const QMimeData& mime) {
         if (std::string path = PathFromFileUrl(url); !path.empty())
             paths.push_back(std::move(path));
     }
-    AddShellFiles(paths);
+    // A dropped folder is left out without a word, also one named like an audio file.
+    std::string ignored;
+    AddShellFiles(WithoutFolders(paths, ignored));
 }
 
 void TMainForm::AddShellFiles(const std::vector<std::string>& paths) {
@@ -562,7 +624,17 @@ void TMainForm::ConvertButtonClick() {
 
 void TMainForm::ConvertAll() {
     ConversionRun run(static_cast<RunView&>(*this));
-    run.ConvertAll();
+    QString error;
+    try {
+        run.ConvertAll();
+    } catch (...) {
+        error = ExceptionMessage(std::current_exception());
+        for (const auto& feedback : FRunFeedback)
+            feedback->RunEnded(FConvertedInRun, error);
+        throw;
+    }
+    for (const auto& feedback : FRunFeedback)
+        feedback->RunEnded(FConvertedInRun, error);
 }
 
 std::string TMainForm::TargetDirectoryText() const {
@@ -570,7 +642,7 @@ std::string TMainForm::TargetDirectoryText() const {
 }
 
 void TMainForm::ShowErrorMessage(const std::string& message) {
-    Dialogs::Current().ShowError(this, QString::fromStdString(message));
+    Dialogs::Current().ShowError(this, ShownCoreText(QString::fromStdString(message)));
 }
 
 void TMainForm::FocusTargetDirectory() {
@@ -583,6 +655,8 @@ FileEntry* TMainForm::FirstEntry() {
 }
 
 void TMainForm::RemoveEntry(const FileEntry* entry) {
+    if (FConverting)
+        ++FConvertedInRun;
     FModel->RemoveEntry(entry);
 }
 
@@ -609,6 +683,8 @@ void TMainForm::SetFileProgress(int percent) {
 
 void TMainForm::SetTotalProgress(int percent) {
     TotalProgressCyl->SetPosition(percent);
+    for (const auto& feedback : FRunFeedback)
+        feedback->RunProgress(percent);
 }
 
 // --- Options ---

@@ -12,6 +12,7 @@
 #include <vector>
 
 class QLabel;
+class QEvent;
 class QMimeData;
 class QStatusBar;
 class QToolButton;
@@ -22,16 +23,19 @@ class DirectoryEdit;
 class FileListModel;
 class FileListView;
 class LinkLabel;
+class RunFeedback;
 class TComponent;
 class TOptionsItem;
 class TProgressCyl;
 
 // The address that the link label opens.
 inline constexpr const char* kUpdatePageUrl = "https://zent.example.org/updates";
-inline constexpr const char* kMainCaption = "Zent MP3 OGG to WAV converter 1.0";
+inline constexpr const char* kMainCaption =
+    QT_TRANSLATE_NOOP("zent::TMainForm", "Zent MP3 OGG to WAV converter 1.0");
 // "Description|patterns", as ToQtFileFilter reads it.
 inline constexpr const char* kOpenDialogFilter =
-    "MP3, Ogg Vorbis and Opus files (*.mp3; *.ogg; *.opus)|*.mp3; *.ogg; *.opus";
+    QT_TRANSLATE_NOOP("zent::TMainForm",
+                      "MP3, Ogg Vorbis and Opus files (*.mp3; *.ogg; *.opus)|*.mp3; *.ogg; *.opus");
 inline constexpr const char* kConfigFileName = "zent.cfg";
 
 // The directory of an executable directory path as the program uses it: without a trailing
@@ -86,7 +90,12 @@ public:
     void SetStatusText(const std::string& text) override;
     void SetStatusInfo(const std::string& text) override;
 
+    // Where the window's feedback to the desktop goes (notification, taskbar progress); the
+    // window keeps them. Replaced in tests.
+    void SetRunFeedback(std::vector<std::unique_ptr<RunFeedback>> feedback);
+
 protected:
+    bool focusNextPrevChild(bool next) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -102,6 +111,8 @@ private:
     void AllocBuffer();
     void FreeBuffer();
     void SortList();
+    void FitStatusBarHeight();
+    void ShowStatus(QLabel* panel, const QString& text);
 
     // RunView
     std::string TargetDirectoryText() const override;
@@ -129,6 +140,9 @@ private:
     bool FSortAscending = true;
     bool FShownOnce = false;
     std::exception_ptr FStartupError;
+    std::vector<std::unique_ptr<RunFeedback>> FRunFeedback;
+    int FConvertedInRun = 0;
+    std::vector<QWidget*> FFocusChain; // Tab order; wraps from the last to the first
 
     FileListModel* FModel = nullptr;
     QWidget* Panel1 = nullptr;

@@ -2,7 +2,9 @@
 
 #include "app/AppId.h"
 #include "app/CommandLine.h"
+#include "app/ShellFiles.h"
 #include "app/SingleInstance.h"
+#include "app/Translations.h"
 #include "controls/ErrorHandler.h"
 
 #include <QApplication>
@@ -31,6 +33,14 @@ int Finish(const zent::CommandLine& commandLine) {
     return code;
 }
 
+// The files to start with; folders are named on standard error and left out.
+std::vector<std::string> StartFiles(const zent::CommandLine& commandLine) {
+    std::string report;
+    std::vector<std::string> files = zent::WithoutFolders(commandLine.files, report);
+    std::fputs(report.c_str(), stderr);
+    return files;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -49,11 +59,13 @@ int main(int argc, char** argv) {
     const zent::CommandLine commandLine = zent::ParseCommandLine(argc, argv, currentDir);
     if (commandLine.exitCode)
         return Finish(commandLine);
+    zent::LoadTranslations();
+    const std::vector<std::string> startFiles = StartFiles(commandLine);
 
     // A later start, such as a file manager's "Open with", fills the window that is open.
     zent::InstanceServer server(zent::InstanceServerName());
-    if (!server.Listen() && !commandLine.files.empty() &&
-        zent::SendToRunningInstance(zent::InstanceServerName(), commandLine.files))
+    if (!server.Listen() && !startFiles.empty() &&
+        zent::SendToRunningInstance(zent::InstanceServerName(), startFiles))
         return 0;
 
     zent::TMainForm mainForm;
@@ -69,9 +81,9 @@ int main(int argc, char** argv) {
                          });
                      });
     mainForm.show();
-    if (!commandLine.files.empty())
-        QTimer::singleShot(0, &mainForm, [&mainForm, &commandLine] {
-            zent::Guarded([&] { mainForm.AddShellFiles(commandLine.files); });
+    if (!startFiles.empty())
+        QTimer::singleShot(0, &mainForm, [&mainForm, &startFiles] {
+            zent::Guarded([&] { mainForm.AddShellFiles(startFiles); });
         });
     return QApplication::exec();
 }

@@ -2,7 +2,7 @@
 # Measures zent-cli against the decoders' own tools and against zent_floor (the decoder
 # libraries straight into a file), then its jobs, slicing of one long file, and peak memory.
 # Prints a Markdown table. Run it on a quiet machine, on the release build:
-#   cmake --preset release && cmake --build --preset release --target zent-cli zent_floor
+#   cmake --preset release -DZENT_BUILD_BENCH=ON && cmake --build --preset release --target zent-cli zent_floor
 #   bench/compare.sh            # WORK=dir keeps the generated audio; RUNS=n timed rounds
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -12,7 +12,7 @@ build=${BUILD:-$root/build/release}
 cli=$build/cli/zent-cli
 floor=$build/bench/zent_floor
 if [ ! -x "$cli" ] || [ ! -x "$floor" ]; then
-    (cd "$root" && cmake --preset release >/dev/null &&
+    (cd "$root" && cmake --preset release -DZENT_BUILD_BENCH=ON >/dev/null &&
         cmake --build --preset release --target zent-cli zent_floor)
 fi
 runs=${RUNS:-5}

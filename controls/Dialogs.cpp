@@ -1,5 +1,6 @@
 #include "controls/Dialogs.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -11,13 +12,15 @@ namespace {
 class QtDialogs final : public Dialogs {
 public:
     void ShowError(QWidget* parent, const QString& message) override {
-        QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), message, QMessageBox::Ok,
-                        parent);
+        QMessageBox box(QMessageBox::Critical,
+                        QCoreApplication::translate("zent::Dialogs", "Error"), message,
+                        QMessageBox::Ok, parent);
         box.exec();
     }
 
     void ShowErrorLater(QWidget* parent, const QString& message) override {
-        auto* box = new QMessageBox(QMessageBox::Critical, QStringLiteral("Error"), message,
+        auto* box = new QMessageBox(QMessageBox::Critical,
+                                    QCoreApplication::translate("zent::Dialogs", "Error"), message,
                                     QMessageBox::Ok, parent);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->setWindowModality(Qt::NonModal);

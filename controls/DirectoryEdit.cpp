@@ -21,7 +21,7 @@ DirectoryEdit::DirectoryEdit(bool ownDialog, QWidget* parent)
     layout->addWidget(FBrowse);
     FBrowse->setText(QStringLiteral("..."));
     FBrowse->setFocusPolicy(Qt::TabFocus);
-    FBrowse->setToolTip(QStringLiteral("Browse"));
+    FBrowse->setToolTip(tr("Browse"));
     setFocusProxy(FEdit);
     connect(FBrowse, &QToolButton::clicked, this, [this] { Guarded([this] { BrowseClick(); }); });
 }

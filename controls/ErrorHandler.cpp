@@ -2,6 +2,7 @@
 
 #include "controls/Dialogs.h"
 
+#include <QCoreApplication>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -12,6 +13,11 @@ namespace zent {
 
 namespace {
 QPointer<QWidget> gErrorParent;
+MessageTranslator gTranslator = nullptr;
+} // namespace
+
+void SetMessageTranslator(MessageTranslator translator) {
+    gTranslator = translator;
 }
 
 void SetErrorParent(QWidget* parent) {
@@ -22,9 +28,10 @@ QString ExceptionMessage(std::exception_ptr error) {
     try {
         std::rethrow_exception(error);
     } catch (const std::exception& e) {
-        return QString::fromUtf8(e.what());
+        const QString message = QString::fromUtf8(e.what());
+        return gTranslator ? gTranslator(message) : message;
     } catch (...) {
-        return QStringLiteral("Unknown error");
+        return QCoreApplication::translate("CoreText", "Unknown error");
     }
 }
 

@@ -24,6 +24,10 @@ template <typename Handler> void Guarded(Handler&& handler) noexcept {
     }
 }
 
+// Turns a message into the text shown, in the user's language; none by default.
+using MessageTranslator = QString (*)(const QString& message);
+void SetMessageTranslator(MessageTranslator translator);
+
 // The window that error boxes are centred on.
 void SetErrorParent(QWidget* parent);
 

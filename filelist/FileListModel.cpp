@@ -213,8 +213,14 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
 QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
         section < ColumnCount)
-        return QString::fromLatin1(kHeaderTexts[section]);
+        return section < FHeaderTexts.size() ? FHeaderTexts[section]
+                                             : QString::fromLatin1(kHeaderTexts[section]);
     return {};
+}
+
+void FileListModel::SetHeaderTexts(const QStringList& texts) {
+    FHeaderTexts = texts;
+    emit headerDataChanged(Qt::Horizontal, 0, ColumnCount - 1);
 }
 
 Qt::ItemFlags FileListModel::flags(const QModelIndex& index) const {

@@ -47,12 +47,15 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // The column captions as shown (the window's language); English until set.
+    void SetHeaderTexts(const QStringList& texts);
     Qt::DropActions supportedDropActions() const override;
     QStringList mimeTypes() const override;
 
 private:
     FileList FList;
     QIcon FFileIcon;
+    QStringList FHeaderTexts;
 };
 
 // Cell texts and images by column index, as the view asks for them.

@@ -50,19 +50,18 @@ TOptionsForm::TOptionsForm(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("OptionsForm"));
-    setWindowTitle(QStringLiteral("Properties"));
+    setWindowTitle(tr("Properties"));
     setFixedSize(kClientWidth, kClientHeight);
 
-    OKButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
-                               QStringLiteral("OK"), this);
+    OKButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), tr("OK"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));
     OKButton->setGeometry(351, 8, 75, 25);
     OKButton->setDefault(true);
     connect(OKButton, &QPushButton::clicked, this,
             [this] { Guarded([this] { OKButtonClick(); }); });
 
-    CancelButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
-                                   QStringLiteral("Cancel"), this);
+    CancelButton =
+        new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), tr("Cancel"), this);
     CancelButton->setObjectName(QStringLiteral("CancelButton"));
     CancelButton->setGeometry(351, 40, 75, 25);
     CancelButton->setAutoDefault(false);
@@ -72,26 +71,25 @@ TOptionsForm::TOptionsForm(QWidget* parent)
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     GroupBox1->setGeometry(6, 3, 331, 113);
 
-    Label1 =
-        MakeLabel(GroupBox1, "Label1", QStringLiteral("Default <u>s</u>ave directory"), 12, 16);
+    Label1 = MakeLabel(GroupBox1, "Label1", tr("Default <u>s</u>ave directory"), 12, 16);
     JvDirectoryEdit1 = new DirectoryEdit(/*ownDialog=*/true, GroupBox1);
     JvDirectoryEdit1->setObjectName(QStringLiteral("JvDirectoryEdit1"));
     JvDirectoryEdit1->setGeometry(10, 32, 309, 21);
-    JvDirectoryEdit1->setToolTip(QStringLiteral("Output directory"));
-    JvDirectoryEdit1->LineEdit()->setToolTip(QStringLiteral("Output directory"));
+    JvDirectoryEdit1->setToolTip(tr("Output directory"));
+    JvDirectoryEdit1->LineEdit()->setToolTip(tr("Output directory"));
 
-    Label2 = MakeLabel(GroupBox1, "Label2", QStringLiteral("Default <u>s</u>orting"), 12, 67);
-    FilenameRadio = new QRadioButton(QStringLiteral("filename"), GroupBox1);
+    Label2 = MakeLabel(GroupBox1, "Label2", tr("Default <u>s</u>orting"), 12, 67);
+    FilenameRadio = new QRadioButton(tr("filename"), GroupBox1);
     FilenameRadio->setObjectName(QStringLiteral("FilenameRadio"));
     FilenameRadio->setGeometry(10, 86, 71, 17);
     FilenameRadio->setChecked(true);
-    LengthRadio = new QRadioButton(QStringLiteral("length"), GroupBox1);
+    LengthRadio = new QRadioButton(tr("length"), GroupBox1);
     LengthRadio->setObjectName(QStringLiteral("LengthRadio"));
     LengthRadio->setGeometry(101, 86, 113, 17);
     FSortingGroup = new QButtonGroup(this);
     FSortingGroup->addButton(FilenameRadio);
     FSortingGroup->addButton(LengthRadio);
-    AscOrderBox = new QCheckBox(QStringLiteral("ascending order"), GroupBox1);
+    AscOrderBox = new QCheckBox(tr("ascending order"), GroupBox1);
     AscOrderBox->setObjectName(QStringLiteral("AscOrderBox"));
     AscOrderBox->setGeometry(216, 86, 97, 17);
     FitToText(AscOrderBox, LengthRadio);

@@ -1,5 +1,6 @@
 // Converting through the window: the directory check, a whole batch, Stop, and files dropped
 // while a run is on.
+#include "app/RunFeedback.h"
 #include "controls/DirectoryEdit.h"
 #include "controls/ProgressCyl.h"
 #include "tests/app/MainFormFixture.h"
@@ -139,6 +140,46 @@ TEST_F(ConversionWindowTest, StopLeavesAShorterValidFileAndTheEntryOnTop) {
     EXPECT_EQ(ReadLe32(wav, 40), size - 44);
     EXPECT_FALSE(std::filesystem::exists(target.File("next.wav")));
     EXPECT_FALSE(form->Converting());
+}
+
+// What the desktop is told of a run, as one line per call.
+class FeedbackRecorder : public RunFeedback {
+public:
+    explicit FeedbackRecorder(QStringList& calls) : FCalls(calls) {}
+    void RunStarted(const QString& dir) override { FCalls << "started " + dir; }
+    void RunProgress(int percent) override { FLastPercent = percent; }
+    void RunEnded(int converted, const QString& error) override {
+        FCalls << QStringLiteral("at %1%, ended: %2 converted, error '%3'")
+                      .arg(FLastPercent)
+                      .arg(converted)
+                      .arg(error);
+    }
+
+private:
+    QStringList& FCalls;
+    int FLastPercent = -1;
+};
+
+TEST_F(ConversionWindowTest, TheDesktopHearsOfTheRunItsProgressAndItsEnd) {
+    StartForm();
+    QStringList calls;
+    std::vector<std::unique_ptr<RunFeedback>> feedback;
+    feedback.push_back(std::make_unique<FeedbackRecorder>(calls));
+    form->SetRunFeedback(std::move(feedback));
+    AddThroughDialog({Q(Mp3("one.mp3")), Q(Ogg("two.ogg"))});
+    SetTarget(target.Path());
+    ClickConvert();
+
+    const auto cut = Mp3("cut.mp3", 3.0);
+    AddThroughDialog({Q(cut)});
+    std::filesystem::resize_file(cut, std::filesystem::file_size(cut) / 2);
+    ClickConvert();
+
+    ASSERT_EQ(calls.size(), 4);
+    EXPECT_EQ(calls[0], "started " + Q(target.Path()));
+    EXPECT_EQ(calls[1], "at 100%, ended: 2 converted, error ''");
+    EXPECT_TRUE(calls[3].contains("ended: 0 converted, error 'The file \"" + Q(cut)))
+        << calls[3].toStdString();
 }
 
 TEST_F(ConversionWindowTest, ASourceCutShortAfterItWasAddedIsReportedAndWritesNothing) {

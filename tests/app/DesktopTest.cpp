@@ -1,8 +1,11 @@
 // The program as a desktop installs it: where settings and the default target live, files
 // from the command line and from later starts, keys, and what assistive technology sees.
 #include "app/CommandLine.h"
+#include "app/CoreTexts.h"
 #include "app/Places.h"
+#include "app/ShellFiles.h"
 #include "app/SingleInstance.h"
+#include "app/Translations.h"
 #include "controls/DirectoryEdit.h"
 #include "controls/ProgressCyl.h"
 #include "tests/app/MainFormFixture.h"
@@ -10,9 +13,12 @@
 #include <QAccessible>
 #include <QAccessibleValueInterface>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 #include <future>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -240,6 +246,102 @@ TEST_F(DesktopTest, TheBarsAreProgressBarsWithTheirValue) {
         EXPECT_EQ(accessible->valueInterface()->currentValue().toInt(), 42) << name;
         EXPECT_EQ(accessible->valueInterface()->maximumValue().toInt(), 100) << name;
     }
+}
+
+TEST_F(DesktopTest, ForwardTabGoesRoundToTheListAndBacktabComesBack) {
+    StartActive();
+    const auto focused = [] {
+        const QWidget* widget = QApplication::focusWidget();
+        return widget->objectName().isEmpty() ? QString(widget->metaObject()->className())
+                                              : widget->objectName();
+    };
+    QStringList forward;
+    for (int i = 0; i < 6; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        forward << focused();
+    }
+    // An empty list: Delete, Convert and Clear all are disabled, Stop hidden.
+    EXPECT_EQ(forward.join(' '), "AddFilesButton ExitButton QLineEdit QToolButton PropButton VST1");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    EXPECT_EQ(focused(), "PropButton");
+}
+
+TEST_F(DesktopTest, LeftAndRightMoveBetweenTheCellsOfARow) {
+    StartActive();
+    AddThroughDialog({Q(Mp3("a.mp3")), Q(Mp3("b.mp3"))});
+    List()->setFocus();
+    List()->setCurrentIndex(form->Model().index(1, 0));
+    QTest::keyClick(List(), Qt::Key_Right);
+    EXPECT_EQ(List()->currentIndex(), form->Model().index(1, 1));
+    QTest::keyClick(List(), Qt::Key_Right);
+    QTest::keyClick(List(), Qt::Key_Right);
+    EXPECT_EQ(List()->currentIndex(), form->Model().index(1, 2));
+    QTest::keyClick(List(), Qt::Key_Left);
+    EXPECT_EQ(List()->currentIndex(), form->Model().index(1, 1));
+}
+
+TEST_F(DesktopTest, TheListTheFieldAndTheBarsHaveAccessibleNames) {
+    StartForm();
+    const std::pair<QWidget*, const char*> named[] = {
+        {List(), "Files to convert"},
+        {Child<DirectoryEdit>("JvDirectoryEdit1")->LineEdit(), "Output directory"},
+        {Child<QWidget>("ProgressCyl1"), "Progress of the current file"},
+        {Child<QWidget>("TotalProgressCyl"), "Progress of all files"},
+    };
+    for (const auto& [widget, name] : named)
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name), name);
+}
+
+TEST_F(DesktopTest, TheStatusBarKeepsItsHeightUnlessItsFontNeedsMore) {
+    const QFont before = QApplication::font();
+    for (const int pixels : {8, 40}) {
+        QFont font = before;
+        font.setPixelSize(pixels);
+        QApplication::setFont(font);
+        StartForm();
+        const int height = Child<QStatusBar>("StatusBar1")->height();
+        if (pixels == 8)
+            EXPECT_EQ(height, 19);
+        else
+            EXPECT_GT(height, QFontMetrics(font).height());
+        form.reset();
+    }
+    QApplication::setFont(before);
+}
+
+TEST_F(DesktopTest, UnderAGermanLocaleTheWindowSpeaksGermanAndUnderCAsWritten) {
+    LoadTranslations(QLocale::c());
+    StartForm();
+    EXPECT_EQ(form->windowTitle(), "Zent MP3 OGG to WAV converter 1.0");
+    form.reset();
+
+    LoadTranslations(QLocale(QLocale::German, QLocale::Germany));
+    StartForm();
+    EXPECT_EQ(form->windowTitle(), "Zent MP3-OGG-nach-WAV-Konverter 1.0");
+    EXPECT_EQ(StatusPanel(0), "0 Datei(en)");
+    EXPECT_EQ(form->Model().headerData(0, Qt::Horizontal).toString(), "Dateiname");
+    // The core's messages are translated around the path, which stays as it is.
+    EXPECT_EQ(ShownCoreText("Cannot create file \"/m/\u00e4 \"x\".wav\". Disk full"),
+              "Die Datei \u201e/m/\u00e4 \"x\".wav\u201c kann nicht angelegt werden. Disk full");
+    EXPECT_EQ(ShownCoreText("Done 42%"), "Fertig 42%");
+    EXPECT_EQ(ShownCoreText("a text of no table"), "a text of no table");
+    form.reset();
+    for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
+        QCoreApplication::removeTranslator(translator);
+        delete translator;
+    }
+}
+
+TEST(ShellFilesTest, FoldersAreLeftOutAndNamed) {
+    TempDir dir;
+    const auto file = dir.File("a.mp3");
+    std::ofstream(file) << "x";
+    std::filesystem::create_directory(dir.File("music.mp3"));
+    std::string report;
+    const auto files = WithoutFolders({dir.File("music.mp3").string(), file.string()}, report);
+    EXPECT_EQ(files, std::vector<std::string>{file.string()});
+    EXPECT_EQ(report,
+              "zent: " + dir.File("music.mp3").string() + " is a folder; only files are added\n");
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the build into a temporary prefix and checks what a desktop finds there.
+# Installs the build into a temporary prefix and checks what a desktop, a shell and man find
+# there.
 set -euo pipefail
 cmake_command=$1
 build_dir=$2
@@ -14,8 +15,18 @@ expected=(
     share/applications/$id.desktop
     share/metainfo/$id.metainfo.xml
     share/icons/hicolor/scalable/apps/$id.svg
+    bin/zent-cli
     share/doc/zent/README.md
+    share/doc/zent/copyright
+    share/doc/zent/changelog.gz
+    share/bash-completion/completions/zent-cli
+    share/zsh/vendor-completions/_zent-cli
+    share/fish/vendor_completions.d/zent-cli.fish
 )
+# The manual pages are built where help2man is installed.
+if command -v help2man >/dev/null; then
+    expected+=(share/man/man1/zent.1.gz share/man/man1/zent-cli.1.gz)
+fi
 for size in 16 22 24 32 48 64 128 256; do
     expected+=(share/icons/hicolor/${size}x${size}/apps/$id.png)
 done
@@ -38,6 +49,19 @@ for size in 16 22 24 32 48 64 128 256; do
         status=1
     fi
 done
+
+grep -q '^License: GPL-3.0-or-later' "$prefix/share/doc/zent/copyright" ||
+    { echo "the copyright file names no licence"; status=1; }
+page=$prefix/share/man/man1/zent-cli.1.gz
+if [ -s "$page" ] && command -v man >/dev/null; then
+    # Every option of --help is in the rendered page.
+    rendered=$(MANWIDTH=100 man -l "$page" 2>/dev/null)
+    for option in --output-dir --mkdir --jobs --recursive --null --existing --quiet --json --format \
+        "EXIT STATUS" "FILES" "EXAMPLES"; do
+        grep -q -- "$option" <<<"$rendered" || { echo "zent-cli(1) lacks $option"; status=1; }
+    done
+fi
+bash -n "$prefix/share/bash-completion/completions/zent-cli" || status=1
 
 desktop-file-validate "$prefix/share/applications/$id.desktop" || status=1
 appstreamcli validate --no-net --pedantic "$prefix/share/metainfo/$id.metainfo.xml" || status=1

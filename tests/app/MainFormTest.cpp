@@ -202,7 +202,11 @@ TEST_F(MainFormTest, OtherExtensionsAreSkippedSilently) {
 TEST_F(MainFormTest, DroppingAFolderAndTwoOggFilesAddsTheFiles) {
     StartForm();
     std::filesystem::create_directory(media.File("folder"));
-    Drop(List(), FileDrop({media.File("folder"), Ogg("b.ogg"), Ogg("a.ogg")}));
+    std::filesystem::create_directory(media.File("named like audio.mp3"));
+    Drop(List(), FileDrop({media.File("folder"), Ogg("b.ogg"), media.File("named like audio.mp3"),
+                           Ogg("a.ogg")}));
+    QApplication::processEvents();
+    EXPECT_TRUE(dialogs.errors.isEmpty());
     ASSERT_EQ(Rows(), 2);
     EXPECT_EQ(NameAt(0), "a.ogg");
     EXPECT_EQ(NameAt(1), "b.ogg");

@@ -1,0 +1,217 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>CoreText</name>
+    <message>
+        <source>Please pick a valid target directory.</source>
+        <translation>Bitte wählen Sie ein gültiges Zielverzeichnis.</translation>
+    </message>
+    <message>
+        <source>Sample not loaded.</source>
+        <translation>Die Datei konnte nicht geladen werden.</translation>
+    </message>
+    <message>
+        <source>Opening file...</source>
+        <translation>Datei wird geöffnet...</translation>
+    </message>
+    <message>
+        <source>Closing file ...</source>
+        <translation>Datei wird geschlossen ...</translation>
+    </message>
+    <message>
+        <source>Done %1%</source>
+        <translation>Fertig %1%</translation>
+    </message>
+    <message>
+        <source>Cannot create file &quot;%1&quot;. %2</source>
+        <translation>Die Datei „%1“ kann nicht angelegt werden. %2</translation>
+    </message>
+    <message>
+        <source>Stream write error: &quot;%1&quot;. %2</source>
+        <translation>Fehler beim Schreiben: „%1“. %2</translation>
+    </message>
+    <message>
+        <source>Cannot decode &quot;%1&quot;: the decoder stopped delivering data.</source>
+        <translation>„%1“ kann nicht dekodiert werden: Der Decoder liefert keine Daten mehr.</translation>
+    </message>
+    <message>
+        <source>Cannot decode &quot;%1&quot;: the Ogg Vorbis data is damaged.</source>
+        <translation>„%1“ kann nicht dekodiert werden: Die Ogg-Vorbis-Daten sind beschädigt.</translation>
+    </message>
+    <message>
+        <source>Cannot decode &quot;%1&quot;: cannot seek in the file.</source>
+        <translation>„%1“ kann nicht dekodiert werden: In der Datei kann nicht positioniert werden.</translation>
+    </message>
+    <message>
+        <source>Cannot decode &quot;%1&quot;: %2</source>
+        <translation>„%1“ kann nicht dekodiert werden: %2</translation>
+    </message>
+    <message>
+        <source>The file &quot;%1&quot; was cut at the WAV size limit: a WAV file cannot hold more than 4 GB.</source>
+        <translation>Die Datei „%1“ wurde an der Größengrenze von WAV abgeschnitten: Eine WAV-Datei kann höchstens 4 GB aufnehmen.</translation>
+    </message>
+    <message>
+        <source>The file &quot;%1&quot; ends early: only %2 of %3 could be decoded.</source>
+        <translation>Die Datei „%1“ endet zu früh: Nur %2 von %3 konnten dekodiert werden.</translation>
+    </message>
+    <message>
+        <source>Unknown error</source>
+        <translation>Unbekannter Fehler</translation>
+    </message>
+</context>
+<context>
+    <name>zent::Dialogs</name>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+</context>
+<context>
+    <name>zent::DirectoryEdit</name>
+    <message>
+        <source>Browse</source>
+        <translation>Durchsuchen</translation>
+    </message>
+</context>
+<context>
+    <name>zent::RunNotifier</name>
+    <message>
+        <source>Conversion finished</source>
+        <translation>Umwandlung beendet</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s) converted into %1</source>
+        <translation>
+            <numerusform>%n Datei in %1 umgewandelt</numerusform>
+            <numerusform>%n Dateien in %1 umgewandelt</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Conversion ended with an error</source>
+        <translation>Umwandlung mit einem Fehler beendet</translation>
+    </message>
+    <message>
+        <source>Open folder</source>
+        <translation>Ordner öffnen</translation>
+    </message>
+</context>
+<context>
+    <name>zent::TMainForm</name>
+    <message>
+        <source>Zent MP3 OGG to WAV converter 1.0</source>
+        <translation>Zent MP3-OGG-nach-WAV-Konverter 1.0</translation>
+    </message>
+    <message>
+        <source>MP3, Ogg Vorbis and Opus files (*.mp3; *.ogg; *.opus)|*.mp3; *.ogg; *.opus</source>
+        <translation>MP3-, Ogg-Vorbis- und Opus-Dateien (*.mp3; *.ogg; *.opus)|*.mp3; *.ogg; *.opus</translation>
+    </message>
+    <message>
+        <source>Add MP3 or OGG files for processing</source>
+        <translation>MP3- oder OGG-Dateien zur Verarbeitung hinzufügen</translation>
+    </message>
+    <message>
+        <source>Remove selected files from processing</source>
+        <translation>Ausgewählte Dateien aus der Verarbeitung entfernen</translation>
+    </message>
+    <message>
+        <source>Clear all files</source>
+        <translation>Alle Dateien entfernen</translation>
+    </message>
+    <message>
+        <source>Set default processing properties</source>
+        <translation>Standardeinstellungen der Verarbeitung festlegen</translation>
+    </message>
+    <message>
+        <source>Start conversion</source>
+        <translation>Umwandlung starten</translation>
+    </message>
+    <message>
+        <source>Exit this application</source>
+        <translation>Programm beenden</translation>
+    </message>
+    <message>
+        <source>Stop conversion</source>
+        <translation>Umwandlung anhalten</translation>
+    </message>
+    <message>
+        <source>Output directory</source>
+        <translation>Zielverzeichnis</translation>
+    </message>
+    <message>
+        <source>For updates go to</source>
+        <translation>Aktualisierungen unter</translation>
+    </message>
+    <message>
+        <source>Files to convert</source>
+        <translation>Umzuwandelnde Dateien</translation>
+    </message>
+    <message>
+        <source>Filename</source>
+        <translation>Dateiname</translation>
+    </message>
+    <message>
+        <source>Length</source>
+        <translation>Länge</translation>
+    </message>
+    <message>
+        <source>Projected filesize</source>
+        <translation>Voraussichtliche Dateigröße</translation>
+    </message>
+    <message>
+        <source>Progress of all files</source>
+        <translation>Fortschritt aller Dateien</translation>
+    </message>
+    <message>
+        <source>Progress of the current file</source>
+        <translation>Fortschritt der aktuellen Datei</translation>
+    </message>
+    <message>
+        <source>%1 file(s)</source>
+        <translation>%1 Datei(en)</translation>
+    </message>
+    <message>
+        <source>Total disk space needed: %1</source>
+        <translation>Benötigter Speicherplatz: %1</translation>
+    </message>
+</context>
+<context>
+    <name>zent::TOptionsForm</name>
+    <message>
+        <source>Properties</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Default &lt;u&gt;s&lt;/u&gt;ave directory</source>
+        <translation>Standard-&lt;u&gt;Z&lt;/u&gt;ielverzeichnis</translation>
+    </message>
+    <message>
+        <source>Output directory</source>
+        <translation>Zielverzeichnis</translation>
+    </message>
+    <message>
+        <source>Default &lt;u&gt;s&lt;/u&gt;orting</source>
+        <translation>Standard-&lt;u&gt;S&lt;/u&gt;ortierung</translation>
+    </message>
+    <message>
+        <source>filename</source>
+        <translation>Dateiname</translation>
+    </message>
+    <message>
+        <source>length</source>
+        <translation>Länge</translation>
+    </message>
+    <message>
+        <source>ascending order</source>
+        <translation>aufsteigend</translation>
+    </message>
+</context>
+</TS>
