@@ -676,7 +676,9 @@ TEST(DecoderSeeking, Mp3SeekAfterDecodingDamagedFramesGivesTheSamplesOfAFreshStr
     ASSERT_NE(used, nullptr);
     ASSERT_TRUE(fresh->CanSeekExactly());
     ASSERT_TRUE(used->CanSeekExactly());
-    ReadAll(*used);
+    // Decoding stops amid the damaged frames, as a slice's stream does at its end.
+    std::vector<std::byte> part(200000);
+    used->Read(part);
     for (std::int64_t frame = 40000; frame < 100000; frame += 4000) {
         fresh->SeekToFrame(frame);
         used->SeekToFrame(frame);
