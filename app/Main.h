@@ -35,7 +35,8 @@ inline constexpr const char* kMainCaption =
     QT_TRANSLATE_NOOP("zent::TMainForm", "Zent MP3 OGG to WAV converter 1.0");
 // "Description|patterns", as ToQtFileFilter reads it.
 inline constexpr const char* kOpenDialogFilter =
-    QT_TRANSLATE_NOOP("zent::TMainForm", "MP3 and Ogg Vorbis files (*.mp3; *.ogg)|*.mp3; *.ogg");
+    QT_TRANSLATE_NOOP("zent::TMainForm",
+                      "MP3, Ogg Vorbis and Opus files (*.mp3; *.ogg; *.opus)|*.mp3; *.ogg; *.opus");
 inline constexpr const char* kConfigFileName = "zent.cfg";
 
 // The directory of an executable directory path as the program uses it: without a trailing

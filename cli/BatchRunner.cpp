@@ -226,7 +226,7 @@ private:
 
     std::unique_ptr<DecoderStream> Open(const std::string& source) {
         std::unique_ptr<DecoderStream> stream =
-            FSettings.OpenStream ? FSettings.OpenStream(source) : OpenDecoderStream(source);
+            FSettings.OpenStream ? FSettings.OpenStream(source) : OpenDecoderStreamOrThrow(source);
         if (!stream)
             throw EDecoderError(kSampleNotLoaded);
         return stream;
@@ -259,6 +259,8 @@ private:
         std::unique_ptr<DecoderStream> stream = Open(job.Source);
         result.Channels = stream->Channels();
         result.SampleRate = stream->SampleRate();
+        if (stream->EndsWithoutEndMark())
+            result.Warning = kNoEndMarkWarning;
         const SliceContext context{FSettings.Jobs, FQueue.FilesNotTaken(), MeanOpenedBytes()};
         FProgress.BytesOpened += stream->LengthBytes();
         ++FProgress.FilesOpened;
@@ -329,14 +331,14 @@ private:
         std::int64_t wanted = slice.Count * frameBytes;
         std::uint64_t offset = kWavHeaderSize + slice.First * frameBytes;
         std::int64_t delivered = 0;
-        while (stream->IsActive() && (last || delivered < wanted)) {
+        while (last || delivered < wanted) {
             const std::size_t ask =
                 last
                     ? request
                     : static_cast<std::size_t>(std::min<std::int64_t>(request, wanted - delivered));
-            const std::size_t received = stream->Read(buffer.first(ask));
+            const std::size_t received = ReadGuarded(*stream, buffer.first(ask), file.Job.Source);
             if (received == 0)
-                continue;
+                break;
             file.File.WriteAt(offset, buffer.first(received));
             offset += received;
             delivered += static_cast<std::int64_t>(received);
@@ -357,10 +359,6 @@ private:
         const double byteRate = file.Format.ByteRate();
         return SourceEndsEarlyMessage(file.Job.Source, static_cast<double>(decodedBytes) / byteRate,
                                       static_cast<double>(file.Length) / byteRate);
-    }
-
-    static std::string StreamStuckMessage(const std::string& source) {
-        return "Cannot decode \"" + source + "\": the decoder stopped delivering data.";
     }
 
     void FinishSliced(SlicedFile& file) {

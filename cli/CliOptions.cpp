@@ -205,12 +205,12 @@ CliOptions ParseCliOptions(const std::vector<std::string>& args, unsigned defaul
 
 std::string HelpText() {
     return R"(Usage: zent-cli [OPTIONS] FILE|DIR...
-Converts MP3 and Ogg Vorbis files into PCM WAV files (by default 16-bit, 44-byte header).
+Converts MP3, Ogg Vorbis and Opus files into PCM WAV files (by default 16-bit, 44-byte header).
 
   -o, --output-dir DIR   write the WAV files into DIR (default: the current directory)
       --mkdir            create the output directory when it does not exist
   -j, --jobs N           convert N files at once (default: the number of processors)
-  -r, --recursive        convert the .mp3 and .ogg files found under each directory
+  -r, --recursive        convert the .mp3, .ogg and .opus files found under each directory
   -                      read paths from standard input, one per line
   -0, --null             paths on standard input end with a NUL byte (find -print0)
       --existing MODE    a WAV file that is already there: overwrite (default), skip

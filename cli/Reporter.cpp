@@ -41,7 +41,8 @@ std::string JsonLine(const FileResult& result) {
            ",\"channels\":" + std::to_string(result.Channels) +
            ",\"rate\":" + std::to_string(result.SampleRate) +
            ",\"status\":" + JsonString(StatusName(result.Status)) +
-           ",\"message\":" + JsonString(result.Message) + "}\n";
+           ",\"message\":" + JsonString(result.Message) +
+           (result.Warning.empty() ? "" : ",\"warning\":" + JsonString(result.Warning)) + "}\n";
 }
 
 } // namespace
@@ -141,6 +142,9 @@ void Reporter::FileFinished(const FileResult& result) {
         else if (result.Status == FileStatus::Stopped)
             FErr << count << "stopped " << source << '\n';
     }
+    // Even when quiet: the file is kept, but may not be whole.
+    if (result.Status != FileStatus::Failed && !result.Warning.empty())
+        FErr << kProgramName << ": " << source << ": " << ShownText(result.Warning) << '\n';
     FErr.flush();
     CheckOutputs();
 }

@@ -36,10 +36,6 @@ std::string MinutesSeconds(double seconds) {
     return text;
 }
 
-std::string StreamStuckMessage(const std::filesystem::path& sourcePath) {
-    return "Cannot decode \"" + sourcePath.string() + "\": the decoder stopped delivering data.";
-}
-
 } // namespace
 
 std::string WavSizeLimitMessage(const std::filesystem::path& targetPath) {
@@ -82,16 +78,10 @@ bool WriteWavFile(DecoderStream& stream, const std::filesystem::path& sourcePath
     std::uint64_t written = 0;
     bool cut = false;
     bool stopped = false;
-    int emptyReads = 0;
-    while (stream.IsActive()) {
-        const std::size_t received = stream.Read(request);
-        if (received == 0) {
-            // An intact stream gives at most one empty read before it ends.
-            if (++emptyReads >= kMaxEmptyReads)
-                throw EDecoderError(StreamStuckMessage(sourcePath));
-            continue;
-        }
-        emptyReads = 0;
+    for (;;) {
+        const std::size_t received = ReadGuarded(stream, request, sourcePath);
+        if (received == 0)
+            break;
         const std::uint64_t room = maxData - written;
         const std::size_t kept = received > room ? static_cast<std::size_t>(room) : received;
         file.Write(request.first(kept));

@@ -48,9 +48,6 @@ struct WavWriterOptions {
 std::string SourceEndsEarlyMessage(const std::filesystem::path& sourcePath, double decodedSeconds,
                                    double lengthSeconds);
 
-// Read requests in a row that may bring nothing before a stream counts as stuck.
-inline constexpr int kMaxEmptyReads = 64;
-
 // Decodes sourcePath into the WAV file targetPath, in blocks of up to buffer's size. The
 // file is written under a hidden name and takes targetPath only when it is finished: whole,
 // ended by a stop request (unless options say otherwise), or cut at the WAV size limit (then

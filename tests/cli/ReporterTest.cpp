@@ -7,8 +7,13 @@ namespace {
 
 TEST(Reporter, SummaryCountsTheFilesAndTheAudioOfTheConvertedOnes) {
     std::vector<FileResult> results(5);
-    results[0] = {"a", "a.wav", FileStatus::Converted, "", 44100 * 90, 2, 44100};
-    results[1] = {"b", "b.wav", FileStatus::Converted, "", 22050 * 30, 1, 22050};
+    const auto converted = [](FileResult& result, std::int64_t frames, int rate) {
+        result.Status = FileStatus::Converted;
+        result.Frames = frames;
+        result.SampleRate = rate;
+    };
+    converted(results[0], 44100 * 90, 44100);
+    converted(results[1], 22050 * 30, 22050);
     results[2].Status = FileStatus::Skipped;
     results[3].Status = FileStatus::Failed;
     EXPECT_EQ(SummaryLine(Summarize(results, 4.0)),
