@@ -40,7 +40,8 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("files"),
-                                 QStringLiteral("MP3 or Ogg Vorbis files to put in the list."),
+                                 QStringLiteral("MP3 or Ogg Vorbis files to put in the list; "
+                                                "after --, also names that start with '-'."),
                                  QStringLiteral("[FILE...]"));
 
     QStringList arguments;
