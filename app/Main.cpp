@@ -663,8 +663,8 @@ void TMainForm::ConvertAll() {
         return;
     const unsigned jobs =
         FJobCount > 0 ? FJobCount : std::max(1u, std::thread::hardware_concurrency());
-    auto run =
-        std::make_unique<ConversionRun>(static_cast<RunView&>(*this), WavWriterOptions{}, jobs);
+    auto run = std::make_unique<ConversionRun>(static_cast<RunView&>(*this), WavWriterOptions{},
+                                               &FTargetNames, jobs);
     auto* events = new RunEvents(
         *run, [this] { Guarded([this] { RunDelivered(); }); }, this);
     try {

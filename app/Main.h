@@ -2,6 +2,7 @@
 
 #include "app/Places.h"
 #include "convert/RunView.h"
+#include "convert/TargetNames.h"
 
 #include <QMainWindow>
 #include <cstddef>
@@ -39,7 +40,8 @@ inline constexpr const char* kMainCaption =
     QT_TRANSLATE_NOOP("zent::TMainForm", "Zent MP3 OGG to WAV converter 1.0");
 // "Description|patterns", as ToQtFileFilter reads it.
 inline constexpr const char* kOpenDialogFilter =
-    QT_TRANSLATE_NOOP("zent::TMainForm", "MP3 and Ogg Vorbis files (*.mp3; *.ogg)|*.mp3; *.ogg");
+    QT_TRANSLATE_NOOP("zent::TMainForm",
+                      "MP3, Ogg Vorbis and Opus files (*.mp3; *.ogg; *.opus)|*.mp3; *.ogg; *.opus");
 inline constexpr const char* kConfigFileName = "zent.cfg";
 
 // The directory of an executable directory path as the program uses it: without a trailing
@@ -142,6 +144,8 @@ private:
     Places FPlaces;
     std::unique_ptr<TComponent> FComponent; // the window as owner of named components
     TOptionsItem* FOptions = nullptr;       // owned by FComponent
+    // Every name this window's runs handed out: a later run never replaces them.
+    TargetNames FTargetNames;
     bool FConverting = false;
     unsigned FJobCount = 0;
     bool FScrollPending = false;         // the current entry is to be scrolled into view

@@ -182,6 +182,8 @@ void RunConversionBench(const std::filesystem::path& workDir) {
         static_cast<double>(test::FrameCount(tone)) / static_cast<double>(tone.sampleRate);
     std::vector<Source> mp3Sources;
     std::vector<Source> oggSources;
+    std::vector<Source> opusSources;
+    const test::ToneSpec opusTone{48000, 2, kSourceSeconds};
     for (int i = 0; i < kFilesPerFormat; ++i) {
         const auto mp3 = workDir / ("conversion-bench" + std::to_string(i) + ".mp3");
         const auto ogg = workDir / ("conversion-bench" + std::to_string(i) + ".ogg");
@@ -189,6 +191,9 @@ void RunConversionBench(const std::filesystem::path& workDir) {
         test::EncodeOgg(ogg, tone);
         mp3Sources.push_back({mp3, audioSeconds});
         oggSources.push_back({ogg, audioSeconds});
+        const auto opus = workDir / ("conversion-bench" + std::to_string(i) + ".opus");
+        test::EncodeOpus(opus, opusTone);
+        opusSources.push_back({opus, kSourceSeconds});
     }
     MeasureFormat("MP3", mp3Sources, workDir, "mpg123 -q -w",
                   [](const Source& source, const std::filesystem::path& target) {
@@ -197,6 +202,11 @@ void RunConversionBench(const std::filesystem::path& workDir) {
     MeasureFormat("Ogg Vorbis", oggSources, workDir, "oggdec -Q",
                   [](const Source& source, const std::filesystem::path& target) {
                       return "oggdec -Q -o " + Quoted(target) + " " + Quoted(source.Path);
+                  });
+    MeasureFormat("Ogg Opus", opusSources, workDir, "opusdec --quiet",
+                  [](const Source& source, const std::filesystem::path& target) {
+                      return "opusdec --quiet --rate 48000 " + Quoted(source.Path) + " " +
+                             Quoted(target);
                   });
 }
 

@@ -1,10 +1,12 @@
-// The floor for converting one file: libmpg123 or libvorbisfile straight into a WAV file,
+// The floor for converting one file: libmpg123, libvorbisfile or libopusfile straight into a
+// WAV file,
 // with the same 800,000-byte blocks and nothing else. What zent-cli -j1 is measured against.
 //   zent_floor SOURCE TARGET
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <mpg123.h>
+#include <opus/opusfile.h>
 #include <vector>
 #include <vorbis/vorbisfile.h>
 
@@ -105,6 +107,35 @@ int ConvertOgg(const char* source, std::FILE* out, std::vector<unsigned char>& b
     return 0;
 }
 
+// Opus at 48000 Hz through the library's own 16-bit conversion.
+int ConvertOpus(OggOpusFile* file, std::FILE* out, std::vector<unsigned char>& buffer) {
+    const int channels = op_channel_count(file, -1);
+    WriteHeader(out, channels, 48000, 0);
+    std::uint64_t total = 0;
+    auto* samples = reinterpret_cast<opus_int16*>(buffer.data());
+    const int capacity = static_cast<int>(buffer.size() / 2);
+    bool more = true;
+    while (more) {
+        int filled = 0;
+        while (filled < capacity) {
+            const int got = op_read(file, samples + filled, capacity - filled, nullptr);
+            if (got <= 0) {
+                more = got == OP_HOLE;
+                if (!more)
+                    break;
+                continue;
+            }
+            filled += got * channels;
+        }
+        std::fwrite(samples, 2, static_cast<std::size_t>(filled), out);
+        total += static_cast<std::uint64_t>(filled) * 2;
+    }
+    std::fseek(out, 0, SEEK_SET);
+    WriteHeader(out, channels, 48000, static_cast<std::uint32_t>(total));
+    op_free(file);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -116,7 +147,9 @@ int main(int argc, char** argv) {
     if (!out)
         return 1;
     std::vector<unsigned char> buffer(kBlock);
-    const int status =
-        IsOgg(argv[1]) ? ConvertOgg(argv[1], out, buffer) : ConvertMp3(argv[1], out, buffer);
+    OggOpusFile* opus = IsOgg(argv[1]) ? op_open_file(argv[1], nullptr) : nullptr;
+    const int status = opus != nullptr  ? ConvertOpus(opus, out, buffer)
+                       : IsOgg(argv[1]) ? ConvertOgg(argv[1], out, buffer)
+                                        : ConvertMp3(argv[1], out, buffer);
     return std::fclose(out) == 0 ? status : 1;
 }

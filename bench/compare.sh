@@ -35,14 +35,18 @@ encode() { # wav kind target
     cbr) lame --quiet -b 192 "$1" "$3" ;;
     vbr) lame --quiet -V 2 "$1" "$3" ;;
     ogg) oggenc -Q -q 5 "$1" -o "$3" ;;
+    opus) opusenc --quiet --bitrate 128 "$1" "$3" ;;
     esac
+}
+extension() { # kind
+    case $1 in ogg | opus) echo "$1" ;; *) echo mp3 ;; esac
 }
 echo "generating audio in $work/audio" >&2
 make_wav $short audio/short.wav &
 make_wav $long audio/long.wav &
 wait
-for kind in cbr vbr ogg; do
-    ext=$([ $kind = ogg ] && echo ogg || echo mp3)
+for kind in cbr vbr ogg opus; do
+    ext=$(extension $kind)
     encode audio/short.wav $kind audio/$kind-0.$ext &
     encode audio/long.wav $kind audio/long-$kind.$ext &
     wait
@@ -71,8 +75,8 @@ loop() { # tool-template files... -> a shell loop converting each file
     printf 'for f in %s; do %s; done' "$*" "$template"
 }
 
-for kind in cbr vbr ogg; do
-    ext=$([ $kind = ogg ] && echo ogg || echo mp3)
+for kind in cbr vbr ogg opus; do
+    ext=$(extension $kind)
     files=$(ls audio/$kind-*.$ext | tr '\n' ' ')
     commands=(
         -n "zent-cli -j1" "$cli -q -j1 -o out $files"
@@ -83,6 +87,8 @@ for kind in cbr vbr ogg; do
     )
     if [ $kind = ogg ]; then
         commands+=(-n "oggdec" "$(loop 'oggdec -Q -o out/${f##*/}.wav $f' $files)")
+    elif [ $kind = opus ]; then
+        commands+=(-n "opusdec" "$(loop 'opusdec --quiet --rate 48000 $f out/${f##*/}.wav' $files)")
     else
         commands+=(-n "mpg123 -w" "$(loop 'mpg123 -q -w out/${f##*/}.wav $f' $files)")
     fi
@@ -100,8 +106,8 @@ done
 measure jobs "${job_commands[@]}"
 
 echo "timing one 30-minute file" >&2
-for kind in cbr vbr ogg; do
-    ext=$([ $kind = ogg ] && echo ogg || echo mp3)
+for kind in cbr vbr ogg opus; do
+    ext=$(extension $kind)
     source=audio/long-$kind.$ext
     long_commands=(-n "ffmpeg -threads 1" "ffmpeg -v error -y -threads 1 -i $source -f wav out/long.wav")
     for j in $(printf '%s\n' 1 2 "$(nproc)" | sort -un); do
@@ -109,6 +115,8 @@ for kind in cbr vbr ogg; do
     done
     if [ $kind = ogg ]; then
         long_commands+=(-n "oggdec" "oggdec -Q -o out/long.wav $source")
+    elif [ $kind = opus ]; then
+        long_commands+=(-n "opusdec" "opusdec --quiet --rate 48000 $source out/long.wav")
     else
         long_commands+=(-n "mpg123 -w" "mpg123 -q -w out/long.wav $source")
     fi
@@ -147,7 +155,8 @@ def medians(name):
 
 print("| measure | median wall time | ratio | CPU time (mean) |")
 print("|---|---|---|---|")
-for kind, label in (("cbr", "MP3 CBR"), ("vbr", "MP3 VBR"), ("ogg", "Ogg Vorbis")):
+for kind, label in (("cbr", "MP3 CBR"), ("vbr", "MP3 VBR"), ("ogg", "Ogg Vorbis"),
+                    ("opus", "Ogg Opus")):
     m = medians("tools-" + kind)
     base = m["floor"]
     for command, seconds in sorted(m.items(), key=lambda item: item[1]):
@@ -163,7 +172,8 @@ one = m["zent-cli -j1"]
 for command, seconds in m.items():
     print(f"| 24 files (MP3 CBR, VBR, Ogg): `{command}` | {seconds:.2f} s | "
           f"{one / seconds:.2f} x -j1 | {cpu[('jobs', command)]:.2f} s |")
-for kind, label in (("cbr", "MP3 CBR"), ("vbr", "MP3 VBR"), ("ogg", "Ogg Vorbis")):
+for kind, label in (("cbr", "MP3 CBR"), ("vbr", "MP3 VBR"), ("ogg", "Ogg Vorbis"),
+                    ("opus", "Ogg Opus")):
     m = medians("long-" + kind)
     j1 = m["zent-cli -j1"]
     for command, seconds in sorted(m.items(), key=lambda item: item[1]):

@@ -32,7 +32,10 @@ public:
     void FileEnded(const FileReport& report) override {
         FileResult& result = FResults[report.Id];
         result.Status = StatusOf(report.Outcome);
+        if (!report.Target.empty())
+            result.Target = report.Target;
         result.Message = report.Message;
+        result.Warning = report.Warning;
         result.Frames = report.Frames;
         result.Channels = report.Channels;
         result.SampleRate = report.SampleRate;
@@ -84,7 +87,7 @@ std::vector<FileResult> RunBatch(const std::vector<FileJob>& jobs, const BatchSe
     engineSettings.ExternalStop = &stop;
     ConversionEngine engine(std::move(engineSettings), collector, progress);
     for (const FileJob& job : jobs)
-        engine.Add({job.Source, job.Target, job.Skip});
+        engine.Add({job.Source, job.Target, job.Skip, job.Existing});
     engine.Close();
     engine.Run();
     return results;

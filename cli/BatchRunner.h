@@ -22,6 +22,7 @@ struct FileResult {
     std::string Target;
     FileStatus Status = FileStatus::NotStarted;
     std::string Message;
+    std::string Warning;     // for a file that converts, but may not be whole
     std::int64_t Frames = 0; // sample frames written
     int Channels = 0;
     int SampleRate = 0;

@@ -24,6 +24,8 @@ void PrepareOutputDir(const CliOptions& options) {
     std::error_code error;
     if (std::filesystem::is_directory(dir, error))
         return;
+    if (std::filesystem::exists(dir, error))
+        throw EUsageError("the output directory \"" + options.OutputDir + "\" is not a directory");
     if (!options.MakeOutputDir)
         throw EUsageError("the output directory \"" + options.OutputDir +
                           "\" does not exist: give --mkdir to create it");
@@ -79,24 +81,29 @@ private:
 
 } // namespace
 
+int StoppedStatus(int signalNumber) {
+    constexpr int kSignalBase = 128;
+    return signalNumber > 0 ? kSignalBase + signalNumber : kExitStopped;
+}
+
 int RunCli(const std::vector<std::string>& args, const CliEnvironment& env) {
     CliOptions options;
     InputList inputs;
     try {
         options = ParseCliOptions(args, env.Processors);
         if (options.Help) {
-            env.Out << HelpText();
-            return kExitConverted;
+            env.Out << HelpText() << std::flush;
+            return env.Out ? kExitConverted : kExitFailed;
         }
         if (options.Version) {
-            env.Out << VersionText();
-            return kExitConverted;
+            env.Out << VersionText() << std::flush;
+            return env.Out ? kExitConverted : kExitFailed;
         }
         RefuseUnsupportedOptions(options);
         inputs = CollectInputs(options.Inputs, options.Recursive, env.In, options.NulSeparated);
         PrepareOutputDir(options);
     } catch (const EUsageError& error) {
-        env.Err << kProgramName << ": " << error.what() << '\n' << UsageHint() << '\n';
+        env.Err << kProgramName << ": " << ShownText(error.what()) << '\n' << UsageHint() << '\n';
         return kExitUsage;
     }
 
@@ -104,7 +111,8 @@ int RunCli(const std::vector<std::string>& args, const CliEnvironment& env) {
         PlanTargets(inputs.Files, options.OutputDir, options.Existing);
     BatchProgress progress;
     progress.FilesTotal = static_cast<int>(jobs.size());
-    Reporter reporter({options.Quiet, options.Json, env.ErrIsTerminal}, progress, env.Out, env.Err);
+    Reporter reporter({options.Quiet, options.Json, env.ErrIsTerminal}, progress, env.Out, env.Err,
+                      env.Stop);
     for (const std::string& problem : inputs.Errors)
         reporter.Problem(problem);
     std::vector<FileResult> results;
@@ -112,10 +120,13 @@ int RunCli(const std::vector<std::string>& args, const CliEnvironment& env) {
         ProgressTicker ticker(reporter);
         results = RunBatch(jobs, {options.Jobs, {}, {}}, env.Stop, progress, reporter);
     }
-    reporter.Finish();
+    reporter.Finish(results);
 
+    // Output that did not arrive is a failure even when it stopped the run.
+    if (reporter.OutputFailed())
+        return kExitFailed;
     if (env.Stop.load())
-        return kExitStopped;
+        return StoppedStatus(env.StopSignal.load());
     bool failed = !inputs.Errors.empty();
     for (const FileResult& result : results)
         failed = failed || result.Status == FileStatus::Failed;

@@ -17,6 +17,19 @@ bool NameTaken(const std::string& path) {
            std::filesystem::file_type::not_found;
 }
 
+// Names that were free when planned are claimed so that no other program's file is replaced.
+ExistingTarget ClaimFor(ExistingPolicy existing) {
+    switch (existing) {
+    case ExistingPolicy::Rename:
+        return ExistingTarget::Numbered;
+    case ExistingPolicy::Skip:
+        return ExistingTarget::Keep;
+    case ExistingPolicy::Overwrite:
+        break;
+    }
+    return ExistingTarget::Replace;
+}
+
 } // namespace
 
 std::vector<FileJob> PlanTargets(const std::vector<std::string>& sources,
@@ -26,7 +39,8 @@ std::vector<FileJob> PlanTargets(const std::vector<std::string>& sources,
     std::vector<FileJob> jobs;
     jobs.reserve(sources.size());
     for (const std::string& source : sources) {
-        FileJob job{source, names.Claim(directory, ExtractFileName(source)), false};
+        FileJob job{source, names.Claim(directory, ExtractFileName(source)), false,
+                    ClaimFor(existing)};
         if (existing == ExistingPolicy::Rename) {
             while (NameTaken(job.Target))
                 job.Target = names.Claim(directory, ExtractFileName(source));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/CliOptions.h"
+#include "convert/OutputFile.h"
 
 #include <string>
 #include <vector>
@@ -13,6 +14,8 @@ struct FileJob {
     std::string Target;
     // The target was there before the run and --existing skip leaves it alone.
     bool Skip = false;
+    // What writing does when another program took the name meanwhile.
+    ExistingTarget Existing = ExistingTarget::Replace;
 };
 
 // Names are claimed in the order of the sources, by the window's same-name rule, before any

@@ -39,7 +39,7 @@ struct SlicedFile {
         : Id(id), Job(std::move(file)), Report(std::move(report)), Slices(std::move(slices)),
           Delivered(Slices.size(), 0), Pending(static_cast<int>(Slices.size())),
           Length(stream.LengthBytes()), CodecFrameFrames(stream.CodecFrameFrames()),
-          File(Job.Target) {
+          File(Job.Target, Job.Existing) {
         Format.Channels = static_cast<std::uint16_t>(stream.Channels());
         Format.BitsPerSample = static_cast<std::uint16_t>(stream.BitsPerSample());
         Format.SampleRate = static_cast<std::uint32_t>(stream.SampleRate());
@@ -309,7 +309,7 @@ private:
 
     std::unique_ptr<DecoderStream> Open(const std::string& source) {
         std::unique_ptr<DecoderStream> stream =
-            FSettings.OpenStream ? FSettings.OpenStream(source) : OpenDecoderStream(source);
+            FSettings.OpenStream ? FSettings.OpenStream(source) : OpenDecoderStreamOrThrow(source);
         if (!stream)
             throw EDecoderError(kSampleNotLoaded);
         return stream;
@@ -347,6 +347,8 @@ private:
                     return;
             } catch (const FileAbandoned&) {
                 report.Outcome = FileOutcome::Abandoned;
+            } catch (const ETargetTaken&) {
+                report.Outcome = FileOutcome::Skipped;
             } catch (const std::exception& error) {
                 report.Outcome = FileOutcome::Failed;
                 report.Message = error.what();
@@ -364,9 +366,12 @@ private:
         }
         if (StopRequested())
             throw FileAbandoned{};
+        RefuseSourceAsTarget(file.Source, file.Target);
         std::unique_ptr<DecoderStream> stream = Open(file.Source);
         report.Channels = stream->Channels();
         report.SampleRate = stream->SampleRate();
+        if (stream->EndsWithoutEndMark())
+            report.Warning = kNoEndMarkWarning;
         const SliceContext context{FSettings.Jobs, FilesNotTaken(), MeanOpenedBytes()};
         FProgress.BytesOpened += stream->LengthBytes();
         ++FProgress.FilesOpened;
@@ -400,8 +405,11 @@ private:
                       std::span<std::byte> buffer) {
         const std::int64_t frameBytes = FrameBytes(stream);
         JobView view(*this, report.Id, stream.LengthBytes(), frameBytes * stream.SampleRate());
+        std::filesystem::path taken = file.Target;
         const WavWriterOptions options{.MaxDataBytes = FSettings.MaxDataBytes,
-                                       .KeepStoppedFile = true};
+                                       .KeepStoppedFile = true,
+                                       .Existing = file.Existing,
+                                       .TakenTarget = &taken};
         try {
             const bool whole =
                 WriteWavFile(stream, file.Source, file.Target, buffer, view, options);
@@ -410,6 +418,7 @@ private:
             report.Outcome = FileOutcome::Failed;
             report.Message = error.what();
         }
+        report.Target = taken.native();
         report.Frames = frameBytes > 0 ? view.Written() / frameBytes : 0;
     }
 
@@ -451,7 +460,7 @@ private:
                 last
                     ? request
                     : static_cast<std::size_t>(std::min<std::int64_t>(request, wanted - delivered));
-            const std::size_t received = ReadBlock(*stream, buffer.first(ask), file.Job.Source);
+            const std::size_t received = ReadGuarded(*stream, buffer.first(ask), file.Job.Source);
             if (received == 0)
                 break;
             file.File.WriteAt(offset, buffer.first(received));
@@ -492,8 +501,12 @@ private:
                                        stopped,     false,
                                        true};
                 FinishWavFile(file.File, ending, file.Job.Source);
+                report.Target = file.File.Target().native();
                 report.Outcome = stopped ? FileOutcome::Stopped : FileOutcome::Converted;
             }
+        } catch (const ETargetTaken&) {
+            report.Outcome = FileOutcome::Skipped;
+            report.Frames = 0;
         } catch (const std::exception& error) {
             report.Outcome = FileOutcome::Failed;
             report.Message = error.what();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "convert/OutputFile.h"
 #include "convert/SlicePlan.h"
 #include "convert/WavHeader.h"
 
@@ -25,11 +26,14 @@ struct EngineFile {
     std::string Source;
     std::string Target;
     bool Skip = false; // reported as skipped; nothing is read or written
+    // A file already at the target: replaced, or kept (the file is then skipped, or takes a
+    // numbered name).
+    ExistingTarget Existing = ExistingTarget::Replace;
 };
 
 enum class FileOutcome {
     Converted, // whole, under its name
-    Skipped,
+    Skipped,   // also a target that another writer took meanwhile
     Stopped,   // ended by a stop and kept: a valid, shorter file under its name
     Abandoned, // ended by a stop without output: the target stays as it was
     Failed,    // Message says why; a file cut at the WAV size limit is kept and fails too
@@ -39,6 +43,8 @@ struct FileReport {
     FileId Id = 0;
     FileOutcome Outcome = FileOutcome::Abandoned;
     std::string Message;
+    std::string Warning;     // for a file that converts, but may not be whole
+    std::string Target;      // the name the file took, when it differs from the one asked for
     std::int64_t Frames = 0; // sample frames written
     int Channels = 0;
     int SampleRate = 0;
@@ -77,7 +83,8 @@ struct EngineSettings {
     std::size_t BufferSize = kJobBufferSize;
     // Data bytes a file may hold (cut down to kWavMaxDataBytes).
     std::uint64_t MaxDataBytes = kWavMaxDataBytes;
-    // How a source is opened; null when it cannot be decoded. OpenDecoderStream when unset.
+    // How a source is opened; null when it cannot be decoded. OpenDecoderStreamOrThrow when
+    // unset.
     std::function<std::unique_ptr<DecoderStream>(const std::filesystem::path&)> OpenStream;
     // The slices a file is cut into; PlanSlices when unset.
     std::function<std::vector<Slice>(const DecoderStream&, const SliceContext&)> PlanSlices;

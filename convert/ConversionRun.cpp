@@ -2,6 +2,7 @@
 
 #include "convert/Progress.h"
 #include "convert/RunView.h"
+#include "decode/Decoder.h"
 #include "filelist/FileEntry.h"
 #include "filelist/Paths.h"
 #include "framework/Errors.h"
@@ -64,8 +65,10 @@ std::int64_t TruncatedTotal(double projectedTotal) {
     return static_cast<std::int64_t>(std::trunc(projectedTotal));
 }
 
-ConversionRun::ConversionRun(RunView& view, WavWriterOptions options, unsigned jobs)
-    : FView(view), FOptions(options), FJobs(std::max(1u, jobs)) {}
+ConversionRun::ConversionRun(RunView& view, WavWriterOptions options, TargetNames* names,
+                             unsigned jobs)
+    : FView(view), FOptions(options), FJobs(std::max(1u, jobs)),
+      FNames(names ? *names : FRunNames) {}
 
 ConversionRun::~ConversionRun() = default;
 
@@ -99,10 +102,15 @@ bool ConversionRun::Prepare(EngineObserver& events) {
     FView.ClearStopRequest();
     try {
         FView.BeginConversionState();
+        FNames.BeginRun();
         EngineSettings settings;
         settings.Jobs = FJobs;
         settings.BufferSize = kDecodeBufferSize;
         settings.MaxDataBytes = FOptions.MaxDataBytes;
+        // The window says "Sample not loaded." of any file it cannot open, as when adding it.
+        settings.OpenStream = [](const std::filesystem::path& path) {
+            return OpenDecoderStream(path);
+        };
         FEngine = std::make_unique<ConversionEngine>(std::move(settings), events, FProgress);
         std::vector<FileEntry*> entries;
         for (std::size_t i = 0; i < FView.EntryCount(); ++i)
@@ -118,7 +126,7 @@ bool ConversionRun::Prepare(EngineObserver& events) {
 
 void ConversionRun::HandOut(const std::vector<FileEntry*>& entries) {
     for (FileEntry* entry : entries) {
-        entry->TargetPath = FNames.Claim(FDirectory, entry->FileName);
+        entry->TargetPath = FNames.Claim(FDirectory, entry->FileName, entry->SourcePath);
         ++FKnownInView;
         ++FOutstanding;
         FItems.push_back({entry, false, 0, 0});

@@ -28,7 +28,10 @@ inline constexpr const char* kPickValidDirectory = "Please pick a valid target d
 // view (ConvertAll: whichever job calls, under a lock).
 class ConversionRun : public EngineObserver {
 public:
-    explicit ConversionRun(RunView& view, WavWriterOptions options = {}, unsigned jobs = 1);
+    // names, when given, outlives the run: a window's later runs then never replace what its
+    // earlier ones wrote.
+    explicit ConversionRun(RunView& view, WavWriterOptions options = {},
+                           TargetNames* names = nullptr, unsigned jobs = 1);
     ~ConversionRun() override;
 
     // The whole run, returning when it is over. Errors of the conversion reach the caller
@@ -76,7 +79,8 @@ private:
     WavWriterOptions FOptions;
     unsigned FJobs;
     std::string FDirectory;
-    TargetNames FNames; // per run: two sources of the same name never meet in one file
+    TargetNames FRunNames; // when no names are given: two sources of a run never meet in one file
+    TargetNames& FNames;
     std::int64_t FBytesDone = 0;
     std::int64_t FTotalBytes = 0;
     std::vector<Item> FItems; // by FileId

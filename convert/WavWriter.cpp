@@ -36,10 +36,6 @@ std::string MinutesSeconds(double seconds) {
     return text;
 }
 
-std::string StreamStuckMessage(const std::filesystem::path& sourcePath) {
-    return "Cannot decode \"" + sourcePath.string() + "\": the decoder stopped delivering data.";
-}
-
 // A stream may end up to one codec frame short of its length; more is a damaged source.
 void CheckFullLength(const WavEnding& ending, const std::filesystem::path& sourcePath) {
     const std::int64_t allowed = ending.CodecFrameFrames * ending.Format.BlockAlign();
@@ -53,18 +49,6 @@ void CheckFullLength(const WavEnding& ending, const std::filesystem::path& sourc
 }
 
 } // namespace
-
-std::size_t ReadBlock(DecoderStream& stream, std::span<std::byte> buffer,
-                      const std::filesystem::path& sourcePath) {
-    // An intact stream gives at most one empty read before it ends.
-    for (int emptyReads = 0; stream.IsActive();) {
-        if (const std::size_t received = stream.Read(buffer))
-            return received;
-        if (++emptyReads >= kMaxEmptyReads)
-            throw EDecoderError(StreamStuckMessage(sourcePath));
-    }
-    return 0;
-}
 
 void FinishWavFile(OutputFile& file, const WavEnding& ending,
                    const std::filesystem::path& sourcePath) {
@@ -111,13 +95,17 @@ bool WriteWavFile(DecoderStream& stream, const std::filesystem::path& sourcePath
     const std::uint64_t maxData =
         WholeFrames(std::min(options.MaxDataBytes, kWavMaxDataBytes), blockAlign);
 
-    OutputFile file(targetPath);
+    RefuseSourceAsTarget(sourcePath, targetPath);
+    OutputFile file(targetPath, options.Existing);
     file.Write(BuildWavHeader(format));
     const std::int64_t length = stream.LengthBytes();
     std::uint64_t written = 0;
     bool cut = false;
     bool stopped = false;
-    while (const std::size_t received = ReadBlock(stream, request, sourcePath)) {
+    for (;;) {
+        const std::size_t received = ReadGuarded(stream, request, sourcePath);
+        if (received == 0)
+            break;
         const std::uint64_t room = maxData - written;
         const std::size_t kept = received > room ? static_cast<std::size_t>(room) : received;
         file.Write(request.first(kept));
@@ -144,7 +132,15 @@ bool WriteWavFile(DecoderStream& stream, const std::filesystem::path& sourcePath
     if (!stopped && !cut)
         CheckFullLength(ending, sourcePath);
     view.SetStatusText(kClosingFileText);
-    FinishWavFile(file, ending, sourcePath);
+    try {
+        FinishWavFile(file, ending, sourcePath);
+    } catch (const EWavSizeLimitError&) {
+        if (options.TakenTarget)
+            *options.TakenTarget = file.Target();
+        throw;
+    }
+    if (options.TakenTarget)
+        *options.TakenTarget = file.Target();
     return !stopped;
 }
 

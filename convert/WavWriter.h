@@ -1,5 +1,6 @@
 #pragma once
 
+#include "convert/OutputFile.h"
 #include "convert/WavHeader.h"
 #include "framework/Errors.h"
 
@@ -38,19 +39,15 @@ struct WavWriterOptions {
     // pressed Stop expects; or nothing, the target as it was, for a batch that is to be run
     // again.
     bool KeepStoppedFile = true;
+    // A file already at the target: replaced, or kept (beside a numbered name, or alone).
+    ExistingTarget Existing = ExistingTarget::Replace;
+    // When set, told the name the file took.
+    std::filesystem::path* TakenTarget = nullptr;
 };
 
 // A source that ended well before the length it announced when it was opened.
 std::string SourceEndsEarlyMessage(const std::filesystem::path& sourcePath, double decodedSeconds,
                                    double lengthSeconds);
-
-// Read requests in a row that may bring nothing before a stream counts as stuck.
-inline constexpr int kMaxEmptyReads = 64;
-
-// The next block of decoded data; 0 only at the end of the stream. Throws EDecoderError when
-// the stream stays active but delivers nothing.
-std::size_t ReadBlock(DecoderStream& stream, std::span<std::byte> buffer,
-                      const std::filesystem::path& sourcePath);
 
 // How a WAV file's data ended.
 struct WavEnding {

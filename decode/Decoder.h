@@ -5,14 +5,34 @@
 #include <filesystem>
 #include <memory>
 #include <span>
+#include <string>
 
 namespace zent {
 
 // What a person is told about a file that cannot be opened for decoding, whether it is being
 // added to the list or converted.
 inline constexpr const char* kSampleNotLoaded = "Sample not loaded.";
+// What the command line says about a stream whose EndsWithoutEndMark holds.
+inline constexpr const char* kNoEndMarkWarning =
+    "ends without its end-of-stream mark: it may be cut short";
 
-// A decode-only stream over one MP3 or Ogg Vorbis file. It delivers interleaved signed
+// What one Read brought: data, the end of the stream, or nothing although the stream has not
+// ended. A stream that keeps answering Nothing is stuck.
+enum class ReadStatus { Data, End, Nothing };
+
+struct ReadResult {
+    std::size_t Bytes = 0; // more than 0 exactly when Status is Data
+    ReadStatus Status = ReadStatus::End;
+
+    // The result of a read that brought bytes while the stream was, or was not, at its end.
+    static ReadResult Of(std::size_t bytes, bool ended) {
+        return {bytes, bytes > 0 ? ReadStatus::Data
+                       : ended   ? ReadStatus::End
+                                 : ReadStatus::Nothing};
+    }
+};
+
+// A decode-only stream over one MP3, Ogg Vorbis or Ogg Opus file. It delivers interleaved signed
 // 16-bit little-endian PCM at the file's own rate and channel count.
 class DecoderStream {
 public:
@@ -35,23 +55,42 @@ public:
     // Sample frames in one codec frame: how far short of LengthBytes an intact stream may end.
     virtual std::int64_t CodecFrameFrames() const = 0;
 
+    // The file's last page lacks the end-of-stream mark that an Ogg file ends with: it was
+    // cut short, or is the capture of a live stream. It decodes as far as it goes.
+    virtual bool EndsWithoutEndMark() const { return false; }
+
     // Exact positioning, for converting one file in slices. True only when decoding after
     // SeekToFrame gives the very samples that decoding from the start gives there.
     virtual bool CanSeekExactly() const { return false; }
     // The next Read starts at this sample frame. Throws EDecoderError.
     virtual void SeekToFrame(std::int64_t frame);
 
-    // Fills the buffer as far as data allows and returns the byte count; 0 only at the end.
-    // A partial frame at the end of the buffer is completed by the next call.
-    // Throws EDecoderError on a fatal decoder error; never returns error values as data.
-    virtual std::size_t Read(std::span<std::byte> buffer) = 0;
+    // Fills the buffer as far as data allows. A partial frame at the end of the buffer is
+    // completed by the next call. Throws EDecoderError on a fatal decoder error; never
+    // returns error values as data.
+    virtual ReadResult Read(std::span<std::byte> buffer) = 0;
 };
+
+// Read requests in a row that may bring nothing before a stream counts as stuck.
+inline constexpr int kMaxEmptyReads = 64;
+
+std::string StreamStuckMessage(const std::filesystem::path& sourcePath);
+
+// The next data of the stream into buffer, asking again while it brings nothing; 0 at its
+// end. Throws EDecoderError with StreamStuckMessage when it stays without data.
+std::size_t ReadGuarded(DecoderStream& stream, std::span<std::byte> buffer,
+                        const std::filesystem::path& sourcePath);
 
 // One-time library set-up; safe to call more than once.
 void InitDecoders();
 
-// Opens a stream by the file's content (MP3 or Ogg Vorbis). Returns null when the file
-// cannot be opened or decoded: missing, a directory, empty, or not audio.
+// Opens a stream by the file's content (MP3, Ogg Vorbis or Ogg Opus). Returns null when the
+// file cannot be opened or decoded: missing, a directory, empty, or not audio.
 std::unique_ptr<DecoderStream> OpenDecoderStream(const std::filesystem::path& path);
+
+// As OpenDecoderStream, but a file that cannot be converted throws EDecoderError with the
+// reason a person can act on: the system's reason, not a regular file, not audio of a kind
+// that is read, an Ogg codec that is not supported, no audio in it.
+std::unique_ptr<DecoderStream> OpenDecoderStreamOrThrow(const std::filesystem::path& path);
 
 } // namespace zent

@@ -379,7 +379,7 @@ void Mpg123Stream::SeekToFrame(std::int64_t frame) {
     FEnded = false;
 }
 
-std::size_t Mpg123Stream::Read(std::span<std::byte> buffer) {
+ReadResult Mpg123Stream::Read(std::span<std::byte> buffer) {
     FPristine = false;
     auto* out = reinterpret_cast<unsigned char*>(buffer.data());
     std::size_t filled = 0;
@@ -398,11 +398,16 @@ std::size_t Mpg123Stream::Read(std::span<std::byte> buffer) {
             break;
         default:
             FEnded = true;
+            // Junk after the last frame (a pre-allocated download, a stray tag, another
+            // file appended) ends the audio where the mpg123 tool ends it too.
+            if (FDelivered >= FLengthBytes) {
+                break;
+            }
             throw EDecoderError("Cannot decode \"" + FPathText +
                                 "\": " + mpg123_strerror(FHandle.get()));
         }
     }
-    return filled;
+    return ReadResult::Of(filled, FEnded);
 }
 
 } // namespace zent

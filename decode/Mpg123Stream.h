@@ -23,7 +23,7 @@ public:
     bool IsActive() const override { return !FEnded; }
     bool CanSeekExactly() const override;
     void SeekToFrame(std::int64_t frame) override;
-    std::size_t Read(std::span<std::byte> buffer) override;
+    ReadResult Read(std::span<std::byte> buffer) override;
 
 private:
     struct HandleDeleter {

@@ -48,6 +48,13 @@ NativeFile::~NativeFile() {
 }
 
 std::size_t NativeFile::ReadFromSystem(std::byte* target, std::size_t size) {
+    if (FEndAt >= 0) {
+        size = static_cast<std::size_t>(
+            std::clamp<std::int64_t>(FEndAt - FSystemOffset, 0, static_cast<std::int64_t>(size)));
+        if (size == 0) {
+            return 0;
+        }
+    }
     for (;;) {
         const ssize_t got = FIo.Read(FHandle, target, size);
         if (got < 0 && errno == EINTR) {
@@ -96,6 +103,9 @@ bool NativeFile::Seek(std::int64_t offset, int whence) {
     if (whence == SEEK_CUR) {
         offset += Tell();
         whence = SEEK_SET;
+    } else if (whence == SEEK_END && FEndAt >= 0) {
+        offset += FEndAt;
+        whence = SEEK_SET;
     }
     // Within what is buffered: no system call.
     const std::int64_t bufferStart = FSystemOffset - static_cast<std::int64_t>(FEnd);
@@ -114,6 +124,13 @@ bool NativeFile::Seek(std::int64_t offset, int whence) {
 
 std::int64_t NativeFile::Tell() {
     return FSystemOffset - static_cast<std::int64_t>(FEnd - FBegin);
+}
+
+bool NativeFile::EndAt(std::int64_t end) {
+    FEndAt = end;
+    FBegin = FEnd = 0;
+    FSystemOffset = ::lseek(FHandle, 0, SEEK_SET);
+    return FSystemOffset == 0;
 }
 
 bool NativeFile::StartsWith(std::string_view magic) {

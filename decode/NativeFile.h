@@ -33,6 +33,10 @@ public:
     // True when the file begins with these bytes; the position is back at the start after it.
     bool StartsWith(std::string_view magic);
 
+    // From now on the file ends at this offset for reads and seeks; the position goes to the
+    // start.
+    bool EndAt(std::int64_t end);
+
 private:
     NativeFile(int handle, FileIo& io);
     // Bytes from the system into target; 0 at the end or on an error.
@@ -45,6 +49,7 @@ private:
     std::size_t FEnd = 0;
     std::int64_t FSystemOffset = 0; // where the system's file position is: after FEnd
     bool FError = false;
+    std::int64_t FEndAt = -1; // -1: the system's end of the file
 };
 
 } // namespace zent

@@ -1,22 +1,19 @@
 #include "decode/VorbisStream.h"
 
+#include "decode/OggSupport.h"
+#include "decode/PcmConvert.h"
 #include "framework/Errors.h"
 
 #define OV_EXCLUDE_STATIC_CALLBACKS
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cerrno>
 #include <climits>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <limits>
 #include <ogg/ogg.h>
 #include <vorbis/vorbisfile.h>
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 namespace zent {
 
@@ -33,103 +30,7 @@ struct OggVorbisFileHandle {
 namespace {
 
 constexpr int kBytesPerSample = 2;
-constexpr float kFullScale = 32768.0f;
-constexpr float kLowest = -32768.0f;
-constexpr float kHighest = 32767.0f;
 constexpr std::size_t kCarryFrames = 256;
-constexpr int kMaxOrderedChannels = 8;
-
-// Vorbis orders surround channels differently from WAV; for 3 to 8 channels this gives the
-// Vorbis channel that each WAV position takes.
-constexpr std::array<std::array<int, kMaxOrderedChannels>, kMaxOrderedChannels + 1>
-    kVorbisChannelForWav = {{
-        {},
-        {0},
-        {0, 1},
-        {0, 2, 1},                // L, R, C
-        {0, 1, 2, 3},             // FL, FR, RL, RR
-        {0, 2, 1, 3, 4},          // FL, FR, C, RL, RR
-        {0, 2, 1, 5, 3, 4},       // FL, FR, C, LFE, RL, RR
-        {0, 2, 1, 6, 5, 3, 4},    // FL, FR, C, LFE, RC, SL, SR
-        {0, 2, 1, 7, 5, 6, 3, 4}, // FL, FR, C, LFE, RL, RR, SL, SR
-    }};
-
-// One sample as libvorbis's own 16-bit output gives it on x86-64: scaled, rounded to the
-// nearest (halves to even), clamped. (Only values beyond twice full scale differ: libvorbis
-// turns those into -32768 whatever their sign.)
-inline std::int16_t ToSample(float value) {
-    float scaled = value * kFullScale;
-    if (!(scaled >= kLowest)) { // NaN included
-        scaled = kLowest;
-    } else if (scaled > kHighest) {
-        scaled = kHighest;
-    }
-    return static_cast<std::int16_t>(std::lrint(scaled));
-}
-
-#ifdef __SSE2__
-// Eight samples of one channel at a time, as ToSample gives them.
-inline __m128i ToSamples8(const float* from) {
-    const __m128 scale = _mm_set1_ps(kFullScale);
-    const __m128 lowest = _mm_set1_ps(kLowest);
-    const __m128 highest = _mm_set1_ps(kHighest);
-    const auto convert = [&](__m128 value) {
-        // max() gives its second operand for NaN, as ToSample does.
-        return _mm_cvtps_epi32(_mm_min_ps(_mm_max_ps(_mm_mul_ps(value, scale), lowest), highest));
-    };
-    return _mm_packs_epi32(convert(_mm_loadu_ps(from)), convert(_mm_loadu_ps(from + 4)));
-}
-#endif
-
-// Interleaves planar float samples into 16-bit WAV frames, putting the channels in WAV order
-// on the way.
-void Interleave(float** planes, std::size_t frames, int channels, std::byte* target) {
-    const auto count = static_cast<std::size_t>(channels);
-    std::array<const float*, kMaxOrderedChannels> sources{};
-    for (std::size_t wav = 0; wav < count && wav < sources.size(); ++wav) {
-        const bool reordered = channels >= 3 && channels <= kMaxOrderedChannels;
-        sources[wav] = planes[reordered ? kVorbisChannelForWav[count][wav] : static_cast<int>(wav)];
-    }
-    // The target may be at any byte: a request that ended in the middle of a frame moves it.
-    const auto store = [target](std::size_t sample, std::int16_t value) {
-        std::memcpy(target + sample * kBytesPerSample, &value, sizeof value);
-    };
-    auto* out = reinterpret_cast<char*>(target);
-    std::size_t frame = 0;
-#ifdef __SSE2__
-    if constexpr (std::endian::native == std::endian::little) {
-        constexpr std::size_t kStep = 8;
-        if (channels == 1) {
-            for (; frame + kStep <= frames; frame += kStep) {
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + frame * kBytesPerSample),
-                                 ToSamples8(sources[0] + frame));
-            }
-        } else if (channels == 2) {
-            for (; frame + kStep <= frames; frame += kStep) {
-                const __m128i left = ToSamples8(sources[0] + frame);
-                const __m128i right = ToSamples8(sources[1] + frame);
-                auto* at = reinterpret_cast<__m128i*>(out + 2 * frame * kBytesPerSample);
-                _mm_storeu_si128(at, _mm_unpacklo_epi16(left, right));
-                _mm_storeu_si128(at + 1, _mm_unpackhi_epi16(left, right));
-            }
-        }
-    }
-#endif
-    if (channels > kMaxOrderedChannels) {
-        // Beyond eight channels there is no WAV order to keep: Vorbis order as it comes.
-        for (; frame < frames; ++frame) {
-            for (std::size_t c = 0; c < count; ++c) {
-                store(frame * count + c, ToSample(planes[c][frame]));
-            }
-        }
-        return;
-    }
-    for (; frame < frames; ++frame) {
-        for (std::size_t wav = 0; wav < count; ++wav) {
-            store(frame * count + wav, ToSample(sources[wav][frame]));
-        }
-    }
-}
 
 size_t ReadFromFile(void* buffer, size_t size, size_t count, void* source) {
     auto* file = static_cast<NativeFile*>(source);
@@ -184,6 +85,10 @@ std::unique_ptr<DecoderStream> VorbisStream::Open(std::unique_ptr<NativeFile> fi
 }
 
 bool VorbisStream::Start() {
+    FNoEndMark = LastPageLacksEndMark(*FFile);
+    if (!FFile->Seek(0, SEEK_SET)) {
+        return false;
+    }
     const ov_callbacks callbacks{ReadFromFile, SeekInFile, nullptr, TellInFile};
     OggVorbis_File* vorbis = &FVorbis->File;
     if (ov_open_callbacks(FFile.get(), vorbis, nullptr, 0, callbacks) != 0) {
@@ -250,7 +155,7 @@ std::size_t VorbisStream::Decode(std::byte* target, std::size_t size) {
             FEnded = true;
             break;
         }
-        Interleave(planes, static_cast<std::size_t>(got), FChannels, target);
+        PlanarToWav(planes, static_cast<std::size_t>(got), FChannels, target);
         return static_cast<std::size_t>(got) * frameBytes;
     }
     return 0;
@@ -263,7 +168,7 @@ std::size_t VorbisStream::TakeCarry(std::span<std::byte> buffer) {
     return count;
 }
 
-std::size_t VorbisStream::Read(std::span<std::byte> buffer) {
+ReadResult VorbisStream::Read(std::span<std::byte> buffer) {
     const std::size_t frameBytes = static_cast<std::size_t>(FChannels) * kBytesPerSample;
     std::size_t filled = TakeCarry(buffer);
     while (filled < buffer.size() && !FEnded) {
@@ -277,7 +182,7 @@ std::size_t VorbisStream::Read(std::span<std::byte> buffer) {
         }
         filled += Decode(buffer.data() + filled, space - space % frameBytes);
     }
-    return filled;
+    return ReadResult::Of(filled, !IsActive());
 }
 
 bool VorbisStream::CanSeekExactly() const {

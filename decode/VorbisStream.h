@@ -26,9 +26,10 @@ public:
     // A packet of the longest block size (8192) the format allows.
     std::int64_t CodecFrameFrames() const override { return 4096; }
     bool IsActive() const override { return !FEnded || FCarryBegin < FCarryEnd; }
+    bool EndsWithoutEndMark() const override { return FNoEndMark; }
     bool CanSeekExactly() const override;
     void SeekToFrame(std::int64_t frame) override;
-    std::size_t Read(std::span<std::byte> buffer) override;
+    ReadResult Read(std::span<std::byte> buffer) override;
 
 private:
     VorbisStream(std::unique_ptr<NativeFile> file, const std::filesystem::path& path);
@@ -49,6 +50,7 @@ private:
     int FLinkCount = 0; // leading links in the first link's format
     std::int64_t FLengthBytes = 0;
     bool FEnded = false;
+    bool FNoEndMark = false;
     // The part of a frame that did not fit the caller's buffer, for the next call.
     std::vector<std::byte> FCarry;
     std::size_t FCarryBegin = 0;

@@ -19,7 +19,7 @@ namespace zent {
 
 namespace {
 
-constexpr std::string_view kAcceptedExtensions[] = {"mp3", "ogg"};
+constexpr std::string_view kAcceptedExtensions[] = {"mp3", "ogg", "opus"};
 
 // Every file is shown as 16-bit PCM, whatever sample width it really decodes to.
 constexpr std::int64_t kProjectedBytesPerSample = 2;

@@ -89,7 +89,10 @@ std::optional<Decoded> ReadToEnd(zent::DecoderStream& stream) {
     try {
         for (std::size_t block = 0; stream.IsActive(); ++block) {
             const std::size_t request = kBlockSizes[block % kBlockSizes.size()];
-            const std::size_t got = stream.Read(std::span(buffer).first(request));
+            const zent::ReadResult result = stream.Read(std::span(buffer).first(request));
+            const std::size_t got = result.Bytes;
+            zent::fuzz::Check((got > 0) == (result.Status == zent::ReadStatus::Data),
+                              "a read brings data exactly when it says so");
             zent::fuzz::Check(got <= request, "Read stays within the buffer");
             data.Bytes += got;
             if (data.Kept.size() < kMaxKept)

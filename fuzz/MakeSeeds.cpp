@@ -1,4 +1,4 @@
-// Writes the fuzzers' starting inputs into DIR/<target>/: short MP3 and Ogg Vorbis files of
+// Writes the fuzzers' starting inputs into DIR/<target>/: short MP3, Ogg Vorbis and Opus files of
 // the layouts the tests use (rates, channel counts, CBR/VBR, with and without the LAME header,
 // chained files) and a saved sample object. With --absurd-granule FILE it writes only the
 // crafted Ogg file whose last page claims an absurd length.
@@ -135,6 +135,14 @@ void WriteAudio(const fs::path& dir) {
     EncodeOgg(dir / "surround-8.ogg", ToneSpec{44100, 8, kSeconds});
     Concatenate(dir / "chained-same.ogg", dir / "stereo-44100.ogg", dir / "stereo-44100.ogg");
     Concatenate(dir / "chained-formats.ogg", dir / "stereo-44100.ogg", dir / "mono-22050.ogg");
+
+    using zent::test::EncodeOpus;
+    EncodeOpus(dir / "mono.opus", ToneSpec{48000, 1, kSeconds}, "--bitrate 24");
+    EncodeOpus(dir / "stereo.opus", ToneSpec{48000, 2, kSeconds}, "--bitrate 32");
+    EncodeOpus(dir / "surround-6.opus", ToneSpec{48000, 6, kSeconds}, "--bitrate 64");
+    Concatenate(dir / "chained-formats.opus", dir / "stereo.opus", dir / "mono.opus");
+    const std::string stereo = zent::fuzz::ReadBytes(dir / "stereo.opus");
+    WriteText(dir / "cut.opus", stereo.substr(0, stereo.size() * 2 / 3));
 }
 
 // An object with every kind filled in, saved as the serializer saves it.

@@ -103,8 +103,8 @@
         <translation>Zent MP3-OGG-nach-WAV-Konverter 1.0</translation>
     </message>
     <message>
-        <source>MP3 and Ogg Vorbis files (*.mp3; *.ogg)|*.mp3; *.ogg</source>
-        <translation>MP3- und Ogg-Vorbis-Dateien (*.mp3; *.ogg)|*.mp3; *.ogg</translation>
+        <source>MP3, Ogg Vorbis and Opus files (*.mp3; *.ogg; *.opus)|*.mp3; *.ogg; *.opus</source>
+        <translation>MP3-, Ogg-Vorbis- und Opus-Dateien (*.mp3; *.ogg; *.opus)|*.mp3; *.ogg; *.opus</translation>
     </message>
     <message>
         <source>Add MP3 or OGG files for processing</source>

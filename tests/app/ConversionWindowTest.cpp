@@ -11,7 +11,9 @@
 #include <QUrl>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <iterator>
 
 namespace zent::test {
 namespace {
@@ -85,6 +87,37 @@ TEST_F(ConversionWindowTest, ABatchEmptiesTheListIntoWavFiles) {
     EXPECT_EQ(Child<TProgressCyl>("ProgressCyl1")->Position(), 0);
     EXPECT_EQ(Child<TProgressCyl>("TotalProgressCyl")->Position(), 0);
     EXPECT_FALSE(form->Converting());
+}
+
+std::string DataOf(const std::filesystem::path& wav) {
+    std::ifstream in(wav, std::ios::binary);
+    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::size_t chunk = bytes.find("data", 12);
+    return chunk == std::string::npos ? std::string() : bytes.substr(chunk + 8);
+}
+
+TEST_F(ConversionWindowTest, OpusAndAnMp3WithJunkAfterItsFramesConvertAsTheReferenceTools) {
+    const auto voice = media.File("voice.ogg");
+    EncodeOpus(voice, ToneSpec{48000, 1, 1.5});
+    const auto stereo = media.File("stereo.opus");
+    EncodeOpus(stereo, ToneSpec{48000, 2, 1.0});
+    const auto junk = Mp3("junk.mp3");
+    AppendBytes(junk, std::vector<char>(4096, 0));
+    const auto reference = media.File("reference.wav");
+    ASSERT_EQ(
+        std::system(("mpg123 -q -w '" + reference.string() + "' '" + junk.string() + "'").c_str()),
+        0);
+    StartForm();
+    AddThroughDialog({Q(voice), Q(stereo), Q(junk)});
+    ASSERT_EQ(Rows(), 3);
+    SetTarget(target.Path());
+    ClickConvert();
+
+    EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join('\n').toStdString();
+    EXPECT_EQ(DataOf(target.File("voice.wav")).size(), 72000u * 2);
+    EXPECT_EQ(DataOf(target.File("stereo.wav")).size(), 48000u * 4);
+    EXPECT_EQ(ReadLe32(target.File("stereo.wav"), 24), 48000u);
+    EXPECT_TRUE(DataOf(target.File("junk.wav")) == DataOf(reference));
 }
 
 TEST_F(ConversionWindowTest, StopLeavesAShorterValidFileAndTheEntryOnTop) {

@@ -125,7 +125,8 @@ TEST_F(MainFormTest, DialogBatchStopsAtTheFirstUndecodableFile) {
     const auto fourth = Ogg("fourth.ogg");
     AddThroughDialog({Q(first), Q(broken), Q(third), Q(fourth)});
 
-    EXPECT_EQ(dialogs.lastFilter, "MP3 and Ogg Vorbis files (*.mp3; *.ogg)|*.mp3; *.ogg");
+    EXPECT_EQ(dialogs.lastFilter,
+              "MP3, Ogg Vorbis and Opus files (*.mp3; *.ogg; *.opus)|*.mp3; *.ogg; *.opus");
     ASSERT_EQ(Rows(), 2);
     EXPECT_EQ(NameAt(0), "broken.mp3");
     EXPECT_EQ(form->Model().index(0, FileListModel::LengthColumn).data().toString(), "00:00");
@@ -180,7 +181,7 @@ TEST_F(MainFormTest, TheFocusStartsInTheListAndTabFollowsTheControlsOrder) {
 
 TEST(OpenDialogFilter, KeepsTheDescriptionAndGivesQtBlankSeparatedPatterns) {
     EXPECT_EQ(ToQtFileFilter(QLatin1String(kOpenDialogFilter)),
-              "MP3 and Ogg Vorbis files (*.mp3; *.ogg) (*.mp3 *.ogg)");
+              "MP3, Ogg Vorbis and Opus files (*.mp3; *.ogg; *.opus) (*.mp3 *.ogg *.opus)");
 }
 
 TEST_F(MainFormTest, CancelledDialogChangesNothing) {

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <iterator>
 #include <map>
+#include <sys/stat.h>
 
 namespace zent::cli {
 namespace {
@@ -61,17 +62,29 @@ TEST(CliRun, ExitStatusTellsWhetherEveryFileWasConverted) {
         int Status;
         std::string ErrorText;
         std::vector<std::string> Written;
+        std::string OutText = {};
     };
+    const std::string cutShort = "ends without its end-of-stream mark: it may be cut short";
     const std::vector<Case> cases = {
         {{"-o", "out", "a.mp3", "b.ogg"}, 0, "", {"a.wav", "b.wav"}},
         {{"-j2", "-o", "out", "a.mp3", "bad.mp3", "b.ogg"},
          1,
-         "zent-cli: bad.mp3: Sample not loaded.\n",
+         "zent-cli: bad.mp3: not an MP3, Ogg Vorbis or Opus file\n",
          {"a.wav", "b.wav"}},
         {{"-o", "out", "a.mp3", "gone.ogg"},
          1,
-         "zent-cli: gone.ogg: Sample not loaded.",
+         "zent-cli: gone.ogg: No such file or directory\n",
          {"a.wav"}},
+        {{"-o", "out", "pipe.mp3"}, 1, "zent-cli: pipe.mp3: not a regular file\n", {}},
+        {{"-o", "out", "flac.ogg"}, 1, "zent-cli: flac.ogg: Ogg FLAC is not supported\n", {}},
+        {{"-o", "out", "v.opus", "b.ogg"}, 0, "", {"b.wav", "v.wav"}},
+        {{"--json", "-o", "out", "cut.ogg"},
+         0,
+         "zent-cli: cut.ogg: " + cutShort + "\n",
+         {"cut.wav"},
+         "\"warning\":\"" + cutShort + "\"}"},
+        {{"-o", "out", "head.ogg"}, 1, "zent-cli: head.ogg: the Ogg headers are incomplete", {}},
+        {{"-o", "out", "empty.ogg"}, 1, "zent-cli: empty.ogg: the file holds no audio", {}},
         {{"-o", "out", "--jobs", "none", "a.mp3"},
          2,
          "zent-cli: invalid number of jobs 'none'",
@@ -89,11 +102,34 @@ TEST(CliRun, ExitStatusTellsWhetherEveryFileWasConverted) {
         test::EncodeMp3(dir.File("a.mp3"), {44100, 2, 0.5});
         test::EncodeOgg(dir.File("b.ogg"), {22050, 1, 0.5});
         WriteFile(dir.File("bad.mp3"), std::string(5000, 'x'));
+        test::EncodeOpus(dir.File("v.opus"), {48000, 1, 0.5});
+        test::EncodeOgg(dir.File("long.ogg"), {22050, 1, 12.0});
+        const std::string oggText = ReadFile(dir.File("long.ogg"));
+        const std::vector<char> ogg(oggText.begin(), oggText.end());
+        const auto pages = test::OggPages(ogg);
+        WriteFile(dir.File("cut.ogg"),
+                  std::string(ogg.begin(),
+                              ogg.begin() + static_cast<std::ptrdiff_t>(ogg.size() * 2 / 3)));
+        const auto cutAt = [&](const char* name, std::size_t size) {
+            WriteFile(dir.File(name),
+                      std::string(ogg.begin(), ogg.begin() + static_cast<std::ptrdiff_t>(size)));
+        };
+        cutAt("head.ogg", pages[1].offset + 20);
+        cutAt("empty.ogg", pages[2].offset + 20);
+        // A first page whose packet begins as Ogg FLAC's does.
+        constexpr char kFlacPage[] = "OggS\0\2\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0"
+                                     "\1\x0d\x7f"
+                                     "FLAC\1\0\0\1fLaC";
+        std::vector<char> flacBytes(kFlacPage, kFlacPage + sizeof kFlacPage - 1);
+        test::SetOggGranule(flacBytes, {0, flacBytes.size(), 0}, 0);
+        WriteFile(dir.File("flac.ogg"), std::string(flacBytes.begin(), flacBytes.end()));
+        ::mkfifo(dir.File("pipe.mp3").c_str(), 0600);
         fs::create_directories(dir.File("src"));
         fs::create_directories(dir.File("out"));
         const test::CliOutcome outcome = test::RunCliProcess(c.Args, dir.Path());
         EXPECT_EQ(outcome.ExitStatus, c.Status);
         EXPECT_THAT(outcome.Err, HasSubstr(c.ErrorText));
+        EXPECT_THAT(outcome.Out, HasSubstr(c.OutText));
         std::vector<std::string> written;
         for (const auto& [name, size] : Listing(dir.File("out")))
             written.push_back(name);

@@ -40,6 +40,7 @@ struct PatternSpec {
     std::int64_t StatedFrames = -1; // -1: Frames
     bool Seeks = true;
     std::function<void()> BeforeFirstRead = nullptr;
+    std::int64_t StallAt = -1; // from here on active but without data
 };
 
 class PatternStream final : public DecoderStream {
@@ -50,7 +51,8 @@ public:
     explicit PatternStream(const PatternSpec& layout)
         : FFrames(layout.Frames), FFailAt(layout.FailAt),
           FStated(layout.StatedFrames < 0 ? layout.Frames : layout.StatedFrames),
-          FSeeks(layout.Seeks), FBeforeFirstRead(layout.BeforeFirstRead) {}
+          FSeeks(layout.Seeks), FBeforeFirstRead(layout.BeforeFirstRead), FStallAt(layout.StallAt) {
+    }
     int Channels() const override { return kChannels; }
     int SampleRate() const override { return 8000; }
     std::int64_t LengthBytes() const override { return FStated * kFrameBytes; }
@@ -58,11 +60,14 @@ public:
     std::int64_t CodecFrameFrames() const override { return 1152; }
     bool CanSeekExactly() const override { return FSeeks; }
     void SeekToFrame(std::int64_t frame) override { FPosition = frame * kFrameBytes; }
-    std::size_t Read(std::span<std::byte> buffer) override {
+    ReadResult Read(std::span<std::byte> buffer) override {
         if (FBeforeFirstRead)
             std::exchange(FBeforeFirstRead, nullptr)();
-        const std::int64_t end = std::min<std::int64_t>(
+        std::int64_t end = std::min<std::int64_t>(
             FPosition + static_cast<std::int64_t>(buffer.size()), FFrames * kFrameBytes);
+        if (FStallAt >= 0)
+            end = std::min(end, FStallAt * kFrameBytes);
+        end = std::max(end, FPosition);
         if (FFailAt >= 0 && end > FFailAt * kFrameBytes)
             throw EDecoderError("broken at the chosen frame");
         const std::int64_t count = end - FPosition;
@@ -70,7 +75,7 @@ public:
             buffer[static_cast<std::size_t>(i)] =
                 static_cast<std::byte>((FPosition + i) * 7 + (FPosition + i) / 251);
         FPosition = end;
-        return static_cast<std::size_t>(count);
+        return ReadResult::Of(static_cast<std::size_t>(count), !IsActive());
     }
 
 private:
@@ -79,6 +84,7 @@ private:
     std::int64_t FStated;
     bool FSeeks;
     std::function<void()> FBeforeFirstRead;
+    std::int64_t FStallAt;
     std::int64_t FPosition = 0;
 };
 
@@ -226,6 +232,14 @@ TEST(Slices, FailureOrStopInOneSliceLeavesNothing) {
     EXPECT_EQ(shortRun.Result.Status, FileStatus::Failed);
     EXPECT_NE(shortRun.Result.Message.find("ends early"), std::string::npos);
     EXPECT_TRUE(shortRun.Names.empty());
+
+    // A middle slice whose stream stays active without data fails instead of spinning.
+    PatternSpec stalling{frames};
+    stalling.StallAt = 150000;
+    const SplitRun stuck = Convert(dir.File("p"), cut, PatternSettings(stalling));
+    EXPECT_EQ(stuck.Result.Status, FileStatus::Failed);
+    EXPECT_NE(stuck.Result.Message.find("stopped delivering data"), std::string::npos);
+    EXPECT_TRUE(stuck.Names.empty());
 }
 
 TEST(Slices, EndMayFallShortOfTheLengthByOneCodecFrameAtMost) {

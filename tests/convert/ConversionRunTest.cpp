@@ -1,6 +1,7 @@
 #include "convert/ConversionRun.h"
 
 #include "convert/OutputFile.h"
+#include "convert/TargetNames.h"
 #include "filelist/FileList.h"
 #include "framework/Errors.h"
 #include "tests/convert/ConvertTestSupport.h"
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -387,6 +389,32 @@ TEST_F(ConversionRunTest, SourcesOfTheSameNameInOneRunGetNumberedFiles) {
     EXPECT_TRUE(ReadWavFile(FOut.File("song (2).wav")).Samples == DecodeAll(ogg));
 }
 
+TEST_F(ConversionRunTest, LaterRunOfTheWindowNeverReplacesWhatAnEarlierOneWrote) {
+    std::filesystem::create_directories(FIn.File("album2"));
+    const auto first = MakeSource("intro.mp3");
+    const auto second = FIn.File("album2/intro.ogg");
+    EncodeOgg(second, {44100, 1, 0.3});
+    std::ofstream(FOut.File("old.wav")) << "there before";
+    TargetNames names;
+    // The first source again: its own file is replaced, no third one made.
+    for (const auto& source : {first, second, first}) {
+        FView.AddEntry(source);
+        ConversionRun(FView, {}, &names).ConvertAll();
+    }
+    EXPECT_THAT(FileNames(FOut.Path()), ElementsAre("intro (2).wav", "intro.wav", "old.wav"));
+    EXPECT_TRUE(ReadWavFile(FOut.File("intro.wav")).Samples == DecodeAll(first));
+}
+
+TEST_F(ConversionRunTest, SourceNamedAsItsTargetIsRefusedAndKept) {
+    const auto source = MakeSource("song.mp3");
+    std::filesystem::copy_file(source, FOut.File("song.wav"));
+    const auto size = std::filesystem::file_size(source);
+    FView.AddEntry(FOut.File("song.wav"));
+    ConversionRun run(FView);
+    EXPECT_EQ(ConvertAllExpectingError(run), TargetIsSourceMessage(FOut.File("song.wav")));
+    EXPECT_EQ(std::filesystem::file_size(FOut.File("song.wav")), size);
+}
+
 TEST_F(ConversionRunTest, LinkAtTheTargetNameIsReplacedNotWrittenThrough) {
     const auto source = MakeSource("song.mp3");
     const auto elsewhere = FIn.File("elsewhere.bin");
@@ -418,7 +446,7 @@ TEST_F(ConversionRunTest, SeveralJobsWriteTheBytesOfOneAndTheSelectionMovesDownT
         FView.Log.clear();
         for (const auto& source : sources)
             FView.AddEntry(source);
-        ConversionRun run(FView, {}, jobs);
+        ConversionRun run(FView, {}, nullptr, jobs);
         run.ConvertAll();
         EXPECT_THAT(FView.Entries, IsEmpty());
         const std::vector<std::string> selected = CallsAfter(FView.Log, "SelectAndFocus:");
@@ -460,7 +488,7 @@ TEST_F(ConversionRunTest, StopWithSeveralFilesInFlightKeepsTheTopmostShorterAndA
         if (call.starts_with("SetFileProgress:") && shown == "SelectAndFocus:a.mp3")
             FView.Stop = true;
     };
-    ConversionRun run(FView, {}, 2);
+    ConversionRun run(FView, {}, nullptr, 2);
     run.ConvertAll();
     const WavFile wav = ReadWavFile(FOut.File("a.wav"));
     EXPECT_EQ(wav.DataSize, wav.FileSize - 44);
@@ -474,7 +502,7 @@ TEST_F(ConversionRunTest, AnErrorWithSeveralFilesInFlightEndsTheRunAndKeepsUnfin
     std::filesystem::remove(AddSource("b.mp3").SourcePath);
     AddSource("c.mp3");
     AddSource("d.mp3");
-    ConversionRun run(FView, {}, 2);
+    ConversionRun run(FView, {}, nullptr, 2);
     EXPECT_EQ(ConvertAllExpectingError(run), kSampleNotLoaded);
     ExpectEntriesOfUnfinishedFiles(FView, FOut, {"a.mp3", "b.mp3", "c.mp3", "d.mp3"});
     EXPECT_THAT(FView.EntryNames(), ::testing::Contains("b.mp3"));
@@ -485,7 +513,7 @@ TEST_F(ConversionRunTest, EntriesAddedDuringARunOfSeveralJobsJoinIt) {
     AddSource("a.mp3", 5.0);
     AddSource("b.mp3", 5.0);
     const auto late = MakeSource("late.ogg");
-    ConversionRun run(FView, {}, 2);
+    ConversionRun run(FView, {}, nullptr, 2);
     FView.OnCall = [&](const std::string& call) {
         if (call == "SelectAndFocus:a.mp3") {
             FView.AddEntry(late);

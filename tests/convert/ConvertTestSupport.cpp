@@ -84,10 +84,12 @@ bool FakeStream::IsActive() const {
     return FContinuous ? FDelivered < FTotal : FNextBlock < FBlocks.size();
 }
 
-std::size_t FakeStream::Read(std::span<std::byte> buffer) {
+ReadResult FakeStream::Read(std::span<std::byte> buffer) {
     FRequests.push_back(buffer.size());
     if (FFailAfter && FReads >= *FFailAfter)
         throw EDecoderError(FFailMessage);
+    if (!IsActive())
+        return {};
     ++FReads;
     std::size_t count = 0;
     if (FContinuous) {
@@ -101,7 +103,7 @@ std::size_t FakeStream::Read(std::span<std::byte> buffer) {
     for (std::size_t i = 0; i < count; ++i)
         buffer[i] = PatternByte(FDelivered + i);
     FDelivered += count;
-    return count;
+    return ReadResult::Of(count, !IsActive());
 }
 
 FaultyFileIo::FaultyFileIo() {
@@ -239,7 +241,7 @@ std::vector<std::byte> DecodeAll(const std::filesystem::path& source) {
     std::vector<std::byte> all;
     std::vector<std::byte> block(65536);
     while (stream->IsActive()) {
-        const std::size_t got = stream->Read(block);
+        const std::size_t got = stream->Read(block).Bytes;
         all.insert(all.end(), block.begin(), block.begin() + static_cast<std::ptrdiff_t>(got));
     }
     return all;

@@ -41,7 +41,7 @@ public:
     std::int64_t LengthBytes() const override { return FLength; }
     std::int64_t CodecFrameFrames() const override { return 1152; }
     bool IsActive() const override;
-    std::size_t Read(std::span<std::byte> buffer) override;
+    ReadResult Read(std::span<std::byte> buffer) override;
 
     std::size_t ReadCount() const { return FReads; }
     const std::vector<std::size_t>& RequestSizes() const { return FRequests; }

@@ -115,7 +115,7 @@ TEST(SampleWriter, SixteenBitsMatchTheVorbisDecoder) {
         std::vector<std::byte> decoded;
         std::vector<std::byte> buffer(65536);
         while (stream->IsActive()) {
-            const std::size_t got = stream->Read(buffer);
+            const std::size_t got = stream->Read(buffer).Bytes;
             decoded.insert(decoded.end(), buffer.begin(),
                            buffer.begin() + static_cast<std::ptrdiff_t>(got));
         }

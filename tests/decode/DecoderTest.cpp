@@ -23,6 +23,7 @@ namespace {
 using test::DominantFrequency;
 using test::EncodeMp3;
 using test::EncodeOgg;
+using test::EncodeOpus;
 using test::FrameCount;
 using test::Mp3Options;
 using test::OggPages;
@@ -40,7 +41,7 @@ std::vector<std::byte> ReadAll(DecoderStream& stream, std::size_t requestBytes =
     std::vector<std::byte> data;
     std::vector<std::byte> buffer(requestBytes);
     while (stream.IsActive()) {
-        const std::size_t got = stream.Read(buffer);
+        const std::size_t got = stream.Read(buffer).Bytes;
         EXPECT_LE(got, buffer.size());
         data.insert(data.end(), buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(got));
     }
@@ -293,7 +294,7 @@ TEST(DecoderRequestSize, ReadFillsTheWholeBufferWhileDataRemains) {
     auto stream = OpenDecoderStream(dir.File("tone.ogg"));
     ASSERT_NE(stream, nullptr);
     std::vector<std::byte> buffer(100001);
-    EXPECT_EQ(stream->Read(buffer), buffer.size());
+    EXPECT_EQ(stream->Read(buffer).Bytes, buffer.size());
 }
 
 TEST(DecoderEnd, ReadAtTheEndGivesNothingAndTheStreamIsInactive) {
@@ -304,7 +305,9 @@ TEST(DecoderEnd, ReadAtTheEndGivesNothingAndTheStreamIsInactive) {
     ReadAll(*stream);
     EXPECT_FALSE(stream->IsActive());
     std::vector<std::byte> buffer(1024);
-    EXPECT_EQ(stream->Read(buffer), 0u);
+    const ReadResult last = stream->Read(buffer);
+    EXPECT_EQ(last.Bytes, 0u);
+    EXPECT_EQ(last.Status, ReadStatus::End);
 }
 
 // --- Chained and changing formats ---
@@ -421,6 +424,172 @@ TEST(DecoderFormatChange, JoinedMp3DecodesAsFarAsTheMpg123ToolAndSays) {
     }
 }
 
+TEST(DecoderBadInput, Mp3WithDataAfterTheLastFrameDecodesAsTheMpg123Tool) {
+    TempDir dir;
+    EncodeMp3(dir.File("cbr.mp3"), ToneSpec{44100, 2, 1.0});
+    EncodeMp3(dir.File("vbr.mp3"), ToneSpec{44100, 2, 0.7}, Mp3Options{true, true, 128});
+    EncodeMp3(dir.File("bare.mp3"), ToneSpec{44100, 2, 0.5}, Mp3Options{false, false, 96});
+    EncodeOgg(dir.File("tail.ogg"), ToneSpec{44100, 2, 0.3});
+    std::vector<char> random(2048);
+    std::uint32_t seed = 12345;
+    for (char& byte : random) {
+        seed = seed * 1664525u + 1013904223u;
+        byte = static_cast<char>(seed >> 24);
+    }
+    const std::vector<std::pair<const char*, std::vector<char>>> tails = {
+        {"zeros1100", std::vector<char>(1100, 0)},
+        {"zeros4096", std::vector<char>(4096, 0)},
+        {"random2048", random},
+        {"ogg", FileBytes(dir.File("tail.ogg"))},
+    };
+    for (const char* source : {"cbr", "vbr", "bare"}) {
+        for (const auto& [tailName, tail] : tails) {
+            const std::string name = std::string(source) + "-" + tailName;
+            auto bytes = FileBytes(dir.File(std::string(source) + ".mp3"));
+            bytes.insert(bytes.end(), tail.begin(), tail.end());
+            const auto file = dir.File(name + ".mp3");
+            WriteBytes(file, bytes);
+            const auto wav = dir.File(name + ".wav");
+            ASSERT_EQ(std::system(
+                          ("mpg123 -q -w '" + wav.string() + "' '" + file.string() + "'").c_str()),
+                      0);
+            auto stream = OpenDecoderStream(file);
+            ASSERT_NE(stream, nullptr) << name;
+            std::vector<std::byte> data;
+            EXPECT_NO_THROW(data = ReadAll(*stream)) << name;
+            EXPECT_EQ(static_cast<std::int64_t>(data.size()), stream->LengthBytes()) << name;
+            EXPECT_TRUE(data == WavData(wav)) << name;
+        }
+    }
+}
+
+// --- Ogg Opus ---
+
+// The WAV data a reference tool writes for file; empty when the tool fails.
+std::vector<std::byte> ToolWav(const std::string& command, const std::filesystem::path& wav) {
+    if (std::system((command + " 2>/dev/null").c_str()) != 0) {
+        return {};
+    }
+    return WavData(wav);
+}
+
+TEST(DecoderOpus, DecodesAt48kHzWithTheReferenceLengthAndSamples) {
+    TempDir dir;
+    const ToneSpec stereo{48000, 2, 1.3};
+    EncodeOpus(dir.File("mono.ogg"), ToneSpec{44100, 1, 1.1});
+    EncodeOpus(dir.File("stereo.OPUS"), stereo);
+    EncodeOpus(dir.File("surround.opus"), ToneSpec{48000, 6, 1.2});
+    // The header's output gain, -6 dB (Q7.8), written into the first page.
+    auto gained = FileBytes(dir.File("stereo.OPUS"));
+    const auto head = OggPages(gained).front();
+    const std::size_t gainAt =
+        head.offset + 27 + static_cast<unsigned char>(gained[head.offset + 26]) + 16;
+    const auto gain = static_cast<std::uint16_t>(-6 * 256);
+    gained[gainAt] = static_cast<char>(gain & 0xff);
+    gained[gainAt + 1] = static_cast<char>(gain >> 8);
+    SetOggGranule(gained, head, head.granule);
+    WriteBytes(dir.File("gain.opus"), gained);
+    EncodeOpus(dir.File("other.opus"), stereo);
+    const auto chain =
+        JoinFiles(dir, "chain.opus", dir.File("stereo.OPUS"), dir.File("other.opus"));
+    // ffmpeg carries its decoder's state into the next link, where the library starts afresh:
+    // the first 20 ms of a later link differ.
+    const std::int64_t linkStart = FrameCount(stereo);
+    const std::vector<std::pair<const char*, std::int64_t>> cases = {{"mono.ogg", -1},
+                                                                     {"stereo.OPUS", -1},
+                                                                     {"surround.opus", -1},
+                                                                     {"gain.opus", -1},
+                                                                     {"chain.opus", linkStart}};
+    for (const auto& [name, linkAt] : cases) {
+        SCOPED_TRACE(name);
+        const auto file = dir.File(name);
+        auto stream = OpenDecoderStream(file);
+        ASSERT_NE(stream, nullptr);
+        EXPECT_EQ(stream->SampleRate(), 48000);
+        EXPECT_FALSE(stream->EndsWithoutEndMark());
+        const auto data = ReadAll(*stream);
+        EXPECT_EQ(static_cast<std::int64_t>(data.size()), stream->LengthBytes());
+        const auto reference = ToolWav("opusdec --quiet --rate 48000 '" + file.string() + "' '" +
+                                           dir.File("ref.wav").string() + "'",
+                                       dir.File("ref.wav"));
+        EXPECT_EQ(data.size(), reference.size());
+        const auto other =
+            ToSamples(ToolWav("ffmpeg -v quiet -y -i '" + file.string() + "' -ar 48000 '" +
+                                  dir.File("ff.wav").string() + "'",
+                              dir.File("ff.wav")));
+        const auto ours = ToSamples(data);
+        ASSERT_EQ(ours.size(), other.size());
+        int worst = 0;
+        const auto channels = static_cast<std::size_t>(stream->Channels());
+        for (std::size_t i = 0; i < ours.size(); ++i) {
+            const auto frame = static_cast<std::int64_t>(i / channels);
+            if (linkAt < 0 || frame < linkAt || frame >= linkAt + 960) {
+                worst = std::max(worst, std::abs(ours[i] - other[i]));
+            }
+        }
+        // Both round float samples without dither.
+        EXPECT_LE(worst, 2);
+        if (std::string(name) == "gain.opus") {
+            const auto loud = ToSamples(ReadAll(*OpenDecoderStream(dir.File("stereo.OPUS"))));
+            const auto peak = [](const std::vector<std::int16_t>& samples) {
+                int most = 0;
+                for (const std::int16_t sample : samples)
+                    most = std::max(most, std::abs(static_cast<int>(sample)));
+                return most;
+            };
+            EXPECT_NEAR(peak(ours), peak(loud) / 2, peak(loud) / 20);
+        }
+        ExpectChannelTones(data, stream->Channels(), 48000);
+    }
+}
+
+TEST(DecoderOgg, CutFileDecodesWhatIsThereAndSaysItLacksItsEndMark) {
+    TempDir dir;
+    EncodeOgg(dir.File("a.ogg"), ToneSpec{44100, 2, 20.0});
+    EncodeOpus(dir.File("a.opus"), ToneSpec{48000, 2, 3.0});
+    EncodeOpus(dir.File("mono.opus"), ToneSpec{48000, 1, 1.0});
+    // A link of another channel count ends the stream, as a Vorbis link of another format.
+    const auto changing =
+        JoinFiles(dir, "changing.opus", dir.File("a.opus"), dir.File("mono.opus"));
+    for (const char* name : {"a.ogg", "a.opus"}) {
+        SCOPED_TRACE(name);
+        auto whole = OpenDecoderStream(dir.File(name));
+        ASSERT_NE(whole, nullptr);
+        EXPECT_FALSE(whole->EndsWithoutEndMark());
+        auto bytes = FileBytes(dir.File(name));
+        bytes.resize(bytes.size() * 3 / 4);
+        WriteBytes(dir.File("cut"), bytes);
+        auto cut = OpenDecoderStream(dir.File("cut"));
+        ASSERT_NE(cut, nullptr);
+        EXPECT_TRUE(cut->EndsWithoutEndMark());
+        const auto data = ReadAll(*cut);
+        EXPECT_EQ(static_cast<std::int64_t>(data.size()), cut->LengthBytes());
+        EXPECT_GT(cut->LengthBytes(), whole->LengthBytes() / 2);
+        EXPECT_LT(cut->LengthBytes(), whole->LengthBytes());
+    }
+    auto chain = OpenDecoderStream(changing);
+    ASSERT_NE(chain, nullptr);
+    EXPECT_EQ(chain->Channels(), 2);
+    EXPECT_EQ(static_cast<std::int64_t>(ReadAll(*chain).size()), 3 * 48000 * 4);
+}
+
+TEST(DecoderOgg, ALinkInAnotherCodecEndsTheStream) {
+    TempDir dir;
+    EncodeOgg(dir.File("a.ogg"), ToneSpec{48000, 2, 1.0});
+    EncodeOpus(dir.File("a.opus"), ToneSpec{48000, 2, 1.0});
+    for (const auto& [first, second] :
+         {std::pair{"a.ogg", "a.opus"}, std::pair{"a.opus", "a.ogg"}}) {
+        SCOPED_TRACE(first);
+        const auto chain = JoinFiles(dir, "chain", dir.File(first), dir.File(second));
+        auto alone = OpenDecoderStream(dir.File(first));
+        auto stream = OpenDecoderStream(chain);
+        ASSERT_NE(stream, nullptr);
+        EXPECT_EQ(stream->LengthBytes(), alone->LengthBytes());
+        EXPECT_TRUE(ReadAll(*stream) == ReadAll(*alone));
+        std::filesystem::remove(chain);
+    }
+}
+
 // --- Damaged Ogg pages ---
 
 TEST(DecoderBadInput, AbsurdGranulePositionGivesNoStreamOrATrueLength) {
@@ -477,6 +646,45 @@ TEST(DecoderBadInput, OggSkipsALostOrDamagedPageAndDecodesTheRest) {
 }
 
 // --- Exact seeking ---
+
+// Where the first MPEG-1 layer III frame header at or after offset begins.
+std::size_t FindFrameAfter(const std::vector<char>& bytes, std::size_t offset) {
+    for (std::size_t at = offset; at + 1 < bytes.size(); ++at) {
+        if (static_cast<unsigned char>(bytes[at]) == 0xff &&
+            (static_cast<unsigned char>(bytes[at + 1]) & 0xfe) == 0xfa) {
+            return at;
+        }
+    }
+    return bytes.size();
+}
+
+TEST(DecoderSeeking, Mp3SeekAfterDecodingDamagedFramesGivesTheSamplesOfAFreshStream) {
+    TempDir dir;
+    EncodeMp3(dir.File("a.mp3"), ToneSpec{44100, 2, 3.0});
+    auto bytes = FileBytes(dir.File("a.mp3"));
+    // Frames whose audio data is garbled, their headers intact.
+    for (std::size_t at = FindFrameAfter(bytes, bytes.size() / 3); at < bytes.size() * 2 / 3;
+         at = FindFrameAfter(bytes, at + 400)) {
+        for (std::size_t i = at + 4; i < at + 120 && i < bytes.size(); i += 3) {
+            bytes[i] = static_cast<char>(bytes[i] ^ 0x6b);
+        }
+    }
+    WriteBytes(dir.File("damaged.mp3"), bytes);
+    auto fresh = OpenDecoderStream(dir.File("damaged.mp3"));
+    auto used = OpenDecoderStream(dir.File("damaged.mp3"));
+    ASSERT_NE(fresh, nullptr);
+    ASSERT_NE(used, nullptr);
+    ASSERT_TRUE(fresh->CanSeekExactly());
+    ASSERT_TRUE(used->CanSeekExactly());
+    // Decoding stops amid the damaged frames, as a slice's stream does at its end.
+    std::vector<std::byte> part(200000);
+    used->Read(part);
+    for (std::int64_t frame = 40000; frame < 100000; frame += 4000) {
+        fresh->SeekToFrame(frame);
+        used->SeekToFrame(frame);
+        EXPECT_TRUE(ReadAll(*fresh, 4096) == ReadAll(*used, 4096)) << frame;
+    }
+}
 
 struct SeekLayout {
     std::string name;
@@ -589,6 +797,16 @@ TEST(DecoderSeeking, StreamsThatCannotBeTrustedRefuseExactSeeking) {
     bytes = FileBytes(dir.File("a.ogg"));
     SetOggGranule(bytes, page, page.granule + 1);
     WriteBytes(dir.File("granule.ogg"), bytes);
+    // And one a sample short of them: only the last page may end within its last packet.
+    bytes = FileBytes(dir.File("a.ogg"));
+    SetOggGranule(bytes, page, page.granule - 1);
+    WriteBytes(dir.File("granule-1.ogg"), bytes);
+    // Junk between two frames that decoding resynchronises over.
+    bytes = FileBytes(dir.File("a.mp3"));
+    const auto frame = FindFrameAfter(bytes, bytes.size() / 2);
+    bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(frame), 300, '\x55');
+    WriteBytes(dir.File("junk-between.mp3"), bytes);
+    EncodeOpus(dir.File("a.opus"), ToneSpec{48000, 2, 1.0});
     const std::vector<std::filesystem::path> files = {
         JoinFiles(dir, "joined.mp3", dir.File("a.mp3"), dir.File("a.mp3")),
         JoinFiles(dir, "changing.mp3", dir.File("a.mp3"), dir.File("mono.mp3")),
@@ -597,6 +815,9 @@ TEST(DecoderSeeking, StreamsThatCannotBeTrustedRefuseExactSeeking) {
         dir.File("mpeg1-mono.mp3"),
         dir.File("hole.ogg"),
         dir.File("granule.ogg"),
+        dir.File("granule-1.ogg"),
+        dir.File("junk-between.mp3"),
+        dir.File("a.opus"),
         JoinFiles(dir, "changing.ogg", dir.File("a.ogg"), dir.File("mono.ogg")),
     };
     for (const auto& file : files) {

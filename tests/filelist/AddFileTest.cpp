@@ -35,6 +35,7 @@ TEST(AddFile, ComparesOnlyAsciiLettersCaseInsensitively) {
     // U+0130 (capital I with dot) would lower-case to "i" under Unicode rules.
     EXPECT_FALSE(IsAcceptedPath("/music/song.\xC4\xB0mp3"));
     EXPECT_TRUE(IsAcceptedPath("/music/song.Mp3"));
+    EXPECT_TRUE(IsAcceptedPath("/music/voice.OPUS"));
 }
 
 TEST(AddFile, TreatsABackslashAsPartOfTheName) {

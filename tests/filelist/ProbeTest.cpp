@@ -23,7 +23,7 @@ public:
     std::int64_t LengthBytes() const override { return FLengthBytes; }
     std::int64_t CodecFrameFrames() const override { return 1152; }
     bool IsActive() const override { return false; }
-    std::size_t Read(std::span<std::byte>) override { return 0; }
+    ReadResult Read(std::span<std::byte>) override { return {}; }
 
 private:
     int FChannels;
@@ -146,6 +146,18 @@ TEST_F(ProbeFileOnDisk, FilesAtOtherRatesProjectAtTheirOwnRate) {
     const FileEntry& mp3Entry = Added(mp3);
     EXPECT_EQ(mp3Entry.LengthSeconds, 2);
     EXPECT_EQ(mp3Entry.ProjectedSize, 1 * 2 * 22050 * 2);
+
+    const auto opus = FDir.File("voice.Opus");
+    test::EncodeOpus(opus, {48000, 1, 2.0});
+    const FileEntry& opusEntry = Added(opus);
+    EXPECT_EQ(opusEntry.LengthSeconds, 2);
+    EXPECT_EQ(opusEntry.ProjectedSize, 1 * 2 * 48000 * 2);
+
+    // Junk after the last frame counts for nothing.
+    const auto junk = FDir.File("junk.mp3");
+    test::EncodeMp3(junk, {44100, 2, 3.0});
+    test::AppendBytes(junk, std::vector<char>(4096, 0));
+    EXPECT_EQ(Added(junk).ProjectedSize, 2 * 3 * 88200);
 }
 
 TEST_F(ProbeFileOnDisk, NameInAnotherScriptIsFound) {

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <complex>
 #include <cstdio>
+#include <cstdlib>
 #include <lame/lame.h>
 #include <memory>
 #include <numbers>
@@ -365,6 +366,78 @@ double DominantFrequency(const std::vector<std::int16_t>& interleaved, int chann
         }
     }
     return (static_cast<double>(peak) + offset) * sampleRate / static_cast<double>(n);
+}
+
+void WriteWav(const std::filesystem::path& file, const ToneSpec& tone) {
+    const std::vector<std::int16_t> samples = GenerateTones(tone);
+    const bool extensible = tone.channels > 2;
+    const auto dataBytes = static_cast<std::uint32_t>(samples.size() * 2);
+    const std::uint32_t formatBytes = extensible ? 40 : 16;
+    std::vector<unsigned char> header;
+    const auto put = [&](std::uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            header.push_back(static_cast<unsigned char>(value >> (8 * i)));
+    };
+    const auto tag = [&](const char* text) {
+        header.insert(header.end(), text, text + 4);
+    };
+    const auto channels = static_cast<std::uint32_t>(tone.channels);
+    const auto rate = static_cast<std::uint32_t>(tone.sampleRate);
+    tag("RIFF");
+    put(4 + 8 + formatBytes + 8 + dataBytes, 4);
+    tag("WAVE");
+    tag("fmt ");
+    put(formatBytes, 4);
+    put(extensible ? 0xfffe : 1, 2);
+    put(channels, 2);
+    put(rate, 4);
+    put(rate * channels * 2, 4);
+    put(channels * 2, 2);
+    put(16, 2);
+    if (extensible) {
+        constexpr std::array<std::uint32_t, 9> kMasks = {0,    0,    0,     0x7,  0x33,
+                                                         0x37, 0x3f, 0x70f, 0x63f};
+        put(22, 2);
+        put(16, 2);
+        put(kMasks[std::min<std::size_t>(channels, 8)], 4);
+        // The PCM sub-format's GUID.
+        const std::array<unsigned char, 16> pcm = {1,    0, 0, 0,    0, 0,    0x10, 0,
+                                                   0x80, 0, 0, 0xaa, 0, 0x38, 0x9b, 0x71};
+        header.insert(header.end(), pcm.begin(), pcm.end());
+    }
+    tag("data");
+    put(dataBytes, 4);
+    FilePtr out = OpenForWriting(file);
+    WriteAll(out.get(), header.data(), header.size());
+    WriteAll(out.get(), samples.data(), dataBytes);
+    if (std::fflush(out.get()) != 0) {
+        throw std::runtime_error("cannot write test audio");
+    }
+}
+
+void EncodeOpus(const std::filesystem::path& file, const ToneSpec& tone,
+                const std::string& options) {
+    const std::filesystem::path wav = file.string() + ".source.wav";
+    WriteWav(wav, tone);
+    const std::string command = "opusenc --quiet " + options + " '" + wav.string() + "' '" +
+                                file.string() + "' 2>/dev/null";
+    const int status = std::system(command.c_str());
+    std::filesystem::remove(wav);
+    if (status != 0) {
+        throw std::runtime_error("opusenc failed: " + command);
+    }
+}
+
+void AppendBytes(const std::filesystem::path& file, const std::vector<char>& bytes) {
+    FilePtr out(std::fopen(file.c_str(), "ab"));
+    if (!out) {
+        throw std::runtime_error("cannot open " + file.string());
+    }
+    WriteAll(out.get(), bytes.data(), bytes.size());
+}
+
+void CutFile(const std::filesystem::path& file, std::uintmax_t keptBytes) {
+    std::filesystem::resize_file(file, keptBytes);
 }
 
 } // namespace zent::test

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 namespace zent::test {
@@ -31,6 +32,19 @@ struct Mp3Options {
 void EncodeMp3(const std::filesystem::path& file, const ToneSpec& tone,
                const Mp3Options& options = {});
 void EncodeOgg(const std::filesystem::path& file, const ToneSpec& tone, float quality = 0.3f);
+
+// Encodes the tones with the opusenc tool (Ogg Opus, 48000 Hz); options go to the tool as
+// they are. Throws when the tool is missing or fails.
+void EncodeOpus(const std::filesystem::path& file, const ToneSpec& tone,
+                const std::string& options = "");
+
+// Writes the tones as a 16-bit PCM WAV file (extensible, with the usual speaker mask, for
+// more than two channels).
+void WriteWav(const std::filesystem::path& file, const ToneSpec& tone);
+
+// Adds bytes at the end of a file, or keeps only its first bytes.
+void AppendBytes(const std::filesystem::path& file, const std::vector<char>& bytes);
+void CutFile(const std::filesystem::path& file, std::uintmax_t keptBytes);
 
 // One Ogg page within the bytes of a file, and the granule position it carries.
 struct OggPageSpan {

@@ -1,0 +1,164 @@
+#include "decode/OpusStream.h"
+
+#include "decode/OggSupport.h"
+#include "decode/PcmConvert.h"
+#include "framework/Errors.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <opus/opusfile.h>
+
+namespace zent {
+
+struct OggOpusFileHandle {
+    OggOpusFile* File = nullptr;
+    ~OggOpusFileHandle() {
+        if (File != nullptr) {
+            op_free(File);
+        }
+    }
+};
+
+namespace {
+
+constexpr int kBytesPerSample = 2;
+constexpr int kMaxChannels = 8;
+// 120 ms at 48 kHz, the longest packet: what the library advises to ask for at once.
+constexpr std::size_t kFloatFrames = 5760;
+constexpr std::size_t kCarryFrames = 256;
+
+int ReadFromFile(void* source, unsigned char* buffer, int size) {
+    auto* file = static_cast<NativeFile*>(source);
+    const std::size_t got = file->Read(buffer, static_cast<std::size_t>(std::max(size, 0)));
+    if (got == 0 && file->HasError()) {
+        return -1;
+    }
+    return static_cast<int>(got);
+}
+
+int SeekInFile(void* source, opus_int64 offset, int whence) {
+    return static_cast<NativeFile*>(source)->Seek(offset, whence) ? 0 : -1;
+}
+
+opus_int64 TellInFile(void* source) {
+    return static_cast<NativeFile*>(source)->Tell();
+}
+
+} // namespace
+
+OpusStream::OpusStream(std::unique_ptr<NativeFile> file, const std::filesystem::path& path)
+    : FFile(std::move(file)), FOpus(std::make_unique<OggOpusFileHandle>()),
+      FPathText(path.string()) {}
+
+OpusStream::~OpusStream() = default;
+
+std::unique_ptr<DecoderStream> OpusStream::Open(std::unique_ptr<NativeFile> file,
+                                                const std::filesystem::path& path) {
+    std::unique_ptr<OpusStream> stream(new OpusStream(std::move(file), path));
+    if (!stream->Start()) {
+        return nullptr;
+    }
+    return stream;
+}
+
+bool OpusStream::Start() {
+    FNoEndMark = LastPageLacksEndMark(*FFile);
+    if (!FFile->Seek(0, SEEK_SET)) {
+        return false;
+    }
+    const OpusFileCallbacks callbacks{ReadFromFile, SeekInFile, TellInFile, nullptr};
+    int error = 0;
+    FOpus->File = op_open_callbacks(FFile.get(), &callbacks, nullptr, 0, &error);
+    OggOpusFile* opus = FOpus->File;
+    if (opus == nullptr || op_seekable(opus) == 0) {
+        return false;
+    }
+    const int channels = op_channel_count(opus, 0);
+    if (channels < 1 || channels > kMaxChannels) {
+        return false;
+    }
+    // A packet takes at least a byte and yields at most 120 ms, so no honest file holds more
+    // frames than this; a damaged granule position may claim any number.
+    const opus_int64 rawBytes = op_raw_total(opus, -1);
+    constexpr std::int64_t kMaxRawBytes =
+        std::numeric_limits<std::int64_t>::max() / (kFloatFrames * kMaxChannels * kBytesPerSample);
+    if (rawBytes < 0 || rawBytes > kMaxRawBytes) {
+        return false;
+    }
+    const std::int64_t maxFrames = rawBytes * CodecFrameFrames();
+    // Only the leading links with the first link's channel count make up the stream.
+    std::int64_t frames = 0;
+    const int links = op_link_count(opus);
+    for (int link = 0; link < links; ++link) {
+        if (op_channel_count(opus, link) != channels) {
+            break;
+        }
+        const ogg_int64_t linkFrames = op_pcm_total(opus, link);
+        if (linkFrames < 0 || linkFrames > maxFrames - frames) {
+            return false;
+        }
+        frames += linkFrames;
+        FLinkCount = link + 1;
+    }
+    FChannels = channels;
+    FLengthBytes = frames * FChannels * kBytesPerSample;
+    FFloats.resize(kFloatFrames * static_cast<std::size_t>(FChannels));
+    FCarry.resize(kCarryFrames * static_cast<std::size_t>(FChannels) * kBytesPerSample);
+    return true;
+}
+
+std::size_t OpusStream::Decode(std::byte* target, std::size_t size) {
+    const std::size_t frameBytes = static_cast<std::size_t>(FChannels) * kBytesPerSample;
+    const std::size_t request = std::min(size / frameBytes, kFloatFrames);
+    while (!FEnded) {
+        int link = 0;
+        const int got = op_read_float(FOpus->File, FFloats.data(),
+                                      static_cast<int>(request) * FChannels, &link);
+        if (got == OP_HOLE) {
+            // Lost or damaged pages: skip the gap and go on.
+            continue;
+        }
+        if (got < 0) {
+            FEnded = true;
+            throw EDecoderError("Cannot decode \"" + FPathText +
+                                "\": the Ogg Opus data is damaged.");
+        }
+        if (got == 0 || link >= FLinkCount) {
+            FEnded = true;
+            break;
+        }
+        InterleavedToWav(FFloats.data(), static_cast<std::size_t>(got), FChannels, target);
+        return static_cast<std::size_t>(got) * frameBytes;
+    }
+    return 0;
+}
+
+std::size_t OpusStream::TakeCarry(std::span<std::byte> buffer) {
+    const std::size_t count = std::min(buffer.size(), FCarryEnd - FCarryBegin);
+    std::memcpy(buffer.data(), FCarry.data() + FCarryBegin, count);
+    FCarryBegin += count;
+    return count;
+}
+
+ReadResult OpusStream::Read(std::span<std::byte> buffer) {
+    const std::size_t frameBytes = static_cast<std::size_t>(FChannels) * kBytesPerSample;
+    std::size_t filled = TakeCarry(buffer);
+    while (filled < buffer.size() && !FEnded) {
+        const std::size_t space = buffer.size() - filled;
+        if (space < frameBytes) {
+            // Too little room for a whole frame: decode aside and hand over what fits.
+            FCarryBegin = 0;
+            FCarryEnd = Decode(FCarry.data(), FCarry.size());
+            filled += TakeCarry(buffer.subspan(filled));
+            break;
+        }
+        filled += Decode(buffer.data() + filled, space - space % frameBytes);
+    }
+    return ReadResult::Of(filled, !IsActive());
+}
+
+} // namespace zent
