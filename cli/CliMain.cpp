@@ -9,6 +9,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
+#include <map>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -36,7 +37,6 @@ void PrepareOutputDir(const CliOptions& options) {
 }
 
 // The audio options are parsed and checked, but the conversion does not carry them out yet.
-// (--flat asks for the layout every run has today.)
 void RefuseUnsupportedOptions(const CliOptions& options) {
     std::string option;
     if (options.Format != SampleFormat::S16)
@@ -51,6 +51,42 @@ void RefuseUnsupportedOptions(const CliOptions& options) {
         option = "--tags";
     if (!option.empty())
         throw EUsageError(option + " is not yet supported");
+}
+
+// Creates the folders the targets go into (as mkdir does: 0777 less the umask). A job whose
+// folder cannot be created fails with the system's reason and leaves the batch; the others
+// go on.
+std::vector<FileJob> CreateTargetFolders(std::vector<FileJob> jobs, BatchProgress& progress,
+                                         Reporter& reporter, std::vector<FileResult>& failed) {
+    std::map<std::filesystem::path, std::string> tried; // folder, why it could not be created
+    std::vector<FileJob> ready;
+    for (FileJob& job : jobs) {
+        // A skipped file's folder is there already.
+        if (!job.Skip) {
+            const std::filesystem::path folder = std::filesystem::path(job.Target).parent_path();
+            const auto [found, isNew] = tried.try_emplace(folder);
+            if (isNew) {
+                std::error_code error;
+                std::filesystem::create_directories(folder, error);
+                if (error)
+                    found->second =
+                        "cannot create the folder \"" + folder.native() + "\": " + error.message();
+            }
+            if (!found->second.empty()) {
+                FileResult result;
+                result.Source = job.Source;
+                result.Target = job.Target;
+                result.Status = FileStatus::Failed;
+                result.Message = found->second;
+                ++progress.FilesFinished;
+                reporter.FileFinished(result);
+                failed.push_back(std::move(result));
+                continue;
+            }
+        }
+        ready.push_back(std::move(job));
+    }
+    return ready;
 }
 
 // Redraws the progress line until the batch is over.
@@ -107,8 +143,9 @@ int RunCli(const std::vector<std::string>& args, const CliEnvironment& env) {
         return kExitUsage;
     }
 
-    const std::vector<FileJob> jobs =
-        PlanTargets(inputs.Files, options.OutputDir, options.Existing);
+    std::vector<FileJob> jobs =
+        PlanTargets(inputs.Files, options.Flat ? std::vector<std::string>() : inputs.Folders,
+                    options.OutputDir, options.Existing);
     BatchProgress progress;
     progress.FilesTotal = static_cast<int>(jobs.size());
     Reporter reporter({options.Quiet, options.Json, env.ErrIsTerminal}, progress, env.Out, env.Err,
@@ -116,9 +153,12 @@ int RunCli(const std::vector<std::string>& args, const CliEnvironment& env) {
     for (const std::string& problem : inputs.Errors)
         reporter.Problem(problem);
     std::vector<FileResult> results;
+    jobs = CreateTargetFolders(std::move(jobs), progress, reporter, results);
     {
         ProgressTicker ticker(reporter);
-        results = RunBatch(jobs, {options.Jobs, {}, {}}, env.Stop, progress, reporter);
+        std::vector<FileResult> converted =
+            RunBatch(jobs, {options.Jobs, {}, {}}, env.Stop, progress, reporter);
+        results.insert(results.end(), converted.begin(), converted.end());
     }
     reporter.Finish(results);
 
