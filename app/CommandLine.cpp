@@ -36,11 +36,12 @@ bool AsksOnlyForText(int argc, const char* const* argv) {
 CommandLine ParseCommandLine(int argc, const char* const* argv, const std::string& currentDir) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Converts MP3 and Ogg Vorbis files into PCM WAV files."));
+        QStringLiteral("Converts MP3, Ogg Vorbis and Opus files into PCM WAV files."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("files"),
-                                 QStringLiteral("MP3 or Ogg Vorbis files to put in the list."),
+                                 QStringLiteral("MP3, Ogg Vorbis or Opus files to put in the list; "
+                                                "after --, also names that start with '-'."),
                                  QStringLiteral("[FILE...]"));
 
     QStringList arguments;

@@ -623,7 +623,7 @@ void TMainForm::ConvertButtonClick() {
 }
 
 void TMainForm::ConvertAll() {
-    ConversionRun run(static_cast<RunView&>(*this));
+    ConversionRun run(static_cast<RunView&>(*this), {}, &FTargetNames);
     QString error;
     try {
         run.ConvertAll();

@@ -2,6 +2,7 @@
 
 #include "app/Places.h"
 #include "convert/RunView.h"
+#include "convert/TargetNames.h"
 
 #include <QMainWindow>
 #include <cstddef>
@@ -134,6 +135,8 @@ private:
     std::unique_ptr<TComponent> FComponent; // the window as owner of named components
     TOptionsItem* FOptions = nullptr;       // owned by FComponent
     std::unique_ptr<std::byte[]> FBuffer;
+    // Every name this window's runs handed out: a later run never replaces them.
+    TargetNames FTargetNames;
     bool FConverting = false;
     bool FStopRequested = false;
     int FSortColumn = 0;

@@ -1,11 +1,13 @@
 #include "app/Main.h"
 
 #include "app/AppId.h"
+#include "app/CloseOnSignals.h"
 #include "app/CommandLine.h"
 #include "app/ShellFiles.h"
 #include "app/SingleInstance.h"
 #include "app/Translations.h"
 #include "controls/ErrorHandler.h"
+#include "framework/StandardDescriptors.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -44,6 +46,7 @@ std::vector<std::string> StartFiles(const zent::CommandLine& commandLine) {
 } // namespace
 
 int main(int argc, char** argv) {
+    zent::OpenMissingStandardDescriptors();
     const std::string currentDir = CurrentDir();
     if (zent::AsksOnlyForText(argc, argv)) {
         // Help and version work without a display.
@@ -70,6 +73,7 @@ int main(int argc, char** argv) {
 
     zent::TMainForm mainForm;
     zent::SetErrorParent(&mainForm);
+    const zent::CloseOnSignals closeOnSignals(mainForm);
     QObject::connect(&server, &zent::InstanceServer::FilesReceived, &mainForm,
                      [&mainForm](const std::vector<std::string>& files) {
                          zent::Guarded([&] {

@@ -81,7 +81,7 @@ struct SlicedFile {
                std::vector<Slice> slices)
         : Job(job), Result(result), Slices(std::move(slices)), Delivered(Slices.size(), 0),
           Pending(static_cast<int>(Slices.size())), Length(stream.LengthBytes()),
-          CodecFrameFrames(stream.CodecFrameFrames()), File(job.Target) {
+          CodecFrameFrames(stream.CodecFrameFrames()), File(job.Target, job.Existing) {
         Format.Channels = static_cast<std::uint16_t>(stream.Channels());
         Format.BitsPerSample = static_cast<std::uint16_t>(stream.BitsPerSample());
         Format.SampleRate = static_cast<std::uint32_t>(stream.SampleRate());
@@ -239,6 +239,8 @@ private:
             // A file in slices is finished by whichever job ends its last slice.
             if (ConvertFileJob(FJobs[index], result, opening, buffer))
                 return;
+        } catch (const ETargetTaken&) {
+            result.Status = FileStatus::Skipped;
         } catch (const std::exception& error) {
             result.Status = FileStatus::Failed;
             result.Message = error.what();
@@ -253,6 +255,7 @@ private:
             result.Status = FileStatus::Skipped;
             return false;
         }
+        RefuseSourceAsTarget(job.Source, job.Target);
         std::unique_ptr<DecoderStream> stream = Open(job.Source);
         result.Channels = stream->Channels();
         result.SampleRate = stream->SampleRate();
@@ -292,8 +295,11 @@ private:
         JobView view(FStop, BlockCounter(FProgress, FObserver, frameBytes * stream.SampleRate()));
         // A stopped file is not kept: the batch is to be run again, and the target stays as
         // it was.
-        const bool whole = WriteWavFile(stream, job.Source, job.Target, buffer, view,
-                                        WavWriterOptions{.KeepStoppedFile = false});
+        std::filesystem::path taken = job.Target;
+        const bool whole = WriteWavFile(
+            stream, job.Source, job.Target, buffer, view,
+            {.KeepStoppedFile = false, .Existing = job.Existing, .TakenTarget = &taken});
+        result.Target = taken.native();
         result.Status = whole ? FileStatus::Converted : FileStatus::Stopped;
         result.Frames = frameBytes > 0 ? view.Written() / frameBytes : 0;
     }
@@ -381,8 +387,11 @@ private:
                 file.File.WriteAt(0, header);
                 file.File.Truncate(kWavHeaderSize + static_cast<std::uint64_t>(total));
                 file.File.Commit();
+                result.Target = file.File.Target().native();
                 result.Status = FileStatus::Converted;
             }
+        } catch (const ETargetTaken&) {
+            result.Status = FileStatus::Skipped;
         } catch (const std::exception& error) {
             result.Status = FileStatus::Failed;
             result.Message = error.what();

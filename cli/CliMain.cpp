@@ -9,6 +9,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
+#include <map>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -24,6 +25,8 @@ void PrepareOutputDir(const CliOptions& options) {
     std::error_code error;
     if (std::filesystem::is_directory(dir, error))
         return;
+    if (std::filesystem::exists(dir, error))
+        throw EUsageError("the output directory \"" + options.OutputDir + "\" is not a directory");
     if (!options.MakeOutputDir)
         throw EUsageError("the output directory \"" + options.OutputDir +
                           "\" does not exist: give --mkdir to create it");
@@ -34,7 +37,6 @@ void PrepareOutputDir(const CliOptions& options) {
 }
 
 // The audio options are parsed and checked, but the conversion does not carry them out yet.
-// (--flat asks for the layout every run has today.)
 void RefuseUnsupportedOptions(const CliOptions& options) {
     std::string option;
     if (options.Format != SampleFormat::S16)
@@ -49,6 +51,42 @@ void RefuseUnsupportedOptions(const CliOptions& options) {
         option = "--tags";
     if (!option.empty())
         throw EUsageError(option + " is not yet supported");
+}
+
+// Creates the folders the targets go into (as mkdir does: 0777 less the umask). A job whose
+// folder cannot be created fails with the system's reason and leaves the batch; the others
+// go on.
+std::vector<FileJob> CreateTargetFolders(std::vector<FileJob> jobs, BatchProgress& progress,
+                                         Reporter& reporter, std::vector<FileResult>& failed) {
+    std::map<std::filesystem::path, std::string> tried; // folder, why it could not be created
+    std::vector<FileJob> ready;
+    for (FileJob& job : jobs) {
+        // A skipped file's folder is there already.
+        if (!job.Skip) {
+            const std::filesystem::path folder = std::filesystem::path(job.Target).parent_path();
+            const auto [found, isNew] = tried.try_emplace(folder);
+            if (isNew) {
+                std::error_code error;
+                std::filesystem::create_directories(folder, error);
+                if (error)
+                    found->second =
+                        "cannot create the folder \"" + folder.native() + "\": " + error.message();
+            }
+            if (!found->second.empty()) {
+                FileResult result;
+                result.Source = job.Source;
+                result.Target = job.Target;
+                result.Status = FileStatus::Failed;
+                result.Message = found->second;
+                ++progress.FilesFinished;
+                reporter.FileFinished(result);
+                failed.push_back(std::move(result));
+                continue;
+            }
+        }
+        ready.push_back(std::move(job));
+    }
+    return ready;
 }
 
 // Redraws the progress line until the batch is over.
@@ -79,43 +117,56 @@ private:
 
 } // namespace
 
+int StoppedStatus(int signalNumber) {
+    constexpr int kSignalBase = 128;
+    return signalNumber > 0 ? kSignalBase + signalNumber : kExitStopped;
+}
+
 int RunCli(const std::vector<std::string>& args, const CliEnvironment& env) {
     CliOptions options;
     InputList inputs;
     try {
         options = ParseCliOptions(args, env.Processors);
         if (options.Help) {
-            env.Out << HelpText();
-            return kExitConverted;
+            env.Out << HelpText() << std::flush;
+            return env.Out ? kExitConverted : kExitFailed;
         }
         if (options.Version) {
-            env.Out << VersionText();
-            return kExitConverted;
+            env.Out << VersionText() << std::flush;
+            return env.Out ? kExitConverted : kExitFailed;
         }
         RefuseUnsupportedOptions(options);
         inputs = CollectInputs(options.Inputs, options.Recursive, env.In, options.NulSeparated);
         PrepareOutputDir(options);
     } catch (const EUsageError& error) {
-        env.Err << kProgramName << ": " << error.what() << '\n' << UsageHint() << '\n';
+        env.Err << kProgramName << ": " << ShownText(error.what()) << '\n' << UsageHint() << '\n';
         return kExitUsage;
     }
 
-    const std::vector<FileJob> jobs =
-        PlanTargets(inputs.Files, options.OutputDir, options.Existing);
+    std::vector<FileJob> jobs =
+        PlanTargets(inputs.Files, options.Flat ? std::vector<std::string>() : inputs.Folders,
+                    options.OutputDir, options.Existing);
     BatchProgress progress;
     progress.FilesTotal = static_cast<int>(jobs.size());
-    Reporter reporter({options.Quiet, options.Json, env.ErrIsTerminal}, progress, env.Out, env.Err);
+    Reporter reporter({options.Quiet, options.Json, env.ErrIsTerminal}, progress, env.Out, env.Err,
+                      env.Stop);
     for (const std::string& problem : inputs.Errors)
         reporter.Problem(problem);
     std::vector<FileResult> results;
+    jobs = CreateTargetFolders(std::move(jobs), progress, reporter, results);
     {
         ProgressTicker ticker(reporter);
-        results = RunBatch(jobs, {options.Jobs, {}, {}}, env.Stop, progress, reporter);
+        std::vector<FileResult> converted =
+            RunBatch(jobs, {options.Jobs, {}, {}}, env.Stop, progress, reporter);
+        results.insert(results.end(), converted.begin(), converted.end());
     }
-    reporter.Finish();
+    reporter.Finish(results);
 
+    // Output that did not arrive is a failure even when it stopped the run.
+    if (reporter.OutputFailed())
+        return kExitFailed;
     if (env.Stop.load())
-        return kExitStopped;
+        return StoppedStatus(env.StopSignal.load());
     bool failed = !inputs.Errors.empty();
     for (const FileResult& result : results)
         failed = failed || result.Status == FileStatus::Failed;

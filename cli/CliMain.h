@@ -13,14 +13,20 @@ inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitStopped = 130; // 128 + SIGINT, as shells report it
 
+// 128 + the signal that stopped the run, as shells report it; kExitStopped without one.
+int StoppedStatus(int signalNumber);
+
 struct CliEnvironment {
     std::istream& In;
     std::ostream& Out;
     std::ostream& Err;
     bool ErrIsTerminal = false;
     unsigned Processors = 1;
-    // Set from outside (a signal) to stop every job after its current block.
-    const std::atomic<bool>& Stop;
+    // Set from outside (a signal), or when output cannot be written, to stop every job after
+    // its current block.
+    std::atomic<bool>& Stop;
+    // The signal that set Stop, or 0.
+    const std::atomic<int>& StopSignal;
 };
 
 // The whole program after the process set-up: arguments without the program name.

@@ -210,7 +210,8 @@ Converts MP3, Ogg Vorbis and Opus files into PCM WAV files (by default 16-bit, 4
   -o, --output-dir DIR   write the WAV files into DIR (default: the current directory)
       --mkdir            create the output directory when it does not exist
   -j, --jobs N           convert N files at once (default: the number of processors)
-  -r, --recursive        convert the .mp3, .ogg and .opus files found under each directory
+  -r, --recursive        convert the .mp3, .ogg and .opus files found under each directory,
+                         each into the same folder below the output directory
   -                      read paths from standard input, one per line
   -0, --null             paths on standard input end with a NUL byte (find -print0)
       --existing MODE    a WAV file that is already there: overwrite (default), skip
@@ -232,12 +233,16 @@ Converts MP3, Ogg Vorbis and Opus files into PCM WAV files (by default 16-bit, 4
                          an INFO list after the samples
   -h, --help             show this help
       --version          show the version
+  --                     what follows are files, also when a name starts with '-'
 
 A file takes the name of its source with ".wav"; when two sources of one run share a
-name, the later ones become "name (2).wav", "name (3).wav", in the order given.
+name in one folder, the later ones become "name (2).wav", "name (3).wav", in the order
+given. A file
+has no name until it is finished. Unless quiet, a line at the end sums up the run.
 
-Exit status: 0 when every file was converted or skipped, 1 when any failed,
-2 for a usage error, 130 when stopped by Ctrl+C (unfinished files are removed).
+Exit status: 0 when every file was converted or skipped, 1 when any failed or the
+output could not be written, 2 for a usage error, 130 when stopped by Ctrl+C, 143 by
+SIGTERM, 129 by SIGHUP (unfinished files leave nothing behind).
 )";
 }
 

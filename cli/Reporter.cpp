@@ -4,8 +4,10 @@
 #include "cli/JsonText.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 namespace zent::cli {
 
@@ -45,6 +47,66 @@ std::string JsonLine(const FileResult& result) {
 
 } // namespace
 
+std::string ShownText(std::string_view text) {
+    std::string shown;
+    shown.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) {
+            shown += c;
+        } else if (c == '\n') {
+            shown += "\\n";
+        } else if (c == '\t') {
+            shown += "\\t";
+        } else if (c == '\r') {
+            shown += "\\r";
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\%03o", byte);
+            shown += escaped;
+        }
+    }
+    return shown;
+}
+
+RunSummary Summarize(const std::vector<FileResult>& results, double wallSeconds) {
+    RunSummary summary;
+    summary.WallSeconds = wallSeconds;
+    for (const FileResult& result : results) {
+        switch (result.Status) {
+        case FileStatus::Converted:
+            ++summary.Converted;
+            summary.AudioSeconds += result.Seconds();
+            break;
+        case FileStatus::Skipped:
+            ++summary.Skipped;
+            break;
+        case FileStatus::Failed:
+            ++summary.Failed;
+            break;
+        case FileStatus::Stopped:
+            ++summary.Stopped;
+            break;
+        case FileStatus::NotStarted:
+            break;
+        }
+    }
+    return summary;
+}
+
+std::string SummaryLine(const RunSummary& summary) {
+    std::string line = std::to_string(summary.Converted) + " converted, " +
+                       std::to_string(summary.Skipped) + " skipped, " +
+                       std::to_string(summary.Failed) + " failed";
+    if (summary.Stopped > 0)
+        line += ", " + std::to_string(summary.Stopped) + " stopped";
+    char speed[64];
+    std::snprintf(speed, sizeof speed, ", %.1fx realtime",
+                  summary.WallSeconds > 0 ? summary.AudioSeconds / summary.WallSeconds : 0.0);
+    return line + "; " + Duration(summary.AudioSeconds) + " of audio in " +
+           Duration(summary.WallSeconds) + speed;
+}
+
 std::string ProgressLine(int filesDone, int filesTotal, double fraction, double realtime,
                          double secondsLeft) {
     char text[128];
@@ -57,8 +119,8 @@ std::string ProgressLine(int filesDone, int filesTotal, double fraction, double 
 }
 
 Reporter::Reporter(const ReporterOptions& options, const BatchProgress& progress, std::ostream& out,
-                   std::ostream& err)
-    : FOptions(options), FProgress(progress), FOut(out), FErr(err),
+                   std::ostream& err, std::atomic<bool>& stop)
+    : FOptions(options), FProgress(progress), FOut(out), FErr(err), FStop(stop),
       FStart(std::chrono::steady_clock::now()) {}
 
 void Reporter::FileFinished(const FileResult& result) {
@@ -66,29 +128,32 @@ void Reporter::FileFinished(const FileResult& result) {
     if (FOptions.Json && result.Status != FileStatus::NotStarted)
         FOut << JsonLine(result) << std::flush;
     ClearLine();
+    const std::string source = ShownText(result.Source);
+    const std::string target = ShownText(result.Target);
     if (result.Status == FileStatus::Failed) {
-        FErr << kProgramName << ": " << result.Source << ": " << result.Message << '\n';
+        FErr << kProgramName << ": " << source << ": " << ShownText(result.Message) << '\n';
     } else if (!FOptions.Quiet && !FOptions.Terminal) {
         const std::string count = "[" + std::to_string(FProgress.FilesFinished.load()) + "/" +
                                   std::to_string(FProgress.FilesTotal) + "] ";
         if (result.Status == FileStatus::Converted)
-            FErr << count << result.Source << " -> " << result.Target << '\n';
+            FErr << count << source << " -> " << target << '\n';
         else if (result.Status == FileStatus::Skipped)
-            FErr << count << "skipped " << result.Source << ": " << result.Target
-                 << " is already there\n";
+            FErr << count << "skipped " << source << ": " << target << " is already there\n";
         else if (result.Status == FileStatus::Stopped)
-            FErr << count << "stopped " << result.Source << '\n';
+            FErr << count << "stopped " << source << '\n';
     }
     // Even when quiet: the file is kept, but may not be whole.
     if (result.Status != FileStatus::Failed && !result.Warning.empty())
-        FErr << kProgramName << ": " << result.Source << ": " << result.Warning << '\n';
+        FErr << kProgramName << ": " << source << ": " << ShownText(result.Warning) << '\n';
     FErr.flush();
+    CheckOutputs();
 }
 
 void Reporter::Problem(const std::string& message) {
     const std::lock_guard lock(FMutex);
     ClearLine();
-    FErr << kProgramName << ": " << message << '\n' << std::flush;
+    FErr << kProgramName << ": " << ShownText(message) << '\n' << std::flush;
+    CheckOutputs();
 }
 
 void Reporter::Tick() {
@@ -96,12 +161,32 @@ void Reporter::Tick() {
         return;
     const std::lock_guard lock(FMutex);
     DrawLine();
+    CheckOutputs();
 }
 
-void Reporter::Finish() {
+void Reporter::Finish(const std::vector<FileResult>& results) {
     const std::lock_guard lock(FMutex);
     ClearLine();
+    if (!FOptions.Quiet) {
+        const double wall =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - FStart).count();
+        FErr << kProgramName << ": " << SummaryLine(Summarize(results, wall)) << '\n';
+    }
+    FOut.flush();
     FErr.flush();
+    CheckOutputs();
+}
+
+void Reporter::CheckOutputs() {
+    if (FOutputFailed.load() || (FOut.good() && FErr.good()))
+        return;
+    const int error = errno;
+    FOutputFailed = true;
+    FStop = true;
+    if (!FOut.good() && FErr.good())
+        FErr << kProgramName << ": cannot write to standard output: " << std::strerror(error)
+             << '\n'
+             << std::flush;
 }
 
 void Reporter::ClearLine() {

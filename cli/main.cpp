@@ -1,8 +1,10 @@
 // zent-cli: the converter for the command line, scripts and batch machines.
 #include "cli/CliMain.h"
+#include "framework/StandardDescriptors.h"
 
 #include <atomic>
 #include <csignal>
+#include <initializer_list>
 #include <iostream>
 #include <thread>
 #include <unistd.h>
@@ -10,10 +12,13 @@
 namespace {
 
 std::atomic<bool> gStop{false};
-static_assert(std::atomic<bool>::is_always_lock_free);
+std::atomic<int> gSignal{0};
+static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_always_lock_free);
 
-// The first Ctrl+C stops the jobs cleanly; a second one ends the process at once.
+// The first stop signal stops the jobs cleanly; a second one ends the process at once.
 extern "C" void OnStopSignal(int signalNumber) {
+    int none = 0;
+    gSignal.compare_exchange_strong(none, signalNumber);
     gStop.store(true);
     std::signal(signalNumber, SIG_DFL);
 }
@@ -21,13 +26,16 @@ extern "C" void OnStopSignal(int signalNumber) {
 } // namespace
 
 int main(int argc, char** argv) {
+    zent::OpenMissingStandardDescriptors();
     std::ios::sync_with_stdio(false);
     struct sigaction action {};
     action.sa_handler = OnStopSignal;
     action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signalNumber, &action, nullptr);
+    // A reader that went away is a failed write, which stops the run cleanly.
+    std::signal(SIGPIPE, SIG_IGN);
 
     const std::vector<std::string> args(argv + 1, argv + argc);
     const zent::cli::CliEnvironment env{std::cin,
@@ -35,8 +43,7 @@ int main(int argc, char** argv) {
                                         std::cerr,
                                         ::isatty(STDERR_FILENO) == 1,
                                         std::thread::hardware_concurrency(),
-                                        gStop};
-    const int status = zent::cli::RunCli(args, env);
-    std::cout.flush();
-    return status;
+                                        gStop,
+                                        gSignal};
+    return zent::cli::RunCli(args, env);
 }

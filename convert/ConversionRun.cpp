@@ -30,8 +30,8 @@ std::int64_t TruncatedTotal(double projectedTotal) {
     return static_cast<std::int64_t>(std::trunc(projectedTotal));
 }
 
-ConversionRun::ConversionRun(RunView& view, WavWriterOptions options)
-    : FView(view), FOptions(options) {}
+ConversionRun::ConversionRun(RunView& view, WavWriterOptions options, TargetNames* names)
+    : FView(view), FOptions(options), FNames(names) {}
 
 void ConversionRun::ConvertAll() {
     const std::string directoryText = FView.TargetDirectoryText();
@@ -59,13 +59,15 @@ void ConversionRun::ConvertAll() {
 }
 
 void ConversionRun::ConvertEntries(const std::string& directory) {
-    // Names are handed out per run: two sources of the same name never meet in one file.
-    TargetNames names;
+    // Two sources of the same name never meet in one file.
+    TargetNames runNames;
+    TargetNames& names = FNames ? *FNames : runNames;
+    names.BeginRun();
     // The top entry is read afresh each time: files dropped during the run join it.
     for (FileEntry* entry = FView.FirstEntry(); entry; entry = FView.FirstEntry()) {
         FView.SelectAndFocus(entry);
         FView.ProcessEvents();
-        entry->TargetPath = names.Claim(directory, entry->FileName);
+        entry->TargetPath = names.Claim(directory, entry->FileName, entry->SourcePath);
         FView.SetStatusInfo(entry->FileName);
         if (FView.StopRequested())
             return;

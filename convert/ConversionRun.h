@@ -9,6 +9,7 @@
 namespace zent {
 
 class RunView;
+class TargetNames;
 
 inline constexpr const char* kPickValidDirectory = "Please pick a valid target directory.";
 
@@ -17,7 +18,10 @@ inline constexpr const char* kPickValidDirectory = "Please pick a valid target d
 // through this object, which passes everything on to the window and keeps the batch total.
 class ConversionRun : public ConversionView {
 public:
-    explicit ConversionRun(RunView& view, WavWriterOptions options = {});
+    // names, when given, outlives the run: a window's later runs then never replace what its
+    // earlier ones wrote.
+    explicit ConversionRun(RunView& view, WavWriterOptions options = {},
+                           TargetNames* names = nullptr);
 
     // Errors of the conversion reach the caller after the window is back in its idle state.
     void ConvertAll();
@@ -36,6 +40,7 @@ private:
 
     RunView& FView;
     WavWriterOptions FOptions;
+    TargetNames* FNames;
     std::int64_t FBytesDone = 0;
     std::int64_t FTotalBytes = 0;
 };

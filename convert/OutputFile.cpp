@@ -1,8 +1,9 @@
 #include "convert/OutputFile.h"
 
+#include "convert/TargetNames.h"
 #include "decode/FileIo.h"
-#include "framework/Errors.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -22,6 +23,10 @@ constexpr const char* kTemporarySuffix = ".part";
 // A name longer than most file systems allow is shortened; the random part keeps it unique.
 constexpr std::size_t kMaxNameKept = 200;
 constexpr int kCreateAttempts = 16;
+// Names tried after the planned one was taken by someone else meanwhile.
+constexpr int kClaimAttempts = 10000;
+// An unnamed file is linked in through its descriptor's entry here.
+constexpr const char* kDescriptorDirectory = "/proc/self/fd/";
 
 std::string RandomHex() {
     std::random_device device;
@@ -31,14 +36,21 @@ std::string RandomHex() {
     return text;
 }
 
+std::filesystem::path DirectoryOf(const std::filesystem::path& target) {
+    return target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
+}
+
 std::filesystem::path TemporaryBeside(const std::filesystem::path& target) {
     const std::string name = target.filename().string().substr(0, kMaxNameKept);
     return target.parent_path() / ("." + name + "." + RandomHex() + kTemporarySuffix);
 }
 
-// What is at target may be replaced: nothing, a file or a link. Anything else is refused
-// before any work is done.
-void CheckReplaceable(const std::filesystem::path& target) {
+// What is at target may be replaced: nothing, a file the user may write, or a link. Anything
+// else is refused before any work is done.
+void CheckReplaceable(const std::filesystem::path& target, ExistingTarget existing) {
+    const long maxName = ::pathconf(DirectoryOf(target).c_str(), _PC_NAME_MAX);
+    if (maxName > 0 && target.filename().native().size() > static_cast<std::size_t>(maxName))
+        throw EStreamError(CannotCreateFileMessage(target, ENAMETOOLONG));
     struct stat status {};
     if (::lstat(target.c_str(), &status) != 0)
         return;
@@ -46,6 +58,22 @@ void CheckReplaceable(const std::filesystem::path& target) {
         throw EStreamError(CannotCreateFileMessage(target, EISDIR));
     if (!S_ISREG(status.st_mode) && !S_ISLNK(status.st_mode))
         throw EStreamError(CannotCreateFileMessage(target, EEXIST));
+    // A file the user made read-only is kept, as writing it in place would have kept it.
+    if (existing == ExistingTarget::Replace && S_ISREG(status.st_mode) &&
+        ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+        throw EStreamError(CannotCreateFileMessage(target, errno));
+}
+
+int RenameNoReplace(const char* from, const char* to) {
+    if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return -1;
+    // A file system without it: a link fails on an existing name just the same.
+    if (::link(from, to) != 0)
+        return -1;
+    ::unlink(from);
+    return 0;
 }
 
 } // namespace
@@ -58,26 +86,52 @@ std::string StreamWriteErrorMessage(const std::filesystem::path& path, int error
     return "Stream write error: \"" + path.string() + "\". " + std::strerror(errorNumber);
 }
 
-OutputFile::OutputFile(const std::filesystem::path& target)
-    : FTarget(target), FIo(CurrentFileIo()) {
-    CheckReplaceable(target);
-    for (int attempt = 0; attempt < kCreateAttempts && FHandle < 0; ++attempt) {
-        FTemporary = TemporaryBeside(target);
+std::string TargetIsSourceMessage(const std::filesystem::path& path) {
+    return "Cannot create file \"" + path.string() + "\". It is the source file.";
+}
+
+void RefuseSourceAsTarget(const std::filesystem::path& source,
+                          const std::filesystem::path& target) {
+    struct stat sourceStatus {};
+    struct stat targetStatus {};
+    // A link at the target is replaced itself, which leaves what it points at alone.
+    if (::stat(source.c_str(), &sourceStatus) == 0 && ::lstat(target.c_str(), &targetStatus) == 0 &&
+        sourceStatus.st_dev == targetStatus.st_dev && sourceStatus.st_ino == targetStatus.st_ino)
+        throw EStreamError(TargetIsSourceMessage(target));
+}
+
+OutputFile::OutputFile(const std::filesystem::path& target, ExistingTarget existing)
+    : FTarget(target), FExisting(existing), FIo(CurrentFileIo()) {
+    CheckReplaceable(target, existing);
+    // Without the descriptor directory an unnamed file could never be named.
+    if (::access(kDescriptorDirectory, X_OK) == 0) {
         do {
-            FHandle = ::open(FTemporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                             kNewFileMode);
+            FHandle =
+                FIo.Open(DirectoryOf(target).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, kNewFileMode);
+        } while (FHandle < 0 && errno == EINTR);
+    }
+    if (FHandle < 0)
+        OpenNamed();
+}
+
+void OutputFile::OpenNamed() {
+    for (int attempt = 0; attempt < kCreateAttempts && FHandle < 0; ++attempt) {
+        FTemporary = TemporaryBeside(FTarget);
+        do {
+            FHandle = FIo.Open(FTemporary.c_str(),
+                               O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kNewFileMode);
         } while (FHandle < 0 && errno == EINTR);
         if (FHandle < 0 && errno != EEXIST)
             break;
     }
     if (FHandle < 0)
-        throw EStreamError(CannotCreateFileMessage(target, errno));
+        throw EStreamError(CannotCreateFileMessage(FTarget, errno));
 }
 
 OutputFile::~OutputFile() {
     if (FHandle >= 0)
         ::close(FHandle);
-    if (!FCommitted)
+    if (!FCommitted && !FTemporary.empty())
         ::unlink(FTemporary.c_str());
 }
 
@@ -119,14 +173,70 @@ void OutputFile::Truncate(std::uint64_t size) {
 }
 
 void OutputFile::Commit() {
+    if (FTemporary.empty())
+        CommitUnnamed();
+    else
+        CommitNamed();
+    FCommitted = true;
+}
+
+void OutputFile::CommitUnnamed() {
+    if (FExisting == ExistingTarget::Replace) {
+        // A link cannot replace a name: the file gets a hidden one first, then is renamed.
+        for (int attempt = 0; attempt < kCreateAttempts && FTemporary.empty(); ++attempt) {
+            const std::filesystem::path hidden = TemporaryBeside(FTarget);
+            if (TakeName(hidden, true))
+                FTemporary = hidden;
+        }
+        if (FTemporary.empty())
+            throw EStreamError(CannotCreateFileMessage(FTarget, EEXIST));
+        CommitNamed();
+        return;
+    }
+    while (!TakeName(FTarget, true))
+        NextTarget();
+    // A local file system reports write errors on write, not on close.
+    ::close(FHandle);
+    FHandle = -1;
+}
+
+void OutputFile::CommitNamed() {
     const int handle = FHandle;
     FHandle = -1;
     // The descriptor is gone even when close reports an error, so it is never retried.
     if (::close(handle) != 0 && errno != EINTR)
         ThrowWriteError(errno);
-    if (FIo.Rename(FTemporary.c_str(), FTarget.c_str()) != 0)
-        throw EStreamError(CannotCreateFileMessage(FTarget, errno));
-    FCommitted = true;
+    if (FExisting == ExistingTarget::Replace) {
+        if (FIo.Rename(FTemporary.c_str(), FTarget.c_str()) != 0)
+            throw EStreamError(CannotCreateFileMessage(FTarget, errno));
+        return;
+    }
+    while (!TakeName(FTarget, false))
+        NextTarget();
+}
+
+bool OutputFile::TakeName(const std::filesystem::path& name, bool unnamed) {
+    int result = 0;
+    if (unnamed) {
+        const std::string self = kDescriptorDirectory + std::to_string(FHandle);
+        result = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW);
+    } else {
+        result = RenameNoReplace(FTemporary.c_str(), name.c_str());
+    }
+    if (result == 0)
+        return true;
+    if (errno == EEXIST)
+        return false;
+    throw EStreamError(CannotCreateFileMessage(name, errno));
+}
+
+void OutputFile::NextTarget() {
+    if (FExisting == ExistingTarget::Keep)
+        throw ETargetTaken(CannotCreateFileMessage(FTarget, EEXIST));
+    const NumberedName name = SplitNumberedFileName(FTarget.filename().native());
+    if (++FNumber > kClaimAttempts)
+        throw EStreamError(CannotCreateFileMessage(FTarget, EEXIST));
+    FTarget.replace_filename(NumberedFileName(name.Stem, std::max(FNumber, name.Number + 1)));
 }
 
 } // namespace zent

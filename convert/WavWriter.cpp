@@ -71,7 +71,8 @@ bool WriteWavFile(DecoderStream& stream, const std::filesystem::path& sourcePath
     const std::uint64_t maxData =
         WholeFrames(std::min(options.MaxDataBytes, kWavMaxDataBytes), blockAlign);
 
-    OutputFile file(targetPath);
+    RefuseSourceAsTarget(sourcePath, targetPath);
+    OutputFile file(targetPath, options.Existing);
     file.Write(BuildWavHeader(format));
     const std::int64_t length = stream.LengthBytes();
     std::uint64_t written = 0;
@@ -114,6 +115,8 @@ bool WriteWavFile(DecoderStream& stream, const std::filesystem::path& sourcePath
     view.SetStatusText(kClosingFileText);
     PatchSizes(file, written);
     file.Commit();
+    if (options.TakenTarget)
+        *options.TakenTarget = file.Target();
     if (cut)
         throw EWavSizeLimitError(WavSizeLimitMessage(targetPath));
     return !stopped;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "convert/OutputFile.h"
 #include "convert/WavHeader.h"
 #include "framework/Errors.h"
 
@@ -37,6 +38,10 @@ struct WavWriterOptions {
     // pressed Stop expects; or nothing, the target as it was, for a batch that is to be run
     // again.
     bool KeepStoppedFile = true;
+    // A file already at the target: replaced, or kept (beside a numbered name, or alone).
+    ExistingTarget Existing = ExistingTarget::Replace;
+    // When set, told the name the file took.
+    std::filesystem::path* TakenTarget = nullptr;
 };
 
 // A source that ended well before the length it announced when it was opened.

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace zent {
@@ -16,6 +17,10 @@ FileIo& SystemFileIo() {
 std::atomic<FileIo*> testFileIo{nullptr};
 
 } // namespace
+
+int FileIo::Open(const char* path, int flags, mode_t mode) {
+    return ::open(path, flags, mode);
+}
 
 ssize_t FileIo::Read(int handle, void* buffer, std::size_t size) {
     return ::read(handle, buffer, size);

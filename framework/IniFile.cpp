@@ -7,6 +7,8 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <cerrno>
+#include <sys/stat.h>
 
 namespace zent {
 
@@ -16,13 +18,20 @@ TIniDocument& TIniFile::Document() {
     if (FDocument)
         return *FDocument;
     FDocument = TIniDocument{};
-    QFile file(PathToQString(FFileName));
-    if (!file.exists())
+    struct stat status {};
+    if (::stat(FFileName.c_str(), &status) != 0 && errno == ENOENT)
         return *FDocument;
     // Something that stands there but cannot be read must not be replaced by our partial view
-    // of it.
-    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray{};
-    FReadFailed = !file.isOpen() || file.error() != QFileDevice::NoError;
+    // of it. A pipe or a device would be read forever.
+    FReadFailed = true;
+    if (!S_ISREG(status.st_mode) || static_cast<std::uint64_t>(status.st_size) > kMaxIniFileSize)
+        return *FDocument;
+    QFile file(PathToQString(FFileName));
+    const QByteArray bytes = file.open(QIODevice::ReadOnly)
+                                 ? file.read(static_cast<qint64>(kMaxIniFileSize) + 1)
+                                 : QByteArray{};
+    FReadFailed = !file.isOpen() || file.error() != QFileDevice::NoError ||
+                  static_cast<std::size_t>(bytes.size()) > kMaxIniFileSize;
     if (!FReadFailed)
         FDocument = TIniDocument::Parse(
             std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));

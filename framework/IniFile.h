@@ -11,10 +11,13 @@
 namespace zent {
 
 inline constexpr std::size_t kMaxIniValueLength = 2047;
+// A larger file is no settings file: it is left alone as unreadable.
+inline constexpr std::size_t kMaxIniFileSize = 1024 * 1024;
 
 // An INI file on disk. Creating the object touches no file; the first access reads it (a
-// missing or unreadable file reads as having no sections). Changes stay in memory until
-// UpdateFile, which replaces the file as a whole so that it is never left half written (where
+// missing or unreadable file reads as having no sections; so does anything but a regular
+// file of at most kMaxIniFileSize bytes, which is then never written over). Changes stay in memory
+// until UpdateFile, which replaces the file as a whole so that it is never left half written (where
 // its directory allows a new file beside it); an object released without UpdateFile, for
 // example after an error, leaves the file as it was.
 class TIniFile {

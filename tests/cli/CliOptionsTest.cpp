@@ -50,6 +50,10 @@ TEST(CliOptions, EachOptionInEveryForm) {
          [](const CliOptions& o) {
              return o.Jobs == 1;
          }},
+        {{"-j1024", "a"},
+         [](const CliOptions& o) {
+             return o.Jobs == 1024;
+         }},
         {{"-rq0", "a"},
          [](const CliOptions& o) {
              return o.Recursive && o.Quiet && o.NulSeparated;
@@ -197,8 +201,9 @@ TEST(CliOptions, AudioOptionsThatTheRunDoesNotCarryOutAreRefused) {
         std::istringstream in;
         std::ostringstream out;
         std::ostringstream err;
-        const std::atomic<bool> stop = false;
-        EXPECT_EQ(RunCli(args, {in, out, err, false, 1, stop}), kExitUsage);
+        std::atomic<bool> stop = false;
+        const std::atomic<int> signal = 0;
+        EXPECT_EQ(RunCli(args, {in, out, err, false, 1, stop, signal}), kExitUsage);
         EXPECT_EQ(err.str(), "zent-cli: " + message + "\n" + UsageHint() + "\n");
         EXPECT_EQ(out.str(), "");
     }

@@ -194,6 +194,30 @@ TEST(CliRun, ExistingTargetIsOverwrittenSkippedOrLeftBesideANumberedName) {
     }
 }
 
+TEST(CliRun, RecursiveKeepsTheFolderTreeAndFailsOnlyFilesWhoseFolderCannotBeMade) {
+    test::TempDir dir;
+    const std::vector<std::string> kept = {"a/01", "b/c/01"};
+    for (const char* name : {"a/01", "b/c/01", "d/01"}) {
+        fs::create_directories(dir.File(std::string("tree/") + name).parent_path());
+        test::EncodeMp3(dir.File(std::string("tree/") + name + ".mp3"), {44100, 1, 0.3});
+    }
+    WriteFile(dir.File("out/d"), "not a folder");
+    const test::CliOutcome outcome =
+        test::RunCliProcess({"-q", "-r", "-o", "out", "tree"}, dir.Path());
+    EXPECT_EQ(outcome.ExitStatus, 1);
+    EXPECT_THAT(outcome.Err,
+                HasSubstr("zent-cli: tree/d/01.mp3: cannot create the folder \"out/d\": "));
+    EXPECT_EQ(ReadFile(dir.File("out/d")), "not a folder");
+    for (const std::string& name : kept)
+        EXPECT_TRUE(ReadFile(dir.File("out/" + name + ".wav")) ==
+                    WindowBytes(dir.File("tree/" + name + ".mp3"), dir.Path()))
+            << name;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    for (const char* folder : {"out/b", "out/b/c"})
+        EXPECT_EQ(fs::status(dir.File(folder)).permissions(), fs::perms(0777 & ~mask)) << folder;
+}
+
 TEST(CliRun, NulSeparatedInputTakesAnyName) {
     test::TempDir dir;
     const std::string odd = "new\nline \xff\xfe";

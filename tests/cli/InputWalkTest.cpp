@@ -1,6 +1,7 @@
 #include "cli/InputWalk.h"
 
 #include "cli/CliOptions.h"
+#include "cli/TargetPlan.h"
 #include "tests/support/TempDir.h"
 
 #include <fstream>
@@ -65,6 +66,43 @@ TEST(InputWalk, StandardInputGivesPathsByLineOrByNulWhereDashStands) {
         // A second "-" finds standard input used up.
         EXPECT_EQ(CollectInputs({"first", "-", "-", "last"}, false, in, c.Nul).Files, c.Expected);
     }
+}
+
+TEST(InputWalk, FilesBelowADirectoryKeepTheirFoldersUnlessFlat) {
+    test::TempDir dir;
+    for (const char* name : {"tree/a/01.mp3", "tree/b/c/01.mp3", "tree/01.mp3", "other/01.mp3"})
+        Touch(dir.File(name));
+    const std::string root = dir.Path().string();
+    std::istringstream none;
+    const InputList inputs =
+        CollectInputs({root + "/tree", root + "/other/01.mp3"}, true, none, false);
+    EXPECT_EQ(inputs.Folders, (std::vector<std::string>{"", "a", "b/c", ""}));
+    const auto targets = [&](const std::vector<std::string>& folders) {
+        std::vector<std::string> names;
+        for (const FileJob& job :
+             PlanTargets(inputs.Files, folders, "out", ExistingPolicy::Overwrite))
+            names.push_back(job.Target);
+        return names;
+    };
+    // Same names are numbered within a folder only.
+    EXPECT_EQ(targets(inputs.Folders),
+              (std::vector<std::string>{"out/01.wav", "out/a/01.wav", "out/b/c/01.wav",
+                                        "out/01 (2).wav"}));
+    EXPECT_EQ(targets({}), (std::vector<std::string>{"out/01.wav", "out/01 (2).wav",
+                                                     "out/01 (3).wav", "out/01 (4).wav"}));
+}
+
+TEST(InputWalk, TargetFoldersNeverLeaveTheOutputDirectory) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"../../up", "out/up/x.wav"},
+        {"/abs/./b//", "out/abs/b/x.wav"},
+        {"..", "out/x.wav"},
+        {"a/../b", "out/a/b/x.wav"},
+    };
+    for (const auto& [folder, target] : cases)
+        EXPECT_EQ(PlanTargets({"x.mp3"}, {folder}, "out", ExistingPolicy::Overwrite)[0].Target,
+                  target)
+            << folder;
 }
 
 } // namespace

@@ -20,6 +20,7 @@ TEST(JsonText, EscapesEveryByteSoThatTheBytesComeBack) {
         {"caf\xe9.mp3", R"("caf\udce9.mp3")"},
         {"\xe2\x82", R"("\udce2\udc82")"},
         {"\xc0\xaf", R"("\udcc0\udcaf")"},
+        {"\xe0\x80\xaf", R"("\udce0\udc80\udcaf")"},
         {"\xed\xa0\x80", R"("\udced\udca0\udc80")"},
     };
     for (const auto& [bytes, literal] : cases) {

@@ -1,6 +1,7 @@
 #include "convert/ConversionRun.h"
 
 #include "convert/OutputFile.h"
+#include "convert/TargetNames.h"
 #include "filelist/FileList.h"
 #include "framework/Errors.h"
 #include "tests/convert/ConvertTestSupport.h"
@@ -10,6 +11,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -384,6 +386,32 @@ TEST_F(ConversionRunTest, SourcesOfTheSameNameInOneRunGetNumberedFiles) {
     EXPECT_THAT(FileNames(FOut.Path()), ElementsAre("song (2).wav", "song.wav"));
     EXPECT_TRUE(ReadWavFile(FOut.File("song.wav")).Samples == DecodeAll(mp3));
     EXPECT_TRUE(ReadWavFile(FOut.File("song (2).wav")).Samples == DecodeAll(ogg));
+}
+
+TEST_F(ConversionRunTest, LaterRunOfTheWindowNeverReplacesWhatAnEarlierOneWrote) {
+    std::filesystem::create_directories(FIn.File("album2"));
+    const auto first = MakeSource("intro.mp3");
+    const auto second = FIn.File("album2/intro.ogg");
+    EncodeOgg(second, {44100, 1, 0.3});
+    std::ofstream(FOut.File("old.wav")) << "there before";
+    TargetNames names;
+    // The first source again: its own file is replaced, no third one made.
+    for (const auto& source : {first, second, first}) {
+        FView.AddEntry(source);
+        ConversionRun(FView, {}, &names).ConvertAll();
+    }
+    EXPECT_THAT(FileNames(FOut.Path()), ElementsAre("intro (2).wav", "intro.wav", "old.wav"));
+    EXPECT_TRUE(ReadWavFile(FOut.File("intro.wav")).Samples == DecodeAll(first));
+}
+
+TEST_F(ConversionRunTest, SourceNamedAsItsTargetIsRefusedAndKept) {
+    const auto source = MakeSource("song.mp3");
+    std::filesystem::copy_file(source, FOut.File("song.wav"));
+    const auto size = std::filesystem::file_size(source);
+    FView.AddEntry(FOut.File("song.wav"));
+    ConversionRun run(FView);
+    EXPECT_EQ(ConvertAllExpectingError(run), TargetIsSourceMessage(FOut.File("song.wav")));
+    EXPECT_EQ(std::filesystem::file_size(FOut.File("song.wav")), size);
 }
 
 TEST_F(ConversionRunTest, LinkAtTheTargetNameIsReplacedNotWrittenThrough) {

@@ -21,5 +21,17 @@ TEST(TargetNames, OnlyTheNameCountsSoNoTargetLeavesTheDirectory) {
     EXPECT_EQ(names.Claim("/out/", "a/.."), "/out/..wav");
 }
 
+TEST(TargetNames, LongNamesAreCutAtACharacterToFitWithTheirNumber) {
+    TargetNames names;
+    const std::string stem(251, 'a');
+    EXPECT_EQ(names.Claim("/out/", stem + ".mp3"), "/out/" + stem + ".wav");
+    EXPECT_EQ(names.Claim("/out/", stem + ".ogg"), "/out/" + stem.substr(0, 247) + " (2).wav");
+    // Two-byte characters: the cut never splits one.
+    std::string wide;
+    for (int i = 0; i < 130; ++i)
+        wide += "\xc3\xa9";
+    EXPECT_EQ(NumberedFileName(wide, 12), wide.substr(0, 246) + " (12).wav");
+}
+
 } // namespace
 } // namespace zent

@@ -6,6 +6,7 @@
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace zent {
 namespace {
@@ -131,6 +132,30 @@ TEST(IniStore, AFileKeepsItsWindowsLineBreaks) {
     ini.UpdateFile();
     EXPECT_EQ(ReadText(dir.File("a.ini")),
               "[Other]\r\nkeep=1\r\n\r\n[S]\r\nA=2\r\n\r\n[T]\r\nB=3\r\n");
+}
+
+TEST(IniStore, EveryCarriageReturnEndingALineGoes) {
+    test::TempDir dir;
+    WriteText(dir.File("a.ini"), "[S]\nA=1\r\r\nB=2\r\n");
+    TIniFile ini(dir.File("a.ini").string());
+    EXPECT_EQ(ini.ReadString("S", "A"), "1");
+    ini.WriteString("S", "C", "3");
+    ini.UpdateFile();
+    EXPECT_EQ(ReadText(dir.File("a.ini")), "[S]\nA=1\nB=2\nC=3\n");
+}
+
+TEST(IniStore, AFileThatIsNoPlainFileOrTooLargeIsUnreadableAndKept) {
+    test::TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.File("fifo.ini").c_str(), 0600), 0);
+    WriteText(dir.File("large.ini"), "[S]\nA=1\n" + std::string(kMaxIniFileSize, ';') + "\n");
+    for (const char* name : {"fifo.ini", "large.ini"}) {
+        SCOPED_TRACE(name);
+        TIniFile ini(dir.File(name).string());
+        EXPECT_EQ(ini.ReadString("S", "A", "default"), "default");
+        ini.WriteString("S", "A", "2");
+        EXPECT_THROW(ini.UpdateFile(), EIniFileError);
+    }
+    EXPECT_EQ(ReadText(dir.File("large.ini")).size(), kMaxIniFileSize + 9);
 }
 
 TEST(IniStoreIntegers, ReadsHexadecimalSignsAndBlanks) {
