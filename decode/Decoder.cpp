@@ -59,7 +59,8 @@ void InitDecoders() {
     std::call_once(once, [] { mpg123_init(); });
 }
 
-std::unique_ptr<DecoderStream> OpenDecoderStream(const std::filesystem::path& path) {
+std::unique_ptr<DecoderStream> OpenDecoderStream(const std::filesystem::path& path,
+                                                 SampleKind kind) {
     InitDecoders();
     std::unique_ptr<NativeFile> file = NativeFile::Open(path);
     if (!file) {
@@ -68,9 +69,10 @@ std::unique_ptr<DecoderStream> OpenDecoderStream(const std::filesystem::path& pa
     // By content, not by name: an Ogg file named .mp3 still opens, and MPEG sync search never
     // runs over Ogg pages, where it could find a false frame.
     if (file->StartsWith(kOggMagic)) {
-        const auto open = [&path](std::unique_ptr<NativeFile> ogg) {
-            return FirstOggCodec(*ogg) == OggCodec::Opus ? OpusStream::Open(std::move(ogg), path)
-                                                         : VorbisStream::Open(std::move(ogg), path);
+        const auto open = [&path, kind](std::unique_ptr<NativeFile> ogg) {
+            return FirstOggCodec(*ogg) == OggCodec::Opus
+                       ? OpusStream::Open(std::move(ogg), path, kind)
+                       : VorbisStream::Open(std::move(ogg), path, kind);
         };
         if (std::unique_ptr<DecoderStream> stream = open(std::move(file))) {
             return stream;
@@ -84,7 +86,7 @@ std::unique_ptr<DecoderStream> OpenDecoderStream(const std::filesystem::path& pa
         }
         return open(std::move(file));
     }
-    return Mpg123Stream::Open(std::move(file), path);
+    return Mpg123Stream::Open(std::move(file), path, kind);
 }
 
 namespace {
@@ -122,8 +124,9 @@ std::string RefusalReason(const std::filesystem::path& path) {
 
 } // namespace
 
-std::unique_ptr<DecoderStream> OpenDecoderStreamOrThrow(const std::filesystem::path& path) {
-    std::unique_ptr<DecoderStream> stream = OpenDecoderStream(path);
+std::unique_ptr<DecoderStream> OpenDecoderStreamOrThrow(const std::filesystem::path& path,
+                                                        SampleKind kind) {
+    std::unique_ptr<DecoderStream> stream = OpenDecoderStream(path, kind);
     if (!stream) {
         throw EDecoderError(RefusalReason(path));
     }

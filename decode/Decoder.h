@@ -1,5 +1,7 @@
 #pragma once
 
+#include "decode/AudioTags.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -32,8 +34,14 @@ struct ReadResult {
     }
 };
 
-// A decode-only stream over one MP3, Ogg Vorbis or Ogg Opus file. It delivers interleaved signed
-// 16-bit little-endian PCM at the file's own rate and channel count.
+// What a stream's samples are, chosen when it is opened. Float32 is the decoder's own precision:
+// little-endian IEEE floats, full scale -1..1 (peaks may go beyond), never rounded to 16 bits
+// on the way.
+enum class SampleKind { Int16, Float32 };
+
+// A decode-only stream over one MP3, Ogg Vorbis or Ogg Opus file. It delivers interleaved
+// little-endian samples of its kind (signed 16-bit unless asked otherwise) at the file's own
+// rate and channel count. Both kinds give the same frames: same length, order and positions.
 class DecoderStream {
 public:
     virtual ~DecoderStream() = default;
@@ -42,10 +50,14 @@ public:
     DecoderStream& operator=(const DecoderStream&) = delete;
 
     virtual int Channels() const = 0;
-    virtual int BitsPerSample() const { return 16; }
+    virtual SampleKind Kind() const { return SampleKind::Int16; }
+    virtual int BitsPerSample() const { return Kind() == SampleKind::Float32 ? 32 : 16; }
     virtual int SampleRate() const = 0;
 
-    // Total decoded length, exact (gapless for MP3).
+    // The source's title, artist and the rest, as far as it has them; empty tags otherwise.
+    virtual AudioTags Tags() const { return {}; }
+
+    // Total decoded length in bytes of the stream's kind, exact (gapless for MP3).
     virtual std::int64_t LengthBytes() const = 0;
     double LengthSeconds() const;
 
@@ -86,11 +98,18 @@ void InitDecoders();
 
 // Opens a stream by the file's content (MP3, Ogg Vorbis or Ogg Opus). Returns null when the
 // file cannot be opened or decoded: missing, a directory, empty, or not audio.
-std::unique_ptr<DecoderStream> OpenDecoderStream(const std::filesystem::path& path);
+std::unique_ptr<DecoderStream> OpenDecoderStream(const std::filesystem::path& path,
+                                                 SampleKind kind = SampleKind::Int16);
 
 // As OpenDecoderStream, but a file that cannot be converted throws EDecoderError with the
 // reason a person can act on: the system's reason, not a regular file, not audio of a kind
 // that is read, an Ogg codec that is not supported, no audio in it.
-std::unique_ptr<DecoderStream> OpenDecoderStreamOrThrow(const std::filesystem::path& path);
+std::unique_ptr<DecoderStream> OpenDecoderStreamOrThrow(const std::filesystem::path& path,
+                                                        SampleKind kind = SampleKind::Int16);
+
+// Bytes of one sample of the kind.
+constexpr int SampleBytes(SampleKind kind) {
+    return kind == SampleKind::Float32 ? 4 : 2;
+}
 
 } // namespace zent

@@ -1,5 +1,6 @@
 #include "decode/Mpg123Stream.h"
 
+#include "decode/Id3Tags.h"
 #include "framework/Errors.h"
 
 #include <algorithm>
@@ -39,8 +40,13 @@ off_t SeekInFile(void* handle, off_t offset, int whence) {
     return static_cast<off_t>(file->Tell());
 }
 
-// Allows 16-bit output at every rate, mono or stereo, until the first frame tells which.
-bool AllowAnyRate(mpg123_handle* handle) {
+int Mpg123Encoding(SampleKind kind) {
+    return kind == SampleKind::Float32 ? MPG123_ENC_FLOAT_32 : MPG123_ENC_SIGNED_16;
+}
+
+// Allows output in the encoding at every rate, mono or stereo, until the first frame tells
+// which.
+bool AllowAnyRate(mpg123_handle* handle, int encoding) {
     if (mpg123_format_none(handle) != MPG123_OK) {
         return false;
     }
@@ -48,8 +54,7 @@ bool AllowAnyRate(mpg123_handle* handle) {
     std::size_t rateCount = 0;
     mpg123_rates(&rates, &rateCount);
     for (std::size_t i = 0; i < rateCount; ++i) {
-        if (mpg123_format(handle, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16) !=
-            MPG123_OK) {
+        if (mpg123_format(handle, rates[i], MPG123_MONO | MPG123_STEREO, encoding) != MPG123_OK) {
             return false;
         }
     }
@@ -171,12 +176,14 @@ std::int64_t Mpeg1Layer3FrameBytes(std::uint32_t header) {
 
 } // namespace
 
-Mpg123Stream::Mpg123Stream(std::unique_ptr<NativeFile> file, const std::filesystem::path& path)
-    : FFile(std::move(file)), FPathText(path.string()) {}
+Mpg123Stream::Mpg123Stream(std::unique_ptr<NativeFile> file, const std::filesystem::path& path,
+                           SampleKind kind)
+    : FFile(std::move(file)), FPath(path), FPathText(path.string()), FKind(kind) {}
 
 std::unique_ptr<DecoderStream> Mpg123Stream::Open(std::unique_ptr<NativeFile> file,
-                                                  const std::filesystem::path& path) {
-    std::unique_ptr<Mpg123Stream> stream(new Mpg123Stream(std::move(file), path));
+                                                  const std::filesystem::path& path,
+                                                  SampleKind kind) {
+    std::unique_ptr<Mpg123Stream> stream(new Mpg123Stream(std::move(file), path, kind));
     if (!stream->Start()) {
         return nullptr;
     }
@@ -204,7 +211,10 @@ bool Mpg123Stream::OpenHandle() {
             return false;
         }
     }
-    if (!AllowAnyRate(handle) ||
+    // The output encoding is fixed before the first frame is decoded: libmpg123 synthesises
+    // floats directly, with no trip through 16 bits.
+    const int wanted = Mpg123Encoding(FKind);
+    if (!AllowAnyRate(handle, wanted) ||
         mpg123_replace_reader_handle(handle, ReadFromFile, SeekInFile, nullptr) != MPG123_OK ||
         mpg123_open_handle(handle, FFile.get()) != MPG123_OK) {
         return false;
@@ -215,14 +225,14 @@ bool Mpg123Stream::OpenHandle() {
     int encoding = 0;
     if (mpg123_getformat(handle, &rate, &channels, &encoding) != MPG123_OK ||
         rate < kMinSampleRate || rate > kMaxSampleRate || channels < 1 || channels > 2 ||
-        encoding != MPG123_ENC_SIGNED_16) {
+        encoding != wanted) {
         return false;
     }
     // Should a later frame bring another format, it is converted to the first one: the data
     // must stay what a WAV header describes.
     if (mpg123_format_none(handle) != MPG123_OK ||
-        mpg123_format(handle, rate, channels == 1 ? MPG123_MONO : MPG123_STEREO,
-                      MPG123_ENC_SIGNED_16) != MPG123_OK) {
+        mpg123_format(handle, rate, channels == 1 ? MPG123_MONO : MPG123_STEREO, wanted) !=
+            MPG123_OK) {
         return false;
     }
     FSampleRate = static_cast<int>(rate);
@@ -348,6 +358,10 @@ bool Mpg123Stream::CountByDecoding() {
     }
     FLengthBytes = total - total % FrameBytes();
     return total > 0 && mpg123_seek(handle, 0, SEEK_SET) == 0;
+}
+
+AudioTags Mpg123Stream::Tags() const {
+    return ReadId3Tags(FPath);
 }
 
 bool Mpg123Stream::CanSeekExactly() const {

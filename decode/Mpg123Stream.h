@@ -14,8 +14,10 @@ class Mpg123Stream final : public DecoderStream {
 public:
     // Null when the file holds no decodable MPEG audio.
     static std::unique_ptr<DecoderStream> Open(std::unique_ptr<NativeFile> file,
-                                               const std::filesystem::path& path);
+                                               const std::filesystem::path& path, SampleKind kind);
 
+    SampleKind Kind() const override { return FKind; }
+    AudioTags Tags() const override;
     int Channels() const override { return FChannels; }
     int SampleRate() const override { return FSampleRate; }
     std::int64_t LengthBytes() const override { return FLengthBytes; }
@@ -30,7 +32,8 @@ private:
         void operator()(mpg123_handle* handle) const { mpg123_delete(handle); }
     };
 
-    Mpg123Stream(std::unique_ptr<NativeFile> file, const std::filesystem::path& path);
+    Mpg123Stream(std::unique_ptr<NativeFile> file, const std::filesystem::path& path,
+                 SampleKind kind);
     // The decoder on the file from its start, with the output format fixed to the first
     // frame's.
     bool OpenHandle();
@@ -49,12 +52,14 @@ private:
     FrameRun InspectFrames();
     // The byte count by decoding the whole stream, then back to the start.
     bool CountByDecoding();
-    std::int64_t FrameBytes() const { return std::int64_t{FChannels} * 2; }
+    std::int64_t FrameBytes() const { return std::int64_t{FChannels} * SampleBytes(FKind); }
 
     // The handle reads through the file, so it goes first.
     std::unique_ptr<NativeFile> FFile;
     std::unique_ptr<mpg123_handle, HandleDeleter> FHandle;
+    std::filesystem::path FPath;
     std::string FPathText;
+    SampleKind FKind;
     int FChannels = 0;
     int FSampleRate = 0;
     std::int64_t FLengthBytes = 0;

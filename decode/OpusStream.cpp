@@ -1,5 +1,6 @@
 #include "decode/OpusStream.h"
 
+#include "decode/CommentTags.h"
 #include "decode/OggSupport.h"
 #include "decode/PcmConvert.h"
 #include "framework/Errors.h"
@@ -25,8 +26,9 @@ struct OggOpusFileHandle {
 
 namespace {
 
-constexpr int kBytesPerSample = 2;
 constexpr int kMaxChannels = 8;
+// The larger sample size: the file's length in bytes must fit either kind.
+constexpr int kMaxBytesPerSample = 4;
 // 120 ms at 48 kHz, the longest packet: what the library advises to ask for at once.
 constexpr std::size_t kFloatFrames = 5760;
 constexpr std::size_t kCarryFrames = 256;
@@ -50,15 +52,17 @@ opus_int64 TellInFile(void* source) {
 
 } // namespace
 
-OpusStream::OpusStream(std::unique_ptr<NativeFile> file, const std::filesystem::path& path)
+OpusStream::OpusStream(std::unique_ptr<NativeFile> file, const std::filesystem::path& path,
+                       SampleKind kind)
     : FFile(std::move(file)), FOpus(std::make_unique<OggOpusFileHandle>()),
-      FPathText(path.string()) {}
+      FPathText(path.string()), FKind(kind) {}
 
 OpusStream::~OpusStream() = default;
 
 std::unique_ptr<DecoderStream> OpusStream::Open(std::unique_ptr<NativeFile> file,
-                                                const std::filesystem::path& path) {
-    std::unique_ptr<OpusStream> stream(new OpusStream(std::move(file), path));
+                                                const std::filesystem::path& path,
+                                                SampleKind kind) {
+    std::unique_ptr<OpusStream> stream(new OpusStream(std::move(file), path, kind));
     if (!stream->Start()) {
         return nullptr;
     }
@@ -84,8 +88,8 @@ bool OpusStream::Start() {
     // A packet takes at least a byte and yields at most 120 ms, so no honest file holds more
     // frames than this; a damaged granule position may claim any number.
     const opus_int64 rawBytes = op_raw_total(opus, -1);
-    constexpr std::int64_t kMaxRawBytes =
-        std::numeric_limits<std::int64_t>::max() / (kFloatFrames * kMaxChannels * kBytesPerSample);
+    constexpr std::int64_t kMaxRawBytes = std::numeric_limits<std::int64_t>::max() /
+                                          (kFloatFrames * kMaxChannels * kMaxBytesPerSample);
     if (rawBytes < 0 || rawBytes > kMaxRawBytes) {
         return false;
     }
@@ -105,14 +109,14 @@ bool OpusStream::Start() {
         FLinkCount = link + 1;
     }
     FChannels = channels;
-    FLengthBytes = frames * FChannels * kBytesPerSample;
+    FLengthBytes = frames * static_cast<std::int64_t>(FrameBytes());
     FFloats.resize(kFloatFrames * static_cast<std::size_t>(FChannels));
-    FCarry.resize(kCarryFrames * static_cast<std::size_t>(FChannels) * kBytesPerSample);
+    FCarry.resize(kCarryFrames * FrameBytes());
     return true;
 }
 
 std::size_t OpusStream::Decode(std::byte* target, std::size_t size) {
-    const std::size_t frameBytes = static_cast<std::size_t>(FChannels) * kBytesPerSample;
+    const std::size_t frameBytes = FrameBytes();
     const std::size_t request = std::min(size / frameBytes, kFloatFrames);
     while (!FEnded) {
         int link = 0;
@@ -131,10 +135,27 @@ std::size_t OpusStream::Decode(std::byte* target, std::size_t size) {
             FEnded = true;
             break;
         }
-        InterleavedToWav(FFloats.data(), static_cast<std::size_t>(got), FChannels, target);
+        if (FKind == SampleKind::Float32) {
+            InterleavedToWavFloat(FFloats.data(), static_cast<std::size_t>(got), FChannels, target);
+        } else {
+            InterleavedToWav(FFloats.data(), static_cast<std::size_t>(got), FChannels, target);
+        }
         return static_cast<std::size_t>(got) * frameBytes;
     }
     return 0;
+}
+
+AudioTags OpusStream::Tags() const {
+    // The first link's comments: the stream starts there.
+    const OpusTags* tags = op_tags(FOpus->File, 0);
+    std::vector<std::string> comments;
+    for (int i = 0; tags != nullptr && i < tags->comments; ++i) {
+        if (tags->user_comments[i] != nullptr && tags->comment_lengths[i] > 0) {
+            comments.emplace_back(tags->user_comments[i],
+                                  static_cast<std::size_t>(tags->comment_lengths[i]));
+        }
+    }
+    return ParseCommentTags(comments);
 }
 
 std::size_t OpusStream::TakeCarry(std::span<std::byte> buffer) {
@@ -145,7 +166,7 @@ std::size_t OpusStream::TakeCarry(std::span<std::byte> buffer) {
 }
 
 ReadResult OpusStream::Read(std::span<std::byte> buffer) {
-    const std::size_t frameBytes = static_cast<std::size_t>(FChannels) * kBytesPerSample;
+    const std::size_t frameBytes = FrameBytes();
     std::size_t filled = TakeCarry(buffer);
     while (filled < buffer.size() && !FEnded) {
         const std::size_t space = buffer.size() - filled;

@@ -17,9 +17,11 @@ class OpusStream final : public DecoderStream {
 public:
     // Null when the file holds no decodable Ogg Opus audio.
     static std::unique_ptr<DecoderStream> Open(std::unique_ptr<NativeFile> file,
-                                               const std::filesystem::path& path);
+                                               const std::filesystem::path& path, SampleKind kind);
     ~OpusStream() override;
 
+    SampleKind Kind() const override { return FKind; }
+    AudioTags Tags() const override;
     int Channels() const override { return FChannels; }
     int SampleRate() const override { return 48000; }
     std::int64_t LengthBytes() const override { return FLengthBytes; }
@@ -32,16 +34,21 @@ public:
     ReadResult Read(std::span<std::byte> buffer) override;
 
 private:
-    OpusStream(std::unique_ptr<NativeFile> file, const std::filesystem::path& path);
+    OpusStream(std::unique_ptr<NativeFile> file, const std::filesystem::path& path,
+               SampleKind kind);
     bool Start();
     // Whole frames into target (at least one frame long); 0 at the end of the data.
     std::size_t Decode(std::byte* target, std::size_t size);
     std::size_t TakeCarry(std::span<std::byte> buffer);
+    std::size_t FrameBytes() const {
+        return static_cast<std::size_t>(FChannels) * static_cast<std::size_t>(SampleBytes(FKind));
+    }
 
     // The decoder reads through the file, so it goes first.
     std::unique_ptr<NativeFile> FFile;
     std::unique_ptr<OggOpusFileHandle> FOpus;
     std::string FPathText;
+    SampleKind FKind;
     int FChannels = 0;
     int FLinkCount = 0; // leading links with the first link's channel count
     std::int64_t FLengthBytes = 0;

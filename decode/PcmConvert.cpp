@@ -55,7 +55,55 @@ inline __m128i ToSamples8(const float* from) {
 }
 #endif
 
+// One float as the four little-endian bytes of a WAV file.
+inline void StoreFloat(std::byte* at, float value) {
+    auto bits = std::bit_cast<std::uint32_t>(value);
+    if constexpr (std::endian::native == std::endian::big) {
+        bits = (bits >> 24) | ((bits >> 8) & 0xff00u) | ((bits << 8) & 0xff0000u) | (bits << 24);
+    }
+    std::memcpy(at, &bits, sizeof bits);
+}
+
+// The source channel that each WAV position takes.
+int SourceChannel(int channels, int wav) {
+    const bool reordered = channels >= 3 && channels <= kMaxOrderedChannels;
+    return reordered ? kVorbisChannelForWav[static_cast<std::size_t>(channels)]
+                                           [static_cast<std::size_t>(wav)]
+                     : wav;
+}
+
 } // namespace
+
+void PlanarToWavFloat(float** planes, std::size_t frames, int channels, std::byte* target) {
+    const auto count = static_cast<std::size_t>(channels);
+    for (std::size_t wav = 0; wav < count; ++wav) {
+        const float* source = planes[SourceChannel(channels, static_cast<int>(wav))];
+        std::byte* out = target + wav * sizeof(float);
+        for (std::size_t frame = 0; frame < frames; ++frame) {
+            StoreFloat(out + frame * count * sizeof(float), source[frame]);
+        }
+    }
+}
+
+void InterleavedToWavFloat(const float* samples, std::size_t frames, int channels,
+                           std::byte* target) {
+    if (channels < 3 || channels > kMaxOrderedChannels) {
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(target, samples,
+                        frames * static_cast<std::size_t>(channels) * sizeof(float));
+            return;
+        }
+    }
+    const auto count = static_cast<std::size_t>(channels);
+    for (std::size_t frame = 0; frame < frames; ++frame) {
+        const float* in = samples + frame * count;
+        std::byte* out = target + frame * count * sizeof(float);
+        for (std::size_t wav = 0; wav < count; ++wav) {
+            StoreFloat(out + wav * sizeof(float),
+                       in[SourceChannel(channels, static_cast<int>(wav))]);
+        }
+    }
+}
 
 void PlanarToWav(float** planes, std::size_t frames, int channels, std::byte* target) {
     const auto count = static_cast<std::size_t>(channels);

@@ -14,4 +14,10 @@ void PlanarToWav(float** planes, std::size_t frames, int channels, std::byte* ta
 // The channels' samples one frame after another.
 void InterleavedToWav(const float* samples, std::size_t frames, int channels, std::byte* target);
 
+// The same frames as little-endian 32-bit floats, as they come: no scaling, rounding or
+// clamping.
+void PlanarToWavFloat(float** planes, std::size_t frames, int channels, std::byte* target);
+void InterleavedToWavFloat(const float* samples, std::size_t frames, int channels,
+                           std::byte* target);
+
 } // namespace zent

@@ -1,5 +1,6 @@
 #include "decode/VorbisStream.h"
 
+#include "decode/CommentTags.h"
 #include "decode/OggSupport.h"
 #include "decode/PcmConvert.h"
 #include "framework/Errors.h"
@@ -29,7 +30,6 @@ struct OggVorbisFileHandle {
 
 namespace {
 
-constexpr int kBytesPerSample = 2;
 constexpr std::size_t kCarryFrames = 256;
 
 size_t ReadFromFile(void* buffer, size_t size, size_t count, void* source) {
@@ -69,15 +69,17 @@ bool AddChecked(std::int64_t a, std::int64_t b, std::int64_t& result) {
 
 } // namespace
 
-VorbisStream::VorbisStream(std::unique_ptr<NativeFile> file, const std::filesystem::path& path)
+VorbisStream::VorbisStream(std::unique_ptr<NativeFile> file, const std::filesystem::path& path,
+                           SampleKind kind)
     : FFile(std::move(file)), FVorbis(std::make_unique<OggVorbisFileHandle>()),
-      FPathText(path.string()) {}
+      FPathText(path.string()), FKind(kind) {}
 
 VorbisStream::~VorbisStream() = default;
 
 std::unique_ptr<DecoderStream> VorbisStream::Open(std::unique_ptr<NativeFile> file,
-                                                  const std::filesystem::path& path) {
-    std::unique_ptr<VorbisStream> stream(new VorbisStream(std::move(file), path));
+                                                  const std::filesystem::path& path,
+                                                  SampleKind kind) {
+    std::unique_ptr<VorbisStream> stream(new VorbisStream(std::move(file), path, kind));
     if (!stream->Start()) {
         return nullptr;
     }
@@ -125,10 +127,10 @@ bool VorbisStream::Start() {
     }
     FChannels = first->channels;
     FSampleRate = static_cast<int>(first->rate);
-    if (!MultiplyChecked(frames, std::int64_t{FChannels} * kBytesPerSample, FLengthBytes)) {
+    if (!MultiplyChecked(frames, static_cast<std::int64_t>(FrameBytes()), FLengthBytes)) {
         return false;
     }
-    FCarry.resize(kCarryFrames * static_cast<std::size_t>(FChannels) * kBytesPerSample);
+    FCarry.resize(kCarryFrames * FrameBytes());
     return true;
 }
 
@@ -136,7 +138,7 @@ std::size_t VorbisStream::Decode(std::byte* target, std::size_t size) {
     // The samples come as floats and are converted here, in WAV channel order and eight at a
     // time where the processor allows: cheaper than ov_read's 16-bit output and a reordering
     // pass after it, with the same bytes.
-    const std::size_t frameBytes = static_cast<std::size_t>(FChannels) * kBytesPerSample;
+    const std::size_t frameBytes = FrameBytes();
     const int request = static_cast<int>(std::min<std::size_t>(size / frameBytes, INT_MAX));
     while (!FEnded) {
         int link = 0;
@@ -155,7 +157,11 @@ std::size_t VorbisStream::Decode(std::byte* target, std::size_t size) {
             FEnded = true;
             break;
         }
-        PlanarToWav(planes, static_cast<std::size_t>(got), FChannels, target);
+        if (FKind == SampleKind::Float32) {
+            PlanarToWavFloat(planes, static_cast<std::size_t>(got), FChannels, target);
+        } else {
+            PlanarToWav(planes, static_cast<std::size_t>(got), FChannels, target);
+        }
         return static_cast<std::size_t>(got) * frameBytes;
     }
     return 0;
@@ -169,7 +175,7 @@ std::size_t VorbisStream::TakeCarry(std::span<std::byte> buffer) {
 }
 
 ReadResult VorbisStream::Read(std::span<std::byte> buffer) {
-    const std::size_t frameBytes = static_cast<std::size_t>(FChannels) * kBytesPerSample;
+    const std::size_t frameBytes = FrameBytes();
     std::size_t filled = TakeCarry(buffer);
     while (filled < buffer.size() && !FEnded) {
         const std::size_t space = buffer.size() - filled;
@@ -183,6 +189,19 @@ ReadResult VorbisStream::Read(std::span<std::byte> buffer) {
         filled += Decode(buffer.data() + filled, space - space % frameBytes);
     }
     return ReadResult::Of(filled, !IsActive());
+}
+
+AudioTags VorbisStream::Tags() const {
+    // The first link's comments: the stream starts there.
+    vorbis_comment* comment = ov_comment(&FVorbis->File, 0);
+    std::vector<std::string> comments;
+    for (int i = 0; comment != nullptr && i < comment->comments; ++i) {
+        if (comment->user_comments[i] != nullptr && comment->comment_lengths[i] > 0) {
+            comments.emplace_back(comment->user_comments[i],
+                                  static_cast<std::size_t>(comment->comment_lengths[i]));
+        }
+    }
+    return ParseCommentTags(comments);
 }
 
 bool VorbisStream::CanSeekExactly() const {
@@ -298,7 +317,7 @@ bool VorbisStream::PagesAreWhole() const {
 
 void VorbisStream::SeekToFrame(std::int64_t frame) {
     if (!CanSeekExactly() || frame < 0 ||
-        frame > FLengthBytes / (std::int64_t{FChannels} * kBytesPerSample)) {
+        frame > FLengthBytes / static_cast<std::int64_t>(FrameBytes())) {
         DecoderStream::SeekToFrame(frame);
     }
     // ov_pcm_seek decodes the packet that overlaps the position, so that the samples that

@@ -17,9 +17,11 @@ class VorbisStream final : public DecoderStream {
 public:
     // Null when the file holds no decodable Ogg Vorbis audio.
     static std::unique_ptr<DecoderStream> Open(std::unique_ptr<NativeFile> file,
-                                               const std::filesystem::path& path);
+                                               const std::filesystem::path& path, SampleKind kind);
     ~VorbisStream() override;
 
+    SampleKind Kind() const override { return FKind; }
+    AudioTags Tags() const override;
     int Channels() const override { return FChannels; }
     int SampleRate() const override { return FSampleRate; }
     std::int64_t LengthBytes() const override { return FLengthBytes; }
@@ -32,11 +34,15 @@ public:
     ReadResult Read(std::span<std::byte> buffer) override;
 
 private:
-    VorbisStream(std::unique_ptr<NativeFile> file, const std::filesystem::path& path);
+    VorbisStream(std::unique_ptr<NativeFile> file, const std::filesystem::path& path,
+                 SampleKind kind);
     bool Start();
     // Whole frames into target (at least one frame long); 0 at the end of the data.
     std::size_t Decode(std::byte* target, std::size_t size);
     std::size_t TakeCarry(std::span<std::byte> buffer);
+    std::size_t FrameBytes() const {
+        return static_cast<std::size_t>(FChannels) * static_cast<std::size_t>(SampleBytes(FKind));
+    }
     // Whether every page of the stream's links is present, intact, in order and carries
     // the granule its packets decode to.
     bool PagesAreWhole() const;
@@ -45,6 +51,7 @@ private:
     std::unique_ptr<NativeFile> FFile;
     std::unique_ptr<OggVorbisFileHandle> FVorbis;
     std::string FPathText;
+    SampleKind FKind;
     int FChannels = 0;
     int FSampleRate = 0;
     int FLinkCount = 0; // leading links in the first link's format

@@ -1,6 +1,7 @@
 // The decoder layer on any bytes: open by content, ask what the probe and the writer ask,
 // then read everything in blocks that are not whole frames, as the writer's loop does. Where
 // the stream says it seeks exactly, a seek must give the samples a decode from the start gave.
+// Some inputs, chosen by their size, decode to floats instead of 16-bit samples.
 #include "decode/Decoder.h"
 #include "framework/Errors.h"
 #include "fuzz/FuzzSupport.h"
@@ -13,7 +14,7 @@
 
 namespace {
 
-// Odd sizes: never a whole number of 16-bit frames, so partial frames are carried over.
+// Odd sizes: never a whole number of frames, so partial frames are carried over.
 constexpr std::array<std::size_t, 4> kBlockSizes = {4097, 1, 5, 65537};
 // Read gives 0 only at the end; a stream that stays active without data would hang the writer.
 constexpr int kMaxEmptyReads = 16;
@@ -113,9 +114,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::filesystem::path file = fuzz::ScratchFile("input.audio");
     fuzz::WriteBytes(file, data, size);
 
-    const std::unique_ptr<DecoderStream> stream = OpenDecoderStream(file);
+    const SampleKind kind = size % 4 == 3 ? SampleKind::Float32 : SampleKind::Int16;
+    const std::unique_ptr<DecoderStream> stream = OpenDecoderStream(file, kind);
     if (!stream)
         return 0;
+    fuzz::Check(stream->Kind() == kind, "the stream gives the kind of samples asked for");
+    // The tags as a conversion asks for them: read, whatever they hold.
+    static_cast<void>(stream->Tags());
     const int channels = stream->Channels();
     fuzz::Check(channels >= 1 && stream->SampleRate() >= 1,
                 "an open stream has channels and a rate");
@@ -127,7 +132,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::optional<Decoded> whole = ReadToEnd(*stream);
     if (!whole)
         return 0;
-    const std::size_t frameBytes = static_cast<std::size_t>(channels) * 2;
+    const std::size_t frameBytes =
+        static_cast<std::size_t>(channels) * static_cast<std::size_t>(SampleBytes(kind));
     fuzz::Check(whole->Bytes % frameBytes == 0, "the data ends on a whole frame");
     if (!canSeek || whole->Bytes != whole->Kept.size())
         return 0;

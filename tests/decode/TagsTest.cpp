@@ -1,9 +1,14 @@
 #include "decode/CommentTags.h"
+#include "decode/Decoder.h"
 #include "decode/Id3Tags.h"
+#include "tests/support/AudioFixtures.h"
 #include "tests/support/TempDir.h"
 
+#include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -207,6 +212,58 @@ TEST(CommentTags, KeysInAnyCaseIntoOneRecord) {
     const AudioTags fallbacks = ParseCommentTags({"description=D", "year=2000"});
     EXPECT_EQ(fallbacks.Comment, "D");
     EXPECT_EQ(fallbacks.Date, "2000");
+}
+
+struct StreamTagCase {
+    std::string Name;
+    std::function<void(const test::TempDir&, const std::filesystem::path&)> Make;
+};
+
+TEST(StreamTags, EachFormatGivesItsTitleAndArtist) {
+    const test::ToneSpec tone{44100, 2, 0.5};
+    const std::vector<StreamTagCase> cases = {
+        {"mp3",
+         [&](const test::TempDir& dir, const std::filesystem::path& file) {
+             const auto plain = dir.File("plain.mp3");
+             test::EncodeMp3(plain, tone);
+             std::ifstream in(plain, std::ios::binary);
+             const Bytes audio{std::istreambuf_iterator<char>(in), {}};
+             const Bytes all = Tag(3, Frame(3, "TIT2", Text(1, u"Caf\u00e9")) +
+                                          Frame(3, "TPE1", Text(0, u"Band"))) +
+                               audio;
+             std::ofstream out(file, std::ios::binary);
+             out.write(reinterpret_cast<const char*>(all.data()),
+                       static_cast<std::streamsize>(all.size()));
+         }},
+        {"vorbis",
+         [&](const test::TempDir& dir, const std::filesystem::path& file) {
+             const auto wav = dir.File("source.wav");
+             test::WriteWav(wav, tone);
+             const std::string command =
+                 "oggenc -Q -t 'Café' -a 'Band' -o '" + file.string() + "' '" + wav.string() + "'";
+             ASSERT_EQ(std::system(command.c_str()), 0) << command;
+         }},
+        {"opus",
+         [&](const test::TempDir&, const std::filesystem::path& file) {
+             test::EncodeOpus(file, test::ToneSpec{48000, 2, 0.5},
+                              "--title 'Café' --artist 'Band'");
+         }},
+    };
+    for (const StreamTagCase& c : cases) {
+        test::TempDir dir;
+        const auto file = dir.File("tagged");
+        c.Make(dir, file);
+        for (const SampleKind kind : {SampleKind::Int16, SampleKind::Float32}) {
+            const auto stream = OpenDecoderStream(file, kind);
+            ASSERT_NE(stream, nullptr) << c.Name;
+            const AudioTags tags = stream->Tags();
+            EXPECT_EQ(tags.Title, "Café") << c.Name;
+            EXPECT_EQ(tags.Artist, "Band") << c.Name;
+        }
+    }
+    test::TempDir dir;
+    test::EncodeOgg(dir.File("bare.ogg"), tone);
+    EXPECT_TRUE(OpenDecoderStream(dir.File("bare.ogg"))->Tags().Empty());
 }
 
 } // namespace
