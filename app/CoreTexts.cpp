@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QRegularExpression>
 #include <iterator>
+#include <vector>
 
 namespace zent {
 
@@ -43,12 +44,25 @@ QRegularExpression PatternOf(const QString& text) {
     return QRegularExpression(pattern, QRegularExpression::DotMatchesEverythingOption);
 }
 
+// Compiled once: the window shows a status text for every file it converts.
+const std::vector<QRegularExpression>& Patterns() {
+    static const std::vector<QRegularExpression> patterns = [] {
+        std::vector<QRegularExpression> compiled;
+        for (const char* english : kCoreTexts)
+            compiled.push_back(PatternOf(QLatin1String(english)));
+        return compiled;
+    }();
+    return patterns;
+}
+
 } // namespace
 
 QString ShownCoreText(const QString& text) {
-    for (const char* english : kCoreTexts) {
+    const std::vector<QRegularExpression>& patterns = Patterns();
+    for (std::size_t index = 0; index < patterns.size(); ++index) {
+        const char* english = kCoreTexts[index];
         const QString source = QLatin1String(english);
-        const QRegularExpressionMatch match = PatternOf(source).match(text);
+        const QRegularExpressionMatch match = patterns[index].match(text);
         if (!match.hasMatch())
             continue;
         QString shown = QCoreApplication::translate("CoreText", english);

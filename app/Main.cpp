@@ -6,6 +6,7 @@
 #include "app/Guards.h"
 #include "app/Icons.h"
 #include "app/LinkLabel.h"
+#include "app/RunEvents.h"
 #include "app/RunFeedback.h"
 #include "app/ShellFiles.h"
 #include "app/WindowKeys.h"
@@ -19,7 +20,9 @@
 #include "filelist/FileListModel.h"
 #include "filelist/Formats.h"
 #include "filelist/Paths.h"
+#include "filelist/ProbeBatch.h"
 #include "framework/Component.h"
+#include "framework/Errors.h"
 #include "framework/PathText.h"
 #include "settings/Options.h"
 #include "settings/ZentStruc.h"
@@ -43,6 +46,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <thread>
 
 namespace zent {
 
@@ -58,6 +62,10 @@ constexpr int kButtonHeight = 70;
 constexpr int kNameColumnWidth = 359;
 constexpr int kLengthColumnWidth = 50;
 constexpr int kSizeColumnWidth = 95;
+// Up to this many files are probed at once on the window's thread; more go to worker threads
+// so that the window keeps answering while they are listed.
+constexpr std::size_t kProbeInWindowLimit = 64;
+constexpr int kProbeDeliveryMs = 50;
 // A run shorter than this ends without a desktop notification.
 constexpr qint64 kNotifyAfterMsecs = 5000;
 
@@ -331,7 +339,6 @@ void TMainForm::FormCreate() {
         FStartupError = std::current_exception();
     }
     InitDecoders();
-    AllocBuffer();
     InitControls();
 }
 
@@ -341,18 +348,6 @@ std::string TMainForm::GetAppDir() const {
 
 std::string TMainForm::ConfigPath() const {
     return FPlaces.configPath;
-}
-
-void TMainForm::AllocBuffer() {
-    FBuffer = std::make_unique_for_overwrite<std::byte[]>(kDecodeBufferSize);
-}
-
-void TMainForm::FreeBuffer() {
-    FBuffer.reset();
-}
-
-std::span<std::byte> TMainForm::Buffer() {
-    return {FBuffer.get(), FBuffer ? kDecodeBufferSize : 0};
 }
 
 void TMainForm::InitControls() {
@@ -365,7 +360,6 @@ void TMainForm::InitControls() {
         bar->SetMax(100);
     }
     ShowStatus(FStatusPanel0, tr("%1 file(s)").arg(0));
-    ProcessEvents();
     FConverting = false;
 }
 
@@ -396,7 +390,6 @@ void TMainForm::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    Guarded([this] { FormClose(); });
     event->accept();
 }
 
@@ -404,7 +397,7 @@ bool TMainForm::FormCloseQuery() {
     bool canClose = true;
     if (FConverting) {
         canClose = false;
-        FStopRequested = true;
+        StopButtonClick();
     }
     try {
         SaveOptions(ConfigPath());
@@ -415,16 +408,14 @@ bool TMainForm::FormCloseQuery() {
     return canClose;
 }
 
-void TMainForm::FormClose() {
-    FreeBuffer();
-}
-
 void TMainForm::ExitButtonClick() {
     close();
 }
 
 void TMainForm::StopButtonClick() {
     FStopRequested = true;
+    if (FRun)
+        FRun->StopRequestChanged();
 }
 
 void TMainForm::EnableControls(bool enable) {
@@ -447,7 +438,6 @@ void TMainForm::BeginConversionState() {
     ConvertButton->hide();
     FConverting = true;
     SetStatusInfo("");
-    ProcessEvents();
 }
 
 void TMainForm::EndConversionState() {
@@ -465,11 +455,9 @@ void TMainForm::ShowStatus(QLabel* panel, const QString& text) {
 
 void TMainForm::UpdateStatus() {
     ShowStatus(FStatusPanel0, tr("%1 file(s)").arg(FModel->rowCount()));
-    ProcessEvents();
     ShowStatus(FStatusPanel1,
                tr("Total disk space needed: %1")
                    .arg(QString::fromStdString(FormatSize(FModel->TotalProjectedSize()))));
-    ProcessEvents();
     SortList();
     if (!FConverting)
         EnableControls(true);
@@ -477,16 +465,10 @@ void TMainForm::UpdateStatus() {
 
 void TMainForm::SetStatusText(const std::string& text) {
     ShowStatus(FStatusPanel0, ShownCoreText(QString::fromStdString(text)));
-    ProcessEvents();
 }
 
 void TMainForm::SetStatusInfo(const std::string& text) {
     ShowStatus(FStatusPanel1, QString::fromStdString(text));
-    ProcessEvents();
-}
-
-void TMainForm::ProcessEvents() {
-    QCoreApplication::processEvents();
 }
 
 void TMainForm::VST1Change() {
@@ -497,6 +479,13 @@ void TMainForm::VST1Change() {
 // --- Adding files ---
 
 void TMainForm::AddFiles(const std::vector<std::string>& paths) {
+    if (FProbe || paths.size() > kProbeInWindowLimit) {
+        // In order after any batch still being added.
+        FWaitingAdds.push_back(paths);
+        if (!FProbe)
+            StartProbing();
+        return;
+    }
     std::exception_ptr error;
     {
         BusyCursor busy;
@@ -509,8 +498,62 @@ void TMainForm::AddFiles(const std::vector<std::string>& paths) {
         }
     }
     UpdateStatus();
+    if (FRun)
+        FRun->EntriesAdded();
     if (error)
         std::rethrow_exception(error);
+}
+
+void TMainForm::StartProbing() {
+    if (FWaitingAdds.empty())
+        return;
+    if (!FProbeTimer) {
+        FProbeTimer = new QTimer(this);
+        connect(FProbeTimer, &QTimer::timeout, this, [this] { Guarded([this] { AddProbed(); }); });
+    }
+    FProbe = std::make_unique<ProbeBatch>(FWaitingAdds.front(),
+                                          std::max(1u, std::thread::hardware_concurrency()));
+    FWaitingAdds.pop_front();
+    FProbeTimer->start(kProbeDeliveryMs);
+}
+
+void TMainForm::AddProbed() {
+    if (!FProbe)
+        return;
+    std::exception_ptr error;
+    std::vector<ProbeBatch::Result> ready = FProbe->TakeReady();
+    if (!ready.empty()) {
+        HeldBackUpdates held(VST1);
+        for (ProbeBatch::Result& result : ready) {
+            FModel->AppendEntry(std::move(result.Entry));
+            // A file that cannot be probed ends its batch there, as in adding one by one.
+            if (result.Error) {
+                error = result.Error;
+                break;
+            }
+        }
+    }
+    if (error || FProbe->Finished()) {
+        FProbe.reset();
+        FProbeTimer->stop();
+        StartProbing();
+    }
+    if (!ready.empty()) {
+        UpdateStatus();
+        if (FRun)
+            FRun->EntriesAdded();
+    }
+    if (error)
+        ReportAddError(error);
+}
+
+void TMainForm::ReportAddError(std::exception_ptr error) {
+    // The error is shown once the event is over, so that the program the files came from is
+    // not kept waiting; during a run the box does not wait either, or it would hold the run.
+    if (FConverting)
+        Dialogs::Current().ShowErrorLater(this, ExceptionMessage(error));
+    else
+        QTimer::singleShot(0, this, [error] { HandleException(error); });
 }
 
 void TMainForm::AddFilesButtonClick() {
@@ -546,14 +589,7 @@ void TMainForm::AddShellFiles(const std::vector<std::string>& paths) {
     try {
         AddFiles(paths);
     } catch (...) {
-        // The error is shown once the drop has ended, so the program the files came from
-        // is not kept waiting; during a run the box does not wait either, or it would hold
-        // the run until dismissed.
-        const std::exception_ptr error = std::current_exception();
-        if (FConverting)
-            Dialogs::Current().ShowErrorLater(this, ExceptionMessage(error));
-        else
-            QTimer::singleShot(0, this, [error] { HandleException(error); });
+        ReportAddError(std::current_exception());
     }
 }
 
@@ -623,18 +659,47 @@ void TMainForm::ConvertButtonClick() {
 }
 
 void TMainForm::ConvertAll() {
-    ConversionRun run(static_cast<RunView&>(*this), {}, &FTargetNames);
-    QString error;
+    if (FRun)
+        return;
+    const unsigned jobs =
+        FJobCount > 0 ? FJobCount : std::max(1u, std::thread::hardware_concurrency());
+    auto run = std::make_unique<ConversionRun>(static_cast<RunView&>(*this), WavWriterOptions{},
+                                               &FTargetNames, jobs);
+    auto* events = new RunEvents(
+        *run, [this] { Guarded([this] { RunDelivered(); }); }, this);
     try {
-        run.ConvertAll();
+        if (!run->Prepare(*events)) {
+            delete events;
+            return;
+        }
     } catch (...) {
-        error = ExceptionMessage(std::current_exception());
-        for (const auto& feedback : FRunFeedback)
-            feedback->RunEnded(FConvertedInRun, error);
+        delete events;
         throw;
     }
+    FRun = std::move(run);
+    FRunEvents = events;
+    // The jobs begin once the click is handled: what came before it (a Stop) counts first.
+    QTimer::singleShot(0, this, [this] {
+        if (FRun)
+            FRun->Begin();
+    });
+}
+
+void TMainForm::RunDelivered() {
+    if (std::exchange(FScrollPending, false))
+        VST1->scrollTo(VST1->selectionModel()->currentIndex());
+    if (!FRun || !FRun->Over())
+        return;
+    FRunEvents->Stop();
+    FRunEvents->deleteLater();
+    FRunEvents = nullptr;
+    const std::unique_ptr<ConversionRun> run = std::move(FRun);
+    const std::optional<std::string> message = run->Finish();
+    const std::exception_ptr error = message ? std::make_exception_ptr(Error(*message)) : nullptr;
     for (const auto& feedback : FRunFeedback)
-        feedback->RunEnded(FConvertedInRun, error);
+        feedback->RunEnded(FConvertedInRun, error ? ExceptionMessage(error) : QString());
+    if (error)
+        std::rethrow_exception(error);
 }
 
 std::string TMainForm::TargetDirectoryText() const {
@@ -652,6 +717,14 @@ void TMainForm::FocusTargetDirectory() {
 
 FileEntry* TMainForm::FirstEntry() {
     return FModel->rowCount() > 0 ? &FModel->List().At(0) : nullptr;
+}
+
+std::size_t TMainForm::EntryCount() const {
+    return static_cast<std::size_t>(FModel->rowCount());
+}
+
+FileEntry* TMainForm::EntryAt(std::size_t index) {
+    return &FModel->List().At(index);
 }
 
 void TMainForm::RemoveEntry(const FileEntry* entry) {
@@ -674,7 +747,11 @@ void TMainForm::SelectAndFocus(const FileEntry* entry) {
     const QModelIndex index = FModel->IndexOf(entry);
     VST1->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
                                                        QItemSelectionModel::Rows);
-    VST1->scrollTo(index);
+    // During a run the list scrolls once a delivery: scrolling lays out every row again.
+    if (FRun)
+        FScrollPending = true;
+    else
+        VST1->scrollTo(index);
 }
 
 void TMainForm::SetFileProgress(int percent) {

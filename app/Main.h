@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 #include <cstddef>
+#include <deque>
 #include <exception>
 #include <memory>
 #include <optional>
@@ -16,6 +17,7 @@ class QLabel;
 class QEvent;
 class QMimeData;
 class QStatusBar;
+class QTimer;
 class QToolButton;
 
 namespace zent {
@@ -28,6 +30,9 @@ class RunFeedback;
 class TComponent;
 class TOptionsItem;
 class TProgressCyl;
+class ConversionRun;
+class ProbeBatch;
+class RunEvents;
 
 // The address that the link label opens.
 inline constexpr const char* kUpdatePageUrl = "https://zent.example.org/updates";
@@ -43,8 +48,8 @@ inline constexpr const char* kConfigFileName = "zent.cfg";
 // separator, so that a program in the root directory keeps its settings at "/zent.cfg".
 std::string AppDirFromPath(const QString& executableDir);
 
-// The main window: owns the options, the list, the decode buffer and the two bars; the
-// subsystems do the work.
+// The main window: owns the options, the list, the run and the two bars; the subsystems do
+// the work.
 class TMainForm : public QMainWindow, private RunView {
     Q_OBJECT
 public:
@@ -65,6 +70,10 @@ public:
     void ConvertAll();
 
     bool Converting() const { return FConverting; }
+    // Files are being probed on worker threads and added to the list in their order.
+    bool Adding() const { return FProbe != nullptr; }
+    // Files converted at once; the number of processors unless set.
+    void SetJobCount(unsigned jobs) { FJobCount = jobs; }
     bool StopRequested() const override { return FStopRequested; }
     int SortColumn() const { return FSortColumn; }
     bool SortAscending() const { return FSortAscending; }
@@ -105,13 +114,14 @@ private:
     void FormCreate();
     void FormShow();
     bool FormCloseQuery();
-    void FormClose();
     void InitControls();
     void LoadOptions(const std::string& fileName);
     void SaveOptions(const std::string& fileName);
-    void AllocBuffer();
-    void FreeBuffer();
     void SortList();
+    void RunDelivered();
+    void StartProbing();
+    void AddProbed();
+    void ReportAddError(std::exception_ptr error);
     void FitStatusBarHeight();
     void ShowStatus(QLabel* panel, const QString& text);
 
@@ -120,24 +130,30 @@ private:
     void ShowErrorMessage(const std::string& message) override;
     void FocusTargetDirectory() override;
     FileEntry* FirstEntry() override;
+    std::size_t EntryCount() const override;
+    FileEntry* EntryAt(std::size_t index) override;
     void RemoveEntry(const FileEntry* entry) override;
     double TotalProjectedSize() const override;
     void ClearSelectionAndFocusList() override;
     void SelectAndFocus(const FileEntry* entry) override;
     void SetFileProgress(int percent) override;
     void SetTotalProgress(int percent) override;
-    void ProcessEvents() override;
     void ClearStopRequest() override { FStopRequested = false; }
-    std::span<std::byte> Buffer() override;
 
     QString FAppDir;
     Places FPlaces;
     std::unique_ptr<TComponent> FComponent; // the window as owner of named components
     TOptionsItem* FOptions = nullptr;       // owned by FComponent
-    std::unique_ptr<std::byte[]> FBuffer;
     // Every name this window's runs handed out: a later run never replaces them.
     TargetNames FTargetNames;
     bool FConverting = false;
+    unsigned FJobCount = 0;
+    bool FScrollPending = false;         // the current entry is to be scrolled into view
+    RunEvents* FRunEvents = nullptr;     // a child while a run is on
+    std::unique_ptr<ConversionRun> FRun; // its jobs end before the window's children go
+    std::unique_ptr<ProbeBatch> FProbe;  // the batch being added on worker threads
+    std::deque<std::vector<std::string>> FWaitingAdds;
+    QTimer* FProbeTimer = nullptr;
     bool FStopRequested = false;
     int FSortColumn = 0;
     bool FSortAscending = true;

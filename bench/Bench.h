@@ -8,5 +8,7 @@ namespace zent::bench {
 void RunConversionBench(const std::filesystem::path& workDir);
 void RunFileListBench(const std::filesystem::path& workDir);
 void RunPaintBench();
+// The window's batch on the engine beside zent-cli, and listing many dropped files.
+void RunWindowBench(const std::filesystem::path& workDir);
 
 } // namespace zent::bench

@@ -19,5 +19,7 @@ int main(int argc, char** argv) {
         zent::bench::RunFileListBench(work.Path());
     if (!only || std::strcmp(only, "paint") == 0)
         zent::bench::RunPaintBench();
+    if (!only || std::strcmp(only, "window") == 0)
+        zent::bench::RunWindowBench(work.Path());
     return 0;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "cli/SlicePlan.h"
 #include "cli/TargetPlan.h"
+#include "convert/ConversionEngine.h"
 
 #include <atomic>
 #include <cstdint>
@@ -10,10 +10,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-namespace zent {
-class DecoderStream;
-}
 
 namespace zent::cli {
 
@@ -33,16 +29,9 @@ struct FileResult {
     double Seconds() const;
 };
 
-// Counters the jobs move and the progress display reads, from any thread.
-struct BatchProgress {
-    std::atomic<std::int64_t> BytesDone{0};
-    // Decoded lengths of the files opened so far, and how many those are.
-    std::atomic<std::int64_t> BytesOpened{0};
-    std::atomic<int> FilesOpened{0};
-    std::atomic<int> FilesFinished{0};
-    std::atomic<std::int64_t> AudioMicroseconds{0};
-    int FilesTotal = 0;
-};
+// Counters the jobs move and the progress display reads, from any thread. FilesTotal is set
+// before the batch starts.
+using BatchProgress = EngineProgress;
 
 // Told about every finished file, from the job's thread; must be thread-safe.
 class BatchObserver {
@@ -61,12 +50,9 @@ struct BatchSettings {
     std::function<std::vector<Slice>(const DecoderStream&, const SliceContext&)> PlanSlices;
 };
 
-// Converts the jobs on settings.Jobs threads, each with its own decoder and decode buffer, taking
-// files in order. After stop is set every job ends after its current block; its unfinished
-// file is removed and files not yet begun stay untouched. Output goes to a hidden temporary
-// file in the target directory that is renamed onto the target only when it is complete.
-// A file may be cut into slices that several jobs decode at once, each into its place in
-// the file; the bytes are those of a conversion in one piece.
+// Converts the jobs with the conversion engine on settings.Jobs jobs. After stop is set every
+// job ends after its current block; its unfinished file is removed and files not yet begun
+// stay untouched.
 std::vector<FileResult> RunBatch(const std::vector<FileJob>& jobs, const BatchSettings& settings,
                                  const std::atomic<bool>& stop, BatchProgress& progress,
                                  BatchObserver& observer);

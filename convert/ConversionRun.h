@@ -1,48 +1,98 @@
 #pragma once
 
-#include "convert/ConversionView.h"
+#include "convert/ConversionEngine.h"
+#include "convert/TargetNames.h"
 #include "convert/WavWriter.h"
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 namespace zent {
 
 class RunView;
-class TargetNames;
+struct FileEntry;
 
 inline constexpr const char* kPickValidDirectory = "Please pick a valid target directory.";
 
-// The batch run over the window's list: converts the top entry and removes it, again and
-// again, until the list is empty, a stop is requested or an error occurs. The writer reports
-// through this object, which passes everything on to the window and keeps the batch total.
-class ConversionRun : public ConversionView {
+// The batch run over the window's list, on the conversion engine: the entries go to the jobs
+// from the top, in display order; each converted entry leaves the list. The selection, status
+// panel 1 and the file bar follow the topmost entry still converting; the total bar counts
+// the bytes of all jobs. A stop keeps the topmost file in flight as a shorter file and
+// abandons the others; an error ends the run like a stop without a kept file. The engine's
+// events reach the run through EngineObserver, one at a time, on the thread that owns the
+// view (ConvertAll: whichever job calls, under a lock).
+class ConversionRun : public EngineObserver {
 public:
     // names, when given, outlives the run: a window's later runs then never replace what its
     // earlier ones wrote.
     explicit ConversionRun(RunView& view, WavWriterOptions options = {},
-                           TargetNames* names = nullptr);
+                           TargetNames* names = nullptr, unsigned jobs = 1);
+    ~ConversionRun() override;
 
-    // Errors of the conversion reach the caller after the window is back in its idle state.
+    // The whole run, returning when it is over. Errors of the conversion reach the caller
+    // after the window is back in its idle state.
     void ConvertAll();
 
-    void SetStatusText(const std::string& text) override;
-    void SetFileProgress(int percent) override;
-    void AddTotalProgress(std::int64_t bytes) override;
-    void ProcessEvents() override;
-    bool StopRequested() const override;
+    // The window's way, without waiting: Prepare hands the entries to the engine, whose events
+    // go to events (which passes them on to this object on the view's thread); false when no
+    // run began. Begin starts the jobs. Once Over, Finish ends the run and gives the message
+    // of the error that ended it, if any.
+    bool Prepare(EngineObserver& events);
+    void Begin();
+    bool Over() const { return FEngine && FOutstanding == 0; }
+    std::optional<std::string> Finish();
+    // The window's stop flag was set.
+    void StopRequestChanged();
+    // Entries were added to the list during the run.
+    void EntriesAdded();
 
+    void FileStarted(FileId id) override;
+    void BytesWritten(FileId id, std::int64_t bytes, std::int64_t fileDone,
+                      std::int64_t fileLength) override;
+    void FileEnded(const FileReport& report) override;
+
+    void AddTotalProgress(std::int64_t bytes);
     std::int64_t BytesDone() const { return FBytesDone; }
 
 private:
-    void ConvertEntries(const std::string& directory);
+    struct Item {
+        FileEntry* Entry = nullptr;
+        bool HasBytes = false;
+        std::int64_t Done = 0; // bytes of the file written, of Length
+        std::int64_t Length = 0;
+    };
+
+    void HandOut(const std::vector<FileEntry*>& entries);
+    std::optional<FileId> Topmost(); // the file in flight nearest the top of the list
+    void FollowTopmost();
+    void StopEngine(std::optional<FileId> keep);
+    void Fail(const std::string& message);
+    void CloseWhenOver();
     void EndRun();
 
     RunView& FView;
     WavWriterOptions FOptions;
-    TargetNames* FNames;
+    unsigned FJobs;
+    std::string FDirectory;
+    TargetNames FRunNames; // when no names are given: two sources of a run never meet in one file
+    TargetNames& FNames;
     std::int64_t FBytesDone = 0;
     std::int64_t FTotalBytes = 0;
+    std::vector<Item> FItems; // by FileId
+    std::unordered_map<const FileEntry*, FileId> FIds;
+    std::size_t FKnownInView = 0;
+    std::unordered_set<FileId> FInFlight;
+    std::optional<FileId> FShown; // the entry the selection and the bars follow
+    std::size_t FOutstanding = 0; // handed out and not ended
+    bool FStopping = false;
+    std::optional<std::string> FError;
+    EngineProgress FProgress;
+    std::unique_ptr<ConversionEngine> FEngine; // last: its jobs end before the rest goes
 };
 
 // The batch total in whole bytes: truncated toward zero; negative, NaN or out-of-range

@@ -1,9 +1,6 @@
 #pragma once
 
-#include "convert/ConversionView.h"
-
 #include <cstddef>
-#include <span>
 #include <string>
 
 namespace zent {
@@ -20,6 +17,8 @@ public:
     virtual void FocusTargetDirectory() = 0;                       // if it can take the focus
 
     virtual FileEntry* FirstEntry() = 0; // in display order; null when the list is empty
+    virtual std::size_t EntryCount() const = 0;
+    virtual FileEntry* EntryAt(std::size_t index) = 0; // in display order
     virtual void RemoveEntry(const FileEntry* entry) = 0;
     virtual double TotalProjectedSize() const = 0;
     virtual void ClearSelectionAndFocusList() = 0;
@@ -28,16 +27,13 @@ public:
     virtual void BeginConversionState() = 0;
     virtual void EndConversionState() = 0;
     virtual void UpdateStatus() = 0;
-    virtual void SetStatusText(const std::string& text) = 0; // panel 0; pumps events once
-    virtual void SetStatusInfo(const std::string& text) = 0; // panel 1; pumps events once
+    virtual void SetStatusText(const std::string& text) = 0; // panel 0
+    virtual void SetStatusInfo(const std::string& text) = 0; // panel 1
     virtual void SetFileProgress(int percent) = 0;
     virtual void SetTotalProgress(int percent) = 0;
-    virtual void ProcessEvents() = 0;
 
     virtual bool StopRequested() const = 0;
     virtual void ClearStopRequest() = 0;
-
-    virtual std::span<std::byte> Buffer() = 0; // the one decode buffer
 };
 
 } // namespace zent

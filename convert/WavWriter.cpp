@@ -36,7 +36,31 @@ std::string MinutesSeconds(double seconds) {
     return text;
 }
 
+// A stream may end up to one codec frame short of its length; more is a damaged source.
+void CheckFullLength(const WavEnding& ending, const std::filesystem::path& sourcePath) {
+    const std::int64_t allowed = ending.CodecFrameFrames * ending.Format.BlockAlign();
+    const auto data = static_cast<std::int64_t>(ending.DataBytes);
+    if (data + allowed >= ending.LengthBytes)
+        return;
+    const double byteRate = ending.Format.ByteRate();
+    throw EDecoderError(SourceEndsEarlyMessage(
+        sourcePath, byteRate > 0 ? static_cast<double>(data) / byteRate : 0.0,
+        byteRate > 0 ? static_cast<double>(ending.LengthBytes) / byteRate : 0.0));
+}
+
 } // namespace
+
+void FinishWavFile(OutputFile& file, const WavEnding& ending,
+                   const std::filesystem::path& sourcePath) {
+    if (!ending.Stopped && !ending.Cut)
+        CheckFullLength(ending, sourcePath);
+    if (ending.TrimTail)
+        file.Truncate(kWavHeaderSize + ending.DataBytes);
+    PatchSizes(file, ending.DataBytes);
+    file.Commit();
+    if (ending.Cut)
+        throw EWavSizeLimitError(WavSizeLimitMessage(file.Target()));
+}
 
 std::string WavSizeLimitMessage(const std::filesystem::path& targetPath) {
     return "The file \"" + targetPath.string() +
@@ -101,24 +125,22 @@ bool WriteWavFile(DecoderStream& stream, const std::filesystem::path& sourcePath
         view.SetFileProgress(percent);
         view.SetStatusText(DoneText(percent));
     }
-    // A stream may end up to one codec frame short of its length; more is a damaged source.
-    const std::int64_t allowed = stream.CodecFrameFrames() * blockAlign;
-    if (!cut && !stopped && static_cast<std::int64_t>(written) + allowed < length) {
-        const double byteRate = format.ByteRate();
-        throw EDecoderError(SourceEndsEarlyMessage(
-            sourcePath, byteRate > 0 ? static_cast<double>(written) / byteRate : 0.0,
-            byteRate > 0 ? static_cast<double>(length) / byteRate : 0.0));
-    }
+    const WavEnding ending{format, written, length, stream.CodecFrameFrames(), stopped, cut, false};
     // The hidden file goes with the OutputFile.
     if (stopped && !options.KeepStoppedFile)
         return false;
+    if (!stopped && !cut)
+        CheckFullLength(ending, sourcePath);
     view.SetStatusText(kClosingFileText);
-    PatchSizes(file, written);
-    file.Commit();
+    try {
+        FinishWavFile(file, ending, sourcePath);
+    } catch (const EWavSizeLimitError&) {
+        if (options.TakenTarget)
+            *options.TakenTarget = file.Target();
+        throw;
+    }
     if (options.TakenTarget)
         *options.TakenTarget = file.Target();
-    if (cut)
-        throw EWavSizeLimitError(WavSizeLimitMessage(targetPath));
     return !stopped;
 }
 

@@ -14,6 +14,7 @@ namespace zent {
 
 class ConversionView;
 class DecoderStream;
+class OutputFile;
 
 inline constexpr const char* kOpeningFileText = "Opening file...";
 inline constexpr const char* kDonePrefix = "Done ";
@@ -47,6 +48,24 @@ struct WavWriterOptions {
 // A source that ended well before the length it announced when it was opened.
 std::string SourceEndsEarlyMessage(const std::filesystem::path& sourcePath, double decodedSeconds,
                                    double lengthSeconds);
+
+// How a WAV file's data ended.
+struct WavEnding {
+    WavFormat Format;
+    std::uint64_t DataBytes = 0;
+    std::int64_t LengthBytes = 0;      // the length the stream announced when it was opened
+    std::int64_t CodecFrameFrames = 0; // how far short of it the data may end
+    bool Stopped = false;              // ended by a stop request: shorter is expected
+    bool Cut = false;                  // ended at the WAV size limit
+    bool TrimTail = false;             // bytes may lie beyond the data (slices written ahead)
+};
+
+// Finishes every WAV file, whole or written in slices, whose header (sizes 0) and data are in
+// place: refuses a source that ended early (SourceEndsEarlyMessage, the file is not kept),
+// patches the sizes, commits the file under its name, and then throws EWavSizeLimitError when
+// the data was cut at the limit.
+void FinishWavFile(OutputFile& file, const WavEnding& ending,
+                   const std::filesystem::path& sourcePath);
 
 // Decodes sourcePath into the WAV file targetPath, in blocks of up to buffer's size. The
 // file is written under a hidden name and takes targetPath only when it is finished: whole,

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -32,7 +33,12 @@ protected:
     void SetTarget(const std::filesystem::path& dir) {
         Child<DirectoryEdit>("JvDirectoryEdit1")->SetText(Q(dir));
     }
-    void ClickConvert() { Child<QToolButton>("ConvertButton")->click(); }
+    // One job unless a test asks for more: the window as it converted one file at a time.
+    void ClickConvert(unsigned jobs = 1) {
+        form->SetJobCount(jobs);
+        Child<QToolButton>("ConvertButton")->click();
+        WaitForRun();
+    }
 };
 
 TEST_F(ConversionWindowTest, AMissingTargetDirectoryIsReportedAndTouchesNothing) {
@@ -116,8 +122,10 @@ TEST_F(ConversionWindowTest, OpusAndAnMp3WithJunkAfterItsFramesConvertAsTheRefer
 
 TEST_F(ConversionWindowTest, StopLeavesAShorterValidFileAndTheEntryOnTop) {
     StartForm();
-    // Long enough for several 800000-byte blocks.
-    AddThroughDialog({Q(Ogg("long.ogg", 12.0)), Q(Ogg("next.ogg"))});
+    // Long enough that the conversion, running beside the window, is still on when the
+    // person has seen the first percentage.
+    constexpr double kSeconds = 60.0;
+    AddThroughDialog({Q(Ogg("long.ogg", kSeconds)), Q(Ogg("next.ogg"))});
     SetTarget(target.Path());
     // A person clicks Stop once the first percentage shows.
     QTimer stopper;
@@ -135,7 +143,7 @@ TEST_F(ConversionWindowTest, StopLeavesAShorterValidFileAndTheEntryOnTop) {
     const auto wav = target.File("long.wav");
     ASSERT_TRUE(std::filesystem::exists(wav));
     const auto size = std::filesystem::file_size(wav);
-    EXPECT_LT(size, 44u + 12u * 44100u * 4u);
+    EXPECT_LT(size, 44u + static_cast<std::uintmax_t>(kSeconds * 44100 * 4));
     EXPECT_EQ(ReadLe32(wav, 4), size - 8);
     EXPECT_EQ(ReadLe32(wav, 40), size - 44);
     EXPECT_FALSE(std::filesystem::exists(target.File("next.wav")));
@@ -218,10 +226,36 @@ TEST_F(ConversionWindowTest, FilesDroppedDuringARunAreConvertedInTheSameRun) {
         form->VST1DragDrop(&data);
         EXPECT_FALSE(Child<QToolButton>("DeleteFilesButton")->isEnabled());
     });
-    ClickConvert();
+    ClickConvert(2);
     EXPECT_EQ(Rows(), 0);
     EXPECT_TRUE(std::filesystem::exists(target.File("first.wav")));
     EXPECT_TRUE(std::filesystem::exists(target.File("late.wav")));
+}
+
+TEST_F(ConversionWindowTest, ALargeDropIsListedInOrderAndEndsAtAFileThatCannotBeProbed) {
+    StartForm();
+    const auto sample = Mp3("sample.mp3");
+    QList<QUrl> urls;
+    for (int i = 0; i < 100; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "f%03d.mp3", i);
+        if (i == 70)
+            TextFile(name);
+        else
+            std::filesystem::create_hard_link(sample, media.File(name));
+        urls.push_back(FileUrl(media.File(name)));
+    }
+    auto* data = new QMimeData;
+    data->setUrls(urls);
+    Drop(List(), data);
+    while (form->Adding())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    QApplication::processEvents();
+    ASSERT_EQ(Rows(), 71);
+    EXPECT_EQ(NameAt(0), "f000.mp3");
+    EXPECT_EQ(NameAt(69), "f069.mp3");
+    EXPECT_EQ(form->Model().List().At(0).LengthSeconds, 1);
+    EXPECT_EQ(dialogs.errors, QStringList{"Sample not loaded."});
 }
 
 TEST_F(ConversionWindowTest, NamesThatAreNotValidTextAreAddedAndConvertedByTheirBytes) {

@@ -95,6 +95,7 @@ TEST_F(DesktopTest, AnInstalledProgramMakesItsOwnTargetAtConvertAndSavesInTheUse
     AddThroughDialog({Q(Ogg("song.ogg"))});
     EXPECT_FALSE(std::filesystem::exists(target)); // not before a run needs it
     Child<QToolButton>("ConvertButton")->click();
+    WaitForRun();
     EXPECT_TRUE(dialogs.errors.isEmpty());
     EXPECT_EQ(Rows(), 0);
     EXPECT_TRUE(std::filesystem::is_regular_file(target / "song.wav"));
@@ -107,6 +108,7 @@ TEST_F(DesktopTest, APortableProgramMakesItsTempDirectoryAtConvert) {
     StartForm();
     AddThroughDialog({Q(Mp3("song.mp3"))});
     Child<QToolButton>("ConvertButton")->click();
+    WaitForRun();
     EXPECT_TRUE(dialogs.errors.isEmpty());
     EXPECT_TRUE(std::filesystem::is_regular_file(appDir.File("Temp") / "song.wav"));
 }
@@ -210,6 +212,7 @@ TEST_F(DesktopTest, EscapeStopsARun) {
     Child<DirectoryEdit>("JvDirectoryEdit1")->SetText(Q(target.Path()));
     QTimer::singleShot(0, form.get(), [this] { QTest::keyClick(List(), Qt::Key_Escape); });
     Child<QToolButton>("ConvertButton")->click();
+    WaitForRun();
     EXPECT_EQ(Rows(), 1);
     EXPECT_FALSE(std::filesystem::exists(target.File("only.wav")));
 }

@@ -50,6 +50,13 @@ protected:
         return Child<QLabel>(panel == 0 ? "StatusPanel0" : "StatusPanel1")->text();
     }
 
+    // Lets the window work until its run is over.
+    void WaitForRun() {
+        QApplication::processEvents();
+        while (form->Converting())
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+
     QTreeView* List() const { return Child<QTreeView>("VST1"); }
     int Rows() const { return form->Model().rowCount(); }
     QString NameAt(int row) const {

@@ -1,6 +1,6 @@
 #include "cli/BatchRunner.h"
-#include "cli/SlicePlan.h"
 #include "convert/ConversionView.h"
+#include "convert/SlicePlan.h"
 #include "convert/WavWriter.h"
 #include "decode/Decoder.h"
 #include "tests/support/AudioFixtures.h"
@@ -240,6 +240,79 @@ TEST(Slices, FailureOrStopInOneSliceLeavesNothing) {
     EXPECT_EQ(stuck.Result.Status, FileStatus::Failed);
     EXPECT_NE(stuck.Result.Message.find("stopped delivering data"), std::string::npos);
     EXPECT_TRUE(stuck.Names.empty());
+}
+
+TEST(Slices, EndMayFallShortOfTheLengthByOneCodecFrameAtMost) {
+    test::TempDir dir;
+    const std::int64_t stated = 200000;
+    const std::int64_t codecFrame = 1152; // PatternStream's
+    struct Case {
+        std::int64_t Delivered;
+        FileStatus Status;
+    };
+    for (const Case& c : {Case{stated - codecFrame, FileStatus::Converted},
+                          Case{stated - codecFrame - 1, FileStatus::Failed}}) {
+        SCOPED_TRACE(c.Delivered);
+        const SplitRun run = Convert(dir.File("p"), EvenSlices(c.Delivered, 3),
+                                     PatternSettings({c.Delivered, -1, stated}));
+        EXPECT_EQ(run.Result.Status, c.Status);
+        EXPECT_EQ(run.Names.size(), c.Status == FileStatus::Converted ? 1u : 0u);
+    }
+}
+
+// Stops the engine, keeping file 0, once it has written its first block.
+class StopAtFirstBlock final : public EngineObserver {
+public:
+    ConversionEngine* Engine = nullptr;
+    FileReport Report;
+    void FileStarted(FileId) override {}
+    void BytesWritten(FileId, std::int64_t, std::int64_t, std::int64_t) override {
+        if (!FStopped.exchange(true))
+            Engine->Stop(FileId{0});
+    }
+    void FileEnded(const FileReport& report) override { Report = report; }
+
+private:
+    std::atomic<bool> FStopped{false};
+};
+
+TEST(Slices, AStopKeepingTheFileLeavesTheWholeSlicesFromTheStartAsAValidShorterFile) {
+    test::TempDir dir;
+    const std::int64_t frames = 400000;
+    const std::string whole =
+        Convert(dir.File("p"), {{0, frames}}, PatternSettings({frames})).Bytes;
+    const BatchSettings pattern = PatternSettings({frames});
+    StopAtFirstBlock observer;
+    EngineProgress progress;
+    EngineSettings settings;
+    settings.Jobs = 4;
+    settings.OpenStream = pattern.OpenStream;
+    settings.PlanSlices = [](const DecoderStream&, const SliceContext&) {
+        return EvenSlices(400000, 4);
+    };
+    {
+        ConversionEngine engine(std::move(settings), observer, progress);
+        observer.Engine = &engine;
+        engine.Add({"p", dir.File("x.wav").string(), false});
+        engine.Close();
+        engine.Run();
+    }
+    const std::string kept = ReadFile(dir.File("x.wav"));
+    EXPECT_EQ(observer.Report.Outcome, FileOutcome::Stopped);
+    // Only what is in place from the start counts: maybe nothing, if the first slice had not
+    // begun yet.
+    ASSERT_GE(kept.size(), 44u);
+    EXPECT_LT(kept.size(), whole.size());
+    EXPECT_EQ(observer.Report.Frames, static_cast<std::int64_t>(kept.size() - 44) / 4);
+    EXPECT_EQ(kept.substr(44), whole.substr(44, kept.size() - 44));
+    const auto dataSize = [&] {
+        std::uint32_t size = 0;
+        for (int i = 3; i >= 0; --i)
+            size = size << 8 | static_cast<unsigned char>(kept[40 + static_cast<std::size_t>(i)]);
+        return size;
+    };
+    EXPECT_EQ(dataSize(), kept.size() - 44);
+    EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"x.wav"}));
 }
 
 class NullView : public ConversionView {

@@ -9,6 +9,7 @@
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/TempDir.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -430,6 +431,98 @@ TEST_F(ConversionRunTest, LinkAtTheTargetNameIsReplacedNotWrittenThrough) {
         EXPECT_TRUE(ReadWavFile(FOut.File("song.wav")).Samples == DecodeAll(source));
         EXPECT_EQ(std::filesystem::file_size(pointee), before);
     }
+}
+
+// --- Several jobs --------------------------------------------------------------------------
+
+TEST_F(ConversionRunTest, SeveralJobsWriteTheBytesOfOneAndTheSelectionMovesDownTheList) {
+    std::vector<std::filesystem::path> sources;
+    for (const char* name : {"a.mp3", "b.ogg", "c.mp3", "d.ogg", "e.mp3"})
+        sources.push_back(MakeSource(name, false, 2.0));
+    std::vector<std::vector<std::byte>> oneJob;
+    for (const unsigned jobs : {1u, 2u, 3u}) {
+        SCOPED_TRACE(jobs);
+        ClearTargets();
+        FView.Log.clear();
+        for (const auto& source : sources)
+            FView.AddEntry(source);
+        ConversionRun run(FView, {}, nullptr, jobs);
+        run.ConvertAll();
+        EXPECT_THAT(FView.Entries, IsEmpty());
+        const std::vector<std::string> selected = CallsAfter(FView.Log, "SelectAndFocus:");
+        EXPECT_TRUE(std::is_sorted(selected.begin(), selected.end()));
+        EXPECT_EQ(CallsAfter(FView.Log, "RemoveEntry:").size(), sources.size());
+        for (std::size_t i = 0; i < sources.size(); ++i) {
+            const auto wav = FOut.File(sources[i].stem().string() + ".wav");
+            const std::vector<std::byte> bytes = ReadWavFile(wav).Samples;
+            if (jobs == 1)
+                oneJob.push_back(bytes);
+            else
+                EXPECT_TRUE(bytes == oneJob[i]) << wav;
+        }
+    }
+}
+
+// Files in flight that did not end whole keep their entries; those that did have left.
+void ExpectEntriesOfUnfinishedFiles(const RecordingRunView& view, const TempDir& out,
+                                    const std::vector<std::string>& names) {
+    std::vector<std::string> expected;
+    for (const std::string& name : names) {
+        const auto wav = out.File(std::filesystem::path(name).stem().string() + ".wav");
+        if (!std::filesystem::exists(wav))
+            expected.push_back(name);
+    }
+    EXPECT_THAT(view.EntryNames(), ::testing::IsSupersetOf(expected));
+    for (const std::string& name : FileNames(out.Path()))
+        EXPECT_FALSE(name.starts_with(".")) << name;
+}
+
+TEST_F(ConversionRunTest, StopWithSeveralFilesInFlightKeepsTheTopmostShorterAndAbandonsTheRest) {
+    AddSource("a.mp3", 10.0);
+    AddSource("b.mp3", 30.0);
+    AddSource("c.mp3", 10.0);
+    std::string shown;
+    FView.OnCall = [&](const std::string& call) {
+        if (call.starts_with("SelectAndFocus:"))
+            shown = call;
+        if (call.starts_with("SetFileProgress:") && shown == "SelectAndFocus:a.mp3")
+            FView.Stop = true;
+    };
+    ConversionRun run(FView, {}, nullptr, 2);
+    run.ConvertAll();
+    const WavFile wav = ReadWavFile(FOut.File("a.wav"));
+    EXPECT_EQ(wav.DataSize, wav.FileSize - 44);
+    EXPECT_LT(wav.DataSize, FrameCount({44100, 2, 10.0}) * 4);
+    EXPECT_THAT(FView.EntryNames(), ElementsAre("a.mp3", "b.mp3", "c.mp3"));
+    EXPECT_THAT(FileNames(FOut.Path()), ElementsAre("a.wav"));
+}
+
+TEST_F(ConversionRunTest, AnErrorWithSeveralFilesInFlightEndsTheRunAndKeepsUnfinishedEntries) {
+    AddSource("a.mp3", 30.0);
+    std::filesystem::remove(AddSource("b.mp3").SourcePath);
+    AddSource("c.mp3");
+    AddSource("d.mp3");
+    ConversionRun run(FView, {}, nullptr, 2);
+    EXPECT_EQ(ConvertAllExpectingError(run), kSampleNotLoaded);
+    ExpectEntriesOfUnfinishedFiles(FView, FOut, {"a.mp3", "b.mp3", "c.mp3", "d.mp3"});
+    EXPECT_THAT(FView.EntryNames(), ::testing::Contains("b.mp3"));
+    EXPECT_EQ(FView.Log.back(), "EndConversionState");
+}
+
+TEST_F(ConversionRunTest, EntriesAddedDuringARunOfSeveralJobsJoinIt) {
+    AddSource("a.mp3", 5.0);
+    AddSource("b.mp3", 5.0);
+    const auto late = MakeSource("late.ogg");
+    ConversionRun run(FView, {}, nullptr, 2);
+    FView.OnCall = [&](const std::string& call) {
+        if (call == "SelectAndFocus:a.mp3") {
+            FView.AddEntry(late);
+            run.EntriesAdded();
+        }
+    };
+    run.ConvertAll();
+    EXPECT_THAT(FView.Entries, IsEmpty());
+    EXPECT_THAT(FileNames(FOut.Path()), ElementsAre("a.wav", "b.wav", "late.wav"));
 }
 
 // --- Total progress ------------------------------------------------------------------------

@@ -261,7 +261,7 @@ void WriteBytes(const std::filesystem::path& path, std::size_t count, char fill)
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-RecordingRunView::RecordingRunView() : DecodeBuffer(kDecodeBufferSize) {}
+RecordingRunView::RecordingRunView() = default;
 
 FileEntry& RecordingRunView::AddEntry(const std::filesystem::path& sourcePath) {
     auto entry = std::make_unique<FileEntry>();
@@ -282,7 +282,7 @@ std::vector<std::string> RecordingRunView::RunSteps() const {
     std::vector<std::string> steps;
     for (const std::string& call : Log)
         if (!call.starts_with("SetStatusText:") && !call.starts_with("SetFileProgress:") &&
-            !call.starts_with("SetTotalProgress:") && call != "ProcessEvents")
+            !call.starts_with("SetTotalProgress:"))
             steps.push_back(call);
     return steps;
 }
@@ -354,9 +354,6 @@ void RecordingRunView::SetTotalProgress(int percent) {
     Record("SetTotalProgress:" + std::to_string(percent));
 }
 
-void RecordingRunView::ProcessEvents() {
-    Record("ProcessEvents");
-}
 void RecordingRunView::ClearStopRequest() {
     Stop = false;
     Record("ClearStopRequest");

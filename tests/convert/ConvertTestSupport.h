@@ -149,7 +149,6 @@ public:
     bool Stop = false;
     std::vector<std::unique_ptr<FileEntry>> Entries;
     std::vector<std::string> Log;
-    std::vector<std::byte> DecodeBuffer;
     // Runs after each logged call, e.g. to add an entry or request a stop mid-run.
     std::function<void(const std::string&)> OnCall;
 
@@ -163,6 +162,8 @@ public:
     void ShowErrorMessage(const std::string& message) override;
     void FocusTargetDirectory() override;
     FileEntry* FirstEntry() override;
+    std::size_t EntryCount() const override { return Entries.size(); }
+    FileEntry* EntryAt(std::size_t index) override { return Entries[index].get(); }
     void RemoveEntry(const FileEntry* entry) override;
     double TotalProjectedSize() const override { return ProjectedTotal; }
     void ClearSelectionAndFocusList() override;
@@ -174,10 +175,8 @@ public:
     void SetStatusInfo(const std::string& text) override;
     void SetFileProgress(int percent) override;
     void SetTotalProgress(int percent) override;
-    void ProcessEvents() override;
     bool StopRequested() const override { return Stop; }
     void ClearStopRequest() override;
-    std::span<std::byte> Buffer() override { return DecodeBuffer; }
 
 private:
     void Record(const std::string& call);

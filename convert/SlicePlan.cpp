@@ -1,11 +1,11 @@
-#include "cli/SlicePlan.h"
+#include "convert/SlicePlan.h"
 
 #include "convert/WavHeader.h"
 #include "decode/Decoder.h"
 
 #include <algorithm>
 
-namespace zent::cli {
+namespace zent {
 
 std::vector<Slice> EvenSlices(std::int64_t totalFrames, int count) {
     std::vector<Slice> slices;
@@ -40,4 +40,4 @@ std::vector<Slice> PlanSlices(const DecoderStream& stream, const SliceContext& c
     return EvenSlices(frames, count);
 }
 
-} // namespace zent::cli
+} // namespace zent

@@ -5,10 +5,8 @@
 #include <vector>
 
 namespace zent {
-class DecoderStream;
-}
 
-namespace zent::cli {
+class DecoderStream;
 
 // A run of sample frames of one file, decoded by one job. The last slice of a file runs to
 // the end of the decoded data, however long the decoder finds it.
@@ -41,4 +39,4 @@ std::vector<Slice> EvenSlices(std::int64_t totalFrames, int count);
 // too large for one WAV file, or a batch whose jobs are all still busy with whole files.
 std::vector<Slice> PlanSlices(const DecoderStream& stream, const SliceContext& context);
 
-} // namespace zent::cli
+} // namespace zent
