@@ -2,7 +2,9 @@
 
 #include "framework/Errors.h"
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -228,12 +230,12 @@ std::vector<std::byte> BuildInfoChunk(const AudioTags& tags) {
 
 std::vector<std::byte> TrailerAfterData(std::uint64_t dataBytes,
                                         const std::vector<std::byte>& chunk) {
-    std::vector<std::byte> trailer;
     if (chunk.empty())
-        return trailer;
-    if (dataBytes % 2 != 0)
-        trailer.push_back(std::byte{0});
-    trailer.insert(trailer.end(), chunk.begin(), chunk.end());
+        return {};
+    // The pad byte, when there is one, is the zero the vector starts with.
+    const std::size_t pad = dataBytes % 2;
+    std::vector<std::byte> trailer(pad + chunk.size());
+    std::copy(chunk.begin(), chunk.end(), trailer.begin() + static_cast<std::ptrdiff_t>(pad));
     return trailer;
 }
 
