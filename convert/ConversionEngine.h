@@ -1,6 +1,7 @@
 #pragma once
 
 #include "convert/OutputFile.h"
+#include "convert/SampleShaper.h"
 #include "convert/SlicePlan.h"
 #include "convert/WavHeader.h"
 
@@ -11,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -88,6 +90,12 @@ struct EngineSettings {
     std::function<std::unique_ptr<DecoderStream>(const std::filesystem::path&)> OpenStream;
     // The slices a file is cut into; PlanSlices when unset.
     std::function<std::vector<Slice>(const DecoderStream&, const SliceContext&)> PlanSlices;
+    // What the files hold; by default the decoder's 16-bit samples as they come.
+    OutputSpec Output;
+    // When set, the file goes here in order as it is written (a pipe): no file is created,
+    // nothing is cut into slices, and the header tells the length announced at the start.
+    // For one file only.
+    std::ostream* StandardOutput = nullptr;
     // A stop from outside (a signal handler): every file in flight is abandoned.
     const std::atomic<bool>* ExternalStop = nullptr;
 };
