@@ -31,7 +31,6 @@ constexpr int kMaxChannels = 8;
 constexpr int kMaxBytesPerSample = 4;
 // 120 ms at 48 kHz, the longest packet: what the library advises to ask for at once.
 constexpr std::size_t kFloatFrames = 5760;
-constexpr std::size_t kCarryFrames = 256;
 
 int ReadFromFile(void* source, unsigned char* buffer, int size) {
     auto* file = static_cast<NativeFile*>(source);
@@ -54,8 +53,7 @@ opus_int64 TellInFile(void* source) {
 
 OpusStream::OpusStream(std::unique_ptr<NativeFile> file, const std::filesystem::path& path,
                        SampleKind kind)
-    : FFile(std::move(file)), FOpus(std::make_unique<OggOpusFileHandle>()),
-      FPathText(path.string()), FKind(kind) {}
+    : OggStream(std::move(file), path, kind), FOpus(std::make_unique<OggOpusFileHandle>()) {}
 
 OpusStream::~OpusStream() = default;
 
@@ -70,8 +68,7 @@ std::unique_ptr<DecoderStream> OpusStream::Open(std::unique_ptr<NativeFile> file
 }
 
 bool OpusStream::Start() {
-    FNoEndMark = LastPageLacksEndMark(*FFile);
-    if (!FFile->Seek(0, SEEK_SET)) {
+    if (!Rewind()) {
         return false;
     }
     const OpusFileCallbacks callbacks{ReadFromFile, SeekInFile, TellInFile, nullptr};
@@ -111,7 +108,7 @@ bool OpusStream::Start() {
     FChannels = channels;
     FLengthBytes = frames * static_cast<std::int64_t>(FrameBytes());
     FFloats.resize(kFloatFrames * static_cast<std::size_t>(FChannels));
-    FCarry.resize(kCarryFrames * FrameBytes());
+    PrepareCarry();
     return true;
 }
 
@@ -156,30 +153,6 @@ AudioTags OpusStream::Tags() const {
         }
     }
     return ParseCommentTags(comments);
-}
-
-std::size_t OpusStream::TakeCarry(std::span<std::byte> buffer) {
-    const std::size_t count = std::min(buffer.size(), FCarryEnd - FCarryBegin);
-    std::memcpy(buffer.data(), FCarry.data() + FCarryBegin, count);
-    FCarryBegin += count;
-    return count;
-}
-
-ReadResult OpusStream::Read(std::span<std::byte> buffer) {
-    const std::size_t frameBytes = FrameBytes();
-    std::size_t filled = TakeCarry(buffer);
-    while (filled < buffer.size() && !FEnded) {
-        const std::size_t space = buffer.size() - filled;
-        if (space < frameBytes) {
-            // Too little room for a whole frame: decode aside and hand over what fits.
-            FCarryBegin = 0;
-            FCarryEnd = Decode(FCarry.data(), FCarry.size());
-            filled += TakeCarry(buffer.subspan(filled));
-            break;
-        }
-        filled += Decode(buffer.data() + filled, space - space % frameBytes);
-    }
-    return ReadResult::Of(filled, !IsActive());
 }
 
 } // namespace zent

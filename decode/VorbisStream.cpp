@@ -30,8 +30,6 @@ struct OggVorbisFileHandle {
 
 namespace {
 
-constexpr std::size_t kCarryFrames = 256;
-
 size_t ReadFromFile(void* buffer, size_t size, size_t count, void* source) {
     auto* file = static_cast<NativeFile*>(source);
     const std::size_t got = file->Read(buffer, size * count);
@@ -71,8 +69,7 @@ bool AddChecked(std::int64_t a, std::int64_t b, std::int64_t& result) {
 
 VorbisStream::VorbisStream(std::unique_ptr<NativeFile> file, const std::filesystem::path& path,
                            SampleKind kind)
-    : FFile(std::move(file)), FVorbis(std::make_unique<OggVorbisFileHandle>()),
-      FPathText(path.string()), FKind(kind) {}
+    : OggStream(std::move(file), path, kind), FVorbis(std::make_unique<OggVorbisFileHandle>()) {}
 
 VorbisStream::~VorbisStream() = default;
 
@@ -87,8 +84,7 @@ std::unique_ptr<DecoderStream> VorbisStream::Open(std::unique_ptr<NativeFile> fi
 }
 
 bool VorbisStream::Start() {
-    FNoEndMark = LastPageLacksEndMark(*FFile);
-    if (!FFile->Seek(0, SEEK_SET)) {
+    if (!Rewind()) {
         return false;
     }
     const ov_callbacks callbacks{ReadFromFile, SeekInFile, nullptr, TellInFile};
@@ -130,7 +126,7 @@ bool VorbisStream::Start() {
     if (!MultiplyChecked(frames, static_cast<std::int64_t>(FrameBytes()), FLengthBytes)) {
         return false;
     }
-    FCarry.resize(kCarryFrames * FrameBytes());
+    PrepareCarry();
     return true;
 }
 
@@ -165,30 +161,6 @@ std::size_t VorbisStream::Decode(std::byte* target, std::size_t size) {
         return static_cast<std::size_t>(got) * frameBytes;
     }
     return 0;
-}
-
-std::size_t VorbisStream::TakeCarry(std::span<std::byte> buffer) {
-    const std::size_t count = std::min(buffer.size(), FCarryEnd - FCarryBegin);
-    std::memcpy(buffer.data(), FCarry.data() + FCarryBegin, count);
-    FCarryBegin += count;
-    return count;
-}
-
-ReadResult VorbisStream::Read(std::span<std::byte> buffer) {
-    const std::size_t frameBytes = FrameBytes();
-    std::size_t filled = TakeCarry(buffer);
-    while (filled < buffer.size() && !FEnded) {
-        const std::size_t space = buffer.size() - filled;
-        if (space < frameBytes) {
-            // Too little room for a whole frame: decode aside and hand over what fits.
-            FCarryBegin = 0;
-            FCarryEnd = Decode(FCarry.data(), FCarry.size());
-            filled += TakeCarry(buffer.subspan(filled));
-            break;
-        }
-        filled += Decode(buffer.data() + filled, space - space % frameBytes);
-    }
-    return ReadResult::Of(filled, !IsActive());
 }
 
 AudioTags VorbisStream::Tags() const {
@@ -326,8 +298,7 @@ void VorbisStream::SeekToFrame(std::int64_t frame) {
         FEnded = true;
         throw EDecoderError("Cannot decode \"" + FPathText + "\": cannot seek in the file.");
     }
-    FCarryBegin = 0;
-    FCarryEnd = 0;
+    ClearCarry();
     FEnded = false;
 }
 

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "decode/Decoder.h"
+#include "decode/NativeFile.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zent {
+
+// What the Ogg streams share: a file read through by the library, whole frames decoded
+// straight into the caller's buffer, and the part of a frame that did not fit kept for the
+// next read.
+class OggStream : public DecoderStream {
+public:
+    SampleKind Kind() const override { return FKind; }
+    int Channels() const override { return FChannels; }
+    std::int64_t LengthBytes() const override { return FLengthBytes; }
+    bool IsActive() const override { return !FEnded || FCarryBegin < FCarryEnd; }
+    bool EndsWithoutEndMark() const override { return FNoEndMark; }
+    ReadResult Read(std::span<std::byte> buffer) final;
+
+protected:
+    OggStream(std::unique_ptr<NativeFile> file, const std::filesystem::path& path, SampleKind kind);
+
+    // Notes whether the file lacks its end mark and goes back to its start; false when the
+    // file cannot be read.
+    bool Rewind();
+    // Once the channel count is known.
+    void PrepareCarry();
+    // Drops what is left of a frame, after a seek.
+    void ClearCarry();
+    std::size_t FrameBytes() const {
+        return static_cast<std::size_t>(FChannels) * static_cast<std::size_t>(SampleBytes(FKind));
+    }
+    // Whole frames into target (at least one frame long); 0 at the end of the data.
+    virtual std::size_t Decode(std::byte* target, std::size_t size) = 0;
+
+    // The library reads through the file: a derived stream's handle goes before it.
+    std::unique_ptr<NativeFile> FFile;
+    std::string FPathText;
+    SampleKind FKind;
+    int FChannels = 0;
+    std::int64_t FLengthBytes = 0;
+    bool FEnded = false;
+
+private:
+    std::size_t TakeCarry(std::span<std::byte> buffer);
+
+    bool FNoEndMark = false;
+    std::vector<std::byte> FCarry;
+    std::size_t FCarryBegin = 0;
+    std::size_t FCarryEnd = 0;
+};
+
+} // namespace zent
