@@ -219,7 +219,7 @@ for kind, label in (("cbr", "MP3 CBR"), ("ogg", "Ogg Vorbis")):
         rivals = [c for c in m if not c.startswith("zent-cli")]
         print(f"| {label} {output}: against the plain conversion | | "
               f"{m[ours] / plain:.2f} x (target 1.3 x); fastest other tool "
-              f"{min(m[c] for c in rivals) / m[ours]:.2f} x ours | |")
+              f"{min(m[c] for c in rivals) / m[ours]:.2f} x our time | |")
 m = medians("jobs") if "jobs" in only else {}
 one = m.get("zent-cli -j1", 1.0)
 for command, seconds in m.items():
