@@ -105,6 +105,8 @@ struct EngineSettings {
 // target that takes the target's name only when finished; when jobs would otherwise be idle,
 // or a file is much longer than the others, it is cut into slices that several jobs decode
 // at once into their places in the file, giving the bytes of a conversion in one piece.
+// Settings.Output may ask for other samples than the decoder's 16 bits: such a file is decoded
+// as float and mixed, resampled and written in its format on the way.
 // Every public function may be called from any thread.
 class ConversionEngine {
 public:

@@ -89,16 +89,15 @@ std::span<const float> FloatFrameReader::Next(std::int64_t maxFrames) {
     const auto frameBytes = static_cast<std::size_t>(FFrameBytes);
     const std::size_t room = std::min<std::size_t>(
         FRaw.size(), static_cast<std::size_t>(std::max<std::int64_t>(maxFrames, 1)) * frameBytes);
+    // A read fills what it can; only a split frame needs another.
     std::size_t have = FHeld;
-    while (have < frameBytes || have < room) {
+    do {
         const std::size_t received =
             ReadGuarded(FStream, std::span<std::byte>(FRaw).subspan(have, room - have), FSource);
         if (received == 0)
             break;
         have += received;
-        if (have >= frameBytes)
-            break;
-    }
+    } while (have < frameBytes);
     const std::size_t whole = have - have % frameBytes;
     const std::size_t samples = whole / frameBytes * FChannels;
     FSamples.resize(samples);
