@@ -4,6 +4,8 @@
 # Prints a Markdown table. Run it on a quiet machine, on the release build:
 #   cmake --preset release -DZENT_BUILD_BENCH=ON && cmake --build --preset release --target zent-cli zent_floor
 #   bench/compare.sh            # WORK=dir keeps the generated audio; RUNS=n timed rounds
+#   ONLY=output bench/compare.sh   # only the other formats, rates and channels (or: tools,
+#                                  # jobs, long, memory; several with commas)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps" --bench >/dev/null
@@ -16,6 +18,10 @@ if [ ! -x "$cli" ] || [ ! -x "$floor" ]; then
         cmake --build --preset release --target zent-cli zent_floor)
 fi
 runs=${RUNS:-5}
+only=${ONLY:-tools,output,jobs,long,memory}
+wanted() { # group
+    [[ ",$only," == *",$1,"* ]]
+}
 work=${WORK:-$(mktemp -d /tmp/zent-bench.XXXXXX)}
 rm -rf "$work/json"
 mkdir -p "$work/audio" "$work/out" "$work/json"
@@ -42,13 +48,16 @@ extension() { # kind
     case $1 in ogg | opus) echo "$1" ;; *) echo mp3 ;; esac
 }
 echo "generating audio in $work/audio" >&2
+# The 30-minute files only for the groups that use them.
+need_long=false
+if wanted long || wanted memory; then need_long=true; fi
 make_wav $short audio/short.wav &
-make_wav $long audio/long.wav &
+$need_long && make_wav $long audio/long.wav &
 wait
 for kind in cbr vbr ogg opus; do
     ext=$(extension $kind)
     encode audio/short.wav $kind audio/$kind-0.$ext &
-    encode audio/long.wav $kind audio/long-$kind.$ext &
+    $need_long && encode audio/long.wav $kind audio/long-$kind.$ext &
     wait
     # Eight copies: the same work each, read from the page cache like the others' input.
     for i in 1 2 3 4 5 6 7; do
@@ -76,6 +85,7 @@ loop() { # tool-template files... -> a shell loop converting each file
 }
 
 for kind in cbr vbr ogg opus; do
+    wanted tools || break
     ext=$(extension $kind)
     files=$(ls audio/$kind-*.$ext | tr '\n' ' ')
     commands=(
@@ -96,17 +106,39 @@ for kind in cbr vbr ogg opus; do
     measure "tools-$kind" "${commands[@]}"
 done
 
+# Other outputs: each beside the plain conversion of the same files, ffmpeg and sox writing
+# the same format, rate and channels.
+for kind in cbr ogg; do
+    wanted output || break
+    ext=$(extension $kind)
+    files=$(ls audio/$kind-*.$ext | tr '\n' ' ')
+    for output in s24 f32 16k-mono; do
+        case $output in
+        s24) ours="--format s24" ffmpeg_args="-c:a pcm_s24le" sox_args="-b 24" ;;
+        f32) ours="--format f32" ffmpeg_args="-c:a pcm_f32le" sox_args="-e floating-point -b 32" ;;
+        16k-mono) ours="--rate 16000 --channels 1" ffmpeg_args="-ar 16000 -ac 1" sox_args="-r 16000 -c 1" ;;
+        esac
+        echo "timing 8 x 3 min $kind as $output" >&2
+        measure "output-$kind-$output" \
+            -n "zent-cli -j1" "$cli -q -j1 -o out $files" \
+            -n "zent-cli -j1 $ours" "$cli -q -j1 $ours -o out $files" \
+            -n "ffmpeg $ffmpeg_args" "$(loop "ffmpeg -v error -y -i \$f $ffmpeg_args out/\${f##*/}.wav" $files)" \
+            -n "sox $sox_args" "$(loop "sox \$f $sox_args out/\${f##*/}.wav" $files)"
+    done
+done
+
 all=$(ls audio/cbr-*.mp3 audio/vbr-*.mp3 audio/ogg-*.ogg | tr '\n' ' ')
-echo "timing jobs" >&2
+wanted jobs && echo "timing jobs" >&2
 jobs=(1 2 4 "$(nproc)")
 job_commands=()
 for j in $(printf '%s\n' "${jobs[@]}" | sort -un); do
     job_commands+=(-n "zent-cli -j$j" "$cli -q -j$j -o out $all")
 done
-measure jobs "${job_commands[@]}"
+wanted jobs && measure jobs "${job_commands[@]}"
 
-echo "timing one 30-minute file" >&2
+wanted long && echo "timing one 30-minute file" >&2
 for kind in cbr vbr ogg opus; do
+    wanted long || break
     ext=$(extension $kind)
     source=audio/long-$kind.$ext
     long_commands=(-n "ffmpeg -threads 1" "ffmpeg -v error -y -threads 1 -i $source -f wav out/long.wav")
@@ -123,21 +155,25 @@ for kind in cbr vbr ogg opus; do
     measure "long-$kind" "${long_commands[@]}"
 done
 
-echo "peak memory" >&2
 peak() { # file -> max resident set in KiB
     rm -f out/*
     /usr/bin/time -f %M "$cli" -q -j1 -o out "$1" 2>&1 >/dev/null | tail -1
 }
-mem_short_mp3=$(peak audio/cbr-0.mp3)
-mem_long_mp3=$(peak audio/long-cbr.mp3)
-mem_short_ogg=$(peak audio/ogg-0.ogg)
-mem_long_ogg=$(peak audio/long-ogg.ogg)
+mem_short_mp3=0 mem_long_mp3=0 mem_short_ogg=0 mem_long_ogg=0
+if wanted memory; then
+    echo "peak memory" >&2
+    mem_short_mp3=$(peak audio/cbr-0.mp3)
+    mem_long_mp3=$(peak audio/long-cbr.mp3)
+    mem_short_ogg=$(peak audio/ogg-0.ogg)
+    mem_long_ogg=$(peak audio/long-ogg.ogg)
+fi
 rm -f out/*
 
-python3 - "$work/json" "$mem_short_mp3" "$mem_long_mp3" "$mem_short_ogg" "$mem_long_ogg" <<'PY'
+python3 - "$work/json" "$only" "$mem_short_mp3" "$mem_long_mp3" "$mem_short_ogg" "$mem_long_ogg" <<'PY'
 import json, os, statistics, sys
 folder = sys.argv[1]
-mem = [int(v) for v in sys.argv[2:6]]
+only = sys.argv[2].split(",")
+mem = [int(v) for v in sys.argv[3:7]]
 
 cpu = {}
 
@@ -157,6 +193,8 @@ print("| measure | median wall time | ratio | CPU time (mean) |")
 print("|---|---|---|---|")
 for kind, label in (("cbr", "MP3 CBR"), ("vbr", "MP3 VBR"), ("ogg", "Ogg Vorbis"),
                     ("opus", "Ogg Opus")):
+    if "tools" not in only:
+        break
     m = medians("tools-" + kind)
     base = m["floor"]
     for command, seconds in sorted(m.items(), key=lambda item: item[1]):
@@ -167,21 +205,39 @@ for kind, label in (("cbr", "MP3 CBR"), ("vbr", "MP3 VBR"), ("ogg", "Ogg Vorbis"
     print(f"| {label}: zent-cli -j1 against the floor | | "
           f"{(m['zent-cli -j1'] / base - 1) * 100:+.1f} % wall (target within 5 %) | "
           f"{(ours / floor_cpu - 1) * 100:+.1f} % CPU |")
-m = medians("jobs")
-one = m["zent-cli -j1"]
+for kind, label in (("cbr", "MP3 CBR"), ("ogg", "Ogg Vorbis")):
+    if "output" not in only:
+        break
+    for output in ("s24", "f32", "16k-mono"):
+        group = f"output-{kind}-{output}"
+        m = medians(group)
+        plain = m["zent-cli -j1"]
+        for command, seconds in sorted(m.items(), key=lambda item: item[1]):
+            print(f"| 8 x 3 min {label}: `{command}` | {seconds:.2f} s | "
+                  f"{seconds / plain:.2f} x plain | {cpu[(group, command)]:.2f} s |")
+        ours = next(c for c in m if c.startswith("zent-cli -j1 -"))
+        rivals = [c for c in m if not c.startswith("zent-cli")]
+        print(f"| {label} {output}: against the plain conversion | | "
+              f"{m[ours] / plain:.2f} x (target 1.3 x); fastest other tool "
+              f"{min(m[c] for c in rivals) / m[ours]:.2f} x our time | |")
+m = medians("jobs") if "jobs" in only else {}
+one = m.get("zent-cli -j1", 1.0)
 for command, seconds in m.items():
     print(f"| 24 files (MP3 CBR, VBR, Ogg): `{command}` | {seconds:.2f} s | "
           f"{one / seconds:.2f} x -j1 | {cpu[('jobs', command)]:.2f} s |")
 for kind, label in (("cbr", "MP3 CBR"), ("vbr", "MP3 VBR"), ("ogg", "Ogg Vorbis"),
                     ("opus", "Ogg Opus")):
+    if "long" not in only:
+        break
     m = medians("long-" + kind)
     j1 = m["zent-cli -j1"]
     for command, seconds in sorted(m.items(), key=lambda item: item[1]):
         print(f"| one 30 min {label}: `{command}` | {seconds:.2f} s | {j1 / seconds:.2f} x -j1 | "
               f"{cpu[('long-' + kind, command)]:.2f} s |")
-print(f"| peak memory, MP3 3 min / 30 min | {mem[0] / 1024:.1f} / {mem[1] / 1024:.1f} MiB | "
+if "memory" in only:
+  print(f"| peak memory, MP3 3 min / 30 min | {mem[0] / 1024:.1f} / {mem[1] / 1024:.1f} MiB | "
       f"{mem[1] / mem[0]:.2f} | |")
-print(f"| peak memory, Ogg 3 min / 30 min | {mem[2] / 1024:.1f} / {mem[3] / 1024:.1f} MiB | "
+  print(f"| peak memory, Ogg 3 min / 30 min | {mem[2] / 1024:.1f} / {mem[3] / 1024:.1f} MiB | "
       f"{mem[3] / mem[2]:.2f} | |")
 PY
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2-), load (1, 5, 15 min) before: $load_before, after: $(cut -d' ' -f1-3 /proc/loadavg)" >&2

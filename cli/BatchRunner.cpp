@@ -71,7 +71,7 @@ double FileResult::Seconds() const {
 
 std::vector<FileResult> RunBatch(const std::vector<FileJob>& jobs, const BatchSettings& settings,
                                  const std::atomic<bool>& stop, BatchProgress& progress,
-                                 BatchObserver& observer) {
+                                 BatchObserver& observer, const BatchOutput& output) {
     std::vector<FileResult> results(jobs.size());
     for (std::size_t i = 0; i < jobs.size(); ++i) {
         results[i].Source = jobs[i].Source;
@@ -84,6 +84,8 @@ std::vector<FileResult> RunBatch(const std::vector<FileJob>& jobs, const BatchSe
     engineSettings.Jobs = settings.Jobs;
     engineSettings.OpenStream = settings.OpenStream;
     engineSettings.PlanSlices = settings.PlanSlices;
+    engineSettings.Output = output.Spec;
+    engineSettings.StandardOutput = output.StandardOutput;
     engineSettings.ExternalStop = &stop;
     ConversionEngine engine(std::move(engineSettings), collector, progress);
     for (const FileJob& job : jobs)

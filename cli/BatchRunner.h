@@ -50,11 +50,17 @@ struct BatchSettings {
     std::function<std::vector<Slice>(const DecoderStream&, const SliceContext&)> PlanSlices;
 };
 
+// What the files hold, and (for one file) the stream it goes to instead of a file.
+struct BatchOutput {
+    OutputSpec Spec;
+    std::ostream* StandardOutput = nullptr;
+};
+
 // Converts the jobs with the conversion engine on settings.Jobs jobs. After stop is set every
 // job ends after its current block; its unfinished file is removed and files not yet begun
 // stay untouched.
 std::vector<FileResult> RunBatch(const std::vector<FileJob>& jobs, const BatchSettings& settings,
                                  const std::atomic<bool>& stop, BatchProgress& progress,
-                                 BatchObserver& observer);
+                                 BatchObserver& observer, const BatchOutput& output = {});
 
 } // namespace zent::cli

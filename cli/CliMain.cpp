@@ -19,6 +19,12 @@ namespace zent::cli {
 namespace {
 
 constexpr std::chrono::milliseconds kProgressInterval{250};
+// What the reports name as the target of -o -.
+constexpr const char* kStandardOutputTarget = "-";
+
+OutputSpec OutputSpecOf(const CliOptions& options) {
+    return {options.Format, static_cast<int>(options.Rate), options.Channels, options.Tags};
+}
 
 void PrepareOutputDir(const CliOptions& options) {
     const std::filesystem::path dir(options.OutputDir);
@@ -34,23 +40,6 @@ void PrepareOutputDir(const CliOptions& options) {
     if (error || !std::filesystem::is_directory(dir, error))
         throw EUsageError("cannot create the output directory \"" + options.OutputDir +
                           "\": " + error.message());
-}
-
-// The audio options are parsed and checked, but the conversion does not carry them out yet.
-void RefuseUnsupportedOptions(const CliOptions& options) {
-    std::string option;
-    if (options.Format != SampleFormat::S16)
-        option = "--format " + std::string(SampleFormatName(options.Format));
-    else if (options.Rate != 0)
-        option = "--rate";
-    else if (options.Channels != 0)
-        option = "--channels";
-    else if (options.ToStandardOutput)
-        option = "-o -";
-    else if (options.Tags)
-        option = "--tags";
-    if (!option.empty())
-        throw EUsageError(option + " is not yet supported");
 }
 
 // Creates the folders the targets go into (as mkdir does: 0777 less the umask). A job whose
@@ -135,9 +124,11 @@ int RunCli(const std::vector<std::string>& args, const CliEnvironment& env) {
             env.Out << VersionText() << std::flush;
             return env.Out ? kExitConverted : kExitFailed;
         }
-        RefuseUnsupportedOptions(options);
         inputs = CollectInputs(options.Inputs, options.Recursive, env.In, options.NulSeparated);
-        PrepareOutputDir(options);
+        if (options.ToStandardOutput && inputs.Files.size() > 1)
+            throw EUsageError("-o - writes one WAV file to standard output: give exactly one file");
+        if (!options.ToStandardOutput)
+            PrepareOutputDir(options);
     } catch (const EUsageError& error) {
         env.Err << kProgramName << ": " << ShownText(error.what()) << '\n' << UsageHint() << '\n';
         return kExitUsage;
@@ -153,11 +144,18 @@ int RunCli(const std::vector<std::string>& args, const CliEnvironment& env) {
     for (const std::string& problem : inputs.Errors)
         reporter.Problem(problem);
     std::vector<FileResult> results;
-    jobs = CreateTargetFolders(std::move(jobs), progress, reporter, results);
+    BatchOutput output{OutputSpecOf(options), nullptr};
+    if (options.ToStandardOutput) {
+        output.StandardOutput = &env.Out;
+        for (FileJob& job : jobs)
+            job = {job.Source, kStandardOutputTarget, false, ExistingTarget::Replace};
+    } else {
+        jobs = CreateTargetFolders(std::move(jobs), progress, reporter, results);
+    }
     {
         ProgressTicker ticker(reporter);
         std::vector<FileResult> converted =
-            RunBatch(jobs, {options.Jobs, {}, {}}, env.Stop, progress, reporter);
+            RunBatch(jobs, {options.Jobs, {}, {}}, env.Stop, progress, reporter, output);
         results.insert(results.end(), converted.begin(), converted.end());
     }
     reporter.Finish(results);

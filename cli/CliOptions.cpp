@@ -219,14 +219,17 @@ Converts MP3, Ogg Vorbis and Opus files into PCM WAV files (by default 16-bit, 4
                          "name (2).wav" instead)
   -q, --quiet            no progress; failures are still reported
       --json             one JSON object per file on standard output
-      --format FMT       samples as u8, s16 (default), s24, s32 or f32 (32-bit float)
-      --rate HZ          resample to HZ (libsoxr, high quality)
+      --format FMT       samples as u8, s16 (default), s24, s32 or f32 (32-bit float);
+                         24 and 32 bits and float come from the decoder's full precision
+      --rate HZ          resample to HZ (libsoxr, high quality), to the exact length;
+                         u8 and s16 from a resampled or mixed signal are dithered (TPDF)
       --channels N       1 (mono) or 2 (stereo): mono is copied to both sides, stereo
                          averaged; 5.1 and other layouts are mixed with the ITU levels
                          (centre and surrounds at -3 dB, LFE left out), the levels scaled
                          down together where they add up to more than full scale, so
                          that the mix never clips
-  -o -                   write the WAV file of one input to standard output (a pipe)
+  -o -                   write the WAV file of one input to standard output (a pipe),
+                         with the exact sizes in its header; messages go to standard error
       --flat             with -r, put every file straight into the output directory
                          instead of keeping the folder tree below it
       --tags             copy title, artist, album, track, date, genre and comment into

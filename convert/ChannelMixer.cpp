@@ -95,6 +95,14 @@ std::size_t ChannelMixer::Mix(std::span<const float> source, std::span<float> ta
     const auto targetChannels = static_cast<std::size_t>(FTarget);
     const std::size_t frames =
         std::min(source.size() / sourceChannels, target.size() / targetChannels);
+    if (FSource == 2 && FTarget == 1) {
+        // The common case in a loop the compiler vectorises; the same sums as below.
+        const float left = FMatrix[0];
+        const float right = FMatrix[1];
+        for (std::size_t f = 0; f < frames; ++f)
+            target[f] = (0.0f + left * source[2 * f]) + right * source[2 * f + 1];
+        return frames;
+    }
     for (std::size_t f = 0; f < frames; ++f) {
         const float* in = source.data() + f * sourceChannels;
         float* out = target.data() + f * targetChannels;

@@ -6,10 +6,12 @@
 #include "decode/Decoder.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <exception>
+#include <limits>
 #include <mutex>
 #include <span>
 #include <thread>
@@ -27,23 +29,67 @@ constexpr std::int64_t kNoFile = -1;
 // Unwinds a conversion that a stop abandons; its hidden file goes with it.
 struct FileAbandoned {};
 
+constexpr std::int64_t kAnyFrames = std::numeric_limits<std::int64_t>::max();
+// How the output names standard output in messages.
+constexpr const char* kStandardOutputName = "standard output";
+
 std::int64_t FrameBytes(const DecoderStream& stream) {
     return static_cast<std::int64_t>(stream.Channels()) * (stream.BitsPerSample() / 8);
 }
+
+WavFormat SourceFormat(const DecoderStream& stream) {
+    WavFormat format;
+    format.Channels = static_cast<std::uint16_t>(stream.Channels());
+    format.BitsPerSample = static_cast<std::uint16_t>(stream.BitsPerSample());
+    format.SampleRate = static_cast<std::uint32_t>(stream.SampleRate());
+    return format;
+}
+
+// The output of a file whose samples are reshaped on the way (see OutputSpec): its header
+// and what follows the data.
+struct ShapedOutput {
+    WavLayout Layout;
+    OutputSpec Spec;
+    std::vector<std::byte> InfoChunk;
+};
+
+// Writes to standard output in order; a failed write (a reader gone, a full disk) throws.
+class PipeWriter {
+public:
+    explicit PipeWriter(std::ostream& out) : FOut(out) {}
+    void Write(std::span<const std::byte> bytes) {
+        errno = 0;
+        FOut.write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+        Check();
+    }
+    void Flush() {
+        FOut.flush();
+        Check();
+    }
+
+private:
+    void Check() const {
+        if (!FOut)
+            throw EStreamError(
+                StreamWriteErrorMessage(kStandardOutputName, errno != 0 ? errno : EIO));
+    }
+    std::ostream& FOut;
+};
 
 // A file being converted in slices by several jobs; the job that ends its last slice
 // finishes the file.
 struct SlicedFile {
     SlicedFile(FileId id, EngineFile file, FileReport report, const DecoderStream& stream,
-               std::vector<Slice> slices)
+               std::vector<Slice> slices, std::optional<ShapedOutput> shaped)
         : Id(id), Job(std::move(file)), Report(std::move(report)), Slices(std::move(slices)),
           Delivered(Slices.size(), 0), Pending(static_cast<int>(Slices.size())),
-          Length(stream.LengthBytes()), CodecFrameFrames(stream.CodecFrameFrames()),
-          File(Job.Target, Job.Existing) {
-        Format.Channels = static_cast<std::uint16_t>(stream.Channels());
-        Format.BitsPerSample = static_cast<std::uint16_t>(stream.BitsPerSample());
-        Format.SampleRate = static_cast<std::uint32_t>(stream.SampleRate());
-        File.Write(BuildWavHeader(Format));
+          Format(SourceFormat(stream)), Shaped(std::move(shaped)), Length(stream.LengthBytes()),
+          CodecFrameFrames(stream.CodecFrameFrames()), File(Job.Target, Job.Existing) {
+        if (Shaped)
+            File.Write(Shaped->Layout.UnfinishedHeader());
+        else
+            File.Write(BuildWavHeader(Format));
     }
 
     void Fail(const std::string& message) {
@@ -68,7 +114,7 @@ struct SlicedFile {
     const EngineFile Job;
     FileReport Report;
     const std::vector<Slice> Slices;
-    // Bytes per slice, each written by its own job and read once Pending reached 0.
+    // Source bytes per slice, each written by its own job and read once Pending reached 0.
     std::vector<std::int64_t> Delivered;
     std::atomic<int> Pending;
     std::atomic<std::int64_t> Done{0};
@@ -77,7 +123,8 @@ struct SlicedFile {
     std::atomic<bool> Abandoned{false}; // left without output
     std::mutex Mutex;
     std::string FailMessage;
-    WavFormat Format;
+    const WavFormat Format; // the source's
+    const std::optional<ShapedOutput> Shaped;
     const std::int64_t Length;
     const std::int64_t CodecFrameFrames;
     OutputFile File; // positioned writes from every slice's job
@@ -307,9 +354,11 @@ private:
         }
     }
 
-    std::unique_ptr<DecoderStream> Open(const std::string& source) {
-        std::unique_ptr<DecoderStream> stream =
-            FSettings.OpenStream ? FSettings.OpenStream(source) : OpenDecoderStreamOrThrow(source);
+    std::unique_ptr<DecoderStream> Open(const std::string& source,
+                                        SampleKind kind = SampleKind::Int16) {
+        std::unique_ptr<DecoderStream> stream = FSettings.OpenStream
+                                                    ? FSettings.OpenStream(source)
+                                                    : OpenDecoderStreamOrThrow(source, kind);
         if (!stream)
             throw EDecoderError(kSampleNotLoaded);
         return stream;
@@ -366,20 +415,43 @@ private:
         }
         if (StopRequested())
             throw FileAbandoned{};
-        RefuseSourceAsTarget(file.Source, file.Target);
-        std::unique_ptr<DecoderStream> stream = Open(file.Source);
-        report.Channels = stream->Channels();
-        report.SampleRate = stream->SampleRate();
+        const bool toPipe = FSettings.StandardOutput != nullptr;
+        if (!toPipe)
+            RefuseSourceAsTarget(file.Source, file.Target);
+        const OutputSpec& spec = FSettings.Output;
+        std::unique_ptr<DecoderStream> stream =
+            Open(file.Source, spec.IsDefault() ? SampleKind::Int16 : SampleKind::Float32);
+        std::optional<SampleShaper> shaper;
+        if (!spec.IsPlainFor(stream->Channels(), stream->SampleRate()))
+            shaper.emplace(stream->Channels(), stream->SampleRate(), spec);
+        else if (stream->Kind() != SampleKind::Int16)
+            stream = Open(file.Source, SampleKind::Int16);
+        report.Channels = shaper ? shaper->Channels() : stream->Channels();
+        report.SampleRate = shaper ? shaper->Rate() : stream->SampleRate();
         if (stream->EndsWithoutEndMark())
             report.Warning = kNoEndMarkWarning;
-        const SliceContext context{FSettings.Jobs, FilesNotTaken(), MeanOpenedBytes()};
+        std::optional<ShapedOutput> shaped;
+        if (shaper)
+            shaped =
+                ShapedOutput{shaper->Layout(), spec,
+                             spec.Tags ? BuildInfoChunk(stream->Tags()) : std::vector<std::byte>()};
+        SliceContext context{FSettings.Jobs, FilesNotTaken(), MeanOpenedBytes()};
+        context.Cuttable =
+            !toPipe && (!shaper || (shaper->Cuttable() && FitsOneFile(*stream, *shaped)));
         FProgress.BytesOpened += stream->LengthBytes();
         ++FProgress.FilesOpened;
-        std::vector<Slice> slices = FSettings.PlanSlices ? FSettings.PlanSlices(*stream, context)
-                                                         : PlanSlices(*stream, context);
+        std::vector<Slice> slices;
+        if (context.Cuttable)
+            slices = FSettings.PlanSlices ? FSettings.PlanSlices(*stream, context)
+                                          : PlanSlices(*stream, context);
+        if (toPipe) {
+            opening.Opened({});
+            ConvertToPipe(file, *stream, shaper ? &*shaper : nullptr, shaped, report, buffer);
+            return false;
+        }
         if (slices.size() > 1) {
             auto sliced = std::make_shared<SlicedFile>(report.Id, std::move(file), report, *stream,
-                                                       std::move(slices));
+                                                       std::move(slices), std::move(shaped));
             // This stream knows already that it seeks exactly, so it takes the last slice;
             // the first needs no seek, and so no frame index, on a stream opened afresh.
             const std::size_t last = sliced->Slices.size() - 1;
@@ -392,8 +464,186 @@ private:
             return true;
         }
         opening.Opened({});
-        ConvertWhole(file, *stream, report, buffer);
+        if (shaper)
+            ConvertShaped(file, *stream, *shaper, *shaped, report);
+        else
+            ConvertWhole(file, *stream, report, buffer);
         return false;
+    }
+
+    // Whether the reshaped data of the whole file fits the WAV sizes, so that slices can
+    // be written at their places.
+    bool FitsOneFile(const DecoderStream& stream, const ShapedOutput& shaped) const {
+        const std::int64_t frames =
+            stream.LengthBytes() / std::max<std::int64_t>(1, FrameBytes(stream));
+        const std::uint64_t bytes = static_cast<std::uint64_t>(frames) * shaped.Layout.BlockAlign();
+        return bytes <= std::min(FSettings.MaxDataBytes,
+                                 shaped.Layout.MaxDataBytes(shaped.InfoChunk.size() + 1));
+    }
+
+    // A whole file whose samples are reshaped: read as float, mixed, resampled and written
+    // in the output's format, block by block.
+    void ConvertShaped(const EngineFile& file, DecoderStream& stream, SampleShaper& shaper,
+                       const ShapedOutput& shaped, FileReport& report) {
+        const WavLayout& layout = shaped.Layout;
+        const std::uint64_t maxData =
+            std::min(FSettings.MaxDataBytes, layout.MaxDataBytes(shaped.InfoChunk.size() + 1)) /
+            layout.BlockAlign() * layout.BlockAlign();
+        FloatFrameReader reader(stream, FSettings.BufferSize, file.Source);
+        const std::int64_t sourceFrameBytes = reader.SourceFrameBytes();
+        const std::int64_t bytesPerSecond = sourceFrameBytes * stream.SampleRate();
+        const std::int64_t length = stream.LengthBytes();
+        OutputFile out(file.Target, file.Existing);
+        out.Write(layout.UnfinishedHeader());
+        std::uint64_t written = 0;
+        std::int64_t sourceBytes = 0;
+        bool cut = false;
+        bool stopped = false;
+        // False when the data reached the size limit.
+        const auto put = [&](std::span<const std::byte> bytes) {
+            const std::uint64_t kept = std::min<std::uint64_t>(bytes.size(), maxData - written);
+            out.Write(bytes.first(static_cast<std::size_t>(kept)));
+            written += kept;
+            return kept == bytes.size();
+        };
+        for (;;) {
+            const std::span<const float> frames = reader.Next(kAnyFrames);
+            if (frames.empty())
+                break;
+            const std::int64_t bytes =
+                static_cast<std::int64_t>(frames.size()) / stream.Channels() * sourceFrameBytes;
+            sourceBytes += bytes;
+            if (!put(shaper.Process(frames))) {
+                cut = true;
+                break;
+            }
+            Count(report.Id, bytes, sourceBytes, length, bytesPerSecond);
+            if (!KeepsGoing(report.Id)) {
+                stopped = true;
+                break;
+            }
+        }
+        if (!stopped && !cut)
+            cut = !put(shaper.Flush());
+        const WavEnding ending{SourceFormat(stream),
+                               written,
+                               length,
+                               stream.CodecFrameFrames(),
+                               stopped,
+                               cut,
+                               false,
+                               &layout,
+                               sourceBytes,
+                               shaped.InfoChunk};
+        try {
+            FinishWavFile(out, ending, file.Source);
+            report.Outcome = stopped ? FileOutcome::Stopped : FileOutcome::Converted;
+        } catch (const EWavSizeLimitError& error) {
+            report.Outcome = FileOutcome::Failed;
+            report.Message = error.what();
+        }
+        report.Target = out.Target().native();
+        report.Frames = static_cast<std::int64_t>(written / layout.BlockAlign());
+    }
+
+    // The one file to standard output, in order. The header tells the length the stream
+    // announced (after the rate change): data the source holds beyond it is cut, a source
+    // that ends within a codec frame of it is padded with silence, so the header holds.
+    void ConvertToPipe(const EngineFile& file, DecoderStream& stream, SampleShaper* shaper,
+                       const std::optional<ShapedOutput>& shaped, FileReport& report,
+                       std::span<std::byte> buffer) {
+        const WavFormat source = SourceFormat(stream);
+        const std::int64_t sourceFrameBytes = source.BlockAlign();
+        const std::int64_t length = stream.LengthBytes();
+        const std::int64_t sourceFrames = length / std::max<std::int64_t>(1, sourceFrameBytes);
+        const std::int64_t outFrames = shaper ? shaper->TargetFrames(sourceFrames) : sourceFrames;
+        const std::uint64_t blockAlign = shaped ? shaped->Layout.BlockAlign() : source.BlockAlign();
+        std::uint64_t dataBytes = static_cast<std::uint64_t>(outFrames) * blockAlign;
+        std::vector<std::byte> trailer =
+            shaped ? TrailerAfterData(dataBytes, shaped->InfoChunk) : std::vector<std::byte>();
+        std::vector<std::byte> header;
+        bool streaming = false;
+        if (shaped) {
+            streaming = dataBytes > shaped->Layout.MaxDataBytes(trailer.size());
+            if (streaming)
+                trailer.clear();
+            header = streaming ? shaped->Layout.StreamingHeader()
+                               : shaped->Layout.Header(dataBytes, trailer.size());
+        } else {
+            streaming = dataBytes > kWavMaxDataBytes;
+            const auto data = static_cast<std::uint32_t>(streaming ? kWavMaxDataBytes : dataBytes);
+            const WavHeaderBytes plain = BuildWavHeader(source);
+            header.assign(plain.begin(), plain.end());
+            const auto riff = LittleEndian32(data + kWavRiffOverhead);
+            const auto size = LittleEndian32(data);
+            std::copy(riff.begin(), riff.end(), header.begin() + kWavRiffSizeOffset);
+            std::copy(size.begin(), size.end(), header.begin() + kWavDataSizeOffset);
+        }
+        if (streaming)
+            dataBytes = std::numeric_limits<std::uint64_t>::max();
+
+        PipeWriter out(*FSettings.StandardOutput);
+        out.Write(header);
+        std::uint64_t written = 0;
+        std::int64_t sourceBytes = 0;
+        const std::int64_t bytesPerSecond = sourceFrameBytes * source.SampleRate;
+        const auto put = [&](std::span<const std::byte> bytes) {
+            const std::uint64_t kept = std::min<std::uint64_t>(bytes.size(), dataBytes - written);
+            out.Write(bytes.first(static_cast<std::size_t>(kept)));
+            written += kept;
+            return kept == bytes.size();
+        };
+        std::optional<FloatFrameReader> reader;
+        if (shaper)
+            reader.emplace(stream, FSettings.BufferSize, file.Source);
+        const std::span<std::byte> request = buffer.first(
+            buffer.size() - buffer.size() % static_cast<std::size_t>(sourceFrameBytes));
+        bool full = false;
+        for (;;) {
+            std::span<const std::byte> bytes;
+            std::int64_t consumed = 0;
+            if (reader) {
+                const std::span<const float> frames = reader->Next(kAnyFrames);
+                if (frames.empty())
+                    break;
+                consumed =
+                    static_cast<std::int64_t>(frames.size()) / stream.Channels() * sourceFrameBytes;
+                bytes = shaper->Process(frames);
+            } else {
+                const std::size_t received = ReadGuarded(stream, request, file.Source);
+                if (received == 0)
+                    break;
+                consumed = static_cast<std::int64_t>(received);
+                bytes = request.first(received);
+            }
+            sourceBytes += consumed;
+            full = !put(bytes);
+            Count(report.Id, consumed, sourceBytes, length, bytesPerSecond);
+            if (full)
+                break;
+            if (!KeepsGoing(report.Id))
+                throw FileAbandoned{};
+        }
+        if (shaper && !full)
+            put(shaper->Flush());
+        if (!streaming) {
+            if (!full && sourceBytes + stream.CodecFrameFrames() * sourceFrameBytes < length)
+                throw EDecoderError(SourceEndsEarlyMessage(
+                    file.Source, static_cast<double>(sourceBytes) / bytesPerSecond,
+                    static_cast<double>(length) / bytesPerSecond));
+            const bool unsigned8 = shaped && shaped->Spec.Format == SampleFormat::U8;
+            const std::vector<std::byte> silence(
+                std::min<std::uint64_t>(dataBytes - written, 1 << 16),
+                unsigned8 ? std::byte{0x80} : std::byte{0});
+            while (written < dataBytes)
+                put(std::span<const std::byte>(silence).first(static_cast<std::size_t>(
+                    std::min<std::uint64_t>(silence.size(), dataBytes - written))));
+            out.Write(trailer);
+        }
+        out.Flush();
+        report.Outcome = FileOutcome::Converted;
+        report.Target = file.Target;
+        report.Frames = static_cast<std::int64_t>(written / blockAlign);
     }
 
     std::int64_t MeanOpenedBytes() const {
@@ -446,9 +696,13 @@ private:
         const bool last = task.Index + 1 == file.Slices.size();
         std::unique_ptr<DecoderStream> stream = std::move(task.Stream);
         if (!stream)
-            stream = Open(file.Job.Source);
+            stream = Open(file.Job.Source, file.Shaped ? SampleKind::Float32 : SampleKind::Int16);
         if (slice.First != 0)
             stream->SeekToFrame(slice.First);
+        if (file.Shaped) {
+            DecodeShapedSlice(file, task.Index, *stream);
+            return;
+        }
         const std::int64_t frameBytes = file.Format.BlockAlign();
         const std::int64_t bytesPerSecond = frameBytes * file.Format.SampleRate;
         const std::size_t request = buffer.size() - buffer.size() % frameBytes;
@@ -482,6 +736,46 @@ private:
                 static_cast<double>(file.Length) / bytesPerSecond));
     }
 
+    // A slice of a file whose samples are reshaped sample by sample (no rate change): the
+    // same frames go to the same places as in one piece.
+    void DecodeShapedSlice(SlicedFile& file, std::size_t index, DecoderStream& stream) {
+        const Slice& slice = file.Slices[index];
+        const bool last = index + 1 == file.Slices.size();
+        const ShapedOutput& shaped = *file.Shaped;
+        SampleShaper shaper(stream.Channels(), stream.SampleRate(), shaped.Spec);
+        FloatFrameReader reader(stream, FSettings.BufferSize, file.Job.Source);
+        const std::int64_t frameBytes = file.Format.BlockAlign();
+        const std::int64_t bytesPerSecond = frameBytes * file.Format.SampleRate;
+        const std::int64_t wanted = slice.Count * frameBytes;
+        std::uint64_t offset = shaped.Layout.HeaderSize() +
+                               static_cast<std::uint64_t>(slice.First) * shaped.Layout.BlockAlign();
+        std::int64_t& delivered = file.Delivered[index];
+        while (last || delivered < wanted) {
+            const std::span<const float> frames =
+                reader.Next(last ? kAnyFrames : (wanted - delivered) / frameBytes);
+            if (frames.empty())
+                break;
+            const std::span<const std::byte> bytes = shaper.Process(frames);
+            file.File.WriteAt(offset, bytes);
+            offset += bytes.size();
+            const std::int64_t consumed =
+                static_cast<std::int64_t>(frames.size()) / stream.Channels() * frameBytes;
+            delivered += consumed;
+            Count(file.Id, consumed, file.Done += consumed, file.Length, bytesPerSecond);
+            if (!KeepsGoing(file.Id)) {
+                file.Stopped = true;
+                return;
+            }
+            if (file.Failed)
+                return;
+        }
+        if (!last && delivered < wanted)
+            throw EDecoderError(SourceEndsEarlyMessage(
+                file.Job.Source,
+                static_cast<double>(slice.First * frameBytes + delivered) / bytesPerSecond,
+                static_cast<double>(file.Length) / bytesPerSecond));
+    }
+
     void FinishSliced(SlicedFile& file) {
         FileReport& report = file.Report;
         const std::int64_t frameBytes = file.Format.BlockAlign();
@@ -496,10 +790,18 @@ private:
                 const bool stopped = file.Stopped;
                 const std::int64_t total = file.ContiguousBytes();
                 report.Frames = total / frameBytes;
-                const WavEnding ending{file.Format, static_cast<std::uint64_t>(total),
-                                       file.Length, file.CodecFrameFrames,
-                                       stopped,     false,
-                                       true};
+                WavEnding ending{file.Format, static_cast<std::uint64_t>(total),
+                                 file.Length, file.CodecFrameFrames,
+                                 stopped,     false,
+                                 true,        nullptr,
+                                 0,           {}};
+                if (file.Shaped) {
+                    ending.DataBytes = static_cast<std::uint64_t>(report.Frames) *
+                                       file.Shaped->Layout.BlockAlign();
+                    ending.Layout = &file.Shaped->Layout;
+                    ending.SourceBytes = total;
+                    ending.InfoChunk = file.Shaped->InfoChunk;
+                }
                 FinishWavFile(file.File, ending, file.Job.Source);
                 report.Target = file.File.Target().native();
                 report.Outcome = stopped ? FileOutcome::Stopped : FileOutcome::Converted;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "convert/OutputFile.h"
+#include "convert/SampleShaper.h"
 #include "convert/SlicePlan.h"
 #include "convert/WavHeader.h"
 
@@ -11,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -88,6 +90,12 @@ struct EngineSettings {
     std::function<std::unique_ptr<DecoderStream>(const std::filesystem::path&)> OpenStream;
     // The slices a file is cut into; PlanSlices when unset.
     std::function<std::vector<Slice>(const DecoderStream&, const SliceContext&)> PlanSlices;
+    // What the files hold; by default the decoder's 16-bit samples as they come.
+    OutputSpec Output;
+    // When set, the file goes here in order as it is written (a pipe): no file is created,
+    // nothing is cut into slices, and the header tells the length announced at the start.
+    // For one file only.
+    std::ostream* StandardOutput = nullptr;
     // A stop from outside (a signal handler): every file in flight is abandoned.
     const std::atomic<bool>* ExternalStop = nullptr;
 };
@@ -97,6 +105,8 @@ struct EngineSettings {
 // target that takes the target's name only when finished; when jobs would otherwise be idle,
 // or a file is much longer than the others, it is cut into slices that several jobs decode
 // at once into their places in the file, giving the bytes of a conversion in one piece.
+// Settings.Output may ask for other samples than the decoder's 16 bits: such a file is decoded
+// as float and mixed, resampled and written in its format on the way.
 // Every public function may be called from any thread.
 class ConversionEngine {
 public:

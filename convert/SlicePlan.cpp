@@ -24,7 +24,8 @@ std::vector<Slice> PlanSlices(const DecoderStream& stream, const SliceContext& c
     const std::int64_t length = stream.LengthBytes();
     const std::int64_t frames = frameBytes > 0 ? length / frameBytes : 0;
     const std::vector<Slice> whole = {{0, frames}};
-    if (context.Jobs < 2 || frames <= 0 || static_cast<std::uint64_t>(length) > kWavMaxDataBytes)
+    if (!context.Cuttable || context.Jobs < 2 || frames <= 0 ||
+        static_cast<std::uint64_t>(length) > kWavMaxDataBytes)
         return whole;
     const bool jobsIdle = context.FilesNotTaken + 1 < context.Jobs;
     const bool longFile =

@@ -21,6 +21,9 @@ struct SliceContext {
     unsigned Jobs = 1;
     std::size_t FilesNotTaken = 0;    // files no job has begun yet
     std::int64_t MeanOpenedBytes = 0; // mean decoded length of the files opened before; 0: none
+    // False when a sample of the output depends on those before it (a rate change, dither)
+    // or the output goes out in order (a pipe): the file is then never cut.
+    bool Cuttable = true;
 };
 
 // Every slice must cover at least this much audio. A slice costs a decoder of its own, a seek
@@ -35,8 +38,9 @@ inline constexpr std::int64_t kLongFileFactor = 4;
 std::vector<Slice> EvenSlices(std::int64_t totalFrames, int count);
 
 // The slices a file is converted in; one slice (the whole file) when it is not cut: one job,
-// a decoder that cannot seek exactly, a file shorter than kMinSliceSeconds per slice, a file
-// too large for one WAV file, or a batch whose jobs are all still busy with whole files.
+// an output that cannot be cut, a decoder that cannot seek exactly, a file shorter than
+// kMinSliceSeconds per slice, a file too large for one WAV file, or a batch whose jobs are all
+// still busy with whole files.
 std::vector<Slice> PlanSlices(const DecoderStream& stream, const SliceContext& context);
 
 } // namespace zent

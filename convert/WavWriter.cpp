@@ -39,7 +39,8 @@ std::string MinutesSeconds(double seconds) {
 // A stream may end up to one codec frame short of its length; more is a damaged source.
 void CheckFullLength(const WavEnding& ending, const std::filesystem::path& sourcePath) {
     const std::int64_t allowed = ending.CodecFrameFrames * ending.Format.BlockAlign();
-    const auto data = static_cast<std::int64_t>(ending.DataBytes);
+    const auto data =
+        ending.Layout ? ending.SourceBytes : static_cast<std::int64_t>(ending.DataBytes);
     if (data + allowed >= ending.LengthBytes)
         return;
     const double byteRate = ending.Format.ByteRate();
@@ -54,9 +55,20 @@ void FinishWavFile(OutputFile& file, const WavEnding& ending,
                    const std::filesystem::path& sourcePath) {
     if (!ending.Stopped && !ending.Cut)
         CheckFullLength(ending, sourcePath);
-    if (ending.TrimTail)
-        file.Truncate(kWavHeaderSize + ending.DataBytes);
-    PatchSizes(file, ending.DataBytes);
+    if (ending.Layout) {
+        const std::uint64_t end = ending.Layout->HeaderSize() + ending.DataBytes;
+        if (ending.TrimTail)
+            file.Truncate(end);
+        const std::vector<std::byte> trailer = TrailerAfterData(ending.DataBytes, ending.InfoChunk);
+        if (!trailer.empty())
+            file.WriteAt(end, trailer);
+        for (const WavPatch& patch : ending.Layout->Patches(ending.DataBytes, trailer.size()))
+            file.WriteAt(patch.Offset, LittleEndian32(patch.Value));
+    } else {
+        if (ending.TrimTail)
+            file.Truncate(kWavHeaderSize + ending.DataBytes);
+        PatchSizes(file, ending.DataBytes);
+    }
     file.Commit();
     if (ending.Cut)
         throw EWavSizeLimitError(WavSizeLimitMessage(file.Target()));
@@ -125,7 +137,8 @@ bool WriteWavFile(DecoderStream& stream, const std::filesystem::path& sourcePath
         view.SetFileProgress(percent);
         view.SetStatusText(DoneText(percent));
     }
-    const WavEnding ending{format, written, length, stream.CodecFrameFrames(), stopped, cut, false};
+    const WavEnding ending{format,  written, length, stream.CodecFrameFrames(), stopped, cut, false,
+                           nullptr, 0,       {}};
     // The hidden file goes with the OutputFile.
     if (stopped && !options.KeepStoppedFile)
         return false;

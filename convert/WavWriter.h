@@ -2,6 +2,7 @@
 
 #include "convert/OutputFile.h"
 #include "convert/WavHeader.h"
+#include "convert/WavLayout.h"
 #include "framework/Errors.h"
 
 #include <cstddef>
@@ -9,6 +10,7 @@
 #include <filesystem>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace zent {
 
@@ -58,6 +60,11 @@ struct WavEnding {
     bool Stopped = false;              // ended by a stop request: shorter is expected
     bool Cut = false;                  // ended at the WAV size limit
     bool TrimTail = false;             // bytes may lie beyond the data (slices written ahead)
+    // For an output that is not the source's 16-bit samples: its header, and the source
+    // bytes decoded (Format then describes the source, for the length check).
+    const WavLayout* Layout = nullptr;
+    std::int64_t SourceBytes = 0;
+    std::vector<std::byte> InfoChunk; // written after the data, when not empty
 };
 
 // Finishes every WAV file, whole or written in slices, whose header (sizes 0) and data are in

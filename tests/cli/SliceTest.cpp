@@ -106,7 +106,8 @@ struct SplitRun {
 
 // Converts one source through the batch with the slices given (none: the automatic plan).
 SplitRun Convert(const fs::path& source, const std::vector<Slice>& slices,
-                 BatchSettings settings = {}, std::atomic<bool>* stopAtFirstBlock = nullptr) {
+                 BatchSettings settings = {}, std::atomic<bool>* stopAtFirstBlock = nullptr,
+                 const BatchOutput& output = {}) {
     test::TempDir out;
     settings.Jobs = std::max<unsigned>(settings.Jobs, 4);
     if (!slices.empty())
@@ -119,7 +120,7 @@ SplitRun Convert(const fs::path& source, const std::vector<Slice>& slices,
     BatchProgress progress;
     const std::vector<FileJob> jobs = {{source.string(), (out.Path() / "x.wav").string(), false}};
     SplitRun run;
-    run.Result = RunBatch(jobs, settings, stop, progress, observer)[0];
+    run.Result = RunBatch(jobs, settings, stop, progress, observer, output)[0];
     run.Bytes = ReadFile(out.Path() / "x.wav");
     run.Names = Names(out.Path());
     return run;
@@ -328,6 +329,19 @@ void Concatenate(const fs::path& target, const std::vector<fs::path>& parts) {
     std::ofstream out(target, std::ios::binary);
     for (const fs::path& part : parts)
         out << ReadFile(part);
+}
+
+TEST(Slices, AnotherFormatAndChannelCountCutGiveTheBytesOfOnePiece) {
+    test::TempDir dir;
+    const fs::path source = dir.File("cbr.mp3");
+    test::EncodeMp3(source, {44100, 2, 3.0});
+    const BatchOutput output{{SampleFormat::S24, 0, 1, true}, nullptr};
+    const SplitRun whole = Convert(source, {}, {}, nullptr, output);
+    ASSERT_EQ(whole.Result.Status, FileStatus::Converted) << whole.Result.Message;
+    const SplitRun cut = Convert(source, EvenSlices(whole.Result.Frames, 3), {}, nullptr, output);
+    EXPECT_EQ(cut.Result.Status, FileStatus::Converted) << cut.Result.Message;
+    EXPECT_EQ(cut.Bytes, whole.Bytes);
+    EXPECT_EQ(cut.Names, whole.Names);
 }
 
 TEST(Slices, RealDecodersCutOnAndOffCodecFramesGiveTheBytesOfOnePiece) {

@@ -123,7 +123,8 @@ std::vector<std::int16_t> GenerateTones(const ToneSpec& tone) {
     const std::int64_t frames = FrameCount(tone);
     std::vector<std::int16_t> samples(static_cast<std::size_t>(frames * tone.channels));
     for (int channel = 0; channel < tone.channels; ++channel) {
-        const double phaseStep = 2.0 * std::numbers::pi * ToneFrequency(channel) / tone.sampleRate;
+        const double frequency = tone.frequency > 0.0 ? tone.frequency : ToneFrequency(channel);
+        const double phaseStep = 2.0 * std::numbers::pi * frequency / tone.sampleRate;
         for (std::int64_t frame = 0; frame < frames; ++frame) {
             samples[static_cast<std::size_t>(frame * tone.channels + channel)] =
                 static_cast<std::int16_t>(

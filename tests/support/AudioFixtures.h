@@ -13,6 +13,7 @@ struct ToneSpec {
     int sampleRate = 44100;
     int channels = 2;
     double seconds = 2.0;
+    double frequency = 0.0; // when set, every channel carries this tone instead
 };
 
 // Interleaved 16-bit samples of the tones; channel c carries 220 * (c + 1) Hz.
