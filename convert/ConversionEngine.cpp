@@ -720,20 +720,11 @@ private:
             file.File.WriteAt(offset, buffer.first(received));
             offset += received;
             delivered += static_cast<std::int64_t>(received);
-            const auto bytes = static_cast<std::int64_t>(received);
-            Count(file.Id, bytes, file.Done += bytes, file.Length, bytesPerSecond);
-            if (!KeepsGoing(file.Id)) {
-                file.Stopped = true;
-                return;
-            }
-            if (file.Failed)
+            if (!SliceGoesOn(file, static_cast<std::int64_t>(received), bytesPerSecond))
                 return;
         }
-        if (!last && delivered < wanted)
-            throw EDecoderError(SourceEndsEarlyMessage(
-                file.Job.Source,
-                static_cast<double>(slice.First * frameBytes + delivered) / bytesPerSecond,
-                static_cast<double>(file.Length) / bytesPerSecond));
+        if (!last)
+            CheckSliceWhole(file, slice, delivered, frameBytes, bytesPerSecond);
     }
 
     // A slice of a file whose samples are reshaped sample by sample (no rate change): the
@@ -761,15 +752,28 @@ private:
             const std::int64_t consumed =
                 static_cast<std::int64_t>(frames.size()) / stream.Channels() * frameBytes;
             delivered += consumed;
-            Count(file.Id, consumed, file.Done += consumed, file.Length, bytesPerSecond);
-            if (!KeepsGoing(file.Id)) {
-                file.Stopped = true;
-                return;
-            }
-            if (file.Failed)
+            if (!SliceGoesOn(file, consumed, bytesPerSecond))
                 return;
         }
-        if (!last && delivered < wanted)
+        if (!last)
+            CheckSliceWhole(file, slice, delivered, frameBytes, bytesPerSecond);
+    }
+
+    // Counts a block of a slice; false when the slice is to end here (a stop, or another
+    // slice of the file failed).
+    bool SliceGoesOn(SlicedFile& file, std::int64_t sourceBytes, std::int64_t bytesPerSecond) {
+        Count(file.Id, sourceBytes, file.Done += sourceBytes, file.Length, bytesPerSecond);
+        if (!KeepsGoing(file.Id)) {
+            file.Stopped = true;
+            return false;
+        }
+        return !file.Failed;
+    }
+
+    // A slice before the last must deliver all its frames.
+    static void CheckSliceWhole(const SlicedFile& file, const Slice& slice, std::int64_t delivered,
+                                std::int64_t frameBytes, std::int64_t bytesPerSecond) {
+        if (delivered < slice.Count * frameBytes)
             throw EDecoderError(SourceEndsEarlyMessage(
                 file.Job.Source,
                 static_cast<double>(slice.First * frameBytes + delivered) / bytesPerSecond,
