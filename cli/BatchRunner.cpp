@@ -84,7 +84,7 @@ std::vector<FileResult> RunBatch(const std::vector<FileJob>& jobs, const BatchSe
     engineSettings.Jobs = settings.Jobs;
     engineSettings.OpenStream = settings.OpenStream;
     engineSettings.PlanSlices = settings.PlanSlices;
-    engineSettings.Output = output.Spec;
+    engineSettings.Output = output.Format;
     engineSettings.StandardOutput = output.StandardOutput;
     engineSettings.ExternalStop = &stop;
     ConversionEngine engine(std::move(engineSettings), collector, progress);

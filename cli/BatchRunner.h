@@ -52,7 +52,7 @@ struct BatchSettings {
 
 // What the files hold, and (for one file) the stream it goes to instead of a file.
 struct BatchOutput {
-    OutputSpec Spec;
+    OutputFormat Format;
     std::ostream* StandardOutput = nullptr;
 };
 

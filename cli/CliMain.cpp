@@ -22,7 +22,7 @@ constexpr std::chrono::milliseconds kProgressInterval{250};
 // What the reports name as the target of -o -.
 constexpr const char* kStandardOutputTarget = "-";
 
-OutputSpec OutputSpecOf(const CliOptions& options) {
+OutputFormat OutputFormatOf(const CliOptions& options) {
     return {options.Format, static_cast<int>(options.Rate), options.Channels, options.Tags};
 }
 
@@ -144,7 +144,7 @@ int RunCli(const std::vector<std::string>& args, const CliEnvironment& env) {
     for (const std::string& problem : inputs.Errors)
         reporter.Problem(problem);
     std::vector<FileResult> results;
-    BatchOutput output{OutputSpecOf(options), nullptr};
+    BatchOutput output{OutputFormatOf(options), nullptr};
     if (options.ToStandardOutput) {
         output.StandardOutput = &env.Out;
         for (FileJob& job : jobs)

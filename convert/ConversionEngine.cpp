@@ -45,11 +45,11 @@ WavFormat SourceFormat(const DecoderStream& stream) {
     return format;
 }
 
-// The output of a file whose samples are reshaped on the way (see OutputSpec): its header
+// The output of a file whose samples are reshaped on the way (see OutputFormat): its header
 // and what follows the data.
 struct ShapedOutput {
     WavLayout Layout;
-    OutputSpec Spec;
+    OutputFormat Output;
     std::vector<std::byte> InfoChunk;
 };
 
@@ -418,12 +418,12 @@ private:
         const bool toPipe = FSettings.StandardOutput != nullptr;
         if (!toPipe)
             RefuseSourceAsTarget(file.Source, file.Target);
-        const OutputSpec& spec = FSettings.Output;
+        const OutputFormat& out = FSettings.Output;
         std::unique_ptr<DecoderStream> stream =
-            Open(file.Source, spec.IsDefault() ? SampleKind::Int16 : SampleKind::Float32);
+            Open(file.Source, out.IsDefault() ? SampleKind::Int16 : SampleKind::Float32);
         std::optional<SampleShaper> shaper;
-        if (!spec.IsPlainFor(stream->Channels(), stream->SampleRate()))
-            shaper.emplace(stream->Channels(), stream->SampleRate(), spec);
+        if (!out.IsPlainFor(stream->Channels(), stream->SampleRate()))
+            shaper.emplace(stream->Channels(), stream->SampleRate(), out);
         else if (stream->Kind() != SampleKind::Int16)
             stream = Open(file.Source, SampleKind::Int16);
         report.Channels = shaper ? shaper->Channels() : stream->Channels();
@@ -433,8 +433,8 @@ private:
         std::optional<ShapedOutput> shaped;
         if (shaper)
             shaped =
-                ShapedOutput{shaper->Layout(), spec,
-                             spec.Tags ? BuildInfoChunk(stream->Tags()) : std::vector<std::byte>()};
+                ShapedOutput{shaper->Layout(), out,
+                             out.Tags ? BuildInfoChunk(stream->Tags()) : std::vector<std::byte>()};
         SliceContext context{FSettings.Jobs, FilesNotTaken(), MeanOpenedBytes()};
         context.Cuttable =
             !toPipe && (!shaper || (shaper->Cuttable() && FitsOneFile(*stream, *shaped)));
@@ -631,7 +631,7 @@ private:
                 throw EDecoderError(SourceEndsEarlyMessage(
                     file.Source, static_cast<double>(sourceBytes) / bytesPerSecond,
                     static_cast<double>(length) / bytesPerSecond));
-            const bool unsigned8 = shaped && shaped->Spec.Format == SampleFormat::U8;
+            const bool unsigned8 = shaped && shaped->Output.Format == SampleFormat::U8;
             const std::vector<std::byte> silence(
                 std::min<std::uint64_t>(dataBytes - written, 1 << 16),
                 unsigned8 ? std::byte{0x80} : std::byte{0});
@@ -733,7 +733,7 @@ private:
         const Slice& slice = file.Slices[index];
         const bool last = index + 1 == file.Slices.size();
         const ShapedOutput& shaped = *file.Shaped;
-        SampleShaper shaper(stream.Channels(), stream.SampleRate(), shaped.Spec);
+        SampleShaper shaper(stream.Channels(), stream.SampleRate(), shaped.Output);
         FloatFrameReader reader(stream, FSettings.BufferSize, file.Job.Source);
         const std::int64_t frameBytes = file.Format.BlockAlign();
         const std::int64_t bytesPerSecond = frameBytes * file.Format.SampleRate;

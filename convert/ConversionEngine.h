@@ -91,7 +91,7 @@ struct EngineSettings {
     // The slices a file is cut into; PlanSlices when unset.
     std::function<std::vector<Slice>(const DecoderStream&, const SliceContext&)> PlanSlices;
     // What the files hold; by default the decoder's 16-bit samples as they come.
-    OutputSpec Output;
+    OutputFormat Output;
     // When set, the file goes here in order as it is written (a pipe): no file is created,
     // nothing is cut into slices, and the header tells the length announced at the start.
     // For one file only.

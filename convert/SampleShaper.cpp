@@ -20,19 +20,19 @@ int Resolved(int wanted, int source) {
 
 } // namespace
 
-bool OutputSpec::IsPlainFor(int sourceChannels, int sourceRate) const {
+bool OutputFormat::IsPlainFor(int sourceChannels, int sourceRate) const {
     return Format == SampleFormat::S16 && !Tags && (Rate == 0 || Rate == sourceRate) &&
            (Channels == 0 || Channels == sourceChannels);
 }
 
-SampleShaper::SampleShaper(int sourceChannels, int sourceRate, const OutputSpec& spec)
+SampleShaper::SampleShaper(int sourceChannels, int sourceRate, const OutputFormat& out)
     : FSourceChannels(sourceChannels), FSourceRate(sourceRate),
-      FChannels(Resolved(spec.Channels, sourceChannels)), FRate(Resolved(spec.Rate, sourceRate)),
-      FLayout(spec.Format, FChannels, static_cast<std::uint32_t>(FRate)),
+      FChannels(Resolved(out.Channels, sourceChannels)), FRate(Resolved(out.Rate, sourceRate)),
+      FLayout(out.Format, FChannels, static_cast<std::uint32_t>(FRate)),
       // A mixed or resampled signal holds more than a short integer keeps: it is dithered.
-      FDither((FChannels != sourceChannels || FRate != sourceRate) && !IsFloat(spec.Format) &&
-              BitsPerSample(spec.Format) <= kDitherMaxBits),
-      FWriter(spec.Format, {.Dither = FDither}) {
+      FDither((FChannels != sourceChannels || FRate != sourceRate) && !IsFloat(out.Format) &&
+              BitsPerSample(out.Format) <= kDitherMaxBits),
+      FWriter(out.Format, {.Dither = FDither}) {
     if (FChannels != sourceChannels)
         FMixer.emplace(sourceChannels, FChannels);
     if (FRate != sourceRate)

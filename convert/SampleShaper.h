@@ -19,7 +19,7 @@ class DecoderStream;
 
 // What the WAV files hold. The defaults keep the source's rate and channels in 16-bit PCM
 // with the 44-byte header: the bytes the window has always written.
-struct OutputSpec {
+struct OutputFormat {
     SampleFormat Format = SampleFormat::S16;
     int Rate = 0;      // Hz; 0 keeps the source's
     int Channels = 0;  // 0 keeps the source's
@@ -31,13 +31,13 @@ struct OutputSpec {
     bool IsDefault() const { return IsPlainFor(0, 0); }
 };
 
-// Turns a source's float frames into the data bytes of the output the spec describes:
+// Turns a source's float frames into the data bytes of the output it is given:
 // channel mix, then the rate change, then the sample format. One per output file (the
 // resampler and the dither run on from block to block); one thread at a time.
 class SampleShaper {
 public:
     // Throws Error for a layout or rate that cannot be converted.
-    SampleShaper(int sourceChannels, int sourceRate, const OutputSpec& spec);
+    SampleShaper(int sourceChannels, int sourceRate, const OutputFormat& out);
 
     const WavLayout& Layout() const { return FLayout; }
     int Channels() const { return FChannels; }
