@@ -1,5 +1,7 @@
 #include "cli/JsonText.h"
 
+#include "framework/Text.h"
+
 #include <cstdint>
 #include <cstdio>
 
@@ -11,40 +13,6 @@ void AppendEscape(std::string& out, unsigned code) {
     char text[8];
     std::snprintf(text, sizeof text, "\\u%04x", code);
     out += text;
-}
-
-// Length of the valid UTF-8 sequence at the start of s, or 0.
-std::size_t Utf8SequenceLength(std::string_view s) {
-    const auto byte = [&](std::size_t i) {
-        return static_cast<std::uint8_t>(s[i]);
-    };
-    const std::uint8_t lead = byte(0);
-    std::size_t length = 0;
-    std::uint32_t code = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        code = lead & 0x1Fu;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        code = lead & 0x0Fu;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        code = lead & 0x07u;
-    } else {
-        return 0;
-    }
-    if (s.size() < length)
-        return 0;
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(i) & 0xC0u) != 0x80u)
-            return 0;
-        code = (code << 6) | (byte(i) & 0x3Fu);
-    }
-    // Overlong forms, surrogates and code points past U+10FFFF are not UTF-8.
-    const bool overlong = (length == 3 && code < 0x800) || (length == 4 && code < 0x10000);
-    if (overlong || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF)
-        return 0;
-    return length;
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "decode/TagText.h"
 
+#include "framework/Text.h"
+
 namespace zent {
 
 namespace {
@@ -22,40 +24,6 @@ void AppendUtf8(std::string& text, char32_t c) {
         text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
         text += static_cast<char>(0x80 | (c & 0x3F));
     }
-}
-
-// The length of the valid UTF-8 sequence at the start of bytes, 0 when it is not one.
-std::size_t ValidSequence(std::string_view bytes) {
-    const auto byte = [&](std::size_t i) {
-        return static_cast<unsigned char>(bytes[i]);
-    };
-    const unsigned char lead = byte(0);
-    if (lead < 0x80)
-        return 1;
-    std::size_t length = 0;
-    char32_t c = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        c = lead & 0x1Fu;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        c = lead & 0x0Fu;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        c = lead & 0x07u;
-    } else {
-        return 0;
-    }
-    if (bytes.size() < length)
-        return 0;
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(i) & 0xC0u) != 0x80u)
-            return 0;
-        c = (c << 6) | (byte(i) & 0x3Fu);
-    }
-    const bool overlong = (length == 3 && c < 0x800) || (length == 4 && c < 0x10000);
-    const bool surrogate = c >= 0xD800 && c <= 0xDFFF;
-    return overlong || surrogate || c > 0x10FFFF ? 0 : length;
 }
 
 } // namespace
@@ -97,7 +65,7 @@ std::string CleanUtf8(std::string_view bytes) {
     std::string text;
     bytes = bytes.substr(0, bytes.find('\0'));
     while (!bytes.empty()) {
-        const std::size_t length = ValidSequence(bytes);
+        const std::size_t length = Utf8SequenceLength(bytes);
         if (length == 0) {
             AppendUtf8(text, kReplacement);
             bytes.remove_prefix(1);

@@ -55,6 +55,41 @@ bool IsValidIdent(std::string_view text) {
     return true;
 }
 
+std::size_t Utf8SequenceLength(std::string_view bytes) {
+    if (bytes.empty())
+        return 0;
+    const auto byte = [&](std::size_t i) {
+        return static_cast<unsigned char>(bytes[i]);
+    };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80)
+        return 1;
+    std::size_t length = 0;
+    char32_t c = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        c = lead & 0x1Fu;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        c = lead & 0x0Fu;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        c = lead & 0x07u;
+    } else {
+        return 0;
+    }
+    if (bytes.size() < length)
+        return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0u) != 0x80u)
+            return 0;
+        c = (c << 6) | (byte(i) & 0x3Fu);
+    }
+    const bool overlong = (length == 3 && c < 0x800) || (length == 4 && c < 0x10000);
+    const bool surrogate = c >= 0xD800 && c <= 0xDFFF;
+    return overlong || surrogate || c > 0x10FFFF ? 0 : length;
+}
+
 std::string CutUtf8(std::string_view text, std::size_t maxBytes) {
     if (text.size() <= maxBytes)
         return std::string(text);

@@ -12,6 +12,11 @@ bool SameText(std::string_view a, std::string_view b);
 // Letters, digits and underscores, not starting with a digit.
 bool IsValidIdent(std::string_view text);
 
+// The length of the valid UTF-8 sequence at the start of bytes (1 for ASCII); 0 when there is
+// none: an empty text, a stray or missing continuation byte, an overlong form, a surrogate or
+// a code point past U+10FFFF.
+std::size_t Utf8SequenceLength(std::string_view bytes);
+
 // Cuts text to at most maxBytes without splitting a UTF-8 sequence.
 std::string CutUtf8(std::string_view text, std::size_t maxBytes);
 
