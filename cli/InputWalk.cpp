@@ -1,9 +1,8 @@
 #include "cli/InputWalk.h"
 
 #include "cli/CliOptions.h"
-#include "filelist/FileList.h"
+#include "filelist/FolderWalk.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -18,39 +17,14 @@ bool IsDirectory(const std::string& path) {
     return fs::is_directory(fs::path(path), error);
 }
 
-struct FoundFile {
-    std::string Path;
-    std::string Folder; // relative to the directory argument
-};
-
-// A directory that cannot be read is named; its siblings are read all the same. Links to
-// directories are not followed.
-void Collect(const fs::path& directory, const fs::path& folder, std::vector<FoundFile>& found,
-             std::vector<std::string>& errors) {
-    std::error_code error;
-    fs::directory_iterator it(directory, error);
-    for (; !error && it != fs::directory_iterator(); it.increment(error)) {
-        std::error_code typeError;
-        if (it->symlink_status(typeError).type() == fs::file_type::directory)
-            Collect(it->path(), folder / it->path().filename(), found, errors);
-        else if (it->is_regular_file(typeError) && IsAcceptedPath(it->path().native()))
-            found.push_back({it->path().native(), folder.native()});
-    }
-    if (error)
-        errors.push_back("cannot read the directory \"" + directory.native() +
-                         "\": " + error.message());
-}
-
 void WalkDirectory(const std::string& root, InputList& inputs) {
-    std::vector<FoundFile> found;
-    Collect(fs::path(root), fs::path(), found, inputs.Errors);
-    // Bytes, not the locale: the same tree gives the same order everywhere.
-    std::sort(found.begin(), found.end(),
-              [](const FoundFile& a, const FoundFile& b) { return a.Path < b.Path; });
-    for (FoundFile& file : found) {
+    FolderContents contents = WalkFolder(root);
+    for (FoundFile& file : contents.Files) {
         inputs.Files.push_back(std::move(file.Path));
         inputs.Folders.push_back(std::move(file.Folder));
     }
+    for (std::string& error : contents.Errors)
+        inputs.Errors.push_back(std::move(error));
 }
 
 } // namespace
