@@ -21,6 +21,14 @@ namespace zent {
 
 namespace {
 
+// One text for the report: a file's warnings, in the order found.
+std::string JoinedWarnings(const DecoderStream& stream) {
+    std::string joined;
+    for (const std::string& warning : stream.Warnings())
+        joined += (joined.empty() ? "" : "; ") + warning;
+    return joined;
+}
+
 constexpr std::int64_t kMicrosecondsPerSecond = 1000000;
 // Waiting jobs look at an outside stop flag this often.
 constexpr std::chrono::milliseconds kIdleWait{100};
@@ -428,8 +436,7 @@ private:
             stream = Open(file.Source, SampleKind::Int16);
         report.Channels = shaper ? shaper->Channels() : stream->Channels();
         report.SampleRate = shaper ? shaper->Rate() : stream->SampleRate();
-        if (stream->EndsWithoutEndMark())
-            report.Warning = kNoEndMarkWarning;
+        report.Warning = JoinedWarnings(*stream);
         std::optional<ShapedOutput> shaped;
         if (shaper)
             shaped =

@@ -33,6 +33,12 @@ double DecoderStream::LengthSeconds() const {
     return static_cast<double>(LengthBytes()) / static_cast<double>(bytesPerSecond);
 }
 
+std::vector<std::string> DecoderStream::Warnings() const {
+    if (EndsWithoutEndMark())
+        return {kNoEndMarkWarning};
+    return {};
+}
+
 void DecoderStream::SeekToFrame(std::int64_t /*frame*/) {
     throw EDecoderError("This stream cannot be positioned exactly at that frame.");
 }

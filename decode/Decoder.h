@@ -8,6 +8,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace zent {
 
@@ -70,6 +71,12 @@ public:
     // The file's last page lacks the end-of-stream mark that an Ogg file ends with: it was
     // cut short, or is the capture of a live stream. It decodes as far as it goes.
     virtual bool EndsWithoutEndMark() const { return false; }
+
+    // What a person should be told about a stream that decodes, but not wholly as the file
+    // claims (cut short, a gap filled with silence, a checksum that does not match): short
+    // phrases in the style of kNoEndMarkWarning, in the order found. Complete once the stream
+    // has been read to its end; some are known as soon as it opens.
+    virtual std::vector<std::string> Warnings() const;
 
     // Exact positioning, for converting one file in slices. True only when decoding after
     // SeekToFrame gives the very samples that decoding from the start gives there.
