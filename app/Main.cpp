@@ -24,6 +24,7 @@
 #include "framework/Component.h"
 #include "framework/Errors.h"
 #include "framework/PathText.h"
+#include "framework/Processors.h"
 #include "settings/Options.h"
 #include "settings/ZentStruc.h"
 #include "settings/clSerializers.h"
@@ -511,8 +512,7 @@ void TMainForm::StartProbing() {
         FProbeTimer = new QTimer(this);
         connect(FProbeTimer, &QTimer::timeout, this, [this] { Guarded([this] { AddProbed(); }); });
     }
-    FProbe = std::make_unique<ProbeBatch>(FWaitingAdds.front(),
-                                          std::max(1u, std::thread::hardware_concurrency()));
+    FProbe = std::make_unique<ProbeBatch>(FWaitingAdds.front(), UsableProcessorCount());
     FWaitingAdds.pop_front();
     FProbeTimer->start(kProbeDeliveryMs);
 }
@@ -661,8 +661,7 @@ void TMainForm::ConvertButtonClick() {
 void TMainForm::ConvertAll() {
     if (FRun)
         return;
-    const unsigned jobs =
-        FJobCount > 0 ? FJobCount : std::max(1u, std::thread::hardware_concurrency());
+    const unsigned jobs = FJobCount > 0 ? FJobCount : UsableProcessorCount();
     auto run = std::make_unique<ConversionRun>(static_cast<RunView&>(*this), WavWriterOptions{},
                                                &FTargetNames, jobs);
     auto* events = new RunEvents(
