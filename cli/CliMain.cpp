@@ -6,9 +6,12 @@
 #include "cli/Reporter.h"
 #include "cli/TargetPlan.h"
 
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <mutex>
 #include <system_error>
@@ -111,9 +114,56 @@ int StoppedStatus(int signalNumber) {
     return signalNumber > 0 ? kSignalBase + signalNumber : kExitStopped;
 }
 
+namespace {
+
+// Problems found before the run, as the failed results they are.
+std::vector<FileResult> ProblemResults(const std::vector<InputProblem>& problems) {
+    std::vector<FileResult> results;
+    for (const InputProblem& problem : problems) {
+        FileResult result;
+        result.Source = problem.Source;
+        result.Status = FileStatus::Failed;
+        result.Message = problem.Message;
+        results.push_back(std::move(result));
+    }
+    return results;
+}
+
+// The files whose names are planned, and of them the ones this process converts.
+struct PlannedInputs {
+    InputList Inputs;
+    std::vector<std::size_t> Taken; // indices into Inputs.Files
+    std::size_t Total = 0;          // files and problems of every shard
+};
+
+PlannedInputs GatherInputs(const CliOptions& options, const CliEnvironment& env) {
+    PlannedInputs planned;
+    planned.Inputs = CollectInputs(options.Inputs, options.Recursive, env.In, options.NulSeparated);
+    InputList& inputs = planned.Inputs;
+    if (!options.RelativeTo.empty())
+        KeepFoldersBelow(inputs, options.RelativeTo);
+    planned.Total = inputs.Files.size() + inputs.Errors.size();
+    if (options.Part) {
+        planned.Taken = TakeShard(inputs, *options.Part);
+    } else {
+        for (std::size_t i = 0; i < inputs.Files.size(); ++i)
+            planned.Taken.push_back(i);
+    }
+    return planned;
+}
+
+std::ofstream OpenReport(const std::string& path) {
+    std::ofstream report(path, std::ios::binary | std::ios::trunc);
+    if (!report)
+        throw EStreamError("cannot write the report \"" + path + "\": " + std::strerror(errno));
+    return report;
+}
+
+} // namespace
+
 int RunCli(const std::vector<std::string>& args, const CliEnvironment& env) {
     CliOptions options;
-    InputList inputs;
+    PlannedInputs planned;
     try {
         options = ParseCliOptions(args, env.Processors);
         if (options.Help) {
@@ -124,8 +174,14 @@ int RunCli(const std::vector<std::string>& args, const CliEnvironment& env) {
             env.Out << VersionText() << std::flush;
             return env.Out ? kExitConverted : kExitFailed;
         }
-        inputs = CollectInputs(options.Inputs, options.Recursive, env.In, options.NulSeparated);
-        if (options.ToStandardOutput && inputs.Files.size() > 1)
+        if (env.OutIsClosed && (options.ToStandardOutput || options.Json)) {
+            env.Err << kProgramName << ": standard output is closed\n" << std::flush;
+            return kExitFailed;
+        }
+        if (options.PartFromScheduler)
+            options.Part = ShardOfArrayTask(env.Variable);
+        planned = GatherInputs(options, env);
+        if (options.ToStandardOutput && planned.Taken.size() > 1)
             throw EUsageError("-o - writes one WAV file to standard output: give exactly one file");
         if (!options.ToStandardOutput)
             PrepareOutputDir(options);
@@ -133,17 +189,36 @@ int RunCli(const std::vector<std::string>& args, const CliEnvironment& env) {
         env.Err << kProgramName << ": " << ShownText(error.what()) << '\n' << UsageHint() << '\n';
         return kExitUsage;
     }
+    std::ofstream report;
+    try {
+        if (!options.Report.empty())
+            report = OpenReport(options.Report);
+    } catch (const EStreamError& error) {
+        env.Err << kProgramName << ": " << ShownText(error.what()) << '\n' << std::flush;
+        return kExitFailed;
+    }
 
-    std::vector<FileJob> jobs =
-        PlanTargets(inputs.Files, options.Flat ? std::vector<std::string>() : inputs.Folders,
+    InputList& inputs = planned.Inputs;
+    const bool keepFolders = !options.Flat || !options.RelativeTo.empty();
+    const std::vector<FileJob> everyJob =
+        PlanTargets(inputs.Files, keepFolders ? inputs.Folders : std::vector<std::string>(),
                     options.OutputDir, options.Existing);
+    std::vector<FileJob> jobs;
+    for (const std::size_t i : planned.Taken)
+        jobs.push_back(everyJob[i]);
     BatchProgress progress;
     progress.FilesTotal = static_cast<int>(jobs.size());
     Reporter reporter({options.Quiet, options.Json, env.ErrIsTerminal}, progress, env.Out, env.Err,
-                      env.Stop);
-    for (const std::string& problem : inputs.Errors)
+                      env.Stop, report.is_open() ? &report : nullptr);
+    std::vector<FileResult> results = ProblemResults(inputs.Errors);
+    for (const FileResult& problem : results)
         reporter.Problem(problem);
-    std::vector<FileResult> results;
+    if (jobs.empty() && planned.Total == 0)
+        reporter.Note("no input files");
+    else if (jobs.empty() && results.empty())
+        reporter.Note("no input files in shard " + std::to_string(options.Part->Index + 1) + "/" +
+                      std::to_string(options.Part->Count) + " (" + std::to_string(planned.Total) +
+                      " in all)");
     BatchOutput output{OutputFormatOf(options), nullptr};
     if (options.ToStandardOutput) {
         output.StandardOutput = &env.Out;
@@ -158,14 +233,14 @@ int RunCli(const std::vector<std::string>& args, const CliEnvironment& env) {
             RunBatch(jobs, {options.Jobs, {}, {}}, env.Stop, progress, reporter, output);
         results.insert(results.end(), converted.begin(), converted.end());
     }
-    reporter.Finish(results);
+    reporter.Finish(results, options.Jobs);
 
     // Output that did not arrive is a failure even when it stopped the run.
     if (reporter.OutputFailed())
         return kExitFailed;
     if (env.Stop.load())
         return StoppedStatus(env.StopSignal.load());
-    bool failed = !inputs.Errors.empty();
+    bool failed = false;
     for (const FileResult& result : results)
         failed = failed || result.Status == FileStatus::Failed;
     return failed ? kExitFailed : kExitConverted;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <istream>
 #include <ostream>
 #include <string>
@@ -21,12 +22,18 @@ struct CliEnvironment {
     std::ostream& Out;
     std::ostream& Err;
     bool ErrIsTerminal = false;
+    // The process was started without standard output (it now leads nowhere).
+    bool OutIsClosed = false;
     unsigned Processors = 1;
     // Set from outside (a signal), or when output cannot be written, to stop every job after
     // its current block.
     std::atomic<bool>& Stop;
     // The signal that set Stop, or 0.
     const std::atomic<int>& StopSignal;
+    // An environment variable's value, or null (getenv).
+    std::function<const char*(const char*)> Variable = [](const char*) -> const char* {
+        return nullptr;
+    };
 };
 
 // The whole program after the process set-up: arguments without the program name.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <limits>
 #include <optional>
 #include <string_view>
 
@@ -38,6 +39,29 @@ ExistingPolicy ParseExisting(const std::string& text) {
     if (text == "rename")
         return ExistingPolicy::Rename;
     Fail("invalid value '" + text + "' for --existing: give overwrite, skip or rename");
+}
+
+// "K/N" with 1 <= K <= N, or "auto".
+void ApplyShard(CliOptions& options, const std::string& text) {
+    if (text == "auto") {
+        options.PartFromScheduler = true;
+        options.Part.reset();
+        return;
+    }
+    const std::size_t slash = text.find('/');
+    unsigned part = 0;
+    unsigned count = 0;
+    const auto number = [](std::string_view digits, unsigned& value) {
+        const char* end = digits.data() + digits.size();
+        const auto [stop, error] = std::from_chars(digits.data(), end, value);
+        return !digits.empty() && error == std::errc() && stop == end;
+    };
+    const std::string_view view(text);
+    if (slash == std::string::npos || !number(view.substr(0, slash), part) ||
+        !number(view.substr(slash + 1), count) || part < 1 || part > count)
+        Fail("invalid shard '" + text + "': give K/N with 1 <= K <= N, or auto");
+    options.Part = Shard{part - 1, count};
+    options.PartFromScheduler = false;
 }
 
 // The sample rates a WAV file is written at.
@@ -81,6 +105,8 @@ void CheckAudioOptions(CliOptions& options) {
         Fail("-o - writes one WAV file to standard output: give exactly one file");
     if (options.Json)
         Fail("--json cannot go with -o -: both write to standard output");
+    if (!options.RelativeTo.empty())
+        Fail("--relative-to cannot go with -o -: there is no folder to keep");
 }
 
 // Options that take a value, by their long name.
@@ -93,6 +119,16 @@ void ApplyValue(CliOptions& options, std::string_view name, const std::string& v
         options.OutputDir = value;
     } else if (name == "jobs") {
         options.Jobs = ParseJobs(value);
+    } else if (name == "relative-to") {
+        if (value.empty())
+            Fail("the folder of --relative-to must not be empty");
+        options.RelativeTo = value;
+    } else if (name == "shard") {
+        ApplyShard(options, value);
+    } else if (name == "report") {
+        if (value.empty())
+            Fail("the report file must not be empty");
+        options.Report = value;
     } else {
         options.Existing = ParseExisting(value);
     }
@@ -125,7 +161,8 @@ bool ApplyFlag(CliOptions& options, std::string_view name) {
 
 bool TakesValue(std::string_view name) {
     return name == "output-dir" || name == "jobs" || name == "existing" || name == "format" ||
-           name == "rate" || name == "channels";
+           name == "rate" || name == "channels" || name == "relative-to" || name == "shard" ||
+           name == "report";
 }
 
 std::optional<std::string_view> LongNameOf(char shortName) {
@@ -200,7 +237,55 @@ CliOptions ParseCliOptions(const std::vector<std::string>& args, unsigned defaul
         Fail("no files given");
     if (!options.Help && !options.Version)
         CheckAudioOptions(options);
+    if (options.Flat && !options.RelativeTo.empty())
+        Fail("--flat cannot go with --relative-to: one flattens the folders, the other keeps them");
     return options;
+}
+
+Shard ShardOfArrayTask(const std::function<const char*(const char*)>& variable) {
+    const auto number = [&](const char* name, long long fallback) -> std::optional<long long> {
+        const char* text = variable(name);
+        if (text == nullptr || *text == '\0')
+            return fallback >= 0 ? std::optional<long long>(fallback) : std::nullopt;
+        long long value = 0;
+        const std::string_view digits(text);
+        const auto [stop, error] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), value);
+        if (error != std::errc() || stop != digits.data() + digits.size())
+            return std::nullopt;
+        return value;
+    };
+    // Index from the first task's id in steps, out of count tasks.
+    const auto shard = [](long long id, long long first, long long step,
+                          long long count) -> std::optional<Shard> {
+        if (step < 1 || count < 1 || id < first || (id - first) % step != 0 ||
+            (id - first) / step >= count || count > std::numeric_limits<unsigned>::max())
+            return std::nullopt;
+        return Shard{static_cast<unsigned>((id - first) / step), static_cast<unsigned>(count)};
+    };
+    if (const auto id = number("SLURM_ARRAY_TASK_ID", -1)) {
+        const auto first = number("SLURM_ARRAY_TASK_MIN", -1);
+        const auto count = number("SLURM_ARRAY_TASK_COUNT", -1);
+        const auto step = number("SLURM_ARRAY_TASK_STEP", 1);
+        if (first && count && step)
+            if (const auto part = shard(*id, *first, *step, *count))
+                return *part;
+        Fail("--shard auto: SLURM_ARRAY_TASK_ID, SLURM_ARRAY_TASK_MIN, SLURM_ARRAY_TASK_COUNT "
+             "and SLURM_ARRAY_TASK_STEP do not describe a task of an array");
+    }
+    if (const auto id = number("SGE_TASK_ID", -1)) {
+        const auto first = number("SGE_TASK_FIRST", -1);
+        const auto last = number("SGE_TASK_LAST", -1);
+        const auto step = number("SGE_TASK_STEPSIZE", 1);
+        if (first && last && step && *step > 0 && *last >= *first)
+            if (const auto part = shard(*id, *first, *step, (*last - *first) / *step + 1))
+                return *part;
+        Fail("--shard auto: SGE_TASK_ID, SGE_TASK_FIRST, SGE_TASK_LAST and SGE_TASK_STEPSIZE "
+             "do not describe a task of an array");
+    }
+    Fail("--shard auto needs an array task: neither SLURM_ARRAY_TASK_ID (with "
+         "SLURM_ARRAY_TASK_MIN and SLURM_ARRAY_TASK_COUNT) nor SGE_TASK_ID (with SGE_TASK_FIRST "
+         "and SGE_TASK_LAST) is set");
 }
 
 std::string HelpText() {
@@ -209,11 +294,24 @@ Converts MP3, Ogg Vorbis and Opus files into PCM WAV files (by default 16-bit, 4
 
   -o, --output-dir DIR   write the WAV files into DIR (default: the current directory)
       --mkdir            create the output directory when it does not exist
-  -j, --jobs N           convert N files at once (default: the number of processors)
+  -j, --jobs N           convert N files at once (default: the processors this process may
+                         use: its CPU affinity, lowered by a cgroup CPU quota)
   -r, --recursive        convert the .mp3, .ogg and .opus files found under each directory,
                          each into the same folder below the output directory
   -                      read paths from standard input, one per line
   -0, --null             paths on standard input end with a NUL byte (find -print0)
+      --relative-to DIR  every input below DIR (named, listed or found by -r) goes into
+                         its folder below DIR, below the output directory; an input
+                         outside DIR fails
+      --shard K/N        convert part K of N: of all inputs sorted by their bytes, those
+                         whose index (from 0) modulo N is K-1; N processes with one list
+                         write the tree of one run
+      --shard auto       K and N from a Slurm or Grid Engine array task
+                         (SLURM_ARRAY_TASK_ID/_MIN/_COUNT/_STEP, SGE_TASK_ID/_FIRST/_LAST/
+                         _STEPSIZE)
+      --report FILE      write each file's JSON record (as --json) to FILE as the run goes,
+                         then one "not started" record for each file never begun and a
+                         summary record; reports of many processes join with cat
       --existing MODE    a WAV file that is already there: overwrite (default), skip
                          (leave it, report the source as skipped) or rename (write
                          "name (2).wav" instead)
@@ -242,6 +340,8 @@ A file takes the name of its source with ".wav"; when two sources of one run sha
 name in one folder, the later ones become "name (2).wav", "name (3).wav", in the order
 given. A file
 has no name until it is finished. Unless quiet, a line at the end sums up the run.
+Without any input file (an empty list, a folder without audio files) zent-cli says
+"no input files" and exits with 0.
 
 Exit status: 0 when every file was converted or skipped, 1 when any failed or the
 output could not be written, 2 for a usage error, 130 when stopped by Ctrl+C, 143 by

@@ -4,6 +4,8 @@
 #include "framework/Errors.h"
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,12 @@ inline constexpr const char* kStdinArgument = "-";
 
 // What happens to a WAV file that is there before the run.
 enum class ExistingPolicy { Overwrite, Skip, Rename };
+
+// Part K of N of the inputs: those whose index in byte order, from 0, is K-1 modulo N.
+struct Shard {
+    unsigned Index = 0; // K-1
+    unsigned Count = 1; // N
+};
 
 struct CliOptions {
     std::string OutputDir = ".";
@@ -39,6 +47,13 @@ struct CliOptions {
     bool ToStandardOutput = false;
     // With -r, every file goes straight into the output directory instead of its folder.
     bool Flat = false;
+    // Every input keeps its folder below this one, below the output directory.
+    std::string RelativeTo;
+    std::optional<Shard> Part;
+    // --shard auto: Part comes from the scheduler's array task.
+    bool PartFromScheduler = false;
+    // JSON lines of the run, those never started and a summary.
+    std::string Report;
 };
 
 // A command line that cannot be run; the message names the fault.
@@ -49,6 +64,10 @@ public:
 
 // args without the program name. Throws EUsageError.
 CliOptions ParseCliOptions(const std::vector<std::string>& args, unsigned defaultJobs);
+
+// The part of a Slurm or Grid Engine array task, from the variables variable reads (null when
+// unset). Throws EUsageError, naming the variables, outside such a task.
+Shard ShardOfArrayTask(const std::function<const char*(const char*)>& variable);
 
 std::string HelpText();
 std::string VersionText();

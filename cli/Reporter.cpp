@@ -2,10 +2,12 @@
 
 #include "cli/CliOptions.h"
 #include "cli/JsonText.h"
+#include "framework/Text.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -34,6 +36,8 @@ std::string Number(double value) {
     return text;
 }
 
+} // namespace
+
 std::string JsonLine(const FileResult& result) {
     return "{\"source\":" + JsonString(result.Source) + ",\"target\":" + JsonString(result.Target) +
            ",\"seconds\":" + Number(result.Seconds()) +
@@ -45,26 +49,71 @@ std::string JsonLine(const FileResult& result) {
            (result.Warning.empty() ? "" : ",\"warning\":" + JsonString(result.Warning)) + "}\n";
 }
 
+namespace {
+
+// A character that moves the cursor, switches the terminal's mode or turns the text around
+// it: C1 controls, the bidirectional embeddings, overrides and isolates.
+bool IsHiddenControl(std::uint32_t code) {
+    return (code >= 0x80 && code <= 0x9F) || (code >= 0x202A && code <= 0x202E) ||
+           (code >= 0x2066 && code <= 0x2069);
+}
+
+std::uint32_t CodeOf(std::string_view sequence) {
+    const auto byte = [&](std::size_t i) {
+        return static_cast<unsigned char>(sequence[i]);
+    };
+    switch (sequence.size()) {
+    case 2:
+        return (byte(0) & 0x1Fu) << 6 | (byte(1) & 0x3Fu);
+    case 3:
+        return (byte(0) & 0x0Fu) << 12 | (byte(1) & 0x3Fu) << 6 | (byte(2) & 0x3Fu);
+    case 4:
+        return (byte(0) & 0x07u) << 18 | (byte(1) & 0x3Fu) << 12 | (byte(2) & 0x3Fu) << 6 |
+               (byte(3) & 0x3Fu);
+    default:
+        return byte(0);
+    }
+}
+
+void AppendOctal(std::string& shown, std::string_view bytes) {
+    for (const char c : bytes) {
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, "\\%03o", static_cast<unsigned char>(c));
+        shown += escaped;
+    }
+}
+
 } // namespace
 
 std::string ShownText(std::string_view text) {
     std::string shown;
     shown.reserve(text.size());
-    for (const char c : text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const char c = text[i];
         const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte != 0x7F) {
-            shown += c;
-        } else if (c == '\n') {
-            shown += "\\n";
-        } else if (c == '\t') {
-            shown += "\\t";
-        } else if (c == '\r') {
-            shown += "\\r";
-        } else {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\%03o", byte);
-            shown += escaped;
+        if (byte >= 0x80) {
+            // A byte outside valid UTF-8 stands alone; only 0x80..0x9F of them are controls
+            // (on a terminal that reads single bytes).
+            const std::size_t length = std::max<std::size_t>(1, Utf8SequenceLength(text.substr(i)));
+            const std::string_view sequence = text.substr(i, length);
+            if (IsHiddenControl(CodeOf(sequence)))
+                AppendOctal(shown, sequence);
+            else
+                shown += sequence;
+            i += length;
+            continue;
         }
+        if (byte >= 0x20 && byte != 0x7F)
+            shown += c;
+        else if (c == '\n')
+            shown += "\\n";
+        else if (c == '\t')
+            shown += "\\t";
+        else if (c == '\r')
+            shown += "\\r";
+        else
+            AppendOctal(shown, text.substr(i, 1));
+        ++i;
     }
     return shown;
 }
@@ -88,6 +137,7 @@ RunSummary Summarize(const std::vector<FileResult>& results, double wallSeconds)
             ++summary.Stopped;
             break;
         case FileStatus::NotStarted:
+            ++summary.NotStarted;
             break;
         }
     }
@@ -100,11 +150,24 @@ std::string SummaryLine(const RunSummary& summary) {
                        std::to_string(summary.Failed) + " failed";
     if (summary.Stopped > 0)
         line += ", " + std::to_string(summary.Stopped) + " stopped";
+    if (summary.NotStarted > 0)
+        line += ", " + std::to_string(summary.NotStarted) + " not started";
     char speed[64];
     std::snprintf(speed, sizeof speed, ", %.1fx realtime",
                   summary.WallSeconds > 0 ? summary.AudioSeconds / summary.WallSeconds : 0.0);
     return line + "; " + Duration(summary.AudioSeconds) + " of audio in " +
            Duration(summary.WallSeconds) + speed;
+}
+
+std::string SummaryJson(const RunSummary& summary, unsigned jobs) {
+    return "{\"summary\":{\"converted\":" + std::to_string(summary.Converted) +
+           ",\"skipped\":" + std::to_string(summary.Skipped) +
+           ",\"failed\":" + std::to_string(summary.Failed) +
+           ",\"stopped\":" + std::to_string(summary.Stopped) +
+           ",\"not_started\":" + std::to_string(summary.NotStarted) +
+           ",\"jobs\":" + std::to_string(jobs) +
+           ",\"wall_seconds\":" + Number(summary.WallSeconds) +
+           ",\"audio_seconds\":" + Number(summary.AudioSeconds) + "}}\n";
 }
 
 std::string ProgressLine(int filesDone, int filesTotal, double fraction, double realtime,
@@ -119,22 +182,30 @@ std::string ProgressLine(int filesDone, int filesTotal, double fraction, double 
 }
 
 Reporter::Reporter(const ReporterOptions& options, const BatchProgress& progress, std::ostream& out,
-                   std::ostream& err, std::atomic<bool>& stop)
-    : FOptions(options), FProgress(progress), FOut(out), FErr(err), FStop(stop),
+                   std::ostream& err, std::atomic<bool>& stop, std::ostream* report)
+    : FOptions(options), FProgress(progress), FOut(out), FErr(err), FReport(report), FStop(stop),
       FStart(std::chrono::steady_clock::now()) {}
+
+void Reporter::Record(const std::string& line) {
+    if (FOptions.Json)
+        FOut << line << std::flush;
+    if (FReport != nullptr)
+        *FReport << line << std::flush;
+}
 
 void Reporter::FileFinished(const FileResult& result) {
     const std::lock_guard lock(FMutex);
-    if (FOptions.Json && result.Status != FileStatus::NotStarted)
-        FOut << JsonLine(result) << std::flush;
+    if (result.Status != FileStatus::NotStarted)
+        Record(JsonLine(result));
+    ++FFilesShown;
     ClearLine();
     const std::string source = ShownText(result.Source);
     const std::string target = ShownText(result.Target);
     if (result.Status == FileStatus::Failed) {
         FErr << kProgramName << ": " << source << ": " << ShownText(result.Message) << '\n';
     } else if (!FOptions.Quiet && !FOptions.Terminal) {
-        const std::string count = "[" + std::to_string(FProgress.FilesFinished.load()) + "/" +
-                                  std::to_string(FProgress.FilesTotal) + "] ";
+        const std::string count =
+            "[" + std::to_string(FFilesShown) + "/" + std::to_string(FProgress.FilesTotal) + "] ";
         if (result.Status == FileStatus::Converted)
             FErr << count << source << " -> " << target << '\n';
         else if (result.Status == FileStatus::Skipped)
@@ -149,7 +220,15 @@ void Reporter::FileFinished(const FileResult& result) {
     CheckOutputs();
 }
 
-void Reporter::Problem(const std::string& message) {
+void Reporter::Problem(const FileResult& result) {
+    const std::lock_guard lock(FMutex);
+    Record(JsonLine(result));
+    ClearLine();
+    FErr << kProgramName << ": " << ShownText(result.Message) << '\n' << std::flush;
+    CheckOutputs();
+}
+
+void Reporter::Note(const std::string& message) {
     const std::lock_guard lock(FMutex);
     ClearLine();
     FErr << kProgramName << ": " << ShownText(message) << '\n' << std::flush;
@@ -164,23 +243,34 @@ void Reporter::Tick() {
     CheckOutputs();
 }
 
-void Reporter::Finish(const std::vector<FileResult>& results) {
+void Reporter::Finish(const std::vector<FileResult>& results, unsigned jobs) {
     const std::lock_guard lock(FMutex);
     ClearLine();
-    if (!FOptions.Quiet) {
-        const double wall =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - FStart).count();
-        FErr << kProgramName << ": " << SummaryLine(Summarize(results, wall)) << '\n';
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - FStart).count();
+    const RunSummary summary = Summarize(results, wall);
+    if (FReport != nullptr) {
+        for (const FileResult& result : results) {
+            if (result.Status == FileStatus::NotStarted)
+                *FReport << JsonLine(result);
+        }
+        *FReport << SummaryJson(summary, jobs) << std::flush;
     }
+    if (!FOptions.Quiet)
+        FErr << kProgramName << ": " << SummaryLine(summary) << '\n';
     FOut.flush();
     FErr.flush();
     CheckOutputs();
 }
 
 void Reporter::CheckOutputs() {
-    if (FOutputFailed.load() || (FOut.good() && FErr.good()))
+    const bool reportGood = FReport == nullptr || FReport->good();
+    if (FOutputFailed.load() || (FOut.good() && FErr.good() && reportGood))
         return;
     const int error = errno;
+    if (!reportGood && FErr.good())
+        FErr << kProgramName << ": cannot write the report: " << std::strerror(error) << '\n'
+             << std::flush;
     FOutputFailed = true;
     FStop = true;
     if (!FOut.good() && FErr.good())

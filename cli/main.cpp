@@ -1,12 +1,13 @@
 // zent-cli: the converter for the command line, scripts and batch machines.
 #include "cli/CliMain.h"
+#include "framework/Processors.h"
 #include "framework/StandardDescriptors.h"
 
 #include <atomic>
 #include <csignal>
+#include <cstdlib>
 #include <initializer_list>
 #include <iostream>
-#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -26,7 +27,7 @@ extern "C" void OnStopSignal(int signalNumber) {
 } // namespace
 
 int main(int argc, char** argv) {
-    zent::OpenMissingStandardDescriptors();
+    const zent::MissingStandardDescriptors missing = zent::OpenMissingStandardDescriptors();
     std::ios::sync_with_stdio(false);
     struct sigaction action {};
     action.sa_handler = OnStopSignal;
@@ -42,8 +43,12 @@ int main(int argc, char** argv) {
                                         std::cout,
                                         std::cerr,
                                         ::isatty(STDERR_FILENO) == 1,
-                                        std::thread::hardware_concurrency(),
+                                        missing.Out,
+                                        zent::UsableProcessorCount(),
                                         gStop,
-                                        gSignal};
+                                        gSignal,
+                                        [](const char* name) {
+                                            return std::getenv(name);
+                                        }};
     return zent::cli::RunCli(args, env);
 }

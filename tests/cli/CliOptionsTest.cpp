@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <map>
 #include <sstream>
 #include <unistd.h>
 
@@ -85,6 +86,15 @@ TEST(CliOptions, EachOptionInEveryForm) {
          [](const CliOptions& o) {
              return o.Version;
          }},
+        {{"--relative-to", ".", "--shard", "3/4", "--report=r.jsonl", "-"},
+         [](const CliOptions& o) {
+             return o.RelativeTo == "." && o.Part && o.Part->Index == 2 && o.Part->Count == 4 &&
+                    !o.PartFromScheduler && o.Report == "r.jsonl";
+         }},
+        {{"--shard=1/1", "--shard", "auto", "a"},
+         [](const CliOptions& o) {
+             return !o.Part && o.PartFromScheduler;
+         }},
         // Inputs keep their order and bytes; "-" is an input; after "--" everything is.
         {{"b\n\xfe", "-", "--", "-r", "--json"},
          [](const CliOptions& o) {
@@ -116,6 +126,14 @@ TEST(CliOptions, BadCommandLinesNameTheFault) {
         {{"--colour", "a"}, "unknown option '--colour'"},
         {{"-x", "a"}, "unknown option '-x'"},
         {{"-rx", "a"}, "unknown option '-x'"},
+        {{"--shard", "0/4", "a"}, "invalid shard '0/4': give K/N with 1 <= K <= N, or auto"},
+        {{"--shard", "5/4", "a"}, "invalid shard '5/4'"},
+        {{"--shard", "1/", "a"}, "invalid shard '1/'"},
+        {{"--shard", "all", "a"}, "invalid shard 'all'"},
+        {{"--relative-to", "", "a"}, "the folder of --relative-to must not be empty"},
+        {{"--relative-to", ".", "--flat", "a"}, "--flat cannot go with --relative-to"},
+        {{"--relative-to", ".", "-o", "-", "a"}, "--relative-to cannot go with -o -"},
+        {{"--report", "", "a"}, "the report file must not be empty"},
     };
     for (const auto& [args, message] : cases) {
         SCOPED_TRACE(testing::PrintToString(args));
@@ -191,6 +209,69 @@ TEST(CliOptions, BadAudioOptionsAreUsageErrors) {
     }
 }
 
+TEST(CliOptions, ShardAutoTakesTheArrayTaskOfSlurmOrGridEngine) {
+    using Variables = std::map<std::string, std::string>;
+    const struct {
+        Variables Set;
+        unsigned Part; // K; 0 for a usage error
+        unsigned Count;
+    } cases[] = {
+        {{{"SLURM_ARRAY_TASK_ID", "7"},
+          {"SLURM_ARRAY_TASK_MIN", "5"},
+          {"SLURM_ARRAY_TASK_COUNT", "4"}},
+         3,
+         4},
+        {{{"SLURM_ARRAY_TASK_ID", "0"},
+          {"SLURM_ARRAY_TASK_MIN", "0"},
+          {"SLURM_ARRAY_TASK_COUNT", "1"}},
+         1,
+         1},
+        {{{"SLURM_ARRAY_TASK_ID", "6"},
+          {"SLURM_ARRAY_TASK_MIN", "2"},
+          {"SLURM_ARRAY_TASK_COUNT", "3"},
+          {"SLURM_ARRAY_TASK_STEP", "2"}},
+         3,
+         3},
+        {{{"SGE_TASK_ID", "4"}, {"SGE_TASK_FIRST", "1"}, {"SGE_TASK_LAST", "10"}}, 4, 10},
+        {{{"SGE_TASK_ID", "5"},
+          {"SGE_TASK_FIRST", "1"},
+          {"SGE_TASK_LAST", "9"},
+          {"SGE_TASK_STEPSIZE", "2"}},
+         3,
+         5},
+        {{{"SLURM_ARRAY_TASK_ID", "9"},
+          {"SLURM_ARRAY_TASK_MIN", "5"},
+          {"SLURM_ARRAY_TASK_COUNT", "4"}},
+         0,
+         0},
+        {{{"SLURM_ARRAY_TASK_ID", "7"}}, 0, 0},
+        {{{"SGE_TASK_ID", "undefined"}}, 0, 0},
+        {{}, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.Set));
+        const auto variable = [&](const char* name) -> const char* {
+            const auto found = c.Set.find(name);
+            return found == c.Set.end() ? nullptr : found->second.c_str();
+        };
+        if (c.Part == 0) {
+            EXPECT_THROW(ShardOfArrayTask(variable), EUsageError);
+            continue;
+        }
+        const Shard shard = ShardOfArrayTask(variable);
+        EXPECT_EQ(shard.Index + 1, c.Part);
+        EXPECT_EQ(shard.Count, c.Count);
+    }
+    try {
+        ShardOfArrayTask([](const char*) -> const char* { return nullptr; });
+    } catch (const EUsageError& error) {
+        for (const char* name :
+             {"SLURM_ARRAY_TASK_ID", "SLURM_ARRAY_TASK_MIN", "SLURM_ARRAY_TASK_COUNT",
+              "SGE_TASK_ID", "SGE_TASK_FIRST", "SGE_TASK_LAST"})
+            EXPECT_NE(std::string(error.what()).find(name), std::string::npos) << name;
+    }
+}
+
 TEST(CliOptions, StandardOutputTakesOneFileAlsoFromAFolder) {
     const std::filesystem::path dir =
         std::filesystem::temp_directory_path() / ("zent-cli-pipe-" + std::to_string(::getpid()));
@@ -202,8 +283,9 @@ TEST(CliOptions, StandardOutputTakesOneFileAlsoFromAFolder) {
     std::ostringstream err;
     std::atomic<bool> stop = false;
     const std::atomic<int> signal = 0;
-    EXPECT_EQ(RunCli({"-r", "-o", "-", dir.native()}, {in, out, err, false, 1, stop, signal}),
-              kExitUsage);
+    EXPECT_EQ(
+        RunCli({"-r", "-o", "-", dir.native()}, {in, out, err, false, false, 1, stop, signal}),
+        kExitUsage);
     EXPECT_EQ(err.str(), "zent-cli: -o - writes one WAV file to standard output: give exactly "
                          "one file\n" +
                              UsageHint() + "\n");

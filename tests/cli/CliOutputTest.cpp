@@ -101,7 +101,7 @@ protected:
         std::ostringstream err;
         std::atomic<bool> stop = false;
         const std::atomic<int> signal = 0;
-        EXPECT_EQ(RunCli(options, {in, out, err, false, 1, stop, signal}), kExitConverted)
+        EXPECT_EQ(RunCli(options, {in, out, err, false, false, 1, stop, signal}), kExitConverted)
             << err.str();
         if (standardOutput)
             *standardOutput = out.str();

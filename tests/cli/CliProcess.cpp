@@ -28,6 +28,17 @@ CliChild::CliChild(const std::vector<std::string>& args, const std::filesystem::
     std::ofstream(FIo / "in", std::ios::binary) << start.Input;
     std::vector<char*> argv;
     std::string program = ZENT_CLI_PATH;
+    if (start.AsOtherUser && ::geteuid() == 0) {
+        const std::filesystem::path copy = FIo / "zent-cli";
+        std::filesystem::copy_file(program, copy,
+                                   std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::permissions(FIo, std::filesystem::perms::all);
+        std::filesystem::permissions(
+            copy, std::filesystem::perms::owner_all | std::filesystem::perms::group_read |
+                      std::filesystem::perms::group_exec | std::filesystem::perms::others_read |
+                      std::filesystem::perms::others_exec);
+        program = copy.native();
+    }
     argv.push_back(program.data());
     std::vector<std::string> copies = args;
     for (std::string& arg : copies)
@@ -67,6 +78,8 @@ CliChild::CliChild(const std::vector<std::string>& args, const std::filesystem::
             for (const int handle : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
                 ::close(handle);
         }
+        if (start.CloseOutput)
+            ::close(STDOUT_FILENO);
         ::execv(argv[0], argv.data());
         ::_exit(126);
     }

@@ -20,7 +20,10 @@ struct CliStart {
     // or "|" for a pipe whose reader is gone.
     std::string Output;
     bool CloseStandard = false; // started with descriptors 0, 1 and 2 closed
-    bool AsOtherUser = false;   // as "nobody" when the tests run as the superuser
+    bool CloseOutput = false;   // started with standard output closed
+    // As "nobody" when the tests run as the superuser, from a copy of the program that
+    // nobody may run (the build may lie in a folder only its owner may enter).
+    bool AsOtherUser = false;
 };
 
 // zent-cli running in directory.

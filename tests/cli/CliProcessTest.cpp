@@ -100,16 +100,30 @@ TEST(CliProcess, StopSignalEndsWithItsStatusAndLeavesNothing) {
 
 TEST(CliProcess, ClosedStandardDescriptorsLeaveTheWavClean) {
     test::TempDir dir;
-    test::EncodeMp3(dir.File("a.mp3"), {44100, 2, 1.0});
+    test::EncodeMp3(dir.File("a.mp3"), {44100, 1, 1.0});
     fs::create_directories(dir.File("one"));
     fs::create_directories(dir.File("two"));
     ASSERT_EQ(test::RunCliProcess({"-o", "one", "a.mp3"}, dir.Path()).ExitStatus, 0);
-    const test::CliOutcome outcome =
-        test::CliChild({"--json", "-o", "two", "-", "a.mp3"}, dir.Path(),
-                       Start(&test::CliStart::CloseStandard))
-            .Wait();
+    const test::CliOutcome outcome = test::CliChild({"-o", "two", "-", "a.mp3"}, dir.Path(),
+                                                    Start(&test::CliStart::CloseStandard))
+                                         .Wait();
     EXPECT_EQ(outcome.ExitStatus, 0);
     EXPECT_EQ(ReadFile(dir.File("two/a.wav")), ReadFile(dir.File("one/a.wav")));
+}
+
+// What was meant for standard output would go nowhere: not a success.
+TEST(CliProcess, ClosedStandardOutputIsRefusedForThePipeAndJson) {
+    test::TempDir dir;
+    test::EncodeMp3(dir.File("a.mp3"), {44100, 1, 0.5});
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"-o", "-", "a.mp3"},
+                                                 std::vector<std::string>{"--json", "a.mp3"}}) {
+        SCOPED_TRACE(args[0]);
+        const test::CliOutcome outcome =
+            test::CliChild(args, dir.Path(), Start(&test::CliStart::CloseOutput)).Wait();
+        EXPECT_EQ(outcome.ExitStatus, 1);
+        EXPECT_EQ(outcome.Err, "zent-cli: standard output is closed\n");
+        EXPECT_FALSE(fs::exists(dir.File("a.wav")));
+    }
 }
 
 TEST(CliProcess, OutputThatCannotBeWrittenFailsTheRun) {
@@ -171,24 +185,38 @@ TEST(CliProcess, TwoRenamingProcessesKeepEveryFile) {
     EXPECT_EQ(Names(dir.File("out")).size(), 12u);
 }
 
+// A folder that cannot be read, or only listed but not entered, is named and fails the run.
 TEST(CliProcess, UnreadableFolderIsNamedAndTheOthersConverted) {
+    const struct {
+        fs::perms Mode;
+        const char* Message;
+    } cases[] = {{fs::perms::none, "cannot enter the directory \"m/b\": Permission denied"},
+                 {fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read,
+                  "cannot enter the directory \"m/b\": Permission denied"},
+                 {fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
+                  "cannot read the directory \"m/b\": Permission denied"}};
     test::TempDir dir;
     for (const char* name : {"m/a/1.mp3", "m/b/1.mp3", "m/c/1.mp3", "m/d/1.mp3", "m/e/1.mp3"}) {
         fs::create_directories(dir.File(name).parent_path());
         test::EncodeMp3(dir.File(name), {44100, 1, 0.2});
     }
-    fs::create_directories(dir.File("out"));
-    OpenToEveryone(dir.Path());
-    fs::permissions(dir.File("m/b"), fs::perms::none);
-    const test::CliOutcome outcome =
-        test::CliChild({"-r", "--existing", "rename", "-o", "out", "m"}, dir.Path(),
-                       Start(&test::CliStart::AsOtherUser))
-            .Wait();
-    fs::permissions(dir.File("m/b"), fs::perms::all);
-    EXPECT_EQ(outcome.ExitStatus, 1);
-    EXPECT_NE(outcome.Err.find("cannot read the directory \"m/b\""), std::string::npos)
-        << outcome.Err;
-    EXPECT_EQ(Names(dir.File("out")).size(), 4u);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Message);
+        fs::remove_all(dir.File("out"));
+        fs::create_directories(dir.File("out"));
+        OpenToEveryone(dir.Path());
+        fs::permissions(dir.File("m/b"), c.Mode);
+        const test::CliOutcome outcome =
+            test::CliChild({"-r", "--json", "--existing", "rename", "-o", "out", "m"}, dir.Path(),
+                           Start(&test::CliStart::AsOtherUser))
+                .Wait();
+        fs::permissions(dir.File("m/b"), fs::perms::all);
+        EXPECT_EQ(outcome.ExitStatus, 1);
+        EXPECT_NE(outcome.Err.find(c.Message), std::string::npos) << outcome.Err;
+        EXPECT_NE(outcome.Err.find("4 converted, 0 skipped, 1 failed"), std::string::npos);
+        EXPECT_NE(outcome.Out.find("{\"source\":\"m/b\",\"target\":\"\""), std::string::npos);
+        EXPECT_EQ(Names(dir.File("out")).size(), 4u);
+    }
 }
 
 TEST(CliProcess, WriteProtectedTargetIsRefusedAndKept) {

@@ -1,6 +1,7 @@
 #include "cli/Reporter.h"
 
 #include <gtest/gtest.h>
+#include <sstream>
 
 namespace zent::cli {
 namespace {
@@ -17,7 +18,8 @@ TEST(Reporter, SummaryCountsTheFilesAndTheAudioOfTheConvertedOnes) {
     results[2].Status = FileStatus::Skipped;
     results[3].Status = FileStatus::Failed;
     EXPECT_EQ(SummaryLine(Summarize(results, 4.0)),
-              "2 converted, 1 skipped, 1 failed; 2:00 of audio in 0:04, 30.0x realtime");
+              "2 converted, 1 skipped, 1 failed, 1 not started; 2:00 of audio in 0:04, 30.0x "
+              "realtime");
     results[4].Status = FileStatus::Stopped;
     EXPECT_EQ(SummaryLine(Summarize(results, 0.0)),
               "2 converted, 1 skipped, 1 failed, 1 stopped; 2:00 of audio in 0:00, 0.0x realtime");
@@ -26,6 +28,49 @@ TEST(Reporter, SummaryCountsTheFilesAndTheAudioOfTheConvertedOnes) {
 TEST(Reporter, ControlBytesAreShownEscaped) {
     EXPECT_EQ(ShownText("plain \xc3\xa9.mp3"), "plain \xc3\xa9.mp3");
     EXPECT_EQ(ShownText("a\nb\tc\rd\033]0;x\a\x7f"), "a\\nb\\tc\\rd\\033]0;x\\007\\177");
+    const std::pair<std::string, std::string> hidden[] = {
+        {"\xc2\x9b"
+         "31m",
+         "\\302\\23331m"}, // CSI as U+009B
+        {"\x9b"
+         "31m\xff",
+         "\\23331m\xff"}, // CSI as a raw byte; 0xFF is no control
+        {"a\xe2\x80\xaegpj.exe", "a\\342\\200\\256gpj.exe"}, // right-to-left override
+        {"\xe2\x81\xa6x\xe2\x81\xa9", "\\342\\201\\246x\\342\\201\\251"},
+        {"\xc2\xa0\xe2\x80\xaf\xe6\x9b\xb2", "\xc2\xa0\xe2\x80\xaf\xe6\x9b\xb2"}, // printable
+    };
+    for (const auto& [text, shown] : hidden)
+        EXPECT_EQ(ShownText(text), shown) << shown;
+}
+
+TEST(Reporter, ReportEndsWithTheUnstartedFilesAndTheSummary) {
+    std::vector<FileResult> results(3);
+    results[0].Source = "a.mp3";
+    results[0].Status = FileStatus::Stopped;
+    results[1].Source = "b.mp3";
+    results[2].Source = "c.mp3";
+    std::ostringstream out;
+    std::ostringstream err;
+    std::ostringstream report;
+    std::atomic<bool> stop = false;
+    BatchProgress progress;
+    Reporter reporter({true, false, false}, progress, out, err, stop, &report);
+    reporter.FileFinished(results[0]);
+    reporter.Finish(results, 1);
+    std::istringstream lines(report.str());
+    std::vector<std::string> records;
+    for (std::string line; std::getline(lines, line);)
+        records.push_back(line);
+    ASSERT_EQ(records.size(), 4u) << report.str();
+    EXPECT_NE(records[0].find("\"status\":\"stopped\""), std::string::npos);
+    EXPECT_NE(records[2].find("\"source\":\"c.mp3\""), std::string::npos);
+    EXPECT_NE(records[2].find("\"status\":\"not started\""), std::string::npos);
+    EXPECT_EQ(
+        records[3].rfind("{\"summary\":{\"converted\":0,\"skipped\":0,\"failed\":0,\"stopped\":1,"
+                         "\"not_started\":2,\"jobs\":1,\"wall_seconds\":",
+                         0),
+        0u);
+    EXPECT_EQ(out.str(), "");
 }
 
 } // namespace
