@@ -80,6 +80,8 @@ CliChild::CliChild(const std::vector<std::string>& args, const std::filesystem::
         }
         if (start.CloseOutput)
             ::close(STDOUT_FILENO);
+        for (const std::string& variable : start.Environment)
+            ::putenv(const_cast<char*>(variable.c_str()));
         ::execv(argv[0], argv.data());
         ::_exit(126);
     }

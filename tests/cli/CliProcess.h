@@ -19,8 +19,9 @@ struct CliStart {
     // Standard output: a file that the outcome reads (empty), another path such as /dev/full,
     // or "|" for a pipe whose reader is gone.
     std::string Output;
-    bool CloseStandard = false; // started with descriptors 0, 1 and 2 closed
-    bool CloseOutput = false;   // started with standard output closed
+    bool CloseStandard = false;           // started with descriptors 0, 1 and 2 closed
+    bool CloseOutput = false;             // started with standard output closed
+    std::vector<std::string> Environment; // "NAME=value" set for the child
     // As "nobody" when the tests run as the superuser, from a copy of the program that
     // nobody may run (the build may lie in a folder only its owner may enter).
     bool AsOtherUser = false;

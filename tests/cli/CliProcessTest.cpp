@@ -9,7 +9,10 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <map>
+#include <memory>
 #include <set>
+#include <sstream>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -265,6 +268,126 @@ TEST(CliProcess, PlainFileAsOutputDirectoryIsNotADirectory) {
     const test::CliOutcome outcome = test::RunCliProcess({"-o", "file", "a.mp3"}, dir.Path());
     EXPECT_EQ(outcome.ExitStatus, 2);
     EXPECT_NE(outcome.Err.find("\"file\" is not a directory"), std::string::npos);
+}
+
+// Every regular file below directory with its bytes, by relative path.
+std::map<std::string, std::string> Tree(const fs::path& directory) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(directory)) {
+        if (entry.is_regular_file())
+            files[fs::relative(entry.path(), directory).native()] = ReadFile(entry.path());
+    }
+    return files;
+}
+
+TEST(CliProcess, ShardsOfOneListWriteTheTreeOfOneRecursiveRun) {
+    test::TempDir dir;
+    std::string list;
+    test::EncodeMp3(dir.File("tone.mp3"), {44100, 1, 0.3});
+    for (const char* folder : {"A one", "B 'two'", "C $(three)"}) {
+        for (const char* name : {"01 Intro", "-02 x", "03 \t tab", "04 \xe6\x9b\xb2", "05", "06"}) {
+            const std::string path = std::string("m/") + folder + "/" + name + ".mp3";
+            fs::create_directories(dir.File(path).parent_path());
+            fs::copy_file(dir.File("tone.mp3"), dir.File(path));
+            list += "./" + path.substr(2) + '\0';
+        }
+    }
+    fs::create_directories(dir.File("m/empty"));
+    ASSERT_EQ(
+        test::RunCliProcess({"-q", "-r", "--mkdir", "-o", "../one", "."}, dir.File("m")).ExitStatus,
+        0);
+    const std::map<std::string, std::string> one = Tree(dir.File("one"));
+    ASSERT_EQ(one.size(), 18u);
+    std::vector<std::unique_ptr<test::CliChild>> shards;
+    for (int k = 1; k <= 4; ++k) {
+        test::CliStart start;
+        start.Input = list;
+        shards.push_back(std::make_unique<test::CliChild>(
+            std::vector<std::string>{"-q", "-0", "--relative-to", ".", "--shard",
+                                     std::to_string(k) + "/4", "--mkdir", "-o", "../four", "-"},
+            dir.File("m"), start));
+    }
+    for (const auto& shard : shards)
+        EXPECT_EQ(shard->Wait().ExitStatus, 0);
+    EXPECT_EQ(Tree(dir.File("four")), one);
+
+    // The array task's part is the same part.
+    test::CliStart task;
+    task.Input = list;
+    task.Environment = {"SLURM_ARRAY_TASK_ID=7", "SLURM_ARRAY_TASK_MIN=5",
+                        "SLURM_ARRAY_TASK_COUNT=4"};
+    const auto sources = [](const std::string& json) {
+        std::set<std::string> lines;
+        std::istringstream in(json);
+        for (std::string line; std::getline(in, line);)
+            lines.insert(line.substr(0, line.find(",\"target\"")));
+        return lines;
+    };
+    const test::CliOutcome automatic =
+        test::CliChild({"--json", "-0", "--relative-to", ".", "--shard", "auto", "--mkdir", "-o",
+                        "../auto", "-"},
+                       dir.File("m"), task)
+            .Wait();
+    task.Environment.clear();
+    const test::CliOutcome third = test::CliChild({"--json", "-0", "--relative-to", ".", "--shard",
+                                                   "3/4", "--mkdir", "-o", "../third", "-"},
+                                                  dir.File("m"), task)
+                                       .Wait();
+    EXPECT_EQ(sources(automatic.Out).size(), 4u); // 2, 6, 10 and 14 of 18
+    EXPECT_EQ(sources(automatic.Out), sources(third.Out));
+
+    // A rerun that skips what is there writes nothing.
+    const auto before = fs::last_write_time(dir.File("four/A one/01 Intro.wav"));
+    test::CliStart again;
+    again.Input = list;
+    const test::CliOutcome rerun =
+        test::CliChild({"-0", "--relative-to", ".", "--existing", "skip", "-o", "../four", "-"},
+                       dir.File("m"), again)
+            .Wait();
+    EXPECT_EQ(rerun.ExitStatus, 0);
+    EXPECT_NE(rerun.Err.find("0 converted, 18 skipped, 0 failed"), std::string::npos) << rerun.Err;
+    EXPECT_EQ(fs::last_write_time(dir.File("four/A one/01 Intro.wav")), before);
+    EXPECT_EQ(Tree(dir.File("four")), one);
+
+    const test::CliOutcome empty =
+        test::RunCliProcess({"-r", "-o", "../four", "empty"}, dir.File("m"));
+    EXPECT_EQ(empty.ExitStatus, 0);
+    EXPECT_NE(empty.Err.find("zent-cli: no input files\n"), std::string::npos) << empty.Err;
+}
+
+TEST(CliProcess, ReportAfterAStopHoldsEveryFileAndASummary) {
+    test::TempDir dir;
+    test::EncodeMp3(dir.File("long.mp3"), {44100, 2, 30.0});
+    std::vector<std::string> args = {"-j1", "--report", "report.jsonl", "-o", "out"};
+    for (int i = 1; i <= 6; ++i) {
+        const std::string name = std::to_string(i) + ".mp3";
+        fs::copy_file(dir.File("long.mp3"), dir.File(name));
+        args.push_back(name);
+    }
+    fs::create_directories(dir.File("out"));
+    test::CliChild child(args, dir.Path());
+    for (int wait = 0; wait < 600000 && !WritesInto(child.Pid(), dir.File("out")); ++wait)
+        ::usleep(100);
+    ::kill(child.Pid(), SIGTERM);
+    const test::CliOutcome outcome = child.Wait();
+    EXPECT_EQ(outcome.ExitStatus, 143);
+    EXPECT_NE(outcome.Err.find("0 converted, 0 skipped, 0 failed, 1 stopped, 5 not started"),
+              std::string::npos)
+        << outcome.Err;
+    std::istringstream report(ReadFile(dir.File("report.jsonl")));
+    std::vector<std::string> records;
+    for (std::string line; std::getline(report, line);)
+        records.push_back(line);
+    ASSERT_EQ(records.size(), 7u);
+    EXPECT_NE(records[0].find("\"source\":\"1.mp3\""), std::string::npos);
+    EXPECT_NE(records[0].find("\"status\":\"stopped\""), std::string::npos);
+    for (int i = 1; i <= 5; ++i)
+        EXPECT_NE(records[i].find("\"status\":\"not started\""), std::string::npos) << records[i];
+    EXPECT_EQ(records[6].rfind("{\"summary\":{\"converted\":0,\"skipped\":0,\"failed\":0,"
+                               "\"stopped\":1,\"not_started\":5,\"jobs\":1,",
+                               0),
+              0u)
+        << records[6];
 }
 
 } // namespace
