@@ -8,7 +8,10 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <mutex>
 #include <random>
+#include <set>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -38,6 +41,31 @@ std::string RandomHex() {
 
 std::filesystem::path DirectoryOf(const std::filesystem::path& target) {
     return target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
+}
+
+constexpr std::size_t kRandomDigits = 16;
+
+// Locks a hidden file's open handle unless someone else holds it; true when it is still the
+// file under name (and not one that a stale-file sweep removed meanwhile).
+bool LockAsNamed(int handle, const std::filesystem::path& name) {
+    if (::flock(handle, LOCK_EX | LOCK_NB) != 0)
+        return false;
+    struct stat opened {};
+    struct stat named {};
+    return ::fstat(handle, &opened) == 0 && ::lstat(name.c_str(), &named) == 0 &&
+           opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+}
+
+// Each directory is swept once per process: its own hidden files are locked anyway.
+void SweepOnce(const std::filesystem::path& directory) {
+    static std::mutex mutex;
+    static std::set<std::string> swept;
+    {
+        const std::lock_guard lock(mutex);
+        if (!swept.insert(directory.native()).second)
+            return;
+    }
+    RemoveStaleTemporaries(directory);
 }
 
 std::filesystem::path TemporaryBeside(const std::filesystem::path& target) {
@@ -78,6 +106,37 @@ int RenameNoReplace(const char* from, const char* to) {
 
 } // namespace
 
+bool IsTemporaryName(std::string_view name) {
+    constexpr std::string_view suffix = kTemporarySuffix;
+    // "." name "." digits suffix, the name at least one byte.
+    if (name.size() < 3 + kRandomDigits + suffix.size() || name[0] != '.' ||
+        !name.ends_with(suffix))
+        return false;
+    name.remove_suffix(suffix.size());
+    const std::string_view digits = name.substr(name.size() - kRandomDigits);
+    return name[name.size() - kRandomDigits - 1] == '.' &&
+           std::all_of(digits.begin(), digits.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+}
+
+void RemoveStaleTemporaries(const std::filesystem::path& directory) {
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(directory, error);
+         !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+        const std::filesystem::path& path = it->path();
+        if (!IsTemporaryName(path.filename().native()))
+            continue;
+        const int handle = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (handle < 0)
+            continue;
+        struct stat status {};
+        // Unlinked while locked: a writer that opens it meanwhile finds the name gone.
+        if (::fstat(handle, &status) == 0 && S_ISREG(status.st_mode) && LockAsNamed(handle, path))
+            ::unlink(path.c_str());
+        ::close(handle);
+    }
+}
+
 std::string CannotCreateFileMessage(const std::filesystem::path& path, int errorNumber) {
     return "Cannot create file \"" + path.string() + "\". " + std::strerror(errorNumber);
 }
@@ -103,6 +162,7 @@ void RefuseSourceAsTarget(const std::filesystem::path& source,
 OutputFile::OutputFile(const std::filesystem::path& target, ExistingTarget existing)
     : FTarget(target), FExisting(existing), FIo(CurrentFileIo()) {
     CheckReplaceable(target, existing);
+    SweepOnce(DirectoryOf(target));
     // Without the descriptor directory an unnamed file could never be named.
     if (::access(kDescriptorDirectory, X_OK) == 0) {
         do {
@@ -123,16 +183,24 @@ void OutputFile::OpenNamed() {
         } while (FHandle < 0 && errno == EINTR);
         if (FHandle < 0 && errno != EEXIST)
             break;
+        // A sweep of another run caught the new file before it was locked: take another.
+        if (FHandle >= 0 && !LockAsNamed(FHandle, FTemporary)) {
+            ::close(FHandle);
+            FHandle = -1;
+            errno = EEXIST;
+        }
     }
     if (FHandle < 0)
         throw EStreamError(CannotCreateFileMessage(FTarget, errno));
 }
 
 OutputFile::~OutputFile() {
-    if (FHandle >= 0)
-        ::close(FHandle);
     if (!FCommitted && !FTemporary.empty())
         ::unlink(FTemporary.c_str());
+    if (FHandle >= 0)
+        ::close(FHandle);
+    if (FLockHandle >= 0)
+        ::close(FLockHandle);
 }
 
 void OutputFile::ThrowWriteError(int errorNumber) const {
@@ -183,6 +251,9 @@ void OutputFile::Commit() {
 void OutputFile::CommitUnnamed() {
     if (FExisting == ExistingTarget::Replace) {
         // A link cannot replace a name: the file gets a hidden one first, then is renamed.
+        // Locked before it has the name, so that no sweep takes it for a stale one.
+        if (::flock(FHandle, LOCK_EX | LOCK_NB) != 0)
+            throw EStreamError(CannotCreateFileMessage(FTarget, errno));
         for (int attempt = 0; attempt < kCreateAttempts && FTemporary.empty(); ++attempt) {
             const std::filesystem::path hidden = TemporaryBeside(FTarget);
             if (TakeName(hidden, true))
@@ -203,6 +274,8 @@ void OutputFile::CommitUnnamed() {
 void OutputFile::CommitNamed() {
     const int handle = FHandle;
     FHandle = -1;
+    // The lock lives while a copy of the descriptor does: held until the file has its name.
+    FLockHandle = ::dup(handle);
     // The descriptor is gone even when close reports an error, so it is never retried.
     if (::close(handle) != 0 && errno != EINTR)
         ThrowWriteError(errno);

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace zent {
 
@@ -36,11 +37,21 @@ public:
     using EStreamError::EStreamError;
 };
 
+// True for the names of the hidden files below: ".<name>.<16 hex digits>.part".
+bool IsTemporaryName(std::string_view name);
+
+// Removes the hidden files of IsTemporaryName in directory whose lock nobody holds: what a
+// killed run left. Files of running conversions, in this process or another, are locked and
+// stay. Errors are ignored: what cannot be removed stays, as it was.
+void RemoveStaleTemporaries(const std::filesystem::path& directory);
+
 // An output file that appears under its name only when it is finished. Where the file system
 // allows it the file has no name at all until Commit links it in; elsewhere it is a new hidden
 // file beside the target (".<name>.<random>.part"), never opened through an existing name or
-// a link. Until Commit the target is untouched; an object destroyed without Commit leaves
-// nothing behind. Errors name the target, never the hidden file.
+// a link, and locked (flock) while it has that name. The first OutputFile of a process in a
+// directory removes the stale hidden files there (RemoveStaleTemporaries). Until Commit the
+// target is untouched; an object destroyed without Commit leaves nothing behind. Errors name
+// the target, never the hidden file.
 class OutputFile {
 public:
     // Throws EStreamError with CannotCreateFileMessage(target): also when target is a
@@ -80,6 +91,7 @@ private:
     ExistingTarget FExisting;
     FileIo& FIo;
     int FHandle = -1;
+    int FLockHandle = -1; // holds the hidden file's lock from closing to naming
     int FNumber = 1;
     bool FCommitted = false;
 };

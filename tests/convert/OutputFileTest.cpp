@@ -9,7 +9,11 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <optional>
 #include <set>
+#include <sys/file.h>
+#include <unistd.h>
+#include <vector>
 
 namespace zent {
 namespace {
@@ -28,6 +32,7 @@ public:
     NamedOnlyFileIo& operator=(const NamedOnlyFileIo&) = delete;
 
     int Open(const char* path, int flags, mode_t mode) override {
+        Flags.push_back(flags);
         if ((flags & O_TMPFILE) == O_TMPFILE) {
             errno = EOPNOTSUPP;
             return -1;
@@ -36,6 +41,8 @@ public:
             fs::create_symlink(FVictim, path);
         return FileIo::Open(path, flags, mode);
     }
+
+    std::vector<int> Flags; // of every Open, in order
 
 private:
     fs::path FVictim;
@@ -149,6 +156,82 @@ TEST(OutputFile, SourceIsRefusedAsTargetAlsoThroughALink) {
     EXPECT_NO_THROW(RefuseSourceAsTarget(dir.File("song.wav"), dir.File("other.wav")));
     // A link at the target is replaced itself: the source it points at is safe.
     EXPECT_NO_THROW(RefuseSourceAsTarget(dir.File("song.wav"), dir.File("link.mp3")));
+}
+
+// Another process's view of a file: can it take the lock?
+bool Lockable(const fs::path& path) {
+    const int handle = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const bool free = handle >= 0 && ::flock(handle, LOCK_EX | LOCK_NB) == 0;
+    if (handle >= 0)
+        ::close(handle);
+    return free;
+}
+
+TEST(OutputFile, HiddenFileIsOpenedNewWithoutLinksAndLockedWhileWritten) {
+    test::TempDir dir;
+    NamedOnlyFileIo io{fs::path()};
+    OutputFile file(dir.File("a.wav"));
+    ASSERT_EQ(io.Flags.size(), 2u);
+    EXPECT_EQ(io.Flags[0] & (O_TMPFILE | O_CLOEXEC), O_TMPFILE | O_CLOEXEC);
+    const int wanted = O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+    EXPECT_EQ(io.Flags[1] & wanted, wanted);
+    const std::set<std::string> names = Names(dir.Path());
+    ASSERT_EQ(names.size(), 1u);
+    EXPECT_TRUE(IsTemporaryName(*names.begin()));
+    EXPECT_FALSE(Lockable(dir.Path() / *names.begin()));
+    RemoveStaleTemporaries(dir.Path());
+    EXPECT_EQ(Names(dir.Path()), names);
+}
+
+TEST(OutputFile, StaleHiddenFilesGoWhenTheFirstFileIsWrittenBesideThem) {
+    test::TempDir dir;
+    const std::string stale = ".a.wav.0123456789abcdef.part";
+    const std::string busy = ".b.wav.fedcba9876543210.part";
+    const std::set<std::string> others = {".c.part",
+                                          "d.wav.0123456789abcdef.part",
+                                          ".e.wav.0123456789ABCDEF.part",
+                                          ".0123456789abcdef.part",
+                                          ".f.wav.0123456789abcde.part",
+                                          "g.wav"};
+    for (const std::string& name : others)
+        WriteText(dir.File(name), "x");
+    WriteText(dir.File(stale), "killed");
+    WriteText(dir.File(busy), "running");
+    const int holder = ::open(dir.File(busy).c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+    {
+        NamedOnlyFileIo io{fs::path()};
+        OutputFile file(dir.File("x.wav"));
+    }
+    // Also where the file itself needs no hidden name.
+    fs::create_directories(dir.File("sub"));
+    WriteText(dir.File("sub") / stale, "killed");
+    { OutputFile file(dir.File("sub/x.wav")); }
+    ::close(holder);
+    std::set<std::string> expected = others;
+    expected.insert({busy, "sub"});
+    EXPECT_EQ(Names(dir.Path()), expected);
+    EXPECT_TRUE(Names(dir.File("sub")).empty());
+    for (const std::string& name : others)
+        EXPECT_FALSE(IsTemporaryName(name)) << name;
+}
+
+TEST(OutputFile, PlannedNumberTakenMeanwhileGivesTheNextNumber) {
+    test::TempDir dir;
+    for (const bool named : {false, true}) {
+        SCOPED_TRACE(named);
+        std::optional<NamedOnlyFileIo> io;
+        if (named)
+            io.emplace(fs::path());
+        fs::remove_all(dir.Path());
+        fs::create_directories(dir.Path());
+        OutputFile file(dir.File("x (3).wav"), ExistingTarget::Numbered);
+        WriteNew(file, "new");
+        WriteText(dir.File("x (3).wav"), "old");
+        file.Commit();
+        EXPECT_EQ(file.Target(), dir.File("x (4).wav"));
+        EXPECT_EQ(ReadText(dir.File("x (4).wav")), "new");
+    }
 }
 
 } // namespace

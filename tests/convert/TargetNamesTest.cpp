@@ -15,6 +15,22 @@ TEST(TargetNames, LaterFilesOfTheSameNameAreNumbered) {
     EXPECT_EQ(names.Claim("/out/", "noext"), "/out/noext.wav");
 }
 
+TEST(TargetNames, OnlyAPlainNumberInParenthesesIsANumber) {
+    const struct {
+        const char* Name;
+        const char* Stem;
+        int Number;
+    } cases[] = {{"a (3).wav", "a", 3},     {"a (01).wav", "a (01)", 1},
+                 {"a (x).wav", "a (x)", 1}, {"a (1234567).wav", "a (1234567)", 1},
+                 {"a ().wav", "a ()", 1},   {"a(2).wav", "a(2)", 1},
+                 {"a.wav", "a", 1},         {"b (2) (5).wav", "b (2)", 5}};
+    for (const auto& c : cases) {
+        const NumberedName split = SplitNumberedFileName(c.Name);
+        EXPECT_EQ(split.Stem, c.Stem) << c.Name;
+        EXPECT_EQ(split.Number, c.Number) << c.Name;
+    }
+}
+
 TEST(TargetNames, OnlyTheNameCountsSoNoTargetLeavesTheDirectory) {
     TargetNames names;
     EXPECT_EQ(names.Claim("/out/", "../../etc/passwd.mp3"), "/out/passwd.wav");
