@@ -4,12 +4,21 @@ _zent_cli() {
     cur=${COMP_WORDS[COMP_CWORD]}
     prev=${COMP_WORDS[COMP_CWORD-1]}
     case $prev in
-        -o | --output-dir)
+        -o | --output-dir | --relative-to)
             mapfile -t COMPREPLY < <(compgen -d -- "$cur")
             return
             ;;
         -j | --jobs)
             mapfile -t COMPREPLY < <(compgen -W "$(seq 1 "$(nproc 2>/dev/null || echo 4)")" -- "$cur")
+            return
+            ;;
+        --report)
+            compopt -o filenames
+            mapfile -t COMPREPLY < <(compgen -f -- "$cur")
+            return
+            ;;
+        --shard)
+            mapfile -t COMPREPLY < <(compgen -W "auto 1/2 2/2 1/4 2/4 3/4 4/4" -- "$cur")
             return
             ;;
         --existing)
@@ -32,10 +41,11 @@ _zent_cli() {
     if [[ $cur == -* ]]; then
         mapfile -t COMPREPLY < <(compgen -W "-o --output-dir --mkdir -j --jobs -r --recursive
             -0 --null --existing -q --quiet --json --format --rate --channels --flat --tags
+            --relative-to --shard --report
             -h --help --version -" -- "$cur")
         return
     fi
     compopt -o filenames
-    mapfile -t COMPREPLY < <(compgen -d -- "$cur"; compgen -f -X '!*.@([mM][pP]3|[oO][gG][gG])' -- "$cur")
+    mapfile -t COMPREPLY < <(compgen -d -- "$cur"; compgen -f -X '!*.@([mM][pP]3|[oO][gG][gG]|[oO][pP][uU][sS])' -- "$cur")
 }
 complete -F _zent_cli zent-cli

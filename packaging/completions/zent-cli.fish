@@ -12,5 +12,8 @@ complete -c zent-cli -l rate -x -a '8000 16000 22050 32000 44100 48000 88200 960
 complete -c zent-cli -l channels -x -a '1 2' -d 'Mono or stereo'
 complete -c zent-cli -l flat -d 'With -r, put every file straight into the output directory'
 complete -c zent-cli -l tags -d 'Copy the tags into an INFO list'
+complete -c zent-cli -l relative-to -x -a '(__fish_complete_directories)' -d 'Keep each input'"'"'s folder below DIR'
+complete -c zent-cli -l shard -x -a 'auto 1/2 2/2 1/4 2/4 3/4 4/4' -d 'Convert part K of N of the inputs'
+complete -c zent-cli -l report -r -F -d 'JSON lines of every file and a summary'
 complete -c zent-cli -s h -l help -d 'Show the help'
 complete -c zent-cli -l version -d 'Show the version'
