@@ -13,11 +13,14 @@
 #include <filesystem>
 #include <future>
 #include <gtest/gtest.h>
+#include <memory>
+#include <string>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace zent {
 namespace {
@@ -93,6 +96,47 @@ TEST(SingleInstanceTest, OversizedOrIdleClientIsCutOffAndTheWindowStillListens) 
     auto sent = std::async(std::launch::async,
                            [&] { return SendToRunningInstance(name, {"/music/a.mp3"}); });
     EXPECT_TRUE(ServeUntilReady(sent));
+}
+
+// Idle clients that connected first are still there when the client beyond the limit, or the
+// one that sends too much, is cut off: each is cut for what it did, not by the idle limit.
+TEST(SingleInstanceTest, ClientBeyondTheLimitAndOversizedMessageAreCutWhileIdleOnesWait) {
+    test::TempDir dir;
+    for (const bool oversized : {false, true}) {
+        SCOPED_TRACE(oversized);
+        const QString name = Q(dir.File(oversized ? "big" : "many"));
+        InstanceServer running(name);
+        ASSERT_TRUE(running.Listen());
+        auto result = std::async(std::launch::async, [&] {
+            std::vector<std::unique_ptr<QLocalSocket>> idle;
+            const int waiting = oversized ? kMaxHandOverClients - 1 : kMaxHandOverClients;
+            for (int i = 0; i < waiting; ++i) {
+                idle.push_back(std::make_unique<QLocalSocket>());
+                idle.back()->connectToServer(name);
+                if (!idle.back()->waitForConnected(30000))
+                    return std::string("an idle client could not connect");
+            }
+            QLocalSocket last;
+            last.connectToServer(name);
+            if (last.waitForConnected(30000) && oversized) {
+                QByteArray message;
+                QDataStream(&message, QIODevice::WriteOnly) << quint32(1) << quint32(0x7fffffff);
+                message.append(QByteArray(kMaxHandOverBytes + 4096, 'x'));
+                last.write(message);
+                while (last.bytesToWrite() > 0 && last.waitForBytesWritten(30000)) {
+                }
+            }
+            if (last.state() != QLocalSocket::UnconnectedState && !last.waitForDisconnected(30000))
+                return std::string("the last client was not cut off");
+            for (const auto& socket : idle) {
+                if (socket->waitForDisconnected(1) ||
+                    socket->state() != QLocalSocket::ConnectedState)
+                    return std::string("an idle client was cut off first");
+            }
+            return std::string();
+        });
+        EXPECT_EQ(ServeUntilReady(result), "");
+    }
 }
 
 TEST(SingleInstanceTest, AWindowOfAnotherUserGetsNoFiles) {
