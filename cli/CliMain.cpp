@@ -199,9 +199,9 @@ int RunCli(const std::vector<std::string>& args, const CliEnvironment& env) {
     }
 
     InputList& inputs = planned.Inputs;
-    const bool keepFolders = !options.Flat || !options.RelativeTo.empty();
+    // Names are planned over every input, so that a shard numbers them as one run would.
     const std::vector<FileJob> everyJob =
-        PlanTargets(inputs.Files, keepFolders ? inputs.Folders : std::vector<std::string>(),
+        PlanTargets(inputs.Files, options.Flat ? std::vector<std::string>() : inputs.Folders,
                     options.OutputDir, options.Existing);
     std::vector<FileJob> jobs;
     for (const std::size_t i : planned.Taken)
