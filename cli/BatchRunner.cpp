@@ -36,6 +36,14 @@ public:
             result.Target = report.Target;
         result.Message = report.Message;
         result.Warning = report.Warning;
+        // Only a file cut at the WAV size limit fails with frames written: it is kept, a valid
+        // file up to the limit, so it is reported as what it is, converted with the cut as
+        // its warning.
+        if (report.Outcome == FileOutcome::Failed && report.Frames > 0) {
+            result.Status = FileStatus::Converted;
+            result.Warning = report.Message;
+            result.Message.clear();
+        }
         result.Frames = report.Frames;
         result.Channels = report.Channels;
         result.SampleRate = report.SampleRate;
@@ -84,6 +92,8 @@ std::vector<FileResult> RunBatch(const std::vector<FileJob>& jobs, const BatchSe
     engineSettings.Jobs = settings.Jobs;
     engineSettings.OpenStream = settings.OpenStream;
     engineSettings.PlanSlices = settings.PlanSlices;
+    if (settings.MaxDataBytes > 0)
+        engineSettings.MaxDataBytes = settings.MaxDataBytes;
     engineSettings.Output = output.Format;
     engineSettings.StandardOutput = output.StandardOutput;
     engineSettings.ExternalStop = &stop;

@@ -48,6 +48,8 @@ struct BatchSettings {
     std::function<std::unique_ptr<DecoderStream>(const std::filesystem::path&)> OpenStream;
     // The slices a file is cut into (PlanSlices unless a test forces its own).
     std::function<std::vector<Slice>(const DecoderStream&, const SliceContext&)> PlanSlices;
+    // Data bytes a file may hold; 0 for the WAV limit. Tests make it small.
+    std::uint64_t MaxDataBytes = 0;
 };
 
 // What the files hold, and (for one file) the stream it goes to instead of a file.

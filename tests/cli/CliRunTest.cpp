@@ -263,5 +263,28 @@ TEST(CliRun, StopRemovesUnfinishedFilesAndLeavesExistingTargets) {
     EXPECT_EQ(Listing(dir.File("out")), (std::map<std::string, std::uintmax_t>{{"a.wav", 3}}));
 }
 
+class Collect final : public BatchObserver {
+public:
+    void FileFinished(const FileResult&) override {}
+};
+
+// The file stays, cut at the limit: the report says so instead of calling it failed.
+TEST(CliRun, FileCutAtTheSizeLimitIsKeptAndReportedAsConvertedWithAWarning) {
+    test::TempDir dir;
+    test::EncodeMp3(dir.File("a.mp3"), {44100, 2, 1.0});
+    const std::vector<FileJob> jobs = {{dir.File("a.mp3"), dir.File("a.wav"), false}};
+    std::atomic<bool> stop{false};
+    Collect observer;
+    BatchProgress progress;
+    BatchSettings settings{1, {}, {}};
+    settings.MaxDataBytes = 4000;
+    const FileResult result = RunBatch(jobs, settings, stop, progress, observer)[0];
+    EXPECT_EQ(result.Status, FileStatus::Converted);
+    EXPECT_EQ(result.Frames, 1000);
+    EXPECT_THAT(result.Warning, HasSubstr("was cut at the WAV size limit"));
+    EXPECT_EQ(result.Message, "");
+    EXPECT_EQ(fs::file_size(dir.File("a.wav")), 44u + 4000u);
+}
+
 } // namespace
 } // namespace zent::cli
