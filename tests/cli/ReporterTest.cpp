@@ -43,6 +43,25 @@ TEST(Reporter, ControlBytesAreShownEscaped) {
         EXPECT_EQ(ShownText(text), shown) << shown;
 }
 
+// Two jobs that end at once both see the engine's counter at 2: each line gets its own number.
+TEST(Reporter, EachFinishedFileGetsItsOwnNumber) {
+    std::ostringstream out;
+    std::ostringstream err;
+    std::atomic<bool> stop = false;
+    BatchProgress progress;
+    progress.FilesTotal = 2;
+    progress.FilesFinished = 2;
+    Reporter reporter({}, progress, out, err, stop);
+    FileResult result;
+    result.Status = FileStatus::Skipped;
+    result.Source = "a.mp3";
+    result.Target = "a.wav";
+    reporter.FileFinished(result);
+    reporter.FileFinished(result);
+    EXPECT_EQ(err.str(), "[1/2] skipped a.mp3: a.wav is already there\n"
+                         "[2/2] skipped a.mp3: a.wav is already there\n");
+}
+
 TEST(Reporter, ReportEndsWithTheUnstartedFilesAndTheSummary) {
     std::vector<FileResult> results(3);
     results[0].Source = "a.mp3";
