@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QStringList>
 #include <cstring>
+#include <initializer_list>
 #include <string_view>
 
 namespace zent {
@@ -18,19 +19,27 @@ std::string Absolute(const std::string& name, const std::string& currentDir) {
     return currentDir.ends_with('/') ? currentDir + name : currentDir + '/' + name;
 }
 
-} // namespace
-
-bool AsksOnlyForText(int argc, const char* const* argv) {
+bool HasOption(int argc, const char* const* argv, std::initializer_list<std::string_view> options) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
         if (argument == "--")
             return false;
-        for (const char* option : {"-h", "--help", "-?", "--help-all", "-v", "--version"}) {
+        for (const std::string_view option : options) {
             if (argument == option)
                 return true;
         }
     }
     return false;
+}
+
+} // namespace
+
+bool AsksOnlyForText(int argc, const char* const* argv) {
+    return HasOption(argc, argv, {"-h", "--help", "-?", "--help-all", "-v", "--version"});
+}
+
+bool AsksForQtOptions(int argc, const char* const* argv) {
+    return HasOption(argc, argv, {"--help-all"});
 }
 
 CommandLine ParseCommandLine(int argc, const char* const* argv, const std::string& currentDir) {
@@ -54,7 +63,10 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
         result.output = parser.errorText().toStdString() + "\n";
         return result;
     }
-    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
+    // Qt's parser lists the options of the application object, then ends the program.
+    if (parser.isSet(QStringLiteral("help-all")))
+        parser.process(arguments);
+    if (parser.isSet(help)) {
         result.exitCode = 0;
         result.output = parser.helpText().toStdString();
         return result;

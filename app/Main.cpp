@@ -360,7 +360,7 @@ void TMainForm::InitControls() {
         bar->SetMin(0);
         bar->SetMax(100);
     }
-    ShowStatus(FStatusPanel0, tr("%1 file(s)").arg(0));
+    ShowStatus(FStatusPanel0, tr("%n file(s)", nullptr, 0));
     FConverting = false;
 }
 
@@ -455,7 +455,7 @@ void TMainForm::ShowStatus(QLabel* panel, const QString& text) {
 }
 
 void TMainForm::UpdateStatus() {
-    ShowStatus(FStatusPanel0, tr("%1 file(s)").arg(FModel->rowCount()));
+    ShowStatus(FStatusPanel0, tr("%n file(s)", nullptr, FModel->rowCount()));
     ShowStatus(FStatusPanel1,
                tr("Total disk space needed: %1")
                    .arg(QString::fromStdString(FormatSize(FModel->TotalProjectedSize()))));

@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <system_error>
 
 namespace {
@@ -49,8 +50,15 @@ int main(int argc, char** argv) {
     zent::OpenMissingStandardDescriptors();
     const std::string currentDir = CurrentDir();
     if (zent::AsksOnlyForText(argc, argv)) {
-        // Help and version work without a display.
-        QCoreApplication core(argc, argv);
+        // Help and version work without a display; the list of Qt's own options needs the
+        // widgets' application object, which the offscreen platform gives without one.
+        std::unique_ptr<QCoreApplication> core;
+        if (zent::AsksForQtOptions(argc, argv)) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+            core = std::make_unique<QApplication>(argc, argv);
+        } else {
+            core = std::make_unique<QCoreApplication>(argc, argv);
+        }
         Describe();
         return Finish(zent::ParseCommandLine(argc, argv, currentDir));
     }

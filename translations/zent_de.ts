@@ -167,12 +167,15 @@
         <translation>Fortschritt der aktuellen Datei</translation>
     </message>
     <message>
-        <source>%1 file(s)</source>
-        <translation>%1 Datei(en)</translation>
-    </message>
-    <message>
         <source>Total disk space needed: %1</source>
         <translation>Benötigter Speicherplatz: %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s)</source>
+        <translation>
+            <numerusform>%n Datei</numerusform>
+            <numerusform>%n Dateien</numerusform>
+        </translation>
     </message>
 </context>
 <context>

@@ -19,6 +19,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTranslator>
+#include <array>
 #include <future>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -321,7 +322,7 @@ TEST_F(DesktopTest, UnderAGermanLocaleTheWindowSpeaksGermanAndUnderCAsWritten) {
     LoadTranslations(QLocale(QLocale::German, QLocale::Germany));
     StartForm();
     EXPECT_EQ(form->windowTitle(), "Zent MP3-OGG-nach-WAV-Konverter 1.0");
-    EXPECT_EQ(StatusPanel(0), "0 Datei(en)");
+    EXPECT_EQ(StatusPanel(0), "0 Dateien");
     EXPECT_EQ(form->Model().headerData(0, Qt::Horizontal).toString(), "Dateiname");
     // The core's messages are translated around the path, which stays as it is.
     EXPECT_EQ(ShownCoreText("Cannot create file \"/m/\u00e4 \"x\".wav\". Disk full"),
@@ -332,6 +333,51 @@ TEST_F(DesktopTest, UnderAGermanLocaleTheWindowSpeaksGermanAndUnderCAsWritten) {
     for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
         QCoreApplication::removeTranslator(translator);
         delete translator;
+    }
+}
+
+struct LanguageCase {
+    QLocale locale;
+    const char* title;
+    std::array<const char*, 4> files; // "%n file(s)" for 1, 2, 5 and 22 files
+};
+
+TEST_F(DesktopTest, EachLanguageNamesTheWindowAndCountsInItsPluralForms) {
+    const LanguageCase cases[] = {
+        {QLocale(QLocale::German, QLocale::Germany),
+         "Zent MP3-OGG-nach-WAV-Konverter 1.0",
+         {"1 Datei", "2 Dateien", "5 Dateien", "22 Dateien"}},
+        {QLocale(QLocale::French, QLocale::France),
+         "Zent, convertisseur MP3 OGG en WAV 1.0",
+         {"1 fichier", "2 fichiers", "5 fichiers", "22 fichiers"}},
+        {QLocale(QLocale::Spanish, QLocale::Spain),
+         "Zent, conversor de MP3 OGG a WAV 1.0",
+         {"1 fichero", "2 ficheros", "5 ficheros", "22 ficheros"}},
+        {QLocale(QLocale::Italian, QLocale::Italy),
+         "Zent, convertitore da MP3 OGG a WAV 1.0",
+         {"1 file", "2 file", "5 file", "22 file"}},
+        {QLocale(QLocale::Portuguese, QLocale::Brazil),
+         "Zent, conversor de MP3 OGG para WAV 1.0",
+         {"1 arquivo", "2 arquivos", "5 arquivos", "22 arquivos"}},
+        {QLocale(QLocale::Polish, QLocale::Poland),
+         "Zent \u2013 konwerter MP3 OGG na WAV 1.0",
+         {"1 plik", "2 pliki", "5 plik\u00f3w", "22 pliki"}},
+    };
+    for (const LanguageCase& c : cases) {
+        SCOPED_TRACE(c.locale.name().toStdString());
+        LoadTranslations(c.locale);
+        StartForm();
+        EXPECT_EQ(form->windowTitle(), QString::fromUtf8(c.title));
+        const int counts[] = {1, 2, 5, 22};
+        for (size_t i = 0; i < c.files.size(); ++i)
+            EXPECT_EQ(
+                QCoreApplication::translate("zent::TMainForm", "%n file(s)", nullptr, counts[i]),
+                QString::fromUtf8(c.files[i]));
+        form.reset();
+        for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
+            QCoreApplication::removeTranslator(translator);
+            delete translator;
+        }
     }
 }
 

@@ -61,6 +61,25 @@ if [ -s "$page" ] && command -v man >/dev/null; then
         grep -q -- "$option" <<<"$rendered" || { echo "zent-cli(1) lacks $option"; status=1; }
     done
 fi
+page=$prefix/share/man/man1/zent.1.gz
+if [ -s "$page" ] && command -v man >/dev/null; then
+    rendered=$(MANWIDTH=100 man -l "$page" 2>/dev/null)
+    # The one-line description opens DESCRIPTION; the sections a user looks for are there.
+    grep -A1 -x 'DESCRIPTION' <<<"$rendered" | grep -Eq 'Converts +MP3' ||
+        { echo "zent(1) does not open with its description"; status=1; }
+    for section in KEYS HAND-OVER NOTIFICATION ENVIRONMENT "EXIT STATUS" LANG XDG_CONFIG_HOME \
+        XDG_RUNTIME_DIR QT_QPA_PLATFORM --help-all; do
+        grep -q -- "$section" <<<"$rendered" || { echo "zent(1) lacks $section"; status=1; }
+    done
+fi
+for program in zent zent-cli; do
+    page=$prefix/share/man/man1/$program.1.gz
+    if [ -s "$page" ] && command -v man >/dev/null; then
+        # The exit status is told once, in its section.
+        count=$(MANWIDTH=100 man -l "$page" 2>/dev/null | grep -Eci 'exit +status' || true)
+        [ "$count" = 1 ] || { echo "$program(1) tells its exit status $count times"; status=1; }
+    fi
+done
 bash -n "$prefix/share/bash-completion/completions/zent-cli" || status=1
 
 desktop-file-validate "$prefix/share/applications/$id.desktop" || status=1

@@ -1,0 +1,220 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="es">
+<context>
+    <name>CoreText</name>
+    <message>
+        <source>Please pick a valid target directory.</source>
+        <translation>Elija una carpeta de destino válida.</translation>
+    </message>
+    <message>
+        <source>Sample not loaded.</source>
+        <translation>No se pudo cargar el fichero.</translation>
+    </message>
+    <message>
+        <source>Opening file...</source>
+        <translation>Abriendo el fichero...</translation>
+    </message>
+    <message>
+        <source>Closing file ...</source>
+        <translation>Cerrando el fichero ...</translation>
+    </message>
+    <message>
+        <source>Done %1%</source>
+        <translation>Completado: %1&#xa0;%</translation>
+    </message>
+    <message>
+        <source>Cannot create file &quot;%1&quot;. %2</source>
+        <translation>No se puede crear el fichero «%1». %2</translation>
+    </message>
+    <message>
+        <source>Stream write error: &quot;%1&quot;. %2</source>
+        <translation>Error de escritura: «%1». %2</translation>
+    </message>
+    <message>
+        <source>Cannot decode &quot;%1&quot;: the decoder stopped delivering data.</source>
+        <translation>No se puede decodificar «%1»: el decodificador ha dejado de entregar datos.</translation>
+    </message>
+    <message>
+        <source>Cannot decode &quot;%1&quot;: the Ogg Vorbis data is damaged.</source>
+        <translation>No se puede decodificar «%1»: los datos Ogg Vorbis están dañados.</translation>
+    </message>
+    <message>
+        <source>Cannot decode &quot;%1&quot;: cannot seek in the file.</source>
+        <translation>No se puede decodificar «%1»: no se puede cambiar de posición en el fichero.</translation>
+    </message>
+    <message>
+        <source>Cannot decode &quot;%1&quot;: %2</source>
+        <translation>No se puede decodificar «%1»: %2</translation>
+    </message>
+    <message>
+        <source>The file &quot;%1&quot; was cut at the WAV size limit: a WAV file cannot hold more than 4 GB.</source>
+        <translation>El fichero «%1» se ha cortado en el límite de tamaño de WAV: un fichero WAV no puede contener más de 4&#xa0;GB.</translation>
+    </message>
+    <message>
+        <source>The file &quot;%1&quot; ends early: only %2 of %3 could be decoded.</source>
+        <translation>El fichero «%1» termina antes de tiempo: solo se pudieron decodificar %2 de %3.</translation>
+    </message>
+    <message>
+        <source>Unknown error</source>
+        <translation>Error desconocido</translation>
+    </message>
+</context>
+<context>
+    <name>zent::Dialogs</name>
+    <message>
+        <source>Error</source>
+        <translation>Error</translation>
+    </message>
+</context>
+<context>
+    <name>zent::DirectoryEdit</name>
+    <message>
+        <source>Browse</source>
+        <translation>Examinar</translation>
+    </message>
+</context>
+<context>
+    <name>zent::RunNotifier</name>
+    <message>
+        <source>Conversion finished</source>
+        <translation>Conversión terminada</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s) converted into %1</source>
+        <translation>
+            <numerusform>%n fichero convertido en %1</numerusform>
+            <numerusform>%n ficheros convertidos en %1</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Conversion ended with an error</source>
+        <translation>La conversión terminó con un error</translation>
+    </message>
+    <message>
+        <source>Open folder</source>
+        <translation>Abrir la carpeta</translation>
+    </message>
+</context>
+<context>
+    <name>zent::TMainForm</name>
+    <message>
+        <source>Add MP3 or OGG files for processing</source>
+        <translation>Añadir ficheros MP3 u OGG para procesar</translation>
+    </message>
+    <message>
+        <source>Remove selected files from processing</source>
+        <translation>Quitar los ficheros seleccionados del proceso</translation>
+    </message>
+    <message>
+        <source>Clear all files</source>
+        <translation>Quitar todos los ficheros</translation>
+    </message>
+    <message>
+        <source>Set default processing properties</source>
+        <translation>Establecer las propiedades predeterminadas del proceso</translation>
+    </message>
+    <message>
+        <source>Start conversion</source>
+        <translation>Iniciar la conversión</translation>
+    </message>
+    <message>
+        <source>Exit this application</source>
+        <translation>Salir de la aplicación</translation>
+    </message>
+    <message>
+        <source>Stop conversion</source>
+        <translation>Detener la conversión</translation>
+    </message>
+    <message>
+        <source>Output directory</source>
+        <translation>Carpeta de destino</translation>
+    </message>
+    <message>
+        <source>For updates go to</source>
+        <translation>Actualizaciones en</translation>
+    </message>
+    <message>
+        <source>Files to convert</source>
+        <translation>Ficheros para convertir</translation>
+    </message>
+    <message>
+        <source>Filename</source>
+        <translation>Nombre de fichero</translation>
+    </message>
+    <message>
+        <source>Length</source>
+        <translation>Duración</translation>
+    </message>
+    <message>
+        <source>Projected filesize</source>
+        <translation>Tamaño previsto</translation>
+    </message>
+    <message>
+        <source>Progress of all files</source>
+        <translation>Progreso de todos los ficheros</translation>
+    </message>
+    <message>
+        <source>Progress of the current file</source>
+        <translation>Progreso del fichero actual</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s)</source>
+        <translation>
+            <numerusform>%n fichero</numerusform>
+            <numerusform>%n ficheros</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Total disk space needed: %1</source>
+        <translation>Espacio en disco necesario: %1</translation>
+    </message>
+    <message>
+        <source>Zent MP3 OGG to WAV converter 1.0</source>
+        <translation>Zent, conversor de MP3 OGG a WAV 1.0</translation>
+    </message>
+    <message>
+        <source>MP3, Ogg Vorbis and Opus files (*.mp3; *.ogg; *.opus)|*.mp3; *.ogg; *.opus</source>
+        <translation>Ficheros MP3, Ogg Vorbis y Opus (*.mp3; *.ogg; *.opus)|*.mp3; *.ogg; *.opus</translation>
+    </message>
+</context>
+<context>
+    <name>zent::TOptionsForm</name>
+    <message>
+        <source>Properties</source>
+        <translation>Propiedades</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>Aceptar</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancelar</translation>
+    </message>
+    <message>
+        <source>Default &lt;u&gt;s&lt;/u&gt;ave directory</source>
+        <translation>&lt;u&gt;C&lt;/u&gt;arpeta de destino predeterminada</translation>
+    </message>
+    <message>
+        <source>Output directory</source>
+        <translation>Carpeta de destino</translation>
+    </message>
+    <message>
+        <source>Default &lt;u&gt;s&lt;/u&gt;orting</source>
+        <translation>&lt;u&gt;O&lt;/u&gt;rden predeterminado</translation>
+    </message>
+    <message>
+        <source>filename</source>
+        <translation>nombre</translation>
+    </message>
+    <message>
+        <source>length</source>
+        <translation>duración</translation>
+    </message>
+    <message>
+        <source>ascending order</source>
+        <translation>orden ascendente</translation>
+    </message>
+</context>
+</TS>

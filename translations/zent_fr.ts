@@ -1,0 +1,220 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="fr">
+<context>
+    <name>CoreText</name>
+    <message>
+        <source>Please pick a valid target directory.</source>
+        <translation>Veuillez choisir un dossier de destination valide.</translation>
+    </message>
+    <message>
+        <source>Sample not loaded.</source>
+        <translation>Impossible de charger le fichier.</translation>
+    </message>
+    <message>
+        <source>Opening file...</source>
+        <translation>Ouverture du fichier...</translation>
+    </message>
+    <message>
+        <source>Closing file ...</source>
+        <translation>Fermeture du fichier ...</translation>
+    </message>
+    <message>
+        <source>Done %1%</source>
+        <translation>Terminé à %1&#xa0;%</translation>
+    </message>
+    <message>
+        <source>Cannot create file &quot;%1&quot;. %2</source>
+        <translation>Impossible de créer le fichier «&#xa0;%1&#xa0;». %2</translation>
+    </message>
+    <message>
+        <source>Stream write error: &quot;%1&quot;. %2</source>
+        <translation>Erreur d’écriture&#xa0;: «&#xa0;%1&#xa0;». %2</translation>
+    </message>
+    <message>
+        <source>Cannot decode &quot;%1&quot;: the decoder stopped delivering data.</source>
+        <translation>Impossible de décoder «&#xa0;%1&#xa0;»&#xa0;: le décodeur ne fournit plus de données.</translation>
+    </message>
+    <message>
+        <source>Cannot decode &quot;%1&quot;: the Ogg Vorbis data is damaged.</source>
+        <translation>Impossible de décoder «&#xa0;%1&#xa0;»&#xa0;: les données Ogg Vorbis sont endommagées.</translation>
+    </message>
+    <message>
+        <source>Cannot decode &quot;%1&quot;: cannot seek in the file.</source>
+        <translation>Impossible de décoder «&#xa0;%1&#xa0;»&#xa0;: impossible de se positionner dans le fichier.</translation>
+    </message>
+    <message>
+        <source>Cannot decode &quot;%1&quot;: %2</source>
+        <translation>Impossible de décoder «&#xa0;%1&#xa0;»&#xa0;: %2</translation>
+    </message>
+    <message>
+        <source>The file &quot;%1&quot; was cut at the WAV size limit: a WAV file cannot hold more than 4 GB.</source>
+        <translation>Le fichier «&#xa0;%1&#xa0;» a été tronqué à la taille maximale d’un WAV&#xa0;: un fichier WAV ne peut pas dépasser 4&#xa0;Go.</translation>
+    </message>
+    <message>
+        <source>The file &quot;%1&quot; ends early: only %2 of %3 could be decoded.</source>
+        <translation>Le fichier «&#xa0;%1&#xa0;» se termine trop tôt&#xa0;: le décodage s’est arrêté à %2 sur %3.</translation>
+    </message>
+    <message>
+        <source>Unknown error</source>
+        <translation>Erreur inconnue</translation>
+    </message>
+</context>
+<context>
+    <name>zent::Dialogs</name>
+    <message>
+        <source>Error</source>
+        <translation>Erreur</translation>
+    </message>
+</context>
+<context>
+    <name>zent::DirectoryEdit</name>
+    <message>
+        <source>Browse</source>
+        <translation>Parcourir</translation>
+    </message>
+</context>
+<context>
+    <name>zent::RunNotifier</name>
+    <message>
+        <source>Conversion finished</source>
+        <translation>Conversion terminée</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s) converted into %1</source>
+        <translation>
+            <numerusform>%n fichier converti dans %1</numerusform>
+            <numerusform>%n fichiers convertis dans %1</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Conversion ended with an error</source>
+        <translation>La conversion s’est terminée par une erreur</translation>
+    </message>
+    <message>
+        <source>Open folder</source>
+        <translation>Ouvrir le dossier</translation>
+    </message>
+</context>
+<context>
+    <name>zent::TMainForm</name>
+    <message>
+        <source>Add MP3 or OGG files for processing</source>
+        <translation>Ajouter des fichiers MP3 ou OGG à traiter</translation>
+    </message>
+    <message>
+        <source>Remove selected files from processing</source>
+        <translation>Retirer les fichiers sélectionnés du traitement</translation>
+    </message>
+    <message>
+        <source>Clear all files</source>
+        <translation>Retirer tous les fichiers</translation>
+    </message>
+    <message>
+        <source>Set default processing properties</source>
+        <translation>Définir les propriétés de traitement par défaut</translation>
+    </message>
+    <message>
+        <source>Start conversion</source>
+        <translation>Démarrer la conversion</translation>
+    </message>
+    <message>
+        <source>Exit this application</source>
+        <translation>Quitter l’application</translation>
+    </message>
+    <message>
+        <source>Stop conversion</source>
+        <translation>Arrêter la conversion</translation>
+    </message>
+    <message>
+        <source>Output directory</source>
+        <translation>Dossier de destination</translation>
+    </message>
+    <message>
+        <source>For updates go to</source>
+        <translation>Mises à jour sur</translation>
+    </message>
+    <message>
+        <source>Files to convert</source>
+        <translation>Fichiers à convertir</translation>
+    </message>
+    <message>
+        <source>Filename</source>
+        <translation>Nom de fichier</translation>
+    </message>
+    <message>
+        <source>Length</source>
+        <translation>Durée</translation>
+    </message>
+    <message>
+        <source>Projected filesize</source>
+        <translation>Taille prévue</translation>
+    </message>
+    <message>
+        <source>Progress of all files</source>
+        <translation>Progression de tous les fichiers</translation>
+    </message>
+    <message>
+        <source>Progress of the current file</source>
+        <translation>Progression du fichier en cours</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s)</source>
+        <translation>
+            <numerusform>%n fichier</numerusform>
+            <numerusform>%n fichiers</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Total disk space needed: %1</source>
+        <translation>Espace disque nécessaire&#xa0;: %1</translation>
+    </message>
+    <message>
+        <source>Zent MP3 OGG to WAV converter 1.0</source>
+        <translation>Zent, convertisseur MP3 OGG en WAV 1.0</translation>
+    </message>
+    <message>
+        <source>MP3, Ogg Vorbis and Opus files (*.mp3; *.ogg; *.opus)|*.mp3; *.ogg; *.opus</source>
+        <translation>Fichiers MP3, Ogg Vorbis et Opus (*.mp3; *.ogg; *.opus)|*.mp3; *.ogg; *.opus</translation>
+    </message>
+</context>
+<context>
+    <name>zent::TOptionsForm</name>
+    <message>
+        <source>Properties</source>
+        <translation>Propriétés</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Annuler</translation>
+    </message>
+    <message>
+        <source>Default &lt;u&gt;s&lt;/u&gt;ave directory</source>
+        <translation>&lt;u&gt;D&lt;/u&gt;ossier de destination par défaut</translation>
+    </message>
+    <message>
+        <source>Output directory</source>
+        <translation>Dossier de destination</translation>
+    </message>
+    <message>
+        <source>Default &lt;u&gt;s&lt;/u&gt;orting</source>
+        <translation>&lt;u&gt;T&lt;/u&gt;ri par défaut</translation>
+    </message>
+    <message>
+        <source>filename</source>
+        <translation>nom</translation>
+    </message>
+    <message>
+        <source>length</source>
+        <translation>durée</translation>
+    </message>
+    <message>
+        <source>ascending order</source>
+        <translation>ordre croissant</translation>
+    </message>
+</context>
+</TS>

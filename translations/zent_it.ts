@@ -1,0 +1,220 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="it">
+<context>
+    <name>CoreText</name>
+    <message>
+        <source>Please pick a valid target directory.</source>
+        <translation>Scegliere una cartella di destinazione valida.</translation>
+    </message>
+    <message>
+        <source>Sample not loaded.</source>
+        <translation>Impossibile caricare il file.</translation>
+    </message>
+    <message>
+        <source>Opening file...</source>
+        <translation>Apertura del file...</translation>
+    </message>
+    <message>
+        <source>Closing file ...</source>
+        <translation>Chiusura del file ...</translation>
+    </message>
+    <message>
+        <source>Done %1%</source>
+        <translation>Completato %1%</translation>
+    </message>
+    <message>
+        <source>Cannot create file &quot;%1&quot;. %2</source>
+        <translation>Impossibile creare il file «%1». %2</translation>
+    </message>
+    <message>
+        <source>Stream write error: &quot;%1&quot;. %2</source>
+        <translation>Errore di scrittura: «%1». %2</translation>
+    </message>
+    <message>
+        <source>Cannot decode &quot;%1&quot;: the decoder stopped delivering data.</source>
+        <translation>Impossibile decodificare «%1»: il decodificatore non fornisce più dati.</translation>
+    </message>
+    <message>
+        <source>Cannot decode &quot;%1&quot;: the Ogg Vorbis data is damaged.</source>
+        <translation>Impossibile decodificare «%1»: i dati Ogg Vorbis sono danneggiati.</translation>
+    </message>
+    <message>
+        <source>Cannot decode &quot;%1&quot;: cannot seek in the file.</source>
+        <translation>Impossibile decodificare «%1»: impossibile spostarsi nel file.</translation>
+    </message>
+    <message>
+        <source>Cannot decode &quot;%1&quot;: %2</source>
+        <translation>Impossibile decodificare «%1»: %2</translation>
+    </message>
+    <message>
+        <source>The file &quot;%1&quot; was cut at the WAV size limit: a WAV file cannot hold more than 4 GB.</source>
+        <translation>Il file «%1» è stato troncato al limite di dimensione dei WAV: un file WAV non può contenere più di 4&#xa0;GB.</translation>
+    </message>
+    <message>
+        <source>The file &quot;%1&quot; ends early: only %2 of %3 could be decoded.</source>
+        <translation>Il file «%1» termina prima del previsto: è stato possibile decodificare solo %2 di %3.</translation>
+    </message>
+    <message>
+        <source>Unknown error</source>
+        <translation>Errore sconosciuto</translation>
+    </message>
+</context>
+<context>
+    <name>zent::Dialogs</name>
+    <message>
+        <source>Error</source>
+        <translation>Errore</translation>
+    </message>
+</context>
+<context>
+    <name>zent::DirectoryEdit</name>
+    <message>
+        <source>Browse</source>
+        <translation>Sfoglia</translation>
+    </message>
+</context>
+<context>
+    <name>zent::RunNotifier</name>
+    <message>
+        <source>Conversion finished</source>
+        <translation>Conversione completata</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s) converted into %1</source>
+        <translation>
+            <numerusform>%n file convertito in %1</numerusform>
+            <numerusform>%n file convertiti in %1</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Conversion ended with an error</source>
+        <translation>Conversione terminata con un errore</translation>
+    </message>
+    <message>
+        <source>Open folder</source>
+        <translation>Apri la cartella</translation>
+    </message>
+</context>
+<context>
+    <name>zent::TMainForm</name>
+    <message>
+        <source>Add MP3 or OGG files for processing</source>
+        <translation>Aggiungi file MP3 o OGG da elaborare</translation>
+    </message>
+    <message>
+        <source>Remove selected files from processing</source>
+        <translation>Rimuovi i file selezionati dall’elaborazione</translation>
+    </message>
+    <message>
+        <source>Clear all files</source>
+        <translation>Rimuovi tutti i file</translation>
+    </message>
+    <message>
+        <source>Set default processing properties</source>
+        <translation>Imposta le proprietà predefinite dell’elaborazione</translation>
+    </message>
+    <message>
+        <source>Start conversion</source>
+        <translation>Avvia la conversione</translation>
+    </message>
+    <message>
+        <source>Exit this application</source>
+        <translation>Esci dall’applicazione</translation>
+    </message>
+    <message>
+        <source>Stop conversion</source>
+        <translation>Interrompi la conversione</translation>
+    </message>
+    <message>
+        <source>Output directory</source>
+        <translation>Cartella di destinazione</translation>
+    </message>
+    <message>
+        <source>For updates go to</source>
+        <translation>Aggiornamenti su</translation>
+    </message>
+    <message>
+        <source>Files to convert</source>
+        <translation>File da convertire</translation>
+    </message>
+    <message>
+        <source>Filename</source>
+        <translation>Nome del file</translation>
+    </message>
+    <message>
+        <source>Length</source>
+        <translation>Durata</translation>
+    </message>
+    <message>
+        <source>Projected filesize</source>
+        <translation>Dimensione prevista</translation>
+    </message>
+    <message>
+        <source>Progress of all files</source>
+        <translation>Avanzamento di tutti i file</translation>
+    </message>
+    <message>
+        <source>Progress of the current file</source>
+        <translation>Avanzamento del file corrente</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s)</source>
+        <translation>
+            <numerusform>%n file</numerusform>
+            <numerusform>%n file</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Total disk space needed: %1</source>
+        <translation>Spazio su disco necessario: %1</translation>
+    </message>
+    <message>
+        <source>Zent MP3 OGG to WAV converter 1.0</source>
+        <translation>Zent, convertitore da MP3 OGG a WAV 1.0</translation>
+    </message>
+    <message>
+        <source>MP3, Ogg Vorbis and Opus files (*.mp3; *.ogg; *.opus)|*.mp3; *.ogg; *.opus</source>
+        <translation>File MP3, Ogg Vorbis e Opus (*.mp3; *.ogg; *.opus)|*.mp3; *.ogg; *.opus</translation>
+    </message>
+</context>
+<context>
+    <name>zent::TOptionsForm</name>
+    <message>
+        <source>Properties</source>
+        <translation>Proprietà</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Annulla</translation>
+    </message>
+    <message>
+        <source>Default &lt;u&gt;s&lt;/u&gt;ave directory</source>
+        <translation>&lt;u&gt;C&lt;/u&gt;artella di destinazione predefinita</translation>
+    </message>
+    <message>
+        <source>Output directory</source>
+        <translation>Cartella di destinazione</translation>
+    </message>
+    <message>
+        <source>Default &lt;u&gt;s&lt;/u&gt;orting</source>
+        <translation>&lt;u&gt;O&lt;/u&gt;rdinamento predefinito</translation>
+    </message>
+    <message>
+        <source>filename</source>
+        <translation>nome</translation>
+    </message>
+    <message>
+        <source>length</source>
+        <translation>durata</translation>
+    </message>
+    <message>
+        <source>ascending order</source>
+        <translation>ordine crescente</translation>
+    </message>
+</context>
+</TS>

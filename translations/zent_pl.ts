@@ -1,0 +1,222 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="pl">
+<context>
+    <name>CoreText</name>
+    <message>
+        <source>Please pick a valid target directory.</source>
+        <translation>Wybierz prawidłowy katalog docelowy.</translation>
+    </message>
+    <message>
+        <source>Sample not loaded.</source>
+        <translation>Nie można wczytać pliku.</translation>
+    </message>
+    <message>
+        <source>Opening file...</source>
+        <translation>Otwieranie pliku...</translation>
+    </message>
+    <message>
+        <source>Closing file ...</source>
+        <translation>Zamykanie pliku ...</translation>
+    </message>
+    <message>
+        <source>Done %1%</source>
+        <translation>Ukończono %1%</translation>
+    </message>
+    <message>
+        <source>Cannot create file &quot;%1&quot;. %2</source>
+        <translation>Nie można utworzyć pliku „%1”. %2</translation>
+    </message>
+    <message>
+        <source>Stream write error: &quot;%1&quot;. %2</source>
+        <translation>Błąd zapisu: „%1”. %2</translation>
+    </message>
+    <message>
+        <source>Cannot decode &quot;%1&quot;: the decoder stopped delivering data.</source>
+        <translation>Nie można zdekodować „%1”: dekoder przestał dostarczać dane.</translation>
+    </message>
+    <message>
+        <source>Cannot decode &quot;%1&quot;: the Ogg Vorbis data is damaged.</source>
+        <translation>Nie można zdekodować „%1”: dane Ogg Vorbis są uszkodzone.</translation>
+    </message>
+    <message>
+        <source>Cannot decode &quot;%1&quot;: cannot seek in the file.</source>
+        <translation>Nie można zdekodować „%1”: nie można zmienić pozycji w pliku.</translation>
+    </message>
+    <message>
+        <source>Cannot decode &quot;%1&quot;: %2</source>
+        <translation>Nie można zdekodować „%1”: %2</translation>
+    </message>
+    <message>
+        <source>The file &quot;%1&quot; was cut at the WAV size limit: a WAV file cannot hold more than 4 GB.</source>
+        <translation>Plik „%1” został obcięty na granicy rozmiaru WAV: plik WAV nie może mieć więcej niż 4&#xa0;GB.</translation>
+    </message>
+    <message>
+        <source>The file &quot;%1&quot; ends early: only %2 of %3 could be decoded.</source>
+        <translation>Plik „%1” kończy się przedwcześnie: zdekodowano tylko %2 z %3.</translation>
+    </message>
+    <message>
+        <source>Unknown error</source>
+        <translation>Nieznany błąd</translation>
+    </message>
+</context>
+<context>
+    <name>zent::Dialogs</name>
+    <message>
+        <source>Error</source>
+        <translation>Błąd</translation>
+    </message>
+</context>
+<context>
+    <name>zent::DirectoryEdit</name>
+    <message>
+        <source>Browse</source>
+        <translation>Przeglądaj</translation>
+    </message>
+</context>
+<context>
+    <name>zent::RunNotifier</name>
+    <message>
+        <source>Conversion finished</source>
+        <translation>Konwersja zakończona</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s) converted into %1</source>
+        <translation>
+            <numerusform>Przekonwertowano %n plik do katalogu %1</numerusform>
+            <numerusform>Przekonwertowano %n pliki do katalogu %1</numerusform>
+            <numerusform>Przekonwertowano %n plików do katalogu %1</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Conversion ended with an error</source>
+        <translation>Konwersja zakończona błędem</translation>
+    </message>
+    <message>
+        <source>Open folder</source>
+        <translation>Otwórz katalog</translation>
+    </message>
+</context>
+<context>
+    <name>zent::TMainForm</name>
+    <message>
+        <source>Add MP3 or OGG files for processing</source>
+        <translation>Dodaj pliki MP3 lub OGG do przetworzenia</translation>
+    </message>
+    <message>
+        <source>Remove selected files from processing</source>
+        <translation>Usuń zaznaczone pliki z przetwarzania</translation>
+    </message>
+    <message>
+        <source>Clear all files</source>
+        <translation>Usuń wszystkie pliki</translation>
+    </message>
+    <message>
+        <source>Set default processing properties</source>
+        <translation>Ustaw domyślne właściwości przetwarzania</translation>
+    </message>
+    <message>
+        <source>Start conversion</source>
+        <translation>Rozpocznij konwersję</translation>
+    </message>
+    <message>
+        <source>Exit this application</source>
+        <translation>Zakończ program</translation>
+    </message>
+    <message>
+        <source>Stop conversion</source>
+        <translation>Zatrzymaj konwersję</translation>
+    </message>
+    <message>
+        <source>Output directory</source>
+        <translation>Katalog docelowy</translation>
+    </message>
+    <message>
+        <source>For updates go to</source>
+        <translation>Aktualizacje na</translation>
+    </message>
+    <message>
+        <source>Files to convert</source>
+        <translation>Pliki do konwersji</translation>
+    </message>
+    <message>
+        <source>Filename</source>
+        <translation>Nazwa pliku</translation>
+    </message>
+    <message>
+        <source>Length</source>
+        <translation>Długość</translation>
+    </message>
+    <message>
+        <source>Projected filesize</source>
+        <translation>Przewidywany rozmiar</translation>
+    </message>
+    <message>
+        <source>Progress of all files</source>
+        <translation>Postęp wszystkich plików</translation>
+    </message>
+    <message>
+        <source>Progress of the current file</source>
+        <translation>Postęp bieżącego pliku</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s)</source>
+        <translation>
+            <numerusform>%n plik</numerusform>
+            <numerusform>%n pliki</numerusform>
+            <numerusform>%n plików</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Total disk space needed: %1</source>
+        <translation>Wymagane miejsce na dysku: %1</translation>
+    </message>
+    <message>
+        <source>Zent MP3 OGG to WAV converter 1.0</source>
+        <translation>Zent – konwerter MP3 OGG na WAV 1.0</translation>
+    </message>
+    <message>
+        <source>MP3, Ogg Vorbis and Opus files (*.mp3; *.ogg; *.opus)|*.mp3; *.ogg; *.opus</source>
+        <translation>Pliki MP3, Ogg Vorbis i Opus (*.mp3; *.ogg; *.opus)|*.mp3; *.ogg; *.opus</translation>
+    </message>
+</context>
+<context>
+    <name>zent::TOptionsForm</name>
+    <message>
+        <source>Properties</source>
+        <translation>Właściwości</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Anuluj</translation>
+    </message>
+    <message>
+        <source>Default &lt;u&gt;s&lt;/u&gt;ave directory</source>
+        <translation>Domyślny katalog &lt;u&gt;z&lt;/u&gt;apisu</translation>
+    </message>
+    <message>
+        <source>Output directory</source>
+        <translation>Katalog docelowy</translation>
+    </message>
+    <message>
+        <source>Default &lt;u&gt;s&lt;/u&gt;orting</source>
+        <translation>Domyślne &lt;u&gt;s&lt;/u&gt;ortowanie</translation>
+    </message>
+    <message>
+        <source>filename</source>
+        <translation>nazwa</translation>
+    </message>
+    <message>
+        <source>length</source>
+        <translation>długość</translation>
+    </message>
+    <message>
+        <source>ascending order</source>
+        <translation>kolejność rosnąca</translation>
+    </message>
+</context>
+</TS>

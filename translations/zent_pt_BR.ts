@@ -1,0 +1,220 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="pt_BR">
+<context>
+    <name>CoreText</name>
+    <message>
+        <source>Please pick a valid target directory.</source>
+        <translation>Escolha uma pasta de destino válida.</translation>
+    </message>
+    <message>
+        <source>Sample not loaded.</source>
+        <translation>Não foi possível carregar o arquivo.</translation>
+    </message>
+    <message>
+        <source>Opening file...</source>
+        <translation>Abrindo o arquivo...</translation>
+    </message>
+    <message>
+        <source>Closing file ...</source>
+        <translation>Fechando o arquivo ...</translation>
+    </message>
+    <message>
+        <source>Done %1%</source>
+        <translation>Concluído %1%</translation>
+    </message>
+    <message>
+        <source>Cannot create file &quot;%1&quot;. %2</source>
+        <translation>Não é possível criar o arquivo “%1”. %2</translation>
+    </message>
+    <message>
+        <source>Stream write error: &quot;%1&quot;. %2</source>
+        <translation>Erro de gravação: “%1”. %2</translation>
+    </message>
+    <message>
+        <source>Cannot decode &quot;%1&quot;: the decoder stopped delivering data.</source>
+        <translation>Não é possível decodificar “%1”: o decodificador parou de fornecer dados.</translation>
+    </message>
+    <message>
+        <source>Cannot decode &quot;%1&quot;: the Ogg Vorbis data is damaged.</source>
+        <translation>Não é possível decodificar “%1”: os dados Ogg Vorbis estão danificados.</translation>
+    </message>
+    <message>
+        <source>Cannot decode &quot;%1&quot;: cannot seek in the file.</source>
+        <translation>Não é possível decodificar “%1”: não é possível mudar de posição no arquivo.</translation>
+    </message>
+    <message>
+        <source>Cannot decode &quot;%1&quot;: %2</source>
+        <translation>Não é possível decodificar “%1”: %2</translation>
+    </message>
+    <message>
+        <source>The file &quot;%1&quot; was cut at the WAV size limit: a WAV file cannot hold more than 4 GB.</source>
+        <translation>O arquivo “%1” foi cortado no limite de tamanho do WAV: um arquivo WAV não pode ter mais de 4&#xa0;GB.</translation>
+    </message>
+    <message>
+        <source>The file &quot;%1&quot; ends early: only %2 of %3 could be decoded.</source>
+        <translation>O arquivo “%1” termina antes do esperado: só foi possível decodificar %2 de %3.</translation>
+    </message>
+    <message>
+        <source>Unknown error</source>
+        <translation>Erro desconhecido</translation>
+    </message>
+</context>
+<context>
+    <name>zent::Dialogs</name>
+    <message>
+        <source>Error</source>
+        <translation>Erro</translation>
+    </message>
+</context>
+<context>
+    <name>zent::DirectoryEdit</name>
+    <message>
+        <source>Browse</source>
+        <translation>Procurar</translation>
+    </message>
+</context>
+<context>
+    <name>zent::RunNotifier</name>
+    <message>
+        <source>Conversion finished</source>
+        <translation>Conversão concluída</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s) converted into %1</source>
+        <translation>
+            <numerusform>%n arquivo convertido em %1</numerusform>
+            <numerusform>%n arquivos convertidos em %1</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Conversion ended with an error</source>
+        <translation>A conversão terminou com um erro</translation>
+    </message>
+    <message>
+        <source>Open folder</source>
+        <translation>Abrir a pasta</translation>
+    </message>
+</context>
+<context>
+    <name>zent::TMainForm</name>
+    <message>
+        <source>Add MP3 or OGG files for processing</source>
+        <translation>Adicionar arquivos MP3 ou OGG para processar</translation>
+    </message>
+    <message>
+        <source>Remove selected files from processing</source>
+        <translation>Remover os arquivos selecionados do processamento</translation>
+    </message>
+    <message>
+        <source>Clear all files</source>
+        <translation>Remover todos os arquivos</translation>
+    </message>
+    <message>
+        <source>Set default processing properties</source>
+        <translation>Definir as propriedades padrão do processamento</translation>
+    </message>
+    <message>
+        <source>Start conversion</source>
+        <translation>Iniciar a conversão</translation>
+    </message>
+    <message>
+        <source>Exit this application</source>
+        <translation>Sair do aplicativo</translation>
+    </message>
+    <message>
+        <source>Stop conversion</source>
+        <translation>Parar a conversão</translation>
+    </message>
+    <message>
+        <source>Output directory</source>
+        <translation>Pasta de destino</translation>
+    </message>
+    <message>
+        <source>For updates go to</source>
+        <translation>Atualizações em</translation>
+    </message>
+    <message>
+        <source>Files to convert</source>
+        <translation>Arquivos a converter</translation>
+    </message>
+    <message>
+        <source>Filename</source>
+        <translation>Nome do arquivo</translation>
+    </message>
+    <message>
+        <source>Length</source>
+        <translation>Duração</translation>
+    </message>
+    <message>
+        <source>Projected filesize</source>
+        <translation>Tamanho previsto</translation>
+    </message>
+    <message>
+        <source>Progress of all files</source>
+        <translation>Progresso de todos os arquivos</translation>
+    </message>
+    <message>
+        <source>Progress of the current file</source>
+        <translation>Progresso do arquivo atual</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s)</source>
+        <translation>
+            <numerusform>%n arquivo</numerusform>
+            <numerusform>%n arquivos</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Total disk space needed: %1</source>
+        <translation>Espaço em disco necessário: %1</translation>
+    </message>
+    <message>
+        <source>Zent MP3 OGG to WAV converter 1.0</source>
+        <translation>Zent, conversor de MP3 OGG para WAV 1.0</translation>
+    </message>
+    <message>
+        <source>MP3, Ogg Vorbis and Opus files (*.mp3; *.ogg; *.opus)|*.mp3; *.ogg; *.opus</source>
+        <translation>Arquivos MP3, Ogg Vorbis e Opus (*.mp3; *.ogg; *.opus)|*.mp3; *.ogg; *.opus</translation>
+    </message>
+</context>
+<context>
+    <name>zent::TOptionsForm</name>
+    <message>
+        <source>Properties</source>
+        <translation>Propriedades</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancelar</translation>
+    </message>
+    <message>
+        <source>Default &lt;u&gt;s&lt;/u&gt;ave directory</source>
+        <translation>&lt;u&gt;P&lt;/u&gt;asta de destino padrão</translation>
+    </message>
+    <message>
+        <source>Output directory</source>
+        <translation>Pasta de destino</translation>
+    </message>
+    <message>
+        <source>Default &lt;u&gt;s&lt;/u&gt;orting</source>
+        <translation>&lt;u&gt;O&lt;/u&gt;rdenação padrão</translation>
+    </message>
+    <message>
+        <source>filename</source>
+        <translation>nome</translation>
+    </message>
+    <message>
+        <source>length</source>
+        <translation>duração</translation>
+    </message>
+    <message>
+        <source>ascending order</source>
+        <translation>ordem crescente</translation>
+    </message>
+</context>
+</TS>
