@@ -375,6 +375,16 @@ AudioTags ParseId3v2(std::span<const std::uint8_t> bytes) {
     return reader.Tags();
 }
 
+std::int64_t Id3v2TagBytes(std::span<const std::uint8_t, 10> header) {
+    constexpr std::uint8_t kFooterPresent = 0x10;
+    if (header[0] != 'I' || header[1] != 'D' || header[2] != '3' || header[3] == 0xFF ||
+        header[4] == 0xFF)
+        return 0;
+    const bool footer = header[3] == 4 && (header[5] & kFooterPresent) != 0;
+    return static_cast<std::int64_t>(kId3v2HeaderSize) + SyncSafe(Bytes(header).subspan(6, 4)) +
+           (footer ? static_cast<std::int64_t>(kId3v2HeaderSize) : 0);
+}
+
 AudioTags ParseId3v1(std::span<const std::uint8_t> bytes) {
     if (bytes.size() < kId3v1Size || bytes[0] != 'T' || bytes[1] != 'A' || bytes[2] != 'G')
         return {};
