@@ -22,6 +22,16 @@ namespace {
 constexpr std::string_view kOggMagic = "OggS";
 constexpr int kBitsPerByte = 8;
 
+// Whether the file is Ogg: it begins with a page, or with junk before one within its first
+// 64 KB. MP3 audio before a page makes it an MP3 file with an Ogg file after it.
+bool IsOgg(NativeFile& file) {
+    if (file.StartsWith(kOggMagic)) {
+        return true;
+    }
+    const std::int64_t page = FirstOggPage(file);
+    return page > 0 && !Mpg123Stream::HoldsFramesBefore(file, page);
+}
+
 } // namespace
 
 double DecoderStream::LengthSeconds() const {
@@ -73,8 +83,9 @@ std::unique_ptr<DecoderStream> OpenDecoderStream(const std::filesystem::path& pa
         return nullptr;
     }
     // By content, not by name: an Ogg file named .mp3 still opens, and MPEG sync search never
-    // runs over Ogg pages, where it could find a false frame.
-    if (file->StartsWith(kOggMagic)) {
+    // runs over Ogg pages, where it could find a false frame. Junk before the first page
+    // (a broken download, a wrapper) is skipped, as it is before the first MPEG frame.
+    if (IsOgg(*file)) {
         const auto open = [&path, kind](std::unique_ptr<NativeFile> ogg) {
             return FirstOggCodec(*ogg) == OggCodec::Opus
                        ? OpusStream::Open(std::move(ogg), path, kind)
@@ -112,7 +123,7 @@ std::string RefusalReason(const std::filesystem::path& path) {
     }
     ::close(handle);
     std::unique_ptr<NativeFile> file = NativeFile::Open(path);
-    if (file && file->StartsWith(kOggMagic)) {
+    if (file && IsOgg(*file)) {
         switch (FirstOggCodec(*file)) {
         case OggCodec::Flac:
             return "Ogg FLAC is not supported";

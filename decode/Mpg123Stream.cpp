@@ -326,6 +326,11 @@ Mpg123Stream::Mpg123Stream(std::unique_ptr<NativeFile> file, const std::filesyst
 
 Mpg123Stream::~Mpg123Stream() = default;
 
+bool Mpg123Stream::HoldsFramesBefore(NativeFile& file, std::int64_t end) {
+    const bool frames = NextRunStart(file, SkipId3v2Tags(file, 0, end), end) >= 0;
+    return file.Seek(0, SEEK_SET) && frames;
+}
+
 std::unique_ptr<DecoderStream> Mpg123Stream::Open(std::unique_ptr<NativeFile> file,
                                                   const std::filesystem::path& path,
                                                   SampleKind kind) {

@@ -20,6 +20,8 @@ public:
     static std::unique_ptr<DecoderStream> Open(std::unique_ptr<NativeFile> file,
                                                const std::filesystem::path& path, SampleKind kind);
     ~Mpg123Stream() override;
+    // Whether the file holds a run of MPEG frames long enough to be audio before end.
+    static bool HoldsFramesBefore(NativeFile& file, std::int64_t end);
 
     SampleKind Kind() const override { return FKind; }
     AudioTags Tags() const override;

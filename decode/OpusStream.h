@@ -30,10 +30,19 @@ private:
     OpusStream(std::unique_ptr<NativeFile> file, const std::filesystem::path& path,
                SampleKind kind);
     bool Start();
+    // libopusfile on the file from its start, afresh, as a file it may seek in or as a
+    // stream; false when it refuses the file.
+    bool OpenLibrary(bool seekable);
+    // The frames of the stream's links, counted by decoding them.
+    std::int64_t FramesByDecoding();
+    // Whether data of the link belongs to the stream.
+    bool InStream(int link) const;
     std::size_t Decode(std::byte* target, std::size_t size) override;
+    std::int64_t GranulePosition() const override;
 
     std::unique_ptr<OggOpusFileHandle> FOpus;
-    int FLinkCount = 0; // leading links with the first link's channel count
+    int FLinkCount = 0;       // leading links with the first link's channel count
+    bool FUnseekable = false; // read as a stream: its granule positions could not be used
     std::vector<float> FFloats;
 };
 
