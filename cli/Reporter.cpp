@@ -76,6 +76,7 @@ RunSummary Summarize(const std::vector<FileResult>& results, double wallSeconds)
         switch (result.Status) {
         case FileStatus::Converted:
             ++summary.Converted;
+            summary.Warned += result.Warning.empty() ? 0 : 1;
             summary.AudioSeconds += result.Seconds();
             break;
         case FileStatus::Skipped:
@@ -98,6 +99,8 @@ std::string SummaryLine(const RunSummary& summary) {
     std::string line = std::to_string(summary.Converted) + " converted, " +
                        std::to_string(summary.Skipped) + " skipped, " +
                        std::to_string(summary.Failed) + " failed";
+    if (summary.Warned > 0)
+        line += ", " + std::to_string(summary.Warned) + " converted with warnings";
     if (summary.Stopped > 0)
         line += ", " + std::to_string(summary.Stopped) + " stopped";
     char speed[64];

@@ -29,6 +29,7 @@ struct RunSummary {
     int Skipped = 0;
     int Failed = 0;
     int Stopped = 0;
+    int Warned = 0;          // converted, but with a warning
     double AudioSeconds = 0; // of the files converted
     double WallSeconds = 0;
 };

@@ -448,7 +448,7 @@ bool Mpg123Stream::Start() {
             return CountByDecoding();
         }
         samples = mpg123_length(scanned->Handle.get());
-        FSeek->Scanned = std::move(scanned);
+        FSeek->Answer = JudgeScan(*scanned);
     }
     if (samples <= 0) {
         return false;
@@ -479,17 +479,9 @@ AudioTags Mpg123Stream::Tags() const {
     return ReadId3Tags(FPath);
 }
 
-void Mpg123Stream::ScanForPositioning() const {
-    SeekIndex& seek = *FSeek;
-    if (!seek.Scanned) {
-        seek.Scanned = ScannedDecoder();
-    }
-    if (!seek.Scanned) {
-        seek.Answer = Positioning::Refused;
-        return;
-    }
-    mpg123_handle* handle = seek.Scanned->Handle.get();
-    const IndexedFrames frames = InspectFrames(handle, *seek.Scanned->File);
+Mpg123Stream::Positioning Mpg123Stream::JudgeScan(const Decoder& scanned) {
+    mpg123_handle* handle = scanned.Handle.get();
+    const IndexedFrames frames = InspectFrames(handle, *scanned.File);
     // Exact positions rest on a full index, and on stereo MPEG-1 layer III: in mono and at
     // the lower rates of MPEG-2, libmpg123's synthesis filter rounds a sample differently now
     // and then after a seek than in a decode from the start (its state depends on where
@@ -504,12 +496,14 @@ void Mpg123Stream::ScanForPositioning() const {
         mpg123_info(handle, &info) == MPG123_OK && info.version == MPG123_1_0 && info.layer == 3 &&
         info.mode != MPG123_M_MONO && frames.FollowOn && !frames.FormatChanges &&
         mpg123_getstate(handle, MPG123_FRANKENSTEIN, &joined, nullptr) == MPG123_OK && joined == 0;
-    seek.Answer = exact ? Positioning::Exact : Positioning::Refused;
+    return exact ? Positioning::Exact : Positioning::Refused;
 }
 
 bool Mpg123Stream::CanSeekExactly() const {
+    // Found once, on first demand: the scan reads the whole file.
     if (FSeek->Answer == Positioning::NotScanned) {
-        ScanForPositioning();
+        const std::optional<Decoder> scanned = ScannedDecoder();
+        FSeek->Answer = scanned ? JudgeScan(*scanned) : Positioning::Refused;
     }
     return FSeek->Answer == Positioning::Exact;
 }
@@ -518,13 +512,11 @@ void Mpg123Stream::SeekToFrame(std::int64_t frame) {
     if (!CanSeekExactly() || frame < 0 || frame > FLengthBytes / FrameBytes()) {
         DecoderStream::SeekToFrame(frame);
     }
-    // A decoder that has decoded keeps state past a seek (damaged frames show it), so every
-    // seek starts from a decoder that has only been scanned.
-    std::optional<Decoder> decoder = std::move(FSeek->Scanned);
-    FSeek->Scanned.reset();
-    if (!decoder) {
-        decoder = ScannedDecoder();
-    }
+    // A decoder that has decoded keeps state past a seek (damaged frames show it), and one
+    // that has scanned the file decodes differently now and then: every seek starts from a
+    // decoder that has done nothing yet, as a decode from the start does. It reads the frame
+    // headers up to the position on its way.
+    std::optional<Decoder> decoder = OpenDecoder(nullptr);
     FEnded = true;
     if (!decoder) {
         throw EDecoderError("Cannot decode \"" + FPathText + "\": cannot seek in the file.");

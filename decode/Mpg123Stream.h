@@ -45,13 +45,11 @@ private:
         std::unique_ptr<mpg123_handle, HandleDeleter> Handle;
         mpg123_handle* operator->() const { return Handle.get(); }
     };
-    // What a scan of every frame header tells about positioning: found once, on first demand
-    // (it reads the whole file), on a decoder of its own, so that asking never changes what
-    // Read delivers.
+    // What a scan of every frame header tells about exact positioning. The scan runs once,
+    // on a decoder of its own, so that asking never changes what Read delivers.
     enum class Positioning { NotScanned, Exact, Refused };
     struct SeekIndex {
         Positioning Answer = Positioning::NotScanned;
-        std::optional<Decoder> Scanned; // scanned and not yet used
     };
 
     Mpg123Stream(std::unique_ptr<NativeFile> file, const std::filesystem::path& path,
@@ -63,8 +61,8 @@ private:
     // A decoder that has read every frame header: a full frame index, and the true length of
     // joined files.
     std::optional<Decoder> ScannedDecoder() const;
-    // The scan's verdict, once.
-    void ScanForPositioning() const;
+    // Whether a scanned decoder's frames allow exact positions.
+    static Positioning JudgeScan(const Decoder& scanned);
     // The byte count by decoding the whole stream.
     bool CountByDecoding();
     std::int64_t FrameBytes() const { return std::int64_t{FChannels} * SampleBytes(FKind); }

@@ -23,6 +23,8 @@ public:
     bool EndsWithoutEndMark() const override { return FNoEndMark; }
     std::vector<std::string> Warnings() const override;
     ReadResult Read(std::span<std::byte> buffer) final;
+    // False when the stream ends before a link of another format.
+    bool PlaysEveryLink() const { return FEveryLink; }
 
 protected:
     OggStream(std::unique_ptr<NativeFile> file, const std::filesystem::path& path, SampleKind kind);
@@ -52,6 +54,7 @@ protected:
     int FChannels = 0;
     std::int64_t FLengthBytes = 0;
     bool FEnded = false;
+    bool FEveryLink = true;
 
 private:
     std::size_t TakeCarry(std::span<std::byte> buffer);

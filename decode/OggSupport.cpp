@@ -2,6 +2,7 @@
 
 #include "decode/NativeFile.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -109,44 +110,6 @@ OggCodec FirstOggCodec(NativeFile& file) {
     return CodecOfPacket(head.data() + packetAt, static_cast<long>(got - packetAt));
 }
 
-std::int64_t ForeignLinkStart(NativeFile& file) {
-    SyncState sync;
-    constexpr long kChunk = 64 * 1024;
-    std::int64_t pageAt = 0;
-    std::int64_t foreign = -1;
-    bool first = true;
-    OggCodec codec = OggCodec::Other;
-    while (foreign < 0) {
-        ogg_page page;
-        const long found = ogg_sync_pageseek(&sync.State, &page);
-        if (found < 0) {
-            pageAt -= found; // bytes skipped
-            continue;
-        }
-        if (found == 0) {
-            char* buffer = ogg_sync_buffer(&sync.State, kChunk);
-            const std::size_t got = buffer == nullptr ? 0 : file.Read(buffer, kChunk);
-            if (got == 0) {
-                break;
-            }
-            ogg_sync_wrote(&sync.State, static_cast<long>(got));
-            continue;
-        }
-        if (ogg_page_bos(&page) != 0) {
-            const OggCodec here = CodecOfPacket(page.body, page.body_len);
-            if (first) {
-                codec = here;
-                first = false;
-            } else if (here != codec) {
-                foreign = pageAt;
-            }
-        }
-        pageAt += found;
-    }
-    file.Seek(0, SEEK_SET);
-    return foreign;
-}
-
 bool LastPageLacksEndMark(NativeFile& file) {
     const std::int64_t resumeAt = file.Tell();
     SyncState sync;
@@ -203,6 +166,52 @@ bool LastGranuleIsWrong(NativeFile& file, std::int64_t maxFramesPerByte) {
     file.Seek(resumeAt, SEEK_SET);
     // A packet takes at least a byte: a page holds no more frames than its bytes allow.
     return any && (last < before || last - before > (lastBytes + 1) * maxFramesPerByte);
+}
+
+std::vector<OggLink> OggLinks(NativeFile& file) {
+    SyncState sync;
+    constexpr long kChunk = 64 * 1024;
+    std::vector<OggLink> links;
+    std::int64_t pageAt = 0;
+    bool previousBegins = false;
+    for (;;) {
+        ogg_page page;
+        const long found = ogg_sync_pageseek(&sync.State, &page);
+        if (found < 0) {
+            pageAt -= found;
+            continue;
+        }
+        if (found == 0) {
+            char* buffer = ogg_sync_buffer(&sync.State, kChunk);
+            const std::size_t got = buffer == nullptr ? 0 : file.Read(buffer, kChunk);
+            if (got == 0) {
+                break;
+            }
+            ogg_sync_wrote(&sync.State, static_cast<long>(got));
+            continue;
+        }
+        const bool begins = ogg_page_bos(&page) != 0;
+        // The first page of a link's first stream; the streams multiplexed with it follow.
+        if (begins && !previousBegins) {
+            OggLink link{pageAt, CodecOfPacket(page.body, page.body_len), 0, 0};
+            const unsigned char* packet = page.body;
+            if (link.Codec == OggCodec::Vorbis && page.body_len >= 16) {
+                link.Channels = packet[11];
+                link.SampleRate = static_cast<int>(
+                    std::min<std::uint32_t>(packet[12] | (packet[13] << 8) | (packet[14] << 16) |
+                                                (std::uint32_t{packet[15]} << 24),
+                                            0x7fffffff));
+            } else if (link.Codec == OggCodec::Opus && page.body_len >= 10) {
+                link.Channels = packet[9];
+                link.SampleRate = 48000;
+            }
+            links.push_back(link);
+        }
+        previousBegins = begins;
+        pageAt += found;
+    }
+    file.Seek(0, SEEK_SET);
+    return links;
 }
 
 } // namespace zent

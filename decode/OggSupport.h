@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 namespace zent {
 
@@ -22,9 +23,17 @@ OggCodec FirstOggCodec(NativeFile& file);
 // where it was.
 bool LastGranuleIsWrong(NativeFile& file, std::int64_t maxFramesPerByte);
 
-// Where the first link of another codec than the file's first begins; -1 when there is none.
-// Reads the file up to there; the position is back at the start after it.
-std::int64_t ForeignLinkStart(NativeFile& file);
+// One link of a chained Ogg file: where its first page lies, and its format by the first
+// packet of its first stream.
+struct OggLink {
+    std::int64_t Offset = 0;
+    OggCodec Codec = OggCodec::Other;
+    int Channels = 0;
+    int SampleRate = 0;
+};
+
+// Every link of the file, in order. Reads the whole file; the position is back at the start.
+std::vector<OggLink> OggLinks(NativeFile& file);
 
 // Whether the last whole page of the file lacks the end-of-stream mark: the file was cut
 // short, or is a capture of a live stream. The position is back where it was.

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <opus/opus.h>
 #include <opus/opusfile.h>
 
 namespace zent {
@@ -117,6 +118,7 @@ bool OpusStream::Start() {
     }
     FChannels = channels;
     FFloats.resize(kFloatFrames * static_cast<std::size_t>(FChannels));
+    FClipMemory.assign(static_cast<std::size_t>(FChannels), 0.0f);
     // A packet takes at least a byte and yields at most 120 ms, so no honest file holds more
     // frames than this; a damaged granule position may claim any number.
     const opus_int64 rawBytes = seekable ? op_raw_total(opus, -1) : -1;
@@ -136,6 +138,7 @@ bool OpusStream::Start() {
         frames += trusted ? linkFrames : 0;
         FLinkCount = link + 1;
     }
+    FEveryLink = !seekable || FLinkCount == links;
     if (!trusted) {
         // The pages hold what they hold, whatever the last one claims: as much as decodes,
         // read as a stream when the library cannot place the pages by their granules.
@@ -153,11 +156,12 @@ bool OpusStream::Start() {
 
 std::size_t OpusStream::Decode(std::byte* target, std::size_t size) {
     const std::size_t frameBytes = FrameBytes();
-    const std::size_t request = std::min(size / frameBytes, kFloatFrames);
-    while (!FEnded) {
+    // A packet at a time, whole: the soft clip's result depends on where a block ends, so the
+    // blocks are the decoder's, whatever the caller asks for.
+    while (FPendingFrames == 0 && !FEnded) {
         int link = 0;
-        const int got = op_read_float(FOpus->File, FFloats.data(),
-                                      static_cast<int>(request) * FChannels, &link);
+        const int got =
+            op_read_float(FOpus->File, FFloats.data(), static_cast<int>(FFloats.size()), &link);
         if (got == OP_HOLE) {
             // Lost or damaged pages: go on after the gap, which is filled with silence.
             NoteHole();
@@ -172,18 +176,29 @@ std::size_t OpusStream::Decode(std::byte* target, std::size_t size) {
             FEnded = true;
             break;
         }
-        if (FKind == SampleKind::Float32) {
-            InterleavedToWavFloat(FFloats.data(), static_cast<std::size_t>(got), FChannels, target);
-        } else {
-            InterleavedToWav(FFloats.data(), static_cast<std::size_t>(got), FChannels, target);
+        // A signal beyond full scale is bent back below it, as libopus's own 16-bit output
+        // does, instead of being cut flat; floats keep it as it is.
+        if (FKind == SampleKind::Int16) {
+            opus_pcm_soft_clip(FFloats.data(), got, FChannels, FClipMemory.data());
         }
-        return static_cast<std::size_t>(got) * frameBytes;
+        FPendingAt = 0;
+        FPendingFrames = static_cast<std::size_t>(got);
     }
-    return 0;
+    const std::size_t frames = std::min(FPendingFrames, size / frameBytes);
+    const float* from = FFloats.data() + FPendingAt * static_cast<std::size_t>(FChannels);
+    if (FKind == SampleKind::Float32) {
+        InterleavedToWavFloat(from, frames, FChannels, target);
+    } else {
+        InterleavedToWav(from, frames, FChannels, target);
+    }
+    FPendingAt += frames;
+    FPendingFrames -= frames;
+    return frames * frameBytes;
 }
 
 std::int64_t OpusStream::GranulePosition() const {
-    return op_pcm_tell(FOpus->File);
+    const std::int64_t position = op_pcm_tell(FOpus->File);
+    return position < 0 ? position : position - static_cast<std::int64_t>(FPendingFrames);
 }
 
 AudioTags OpusStream::Tags() const {

@@ -41,9 +41,12 @@ private:
     std::int64_t GranulePosition() const override;
 
     std::unique_ptr<OggOpusFileHandle> FOpus;
-    int FLinkCount = 0;       // leading links with the first link's channel count
-    bool FUnseekable = false; // read as a stream: its granule positions could not be used
-    std::vector<float> FFloats;
+    int FLinkCount = 0;         // leading links with the first link's channel count
+    bool FUnseekable = false;   // read as a stream: its granule positions could not be used
+    std::vector<float> FFloats; // the packet being handed out
+    std::size_t FPendingAt = 0; // its first frame not handed out yet
+    std::size_t FPendingFrames = 0;
+    std::vector<float> FClipMemory; // the soft clip's state per channel, from packet to packet
 };
 
 } // namespace zent

@@ -148,6 +148,7 @@ bool VorbisStream::Start() {
                   frames <= maxFrames;
         FLinkCount = link + 1;
     }
+    FEveryLink = FLinkCount == links;
     if (!trusted) {
         // The pages hold what they hold, whatever the last one claims: as much as decodes.
         frames = FramesByDecoding();
