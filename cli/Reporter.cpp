@@ -96,11 +96,11 @@ RunSummary Summarize(const std::vector<FileResult>& results, double wallSeconds)
 }
 
 std::string SummaryLine(const RunSummary& summary) {
-    std::string line = std::to_string(summary.Converted) + " converted, " +
-                       std::to_string(summary.Skipped) + " skipped, " +
-                       std::to_string(summary.Failed) + " failed";
+    std::string line = std::to_string(summary.Converted) + " converted";
     if (summary.Warned > 0)
-        line += ", " + std::to_string(summary.Warned) + " converted with warnings";
+        line += " (" + std::to_string(summary.Warned) + " with warnings)";
+    line += ", " + std::to_string(summary.Skipped) + " skipped, " + std::to_string(summary.Failed) +
+            " failed";
     if (summary.Stopped > 0)
         line += ", " + std::to_string(summary.Stopped) + " stopped";
     char speed[64];
