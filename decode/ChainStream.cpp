@@ -31,8 +31,9 @@ std::string FormatName(int rate, int channels) {
 
 } // namespace
 
-ChainStream::ChainStream(std::vector<std::unique_ptr<DecoderStream>> runs)
-    : FRuns(std::move(runs)), FChannels(FRuns.front()->Channels()),
+ChainStream::ChainStream(std::vector<std::unique_ptr<DecoderStream>> runs,
+                         std::filesystem::path path)
+    : FRuns(std::move(runs)), FPath(std::move(path)), FChannels(FRuns.front()->Channels()),
       FSampleRate(FRuns.front()->SampleRate()) {
     const std::int64_t frameBytes = std::int64_t{FChannels} * SampleBytes(Kind());
     std::int64_t frames = 0;
@@ -104,7 +105,7 @@ bool ChainStream::ConvertMore() {
     std::span<const float> frames;
     if (!FFlushed) {
         const std::size_t got =
-            run.IsActive() ? ReadGuarded(run, std::span(FRaw).subspan(FRawFill), "") : 0;
+            run.IsActive() ? ReadGuarded(run, std::span(FRaw).subspan(FRawFill), FPath) : 0;
         FRawFill += got;
         const std::size_t whole = FRawFill - FRawFill % sourceFrameBytes;
         if (got == 0) {
@@ -168,7 +169,7 @@ ReadResult ChainStream::Read(std::span<std::byte> buffer) {
             continue;
         }
         if (Direct(run)) {
-            filled += run.Read(buffer.subspan(filled)).Bytes;
+            filled += ReadGuarded(run, buffer.subspan(filled), FPath);
         } else {
             ConvertMore();
         }

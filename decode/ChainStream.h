@@ -20,7 +20,7 @@ class ChainStream final : public DecoderStream {
 public:
     // The runs in order, each opened on its own bytes: the first in the kind asked for, the
     // others in that kind when they share the first one's format, else as Float32.
-    explicit ChainStream(std::vector<std::unique_ptr<DecoderStream>> runs);
+    ChainStream(std::vector<std::unique_ptr<DecoderStream>> runs, std::filesystem::path path);
     ~ChainStream() override;
 
     SampleKind Kind() const override { return FRuns.front()->Kind(); }
@@ -42,6 +42,7 @@ private:
     void StartRun();
 
     std::vector<std::unique_ptr<DecoderStream>> FRuns;
+    std::filesystem::path FPath; // for messages
     std::size_t FCurrent = 0;
     int FChannels = 0;
     int FSampleRate = 0;

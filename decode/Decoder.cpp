@@ -86,7 +86,7 @@ std::unique_ptr<DecoderStream> OpenOgg(const std::filesystem::path& path,
     if (runs.size() < 2) {
         return runs.empty() ? std::move(whole) : std::move(runs.front());
     }
-    return std::make_unique<ChainStream>(std::move(runs));
+    return std::make_unique<ChainStream>(std::move(runs), path);
 }
 
 } // namespace
