@@ -358,8 +358,11 @@ Mpg123Stream::OpenDecoder(std::unique_ptr<NativeFile> file) const {
     // A call of its own: a library built without gapless support refuses it, and then the
     // file still decodes, only with the encoder's delay and padding.
     mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_GAPLESS, 0);
+    // Damage of any length inside the file is searched past: the bytes after the audio are
+    // cut off already, so the search never turns a junk tail into noise.
     if (mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0) != MPG123_OK ||
-        mpg123_param(handle, MPG123_INDEX_SIZE, -kIndexGrowth, 0) != MPG123_OK) {
+        mpg123_param(handle, MPG123_INDEX_SIZE, -kIndexGrowth, 0) != MPG123_OK ||
+        mpg123_param(handle, MPG123_RESYNC_LIMIT, -1, 0) != MPG123_OK) {
         return std::nullopt;
     }
     if constexpr (std::endian::native == std::endian::big) {
@@ -413,6 +416,7 @@ bool Mpg123Stream::Start() {
         }
     }
     const bool infoCoversTheFile = InfoHeaderCoversTheFile(file);
+    FWholeByInfo = EndByInfoHeader(file) == EndBeforeTags(file) && file.Seek(0, SEEK_SET);
     FDecoder = OpenDecoder(std::move(FDecoder->File));
     if (!FDecoder) {
         return false;
@@ -557,8 +561,26 @@ ReadResult Mpg123Stream::Read(std::span<std::byte> buffer) {
             }
             throw EDecoderError("Cannot decode \"" + FPathText + "\": " + mpg123_strerror(handle));
         }
+        if (FEnded && FWholeByInfo && FDelivered < FLengthBytes) {
+            // A whole file that its Info header counts, short of that count: libmpg123 skipped
+            // damaged frames inside it. The time they held is silence at the end, so that the
+            // file keeps the length it announces.
+            FSilenceBytes = FLengthBytes - FDelivered;
+            char seconds[32];
+            std::snprintf(seconds, sizeof seconds, "%.1f",
+                          static_cast<double>(FSilenceBytes / FrameBytes()) / FSampleRate);
+            FWarnings.push_back(std::string("damaged frames skipped: ") + seconds +
+                                " s of audio lost, silence in its place at the end");
+        }
     }
-    return ReadResult::Of(filled, FEnded);
+    if (FEnded && FSilenceBytes > 0 && filled < buffer.size()) {
+        const auto count = static_cast<std::size_t>(std::min<std::int64_t>(
+            FSilenceBytes, static_cast<std::int64_t>(buffer.size() - filled)));
+        std::memset(out + filled, 0, count);
+        filled += count;
+        FSilenceBytes -= static_cast<std::int64_t>(count);
+    }
+    return ReadResult::Of(filled, !IsActive());
 }
 
 } // namespace zent

@@ -29,7 +29,8 @@ public:
     int SampleRate() const override { return FSampleRate; }
     std::int64_t LengthBytes() const override { return FLengthBytes; }
     std::int64_t CodecFrameFrames() const override { return FFrameFrames; }
-    bool IsActive() const override { return !FEnded; }
+    bool IsActive() const override { return !FEnded || FSilenceBytes > 0; }
+    std::vector<std::string> Warnings() const override { return FWarnings; }
     bool CanSeekExactly() const override;
     void SeekToFrame(std::int64_t frame) override;
     ReadResult Read(std::span<std::byte> buffer) override;
@@ -78,6 +79,9 @@ private:
     std::int64_t FFrameFrames = 0;
     std::int64_t FDelivered = 0; // bytes handed out since the start or the last seek
     bool FEnded = false;
+    bool FWholeByInfo = false;      // the Info header counts every byte of the file
+    std::int64_t FSilenceBytes = 0; // owed at the end for damaged frames that were skipped
+    std::vector<std::string> FWarnings;
     std::unique_ptr<SeekIndex> FSeek = std::make_unique<SeekIndex>();
 };
 
