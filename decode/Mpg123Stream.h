@@ -44,7 +44,6 @@ private:
     struct Decoder {
         std::unique_ptr<NativeFile> File;
         std::unique_ptr<mpg123_handle, HandleDeleter> Handle;
-        mpg123_handle* operator->() const { return Handle.get(); }
     };
     // What a scan of every frame header tells about exact positioning. The scan runs once,
     // on a decoder of its own, so that asking never changes what Read delivers.
