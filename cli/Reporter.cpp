@@ -125,6 +125,7 @@ RunSummary Summarize(const std::vector<FileResult>& results, double wallSeconds)
         switch (result.Status) {
         case FileStatus::Converted:
             ++summary.Converted;
+            summary.Warned += result.Warning.empty() ? 0 : 1;
             summary.AudioSeconds += result.Seconds();
             break;
         case FileStatus::Skipped:
@@ -145,9 +146,11 @@ RunSummary Summarize(const std::vector<FileResult>& results, double wallSeconds)
 }
 
 std::string SummaryLine(const RunSummary& summary) {
-    std::string line = std::to_string(summary.Converted) + " converted, " +
-                       std::to_string(summary.Skipped) + " skipped, " +
-                       std::to_string(summary.Failed) + " failed";
+    std::string line = std::to_string(summary.Converted) + " converted";
+    if (summary.Warned > 0)
+        line += " (" + std::to_string(summary.Warned) + " with warnings)";
+    line += ", " + std::to_string(summary.Skipped) + " skipped, " + std::to_string(summary.Failed) +
+            " failed";
     if (summary.Stopped > 0)
         line += ", " + std::to_string(summary.Stopped) + " stopped";
     if (summary.NotStarted > 0)
@@ -165,6 +168,7 @@ std::string SummaryJson(const RunSummary& summary, unsigned jobs) {
            ",\"failed\":" + std::to_string(summary.Failed) +
            ",\"stopped\":" + std::to_string(summary.Stopped) +
            ",\"not_started\":" + std::to_string(summary.NotStarted) +
+           ",\"with_warnings\":" + std::to_string(summary.Warned) +
            ",\"jobs\":" + std::to_string(jobs) +
            ",\"wall_seconds\":" + Number(summary.WallSeconds) +
            ",\"audio_seconds\":" + Number(summary.AudioSeconds) + "}}\n";

@@ -30,6 +30,7 @@ struct RunSummary {
     int Failed = 0;
     int Stopped = 0;
     int NotStarted = 0;
+    int Warned = 0;          // converted, but with a warning
     double AudioSeconds = 0; // of the files converted
     double WallSeconds = 0;
 };

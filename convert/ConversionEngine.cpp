@@ -21,12 +21,12 @@ namespace zent {
 
 namespace {
 
-// One text for the report: a file's warnings, in the order found.
-std::string JoinedWarnings(const DecoderStream& stream) {
-    std::string joined;
+// Adds a stream's warnings that the report's text lacks, in the order found: a stream finds
+// some only while it is decoded, and each slice of a file has a stream of its own.
+void AddWarnings(std::string& joined, const DecoderStream& stream) {
     for (const std::string& warning : stream.Warnings())
-        joined += (joined.empty() ? "" : "; ") + warning;
-    return joined;
+        if (joined.find(warning) == std::string::npos)
+            joined += (joined.empty() ? "" : "; ") + warning;
 }
 
 constexpr std::int64_t kMicrosecondsPerSecond = 1000000;
@@ -436,7 +436,7 @@ private:
             stream = Open(file.Source, SampleKind::Int16);
         report.Channels = shaper ? shaper->Channels() : stream->Channels();
         report.SampleRate = shaper ? shaper->Rate() : stream->SampleRate();
-        report.Warning = JoinedWarnings(*stream);
+        AddWarnings(report.Warning, *stream);
         std::optional<ShapedOutput> shaped;
         if (shaper)
             shaped =
@@ -454,6 +454,7 @@ private:
         if (toPipe) {
             opening.Opened({});
             ConvertToPipe(file, *stream, shaper ? &*shaper : nullptr, shaped, report, buffer);
+            AddWarnings(report.Warning, *stream);
             return false;
         }
         if (slices.size() > 1) {
@@ -475,6 +476,7 @@ private:
             ConvertShaped(file, *stream, *shaper, *shaped, report);
         else
             ConvertWhole(file, *stream, report, buffer);
+        AddWarnings(report.Warning, *stream);
         return false;
     }
 
@@ -708,6 +710,8 @@ private:
             stream->SeekToFrame(slice.First);
         if (file.Shaped) {
             DecodeShapedSlice(file, task.Index, *stream);
+            const std::lock_guard lock(file.Mutex);
+            AddWarnings(file.Report.Warning, *stream);
             return;
         }
         const std::int64_t frameBytes = file.Format.BlockAlign();
@@ -729,6 +733,10 @@ private:
             delivered += static_cast<std::int64_t>(received);
             if (!SliceGoesOn(file, static_cast<std::int64_t>(received), bytesPerSecond))
                 return;
+        }
+        {
+            const std::lock_guard lock(file.Mutex);
+            AddWarnings(file.Report.Warning, *stream);
         }
         if (!last)
             CheckSliceWhole(file, slice, delivered, frameBytes, bytesPerSecond);

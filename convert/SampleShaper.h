@@ -1,9 +1,9 @@
 #pragma once
 
-#include "convert/ChannelMixer.h"
-#include "convert/Resampler.h"
 #include "convert/SampleFormat.h"
 #include "convert/WavLayout.h"
+#include "decode/ChannelMixer.h"
+#include "decode/Resampler.h"
 
 #include <cstddef>
 #include <cstdint>

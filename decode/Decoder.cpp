@@ -1,5 +1,6 @@
 #include "decode/Decoder.h"
 
+#include "decode/ChainStream.h"
 #include "decode/Mpg123Stream.h"
 #include "decode/NativeFile.h"
 #include "decode/OggSupport.h"
@@ -7,6 +8,7 @@
 #include "decode/VorbisStream.h"
 #include "framework/Errors.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -21,6 +23,71 @@ namespace {
 
 constexpr std::string_view kOggMagic = "OggS";
 constexpr int kBitsPerByte = 8;
+
+// Whether the file is Ogg: it begins with a page, or with junk before one within its first
+// 64 KB. MP3 audio before a page makes it an MP3 file with an Ogg file after it.
+bool IsOgg(NativeFile& file) {
+    if (file.StartsWith(kOggMagic)) {
+        return true;
+    }
+    const std::int64_t page = FirstOggPage(file);
+    return page > 0 && !Mpg123Stream::HoldsFramesBefore(file, page);
+}
+
+std::unique_ptr<DecoderStream> OpenOggLinks(const std::filesystem::path& path,
+                                            std::unique_ptr<NativeFile> file, SampleKind kind) {
+    return FirstOggCodec(*file) == OggCodec::Opus ? OpusStream::Open(std::move(file), path, kind)
+                                                  : VorbisStream::Open(std::move(file), path, kind);
+}
+
+// An Ogg file. A chain whose format or codec changes from one link to another is a stream
+// per run of links in one format, played in the first one's.
+std::unique_ptr<DecoderStream> OpenOgg(const std::filesystem::path& path,
+                                       std::unique_ptr<NativeFile> file, SampleKind kind) {
+    std::unique_ptr<DecoderStream> whole = OpenOggLinks(path, std::move(file), kind);
+    if (whole && static_cast<const OggStream&>(*whole).PlaysEveryLink()) {
+        return whole;
+    }
+    file = NativeFile::Open(path);
+    if (!file || !file->Seek(0, SEEK_END)) {
+        return whole;
+    }
+    const std::int64_t size = file->Tell();
+    if (!file->Seek(0, SEEK_SET)) {
+        return whole;
+    }
+    std::vector<OggLink> links = OggLinks(*file);
+    // Runs: links of one codec, rate and channel count in a row.
+    const auto sameFormat = [](const OggLink& a, const OggLink& b) {
+        return a.Codec == b.Codec && a.Channels == b.Channels && a.SampleRate == b.SampleRate;
+    };
+    links.erase(std::unique(links.begin(), links.end(), sameFormat), links.end());
+    std::vector<std::unique_ptr<DecoderStream>> runs;
+    for (std::size_t i = 0; i < links.size(); ++i) {
+        const OggLink& first = links.front();
+        const bool asFirst =
+            links[i].Channels == first.Channels && links[i].SampleRate == first.SampleRate;
+        // The mixer makes mono or stereo only.
+        if (!asFirst && first.Channels > 2) {
+            break;
+        }
+        std::unique_ptr<NativeFile> window = NativeFile::Open(path);
+        const std::int64_t end = i + 1 < links.size() ? links[i + 1].Offset : size;
+        if (!window || !window->Window(links[i].Offset, end)) {
+            break;
+        }
+        std::unique_ptr<DecoderStream> run =
+            OpenOggLinks(path, std::move(window), asFirst ? kind : SampleKind::Float32);
+        if (!run || run->LengthBytes() <= 0) {
+            break;
+        }
+        runs.push_back(std::move(run));
+    }
+    if (runs.size() < 2) {
+        return runs.empty() ? std::move(whole) : std::move(runs.front());
+    }
+    return std::make_unique<ChainStream>(std::move(runs), path);
+}
 
 } // namespace
 
@@ -73,24 +140,10 @@ std::unique_ptr<DecoderStream> OpenDecoderStream(const std::filesystem::path& pa
         return nullptr;
     }
     // By content, not by name: an Ogg file named .mp3 still opens, and MPEG sync search never
-    // runs over Ogg pages, where it could find a false frame.
-    if (file->StartsWith(kOggMagic)) {
-        const auto open = [&path, kind](std::unique_ptr<NativeFile> ogg) {
-            return FirstOggCodec(*ogg) == OggCodec::Opus
-                       ? OpusStream::Open(std::move(ogg), path, kind)
-                       : VorbisStream::Open(std::move(ogg), path, kind);
-        };
-        if (std::unique_ptr<DecoderStream> stream = open(std::move(file))) {
-            return stream;
-        }
-        // The libraries refuse a chain with a link in another codec: the stream is the links
-        // before it, as it ends before a link of another format.
-        file = NativeFile::Open(path);
-        const std::int64_t foreign = file ? ForeignLinkStart(*file) : -1;
-        if (foreign <= 0 || !file->EndAt(foreign)) {
-            return nullptr;
-        }
-        return open(std::move(file));
+    // runs over Ogg pages, where it could find a false frame. Junk before the first page
+    // (a broken download, a wrapper) is skipped, as it is before the first MPEG frame.
+    if (IsOgg(*file)) {
+        return OpenOgg(path, std::move(file), kind);
     }
     return Mpg123Stream::Open(std::move(file), path, kind);
 }
@@ -112,7 +165,7 @@ std::string RefusalReason(const std::filesystem::path& path) {
     }
     ::close(handle);
     std::unique_ptr<NativeFile> file = NativeFile::Open(path);
-    if (file && file->StartsWith(kOggMagic)) {
+    if (file && IsOgg(*file)) {
         switch (FirstOggCodec(*file)) {
         case OggCodec::Flac:
             return "Ogg FLAC is not supported";

@@ -35,6 +35,10 @@ struct ReadResult {
     }
 };
 
+// What the command line says about an Ogg file whose last granule position cannot be true.
+inline constexpr const char* kWrongLengthWarning =
+    "announces a wrong length: the audio its pages hold was decoded";
+
 // What a stream's samples are, chosen when it is opened. Float32 is the decoder's own precision:
 // little-endian IEEE floats, full scale -1..1 (peaks may go beyond), never rounded to 16 bits
 // on the way.

@@ -247,7 +247,8 @@ public:
         : FVersion(version), FIds(version == 2 ? kV22Ids : kV23Ids),
           FAllUnsynchronised(allUnsynchronised) {}
 
-    const AudioTags& Tags() const { return FTags; }
+    // The fields read, the date with the day and time of ID3v2.3's TDAT and TIME in it.
+    AudioTags Tags() const;
 
     // Walks the frames of the tag's body.
     void Frames(Bytes body);
@@ -260,7 +261,25 @@ private:
     bool FAllUnsynchronised;
     AudioTags FTags;
     bool FPlainComment = false;
+    std::string FDayMonth; // TDAT: DDMM
+    std::string FTime;     // TIME: HHMM
 };
+
+bool FourDigits(const std::string& text) {
+    return text.size() == 4 &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+AudioTags Id3v2Reader::Tags() const {
+    AudioTags tags = FTags;
+    // TYER, TDAT and TIME as one ISO date, the form that ID3v2.4's TDRC has.
+    if (FVersion == 3 && FourDigits(tags.Date) && FourDigits(FDayMonth)) {
+        tags.Date += "-" + FDayMonth.substr(2, 2) + "-" + FDayMonth.substr(0, 2);
+        if (FourDigits(FTime))
+            tags.Date += "T" + FTime.substr(0, 2) + ":" + FTime.substr(2, 2);
+    }
+    return tags;
+}
 
 void Id3v2Reader::Frame(std::string_view id, Bytes body) {
     std::string* field = nullptr;
@@ -277,6 +296,10 @@ void Id3v2Reader::Frame(std::string_view id, Bytes body) {
     if (field != nullptr) {
         if (field->empty())
             *field = TextFrame(body);
+    } else if (FVersion == 3 && id == "TDAT") {
+        FDayMonth = TextFrame(body);
+    } else if (FVersion == 3 && id == "TIME") {
+        FTime = TextFrame(body);
     } else if (id == FIds.Genre) {
         if (FTags.Genre.empty())
             FTags.Genre = Genre(TextFrame(body));
@@ -375,6 +398,16 @@ AudioTags ParseId3v2(std::span<const std::uint8_t> bytes) {
     return reader.Tags();
 }
 
+std::int64_t Id3v2TagBytes(std::span<const std::uint8_t, 10> header) {
+    constexpr std::uint8_t kFooterPresent = 0x10;
+    if (header[0] != 'I' || header[1] != 'D' || header[2] != '3' || header[3] == 0xFF ||
+        header[4] == 0xFF)
+        return 0;
+    const bool footer = header[3] == 4 && (header[5] & kFooterPresent) != 0;
+    return static_cast<std::int64_t>(kId3v2HeaderSize) + SyncSafe(Bytes(header).subspan(6, 4)) +
+           (footer ? static_cast<std::int64_t>(kId3v2HeaderSize) : 0);
+}
+
 AudioTags ParseId3v1(std::span<const std::uint8_t> bytes) {
     if (bytes.size() < kId3v1Size || bytes[0] != 'T' || bytes[1] != 'A' || bytes[2] != 'G')
         return {};
@@ -396,19 +429,28 @@ AudioTags ReadId3Tags(const std::filesystem::path& path) {
     std::ifstream file(path, std::ios::binary);
     if (!file)
         return {};
-    std::vector<std::uint8_t> head(kId3v2HeaderSize);
     AudioTags tags;
-    if (file.read(reinterpret_cast<char*>(head.data()),
-                  static_cast<std::streamsize>(head.size()))) {
-        if (head[0] == 'I' && head[1] == 'D' && head[2] == '3') {
-            const std::size_t size =
-                std::min<std::size_t>(SyncSafe(std::span(head).subspan(6, 4)), kMaxId3v2Read);
-            head.resize(kId3v2HeaderSize + size);
-            file.read(reinterpret_cast<char*>(head.data() + kId3v2HeaderSize),
-                      static_cast<std::streamsize>(size));
-            head.resize(kId3v2HeaderSize + static_cast<std::size_t>(file.gcount()));
-            tags = ParseId3v2(head);
-        }
+    // Tags one after another (a tag editor's added to an older one): the first one's fields
+    // win, the later ones fill what it leaves empty.
+    constexpr int kMaxTags = 8;
+    std::int64_t at = 0;
+    for (int count = 0; count < kMaxTags; ++count) {
+        std::vector<std::uint8_t> head(kId3v2HeaderSize);
+        if (!file.seekg(at) || !file.read(reinterpret_cast<char*>(head.data()),
+                                          static_cast<std::streamsize>(head.size())))
+            break;
+        const std::int64_t bytes =
+            Id3v2TagBytes(std::span<const std::uint8_t, 10>(head.data(), 10));
+        if (bytes == 0)
+            break;
+        const std::size_t size =
+            std::min<std::size_t>(SyncSafe(std::span(head).subspan(6, 4)), kMaxId3v2Read);
+        head.resize(kId3v2HeaderSize + size);
+        file.read(reinterpret_cast<char*>(head.data() + kId3v2HeaderSize),
+                  static_cast<std::streamsize>(size));
+        head.resize(kId3v2HeaderSize + static_cast<std::size_t>(file.gcount()));
+        FillEmpty(tags, ParseId3v2(head));
+        at += bytes;
     }
     file.clear();
     std::vector<std::uint8_t> tail(kId3v1Size);

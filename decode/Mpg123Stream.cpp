@@ -8,6 +8,7 @@
 #include <bit>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 namespace zent {
@@ -78,16 +79,14 @@ bool ReadAt(NativeFile& file, std::int64_t offset, unsigned char* buffer, std::s
 // Where the MPEG data ends by the byte count of a LAME/Xing header in the first frame; -1
 // when there is no such count.
 std::int64_t EndByInfoHeader(NativeFile& file) {
-    constexpr std::size_t kId3HeaderBytes = 10;
-    constexpr unsigned char kId3FooterFlag = 0x10;
     std::int64_t at = 0;
-    std::array<unsigned char, kId3HeaderBytes> id3{};
-    while (ReadAt(file, at, id3.data(), id3.size()) && std::memcmp(id3.data(), "ID3", 3) == 0) {
-        const std::int64_t size = (std::int64_t{id3[6] & 0x7f} << 21) |
-                                  (std::int64_t{id3[7] & 0x7f} << 14) |
-                                  (std::int64_t{id3[8] & 0x7f} << 7) | std::int64_t{id3[9] & 0x7f};
-        at += static_cast<std::int64_t>(kId3HeaderBytes) + size +
-              ((id3[5] & kId3FooterFlag) != 0 ? static_cast<std::int64_t>(kId3HeaderBytes) : 0);
+    std::array<std::uint8_t, 10> id3{};
+    while (ReadAt(file, at, id3.data(), id3.size())) {
+        const std::int64_t tag = Id3v2TagBytes(id3);
+        if (tag == 0) {
+            break;
+        }
+        at += tag;
     }
     // Header, side information (at most 32 bytes), tag name, flags, frame and byte counts.
     std::array<unsigned char, 4 + 32 + 16> frame{};
@@ -159,26 +158,178 @@ std::uint32_t FormatKey(std::uint32_t header) {
     return (header & kVersionLayerRate) | ((header & kMonoMode) == kMonoMode ? 1 : 0);
 }
 
-// The length of an MPEG-1 layer III frame by its header; 0 for any other frame, and for
-// free-format or invalid bit rates.
-std::int64_t Mpeg1Layer3FrameBytes(std::uint32_t header) {
-    constexpr std::array<std::int64_t, 16> kKilobits = {0,   32,  40,  48,  56,  64,  80,  96,
-                                                        112, 128, 160, 192, 224, 256, 320, 0};
-    constexpr std::array<std::int64_t, 4> kRates = {44100, 48000, 32000, 0};
-    const bool mpeg1Layer3 = ((header >> 19) & 3) == 3 && ((header >> 17) & 3) == 1;
-    const std::int64_t kilobits = kKilobits[(header >> 12) & 15];
-    const std::int64_t rate = kRates[(header >> 10) & 3];
-    if (!mpeg1Layer3 || kilobits == 0 || rate == 0) {
+// The length in bytes of an MPEG audio frame by its header; 0 for bytes that are no frame
+// header, and for free-format frames, whose length the header does not tell.
+std::int64_t FrameBytesByHeader(std::uint32_t header) {
+    constexpr std::array<std::array<std::int64_t, 15>, 5> kKilobits = {{
+        {0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448}, // MPEG-1 I
+        {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384},    // MPEG-1 II
+        {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320},     // MPEG-1 III
+        {0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256},    // MPEG-2 I
+        {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160},         // MPEG-2 II, III
+    }};
+    constexpr std::array<std::int64_t, 3> kMpeg1Rates = {44100, 48000, 32000};
+    const std::uint32_t version = (header >> 19) & 3;   // 3: MPEG-1, 2: MPEG-2, 0: MPEG-2.5
+    const std::uint32_t layerBits = (header >> 17) & 3; // 3: I, 2: II, 1: III
+    const std::uint32_t bitrate = (header >> 12) & 15;
+    const std::uint32_t rateIndex = (header >> 10) & 3;
+    if ((header & 0xffe00000) != 0xffe00000 || version == 1 || layerBits == 0 || bitrate == 0 ||
+        bitrate == 15 || rateIndex == 3) {
         return 0;
     }
-    return 144000 * kilobits / rate + ((header >> 9) & 1);
+    const int layer = 4 - static_cast<int>(layerBits);
+    const bool mpeg1 = version == 3;
+    const std::int64_t rate = kMpeg1Rates[rateIndex] >> (mpeg1 ? 0 : version == 2 ? 1 : 2);
+    const std::size_t table = mpeg1 ? static_cast<std::size_t>(layer - 1) : layer == 1 ? 3 : 4;
+    const std::int64_t bits = kKilobits[table][bitrate] * 1000;
+    const std::int64_t padding = (header >> 9) & 1;
+    if (layer == 1) {
+        return (12 * bits / rate + padding) * 4;
+    }
+    return (layer == 3 && !mpeg1 ? 72 : 144) * bits / rate + padding;
+}
+
+// Random bytes hold a false frame header now and then, but hardly ever two in a row that
+// follow on from each other in one format; this many in a row are audio. (A real change of
+// format, joined files, goes on for far longer.)
+constexpr std::int64_t kMinRunFrames = 8;
+constexpr std::size_t kSearchChunk = 64 * 1024;
+
+// Frames that follow on from each other in one format from at: how many (up to limit), and
+// where the last of them ends. A frame counts only when it lies wholly before end.
+struct FrameRun {
+    std::int64_t Frames = 0;
+    std::int64_t End = 0;
+};
+
+FrameRun FollowFrames(NativeFile& file, std::int64_t at, std::int64_t end, std::int64_t limit) {
+    FrameRun run{0, at};
+    std::uint32_t key = 0;
+    std::array<unsigned char, 4> bytes{};
+    while (run.Frames < limit && ReadAt(file, run.End, bytes.data(), bytes.size())) {
+        const std::uint32_t header = BigEndian32(bytes.data());
+        const std::int64_t size = FrameBytesByHeader(header);
+        if (size == 0 || run.End + size > end || (run.Frames > 0 && FormatKey(header) != key)) {
+            break;
+        }
+        key = FormatKey(header);
+        run.End += size;
+        ++run.Frames;
+    }
+    return run;
+}
+
+// Past ID3v2 tags at at (joined files keep the tag of each part).
+std::int64_t SkipId3v2Tags(NativeFile& file, std::int64_t at, std::int64_t end) {
+    std::array<std::uint8_t, 10> head{};
+    while (at < end && ReadAt(file, at, head.data(), head.size())) {
+        const std::int64_t tag = Id3v2TagBytes(head);
+        if (tag == 0) {
+            break;
+        }
+        at += tag;
+    }
+    return at;
+}
+
+// Where the first run of kMinRunFrames frames begins at or after at; -1 when none does.
+std::int64_t NextRunStart(NativeFile& file, std::int64_t at, std::int64_t end) {
+    std::vector<unsigned char> chunk(kSearchChunk + 1);
+    for (std::int64_t base = at; base + 1 < end; base += kSearchChunk) {
+        const auto wanted = static_cast<std::size_t>(
+            std::min<std::int64_t>(static_cast<std::int64_t>(chunk.size()), end - base));
+        if (!ReadAt(file, base, chunk.data(), wanted)) {
+            return -1;
+        }
+        for (std::size_t i = 0; i + 1 < wanted && i < kSearchChunk; ++i) {
+            if (chunk[i] == 0xff && (chunk[i + 1] & 0xe0) == 0xe0 &&
+                FollowFrames(file, base + static_cast<std::int64_t>(i), end, kMinRunFrames)
+                        .Frames == kMinRunFrames) {
+                return base + static_cast<std::int64_t>(i);
+            }
+        }
+    }
+    return -1;
+}
+
+// Where the audio of the file ends: after the last run of frames that is long enough to be
+// audio. Whatever follows it (a junk tail: a pre-allocated download, a stray tag, another
+// file's bytes) holds at most stray frames, which would decode to noise, or make a format
+// change that is none. Runs broken by damage or by the tags of joined files go on where
+// the next long run begins. -1 when no run is long enough to tell.
+std::int64_t AudioEnd(NativeFile& file, std::int64_t end) {
+    std::int64_t audioEnd = -1;
+    std::int64_t at = SkipId3v2Tags(file, 0, end);
+    while (at < end) {
+        const std::int64_t runAt = NextRunStart(file, at, end);
+        if (runAt < 0) {
+            break;
+        }
+        audioEnd = FollowFrames(file, runAt, end, std::numeric_limits<std::int64_t>::max()).End;
+        at = SkipId3v2Tags(file, audioEnd, end);
+    }
+    return audioEnd;
+}
+
+// What the frame headers at the index's offsets tell.
+struct IndexedFrames {
+    // Some frame differs in MPEG version, layer, rate or channel mode from the first.
+    bool FormatChanges = true;
+    // Each frame begins where the one before ends.
+    bool FollowOn = false;
+};
+
+IndexedFrames InspectFrames(mpg123_handle* handle, NativeFile& file) {
+    off_t* offsets = nullptr;
+    off_t step = 0;
+    std::size_t fill = 0;
+    // Every frame in the index, or nothing can be told: take the careful way.
+    if (mpg123_index(handle, &offsets, &step, &fill) != MPG123_OK || step != 1 || fill == 0 ||
+        mpg123_framelength(handle) != static_cast<off_t>(fill)) {
+        return {};
+    }
+    const std::int64_t resumeAt = file.Tell();
+    IndexedFrames frames{false, true};
+    std::uint32_t first = 0;
+    for (std::size_t i = 0; i < fill && !frames.FormatChanges; ++i) {
+        std::array<unsigned char, 4> bytes{};
+        if (!ReadAt(file, offsets[i], bytes.data(), bytes.size())) {
+            frames = {};
+            break;
+        }
+        const std::uint32_t header = BigEndian32(bytes.data());
+        const std::uint32_t key = FormatKey(header);
+        if (i == 0) {
+            first = key;
+        }
+        frames.FormatChanges = key != first;
+        if (i + 1 < fill) {
+            frames.FollowOn =
+                frames.FollowOn && offsets[i] + FrameBytesByHeader(header) == offsets[i + 1];
+        }
+    }
+    // libmpg123 reads on from where it left the file.
+    if (!file.Seek(resumeAt, SEEK_SET)) {
+        frames = {};
+    }
+    return frames;
 }
 
 } // namespace
 
 Mpg123Stream::Mpg123Stream(std::unique_ptr<NativeFile> file, const std::filesystem::path& path,
                            SampleKind kind)
-    : FFile(std::move(file)), FPath(path), FPathText(path.string()), FKind(kind) {}
+    : FPath(path), FPathText(path.string()), FKind(kind) {
+    FDecoder.emplace();
+    FDecoder->File = std::move(file);
+}
+
+Mpg123Stream::~Mpg123Stream() = default;
+
+bool Mpg123Stream::HoldsFramesBefore(NativeFile& file, std::int64_t end) {
+    const bool frames = NextRunStart(file, SkipId3v2Tags(file, 0, end), end) >= 0;
+    return file.Seek(0, SEEK_SET) && frames;
+}
 
 std::unique_ptr<DecoderStream> Mpg123Stream::Open(std::unique_ptr<NativeFile> file,
                                                   const std::filesystem::path& path,
@@ -190,25 +341,33 @@ std::unique_ptr<DecoderStream> Mpg123Stream::Open(std::unique_ptr<NativeFile> fi
     return stream;
 }
 
-bool Mpg123Stream::OpenHandle() {
+std::optional<Mpg123Stream::Decoder>
+Mpg123Stream::OpenDecoder(std::unique_ptr<NativeFile> file) const {
+    Decoder decoder;
+    decoder.File = file ? std::move(file) : NativeFile::Open(FPath);
+    if (!decoder.File || (FAudioEnd >= 0 && !decoder.File->EndAt(FAudioEnd)) ||
+        !decoder.File->Seek(0, SEEK_SET)) {
+        return std::nullopt;
+    }
     int error = MPG123_OK;
-    FHandle.reset(mpg123_new(nullptr, &error));
-    mpg123_handle* handle = FHandle.get();
-    if (handle == nullptr || !FFile->Seek(0, SEEK_SET)) {
-        return false;
+    decoder.Handle.reset(mpg123_new(nullptr, &error));
+    mpg123_handle* handle = decoder.Handle.get();
+    if (handle == nullptr) {
+        return std::nullopt;
     }
     // A call of its own: a library built without gapless support refuses it, and then the
     // file still decodes, only with the encoder's delay and padding.
     mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_GAPLESS, 0);
-    // Joined files decode to their end, past the end that the first part's Info header
-    // announces.
+    // Damage of any length inside the file is searched past: the bytes after the audio are
+    // cut off already, so the search never turns a junk tail into noise.
     if (mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0) != MPG123_OK ||
-        mpg123_param(handle, MPG123_INDEX_SIZE, -kIndexGrowth, 0) != MPG123_OK) {
-        return false;
+        mpg123_param(handle, MPG123_INDEX_SIZE, -kIndexGrowth, 0) != MPG123_OK ||
+        mpg123_param(handle, MPG123_RESYNC_LIMIT, -1, 0) != MPG123_OK) {
+        return std::nullopt;
     }
     if constexpr (std::endian::native == std::endian::big) {
         if (mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_FORCE_ENDIAN, 0) != MPG123_OK) {
-            return false;
+            return std::nullopt;
         }
     }
     // The output encoding is fixed before the first frame is decoded: libmpg123 synthesises
@@ -216,56 +375,85 @@ bool Mpg123Stream::OpenHandle() {
     const int wanted = Mpg123Encoding(FKind);
     if (!AllowAnyRate(handle, wanted) ||
         mpg123_replace_reader_handle(handle, ReadFromFile, SeekInFile, nullptr) != MPG123_OK ||
-        mpg123_open_handle(handle, FFile.get()) != MPG123_OK) {
-        return false;
+        mpg123_open_handle(handle, decoder.File.get()) != MPG123_OK) {
+        return std::nullopt;
     }
-
     long rate = 0;
     int channels = 0;
     int encoding = 0;
     if (mpg123_getformat(handle, &rate, &channels, &encoding) != MPG123_OK ||
         rate < kMinSampleRate || rate > kMaxSampleRate || channels < 1 || channels > 2 ||
-        encoding != wanted) {
-        return false;
+        encoding != wanted ||
+        (FSampleRate != 0 && (rate != FSampleRate || channels != FChannels))) {
+        return std::nullopt;
     }
     // Should a later frame bring another format, it is converted to the first one: the data
     // must stay what a WAV header describes.
     if (mpg123_format_none(handle) != MPG123_OK ||
         mpg123_format(handle, rate, channels == 1 ? MPG123_MONO : MPG123_STEREO, wanted) !=
             MPG123_OK) {
-        return false;
+        return std::nullopt;
     }
-    FSampleRate = static_cast<int>(rate);
-    FChannels = channels;
-    return true;
+    return decoder;
+}
+
+std::optional<Mpg123Stream::Decoder> Mpg123Stream::ScannedDecoder() const {
+    std::optional<Decoder> decoder = OpenDecoder(nullptr);
+    if (!decoder || mpg123_scan(decoder->Handle.get()) != MPG123_OK) {
+        return std::nullopt;
+    }
+    return decoder;
 }
 
 bool Mpg123Stream::Start() {
-    const bool infoCoversTheFile = InfoHeaderCoversTheFile(*FFile);
-    if (!OpenHandle()) {
+    NativeFile& file = *FDecoder->File;
+    const std::int64_t fileEnd = EndBeforeTags(file);
+    // A file wholly accounted for by its Info header needs no look at its frames.
+    if (!InfoHeaderCoversTheFile(file)) {
+        const std::int64_t audioEnd = AudioEnd(file, fileEnd);
+        if (audioEnd > 0 && audioEnd < fileEnd && file.EndAt(audioEnd)) {
+            FAudioEnd = audioEnd;
+        }
+    }
+    const bool infoCoversTheFile = InfoHeaderCoversTheFile(file);
+    FWholeByInfo = EndByInfoHeader(file) == EndBeforeTags(file) && file.Seek(0, SEEK_SET);
+    FDecoder = OpenDecoder(std::move(FDecoder->File));
+    if (!FDecoder) {
         return false;
     }
-    mpg123_handle* handle = FHandle.get();
+    mpg123_handle* handle = FDecoder->Handle.get();
+    long rate = 0;
+    int encoding = 0;
+    mpg123_getformat(handle, &rate, &FChannels, &encoding);
+    FSampleRate = static_cast<int>(rate);
     FFrameFrames = mpg123_spf(handle);
 
     // The LAME/Info header, known by the encoder delay it carries, gives the exact length
     // without reading the file, as long as the file holds just what it counts; otherwise
     // count the frames. (MPG123_ACCURATE cannot tell the two apart: it describes seek
     // positions and reads 1 for estimated lengths too.)
-    if (mpg123_getstate(handle, MPG123_ENC_DELAY, &FEncoderDelay, nullptr) != MPG123_OK) {
-        FEncoderDelay = -1;
+    long encoderDelay = -1;
+    if (mpg123_getstate(handle, MPG123_ENC_DELAY, &encoderDelay, nullptr) != MPG123_OK) {
+        encoderDelay = -1;
     }
-    if (FEncoderDelay < 0 || !infoCoversTheFile) {
-        if (!Scan()) {
+    off_t samples = mpg123_length(handle);
+    if (encoderDelay < 0 || !infoCoversTheFile) {
+        // The scan goes on a decoder of its own: Read decodes from one that has read nothing
+        // yet, whatever is asked of the stream.
+        std::optional<Decoder> scanned = ScannedDecoder();
+        if (!scanned) {
             return false;
         }
+        const IndexedFrames frames = InspectFrames(scanned->Handle.get(), *scanned->File);
         // libmpg123 converts frames of another format to the first one, and counts them in
         // the first format's terms: only decoding tells how many samples they give.
-        if (FFormatChanges) {
+        if (frames.FormatChanges) {
+            FSeek->Answer = Positioning::Refused;
             return CountByDecoding();
         }
+        samples = mpg123_length(scanned->Handle.get());
+        FSeek->Answer = JudgeScan(*scanned);
     }
-    const off_t samples = mpg123_length(handle);
     if (samples <= 0) {
         return false;
     }
@@ -273,78 +461,8 @@ bool Mpg123Stream::Start() {
     return true;
 }
 
-bool Mpg123Stream::Restart() {
-    FPristine = OpenHandle() && (!FScanned || mpg123_scan(FHandle.get()) == MPG123_OK);
-    return FPristine;
-}
-
-bool Mpg123Stream::Scan() {
-    mpg123_handle* handle = FHandle.get();
-    if (mpg123_scan(handle) != MPG123_OK) {
-        return false;
-    }
-    FScanned = true;
-    const FrameRun frames = InspectFrames();
-    FFormatChanges = frames.FormatChanges;
-    // Exact positions rest on a full index, and on stereo MPEG-1 layer III: in mono and at
-    // the lower rates of MPEG-2, libmpg123's synthesis filter rounds a sample differently now
-    // and then after a seek than in a decode from the start (its state depends on where
-    // decoding began), and no preroll was found that always avoids it.
-    // Frames that do not follow on from each other mean bytes that decoding skipped or
-    // resynchronised over, and a decode from elsewhere may find other frames there.
-    mpg123_frameinfo info{};
-    long joined = 0;
-    FExactSeeking = mpg123_info(handle, &info) == MPG123_OK && info.version == MPG123_1_0 &&
-                    info.layer == 3 && info.mode != MPG123_M_MONO && frames.FollowOn &&
-                    !frames.FormatChanges;
-    // Positions in joined files are another matter: libmpg123 warns that its seeks may
-    // miss there.
-    if (mpg123_getstate(handle, MPG123_FRANKENSTEIN, &joined, nullptr) != MPG123_OK ||
-        joined != 0) {
-        FExactSeeking = false;
-    }
-    return true;
-}
-
-Mpg123Stream::FrameRun Mpg123Stream::InspectFrames() {
-    off_t* offsets = nullptr;
-    off_t step = 0;
-    std::size_t fill = 0;
-    // Every frame in the index, or nothing can be told: take the careful way.
-    if (mpg123_index(FHandle.get(), &offsets, &step, &fill) != MPG123_OK || step != 1 ||
-        fill == 0 || mpg123_framelength(FHandle.get()) != static_cast<off_t>(fill)) {
-        return {};
-    }
-    const std::int64_t resumeAt = FFile->Tell();
-    FrameRun run{false, true};
-    std::uint32_t first = 0;
-    for (std::size_t i = 0; i < fill && !run.FormatChanges; ++i) {
-        std::array<unsigned char, 4> bytes{};
-        if (!ReadAt(*FFile, offsets[i], bytes.data(), bytes.size())) {
-            run = {};
-            break;
-        }
-        const std::uint32_t header = BigEndian32(bytes.data());
-        const std::uint32_t key = FormatKey(header);
-        if (i == 0) {
-            first = key;
-        }
-        run.FormatChanges = key != first;
-        if (i + 1 < fill) {
-            run.FollowOn =
-                run.FollowOn && offsets[i] + Mpeg1Layer3FrameBytes(header) == offsets[i + 1];
-        }
-    }
-    // libmpg123 reads on from where it left the file.
-    if (!FFile->Seek(resumeAt, SEEK_SET)) {
-        run = {};
-    }
-    return run;
-}
-
 bool Mpg123Stream::CountByDecoding() {
-    mpg123_handle* handle = FHandle.get();
-    FPristine = false;
+    mpg123_handle* handle = FDecoder->Handle.get();
     std::vector<unsigned char> buffer(kCountBufferBytes);
     std::int64_t total = 0;
     for (;;) {
@@ -357,36 +475,60 @@ bool Mpg123Stream::CountByDecoding() {
         }
     }
     FLengthBytes = total - total % FrameBytes();
-    return total > 0 && mpg123_seek(handle, 0, SEEK_SET) == 0;
+    FDecoder = OpenDecoder(nullptr);
+    return total > 0 && FDecoder.has_value();
 }
 
 AudioTags Mpg123Stream::Tags() const {
     return ReadId3Tags(FPath);
 }
 
+Mpg123Stream::Positioning Mpg123Stream::JudgeScan(const Decoder& scanned) {
+    mpg123_handle* handle = scanned.Handle.get();
+    const IndexedFrames frames = InspectFrames(handle, *scanned.File);
+    // Exact positions rest on a full index, and on stereo MPEG-1 layer III: in mono and at
+    // the lower rates of MPEG-2, libmpg123's synthesis filter rounds a sample differently now
+    // and then after a seek than in a decode from the start (its state depends on where
+    // decoding began), and no preroll was found that always avoids it.
+    // Frames that do not follow on from each other mean bytes that decoding skipped or
+    // resynchronised over, and a decode from elsewhere may find other frames there.
+    // Positions in joined files are another matter: libmpg123 warns that its seeks may
+    // miss there.
+    mpg123_frameinfo info{};
+    long joined = 0;
+    const bool exact =
+        mpg123_info(handle, &info) == MPG123_OK && info.version == MPG123_1_0 && info.layer == 3 &&
+        info.mode != MPG123_M_MONO && frames.FollowOn && !frames.FormatChanges &&
+        mpg123_getstate(handle, MPG123_FRANKENSTEIN, &joined, nullptr) == MPG123_OK && joined == 0;
+    return exact ? Positioning::Exact : Positioning::Refused;
+}
+
 bool Mpg123Stream::CanSeekExactly() const {
-    if (!FScanned) {
-        // The frame index is read on first demand. Asked only after decoding began, the
-        // answer is no: a scan would move a decoder that has state, and no seek could put
-        // it back exactly where it was.
-        FScanned = true;
-        FExactSeeking = FPristine && const_cast<Mpg123Stream*>(this)->Scan() && FExactSeeking;
+    // Found once, on first demand: the scan reads the whole file.
+    if (FSeek->Answer == Positioning::NotScanned) {
+        const std::optional<Decoder> scanned = ScannedDecoder();
+        FSeek->Answer = scanned ? JudgeScan(*scanned) : Positioning::Refused;
     }
-    return FExactSeeking;
+    return FSeek->Answer == Positioning::Exact;
 }
 
 void Mpg123Stream::SeekToFrame(std::int64_t frame) {
     if (!CanSeekExactly() || frame < 0 || frame > FLengthBytes / FrameBytes()) {
         DecoderStream::SeekToFrame(frame);
     }
-    // A decoder that has decoded keeps state past a seek (damaged frames show it), so the
-    // seek starts from one as it was when the stream was opened.
-    const bool ready = FPristine || Restart();
-    mpg123_handle* handle = FHandle.get();
-    FPristine = false;
-    if (!ready || mpg123_param(handle, MPG123_PREFRAMES, kSeekPreroll, 0) != MPG123_OK ||
+    // A decoder that has decoded keeps state past a seek (damaged frames show it), and one
+    // that has scanned the file decodes differently now and then: every seek starts from a
+    // decoder that has done nothing yet, as a decode from the start does. It reads the frame
+    // headers up to the position on its way.
+    std::optional<Decoder> decoder = OpenDecoder(nullptr);
+    FEnded = true;
+    if (!decoder) {
+        throw EDecoderError("Cannot decode \"" + FPathText + "\": cannot seek in the file.");
+    }
+    FDecoder = std::move(decoder);
+    mpg123_handle* handle = FDecoder->Handle.get();
+    if (mpg123_param(handle, MPG123_PREFRAMES, kSeekPreroll, 0) != MPG123_OK ||
         mpg123_seek(handle, static_cast<off_t>(frame), SEEK_SET) != static_cast<off_t>(frame)) {
-        FEnded = true;
         throw EDecoderError("Cannot decode \"" + FPathText + "\": " + mpg123_strerror(handle));
     }
     FDelivered = frame * FrameBytes();
@@ -394,12 +536,12 @@ void Mpg123Stream::SeekToFrame(std::int64_t frame) {
 }
 
 ReadResult Mpg123Stream::Read(std::span<std::byte> buffer) {
-    FPristine = false;
     auto* out = reinterpret_cast<unsigned char*>(buffer.data());
     std::size_t filled = 0;
+    mpg123_handle* handle = FDecoder->Handle.get();
     while (!FEnded && filled < buffer.size()) {
         std::size_t done = 0;
-        const int result = mpg123_read(FHandle.get(), out + filled, buffer.size() - filled, &done);
+        const int result = mpg123_read(handle, out + filled, buffer.size() - filled, &done);
         // Bytes may come with any status, a format change included.
         filled += done;
         FDelivered += static_cast<std::int64_t>(done);
@@ -412,16 +554,33 @@ ReadResult Mpg123Stream::Read(std::span<std::byte> buffer) {
             break;
         default:
             FEnded = true;
-            // Junk after the last frame (a pre-allocated download, a stray tag, another
-            // file appended) ends the audio where the mpg123 tool ends it too.
+            // Bytes after the last frame that libmpg123 cannot read end the audio where the
+            // mpg123 tool ends it too.
             if (FDelivered >= FLengthBytes) {
                 break;
             }
-            throw EDecoderError("Cannot decode \"" + FPathText +
-                                "\": " + mpg123_strerror(FHandle.get()));
+            throw EDecoderError("Cannot decode \"" + FPathText + "\": " + mpg123_strerror(handle));
+        }
+        if (FEnded && FWholeByInfo && FDelivered < FLengthBytes) {
+            // A whole file that its Info header counts, short of that count: libmpg123 skipped
+            // damaged frames inside it. The time they held is silence at the end, so that the
+            // file keeps the length it announces.
+            FSilenceBytes = FLengthBytes - FDelivered;
+            char seconds[32];
+            std::snprintf(seconds, sizeof seconds, "%.1f",
+                          static_cast<double>(FSilenceBytes / FrameBytes()) / FSampleRate);
+            FWarnings.push_back(std::string("damaged frames skipped: ") + seconds +
+                                " s of audio lost, silence in its place at the end");
         }
     }
-    return ReadResult::Of(filled, FEnded);
+    if (FEnded && FSilenceBytes > 0 && filled < buffer.size()) {
+        const auto count = static_cast<std::size_t>(std::min<std::int64_t>(
+            FSilenceBytes, static_cast<std::int64_t>(buffer.size() - filled)));
+        std::memset(out + filled, 0, count);
+        filled += count;
+        FSilenceBytes -= static_cast<std::int64_t>(count);
+    }
+    return ReadResult::Of(filled, !IsActive());
 }
 
 } // namespace zent

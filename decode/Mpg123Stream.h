@@ -5,16 +5,23 @@
 
 #include <memory>
 #include <mpg123.h>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace zent {
 
 // MPEG audio through libmpg123: gapless, exact length, one output format for the whole file.
+// Bytes after the audio (a junk tail, a stray tag) are cut off before the decoder sees them,
+// so that they never decode to noise.
 class Mpg123Stream final : public DecoderStream {
 public:
     // Null when the file holds no decodable MPEG audio.
     static std::unique_ptr<DecoderStream> Open(std::unique_ptr<NativeFile> file,
                                                const std::filesystem::path& path, SampleKind kind);
+    ~Mpg123Stream() override;
+    // Whether the file holds a run of MPEG frames long enough to be audio before end.
+    static bool HoldsFramesBefore(NativeFile& file, std::int64_t end);
 
     SampleKind Kind() const override { return FKind; }
     AudioTags Tags() const override;
@@ -22,7 +29,8 @@ public:
     int SampleRate() const override { return FSampleRate; }
     std::int64_t LengthBytes() const override { return FLengthBytes; }
     std::int64_t CodecFrameFrames() const override { return FFrameFrames; }
-    bool IsActive() const override { return !FEnded; }
+    bool IsActive() const override { return !FEnded || FSilenceBytes > 0; }
+    std::vector<std::string> Warnings() const override { return FWarnings; }
     bool CanSeekExactly() const override;
     void SeekToFrame(std::int64_t frame) override;
     ReadResult Read(std::span<std::byte> buffer) override;
@@ -31,49 +39,49 @@ private:
     struct HandleDeleter {
         void operator()(mpg123_handle* handle) const { mpg123_delete(handle); }
     };
+    // libmpg123 on a reading of the file of its own; the handle reads through the file, so
+    // it goes first.
+    struct Decoder {
+        std::unique_ptr<NativeFile> File;
+        std::unique_ptr<mpg123_handle, HandleDeleter> Handle;
+    };
+    // What a scan of every frame header tells about exact positioning. The scan runs once,
+    // on a decoder of its own, so that asking never changes what Read delivers.
+    enum class Positioning { NotScanned, Exact, Refused };
+    struct SeekIndex {
+        Positioning Answer = Positioning::NotScanned;
+    };
 
     Mpg123Stream(std::unique_ptr<NativeFile> file, const std::filesystem::path& path,
                  SampleKind kind);
-    // The decoder on the file from its start, with the output format fixed to the first
-    // frame's.
-    bool OpenHandle();
     bool Start();
-    // The decoder again as Start left it, on a new handle.
-    bool Restart();
-    // Reads every frame header once: a full frame index, and the true length of joined files.
-    bool Scan();
-    // What the frame headers at the index's offsets tell.
-    struct FrameRun {
-        // Some frame differs in MPEG version, layer, rate or channel mode from the first.
-        bool FormatChanges = true;
-        // Each frame begins where the one before ends (known for MPEG-1 layer III only).
-        bool FollowOn = false;
-    };
-    FrameRun InspectFrames();
-    // The byte count by decoding the whole stream, then back to the start.
+    // A decoder on the file from its start, its output fixed to the first frame's format;
+    // nothing when it cannot be opened. Takes a file, or opens the path anew.
+    std::optional<Decoder> OpenDecoder(std::unique_ptr<NativeFile> file) const;
+    // A decoder that has read every frame header: a full frame index, and the true length of
+    // joined files.
+    std::optional<Decoder> ScannedDecoder() const;
+    // Whether a scanned decoder's frames allow exact positions.
+    static Positioning JudgeScan(const Decoder& scanned);
+    // The byte count by decoding the whole stream.
     bool CountByDecoding();
     std::int64_t FrameBytes() const { return std::int64_t{FChannels} * SampleBytes(FKind); }
 
-    // The handle reads through the file, so it goes first.
-    std::unique_ptr<NativeFile> FFile;
-    std::unique_ptr<mpg123_handle, HandleDeleter> FHandle;
+    std::optional<Decoder> FDecoder;
     std::filesystem::path FPath;
     std::string FPathText;
     SampleKind FKind;
+    std::int64_t FAudioEnd = -1; // where the audio ends in the file; -1 at its end
     int FChannels = 0;
     int FSampleRate = 0;
     std::int64_t FLengthBytes = 0;
     std::int64_t FFrameFrames = 0;
-    long FEncoderDelay = -1;     // from the Info header, -1 without one
     std::int64_t FDelivered = 0; // bytes handed out since the start or the last seek
     bool FEnded = false;
-    // Exact positioning needs every frame in the index; a scan brings it, on first demand
-    // for files that open without one.
-    mutable bool FScanned = false;
-    mutable bool FExactSeeking = false;
-    bool FFormatChanges = false; // known once scanned
-    // Nothing decoded or sought since the handle was opened (and scanned, where it was).
-    bool FPristine = true;
+    bool FWholeByInfo = false;      // the Info header counts every byte of the file
+    std::int64_t FSilenceBytes = 0; // owed at the end for damaged frames that were skipped
+    std::vector<std::string> FWarnings;
+    std::unique_ptr<SeekIndex> FSeek = std::make_unique<SeekIndex>();
 };
 
 } // namespace zent

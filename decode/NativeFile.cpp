@@ -104,8 +104,14 @@ bool NativeFile::Seek(std::int64_t offset, int whence) {
         offset += Tell();
         whence = SEEK_SET;
     } else if (whence == SEEK_END && FEndAt >= 0) {
-        offset += FEndAt;
+        offset += FEndAt - FBeginAt;
         whence = SEEK_SET;
+    }
+    if (whence == SEEK_SET) {
+        if (offset < 0) {
+            return false;
+        }
+        offset += FBeginAt;
     }
     // Within what is buffered: no system call.
     const std::int64_t bufferStart = FSystemOffset - static_cast<std::int64_t>(FEnd);
@@ -123,14 +129,23 @@ bool NativeFile::Seek(std::int64_t offset, int whence) {
 }
 
 std::int64_t NativeFile::Tell() {
-    return FSystemOffset - static_cast<std::int64_t>(FEnd - FBegin);
+    return FSystemOffset - static_cast<std::int64_t>(FEnd - FBegin) - FBeginAt;
 }
 
 bool NativeFile::EndAt(std::int64_t end) {
-    FEndAt = end;
+    FEndAt = FBeginAt + end;
     FBegin = FEnd = 0;
-    FSystemOffset = ::lseek(FHandle, 0, SEEK_SET);
-    return FSystemOffset == 0;
+    FSystemOffset = ::lseek(FHandle, FBeginAt, SEEK_SET);
+    return FSystemOffset == FBeginAt;
+}
+
+bool NativeFile::Window(std::int64_t begin, std::int64_t end) {
+    FBeginAt = 0;
+    if (begin < 0 || end < begin) {
+        return false;
+    }
+    FBeginAt = begin;
+    return EndAt(end - begin);
 }
 
 bool NativeFile::StartsWith(std::string_view magic) {

@@ -36,6 +36,9 @@ public:
     // From now on the file ends at this offset for reads and seeks; the position goes to the
     // start.
     bool EndAt(std::int64_t end);
+    // From now on the file is its bytes [begin, end) for reads and seeks, offsets counting
+    // from begin; the position goes to the start.
+    bool Window(std::int64_t begin, std::int64_t end);
 
 private:
     NativeFile(int handle, FileIo& io);
@@ -50,6 +53,7 @@ private:
     std::int64_t FSystemOffset = 0; // where the system's file position is: after FEnd
     bool FError = false;
     std::int64_t FEndAt = -1; // -1: the system's end of the file
+    std::int64_t FBeginAt = 0;
 };
 
 } // namespace zent

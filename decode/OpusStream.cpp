@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <opus/opus.h>
 #include <opus/opusfile.h>
 
 namespace zent {
@@ -67,60 +68,103 @@ std::unique_ptr<DecoderStream> OpusStream::Open(std::unique_ptr<NativeFile> file
     return stream;
 }
 
-bool OpusStream::Start() {
+bool OpusStream::OpenLibrary(bool seekable) {
+    if (FOpus->File != nullptr) {
+        op_free(FOpus->File);
+        FOpus->File = nullptr;
+    }
     if (!Rewind()) {
         return false;
     }
-    const OpusFileCallbacks callbacks{ReadFromFile, SeekInFile, TellInFile, nullptr};
+    const OpusFileCallbacks callbacks{ReadFromFile, seekable ? SeekInFile : nullptr,
+                                      seekable ? TellInFile : nullptr, nullptr};
     int error = 0;
     FOpus->File = op_open_callbacks(FFile.get(), &callbacks, nullptr, 0, &error);
-    OggOpusFile* opus = FOpus->File;
-    if (opus == nullptr || op_seekable(opus) == 0) {
+    return FOpus->File != nullptr && op_seekable(FOpus->File) == (seekable ? 1 : 0);
+}
+
+std::int64_t OpusStream::FramesByDecoding() {
+    std::int64_t frames = 0;
+    for (;;) {
+        int link = 0;
+        const int got =
+            op_read_float(FOpus->File, FFloats.data(), static_cast<int>(FFloats.size()), &link);
+        if (got == OP_HOLE) {
+            continue;
+        }
+        if (got <= 0 || !InStream(link)) {
+            return frames;
+        }
+        frames += got;
+    }
+}
+
+bool OpusStream::InStream(int link) const {
+    return FUnseekable ? op_channel_count(FOpus->File, -1) == FChannels : link < FLinkCount;
+}
+
+bool OpusStream::Start() {
+    const bool granuleWrong = LastGranuleIsWrong(*FFile, CodecFrameFrames());
+    // Only a file whose last granule is wrong is read as a stream; libopusfile refuses others
+    // for good reasons (a link of another codec among them).
+    const bool seekable = OpenLibrary(true);
+    if (!seekable && (!granuleWrong || !OpenLibrary(false))) {
         return false;
     }
-    const int channels = op_channel_count(opus, 0);
+    OggOpusFile* opus = FOpus->File;
+    const int channels = op_channel_count(opus, seekable ? 0 : -1);
     if (channels < 1 || channels > kMaxChannels) {
         return false;
     }
+    FChannels = channels;
+    FFloats.resize(kFloatFrames * static_cast<std::size_t>(FChannels));
+    FClipMemory.assign(static_cast<std::size_t>(FChannels), 0.0f);
     // A packet takes at least a byte and yields at most 120 ms, so no honest file holds more
     // frames than this; a damaged granule position may claim any number.
-    const opus_int64 rawBytes = op_raw_total(opus, -1);
+    const opus_int64 rawBytes = seekable ? op_raw_total(opus, -1) : -1;
     constexpr std::int64_t kMaxRawBytes = std::numeric_limits<std::int64_t>::max() /
                                           (kFloatFrames * kMaxChannels * kMaxBytesPerSample);
-    if (rawBytes < 0 || rawBytes > kMaxRawBytes) {
-        return false;
-    }
-    const std::int64_t maxFrames = rawBytes * CodecFrameFrames();
+    bool trusted = seekable && !granuleWrong && rawBytes >= 0 && rawBytes <= kMaxRawBytes;
+    const std::int64_t maxFrames = trusted ? rawBytes * CodecFrameFrames() : 0;
     // Only the leading links with the first link's channel count make up the stream.
     std::int64_t frames = 0;
-    const int links = op_link_count(opus);
+    const int links = seekable ? op_link_count(opus) : 0;
     for (int link = 0; link < links; ++link) {
         if (op_channel_count(opus, link) != channels) {
             break;
         }
         const ogg_int64_t linkFrames = op_pcm_total(opus, link);
-        if (linkFrames < 0 || linkFrames > maxFrames - frames) {
-            return false;
-        }
-        frames += linkFrames;
+        trusted = trusted && linkFrames >= 0 && linkFrames <= maxFrames - frames;
+        frames += trusted ? linkFrames : 0;
         FLinkCount = link + 1;
     }
-    FChannels = channels;
+    FEveryLink = !seekable || FLinkCount == links;
+    if (!trusted) {
+        // The pages hold what they hold, whatever the last one claims: as much as decodes,
+        // read as a stream when the library cannot place the pages by their granules.
+        FUnseekable = !seekable;
+        frames = FramesByDecoding();
+        if (!OpenLibrary(seekable) || frames <= 0) {
+            return false;
+        }
+        AddWarning(kWrongLengthWarning);
+    }
     FLengthBytes = frames * static_cast<std::int64_t>(FrameBytes());
-    FFloats.resize(kFloatFrames * static_cast<std::size_t>(FChannels));
     PrepareCarry();
     return true;
 }
 
 std::size_t OpusStream::Decode(std::byte* target, std::size_t size) {
     const std::size_t frameBytes = FrameBytes();
-    const std::size_t request = std::min(size / frameBytes, kFloatFrames);
-    while (!FEnded) {
+    // A packet at a time, whole: the soft clip's result depends on where a block ends, so the
+    // blocks are the decoder's, whatever the caller asks for.
+    while (FPendingFrames == 0 && !FEnded) {
         int link = 0;
-        const int got = op_read_float(FOpus->File, FFloats.data(),
-                                      static_cast<int>(request) * FChannels, &link);
+        const int got =
+            op_read_float(FOpus->File, FFloats.data(), static_cast<int>(FFloats.size()), &link);
         if (got == OP_HOLE) {
-            // Lost or damaged pages: skip the gap and go on.
+            // Lost or damaged pages: go on after the gap, which is filled with silence.
+            NoteHole();
             continue;
         }
         if (got < 0) {
@@ -128,18 +172,33 @@ std::size_t OpusStream::Decode(std::byte* target, std::size_t size) {
             throw EDecoderError("Cannot decode \"" + FPathText +
                                 "\": the Ogg Opus data is damaged.");
         }
-        if (got == 0 || link >= FLinkCount) {
+        if (got == 0 || !InStream(link)) {
             FEnded = true;
             break;
         }
-        if (FKind == SampleKind::Float32) {
-            InterleavedToWavFloat(FFloats.data(), static_cast<std::size_t>(got), FChannels, target);
-        } else {
-            InterleavedToWav(FFloats.data(), static_cast<std::size_t>(got), FChannels, target);
+        // A signal beyond full scale is bent back below it, as libopus's own 16-bit output
+        // does, instead of being cut flat; floats keep it as it is.
+        if (FKind == SampleKind::Int16) {
+            opus_pcm_soft_clip(FFloats.data(), got, FChannels, FClipMemory.data());
         }
-        return static_cast<std::size_t>(got) * frameBytes;
+        FPendingAt = 0;
+        FPendingFrames = static_cast<std::size_t>(got);
     }
-    return 0;
+    const std::size_t frames = std::min(FPendingFrames, size / frameBytes);
+    const float* from = FFloats.data() + FPendingAt * static_cast<std::size_t>(FChannels);
+    if (FKind == SampleKind::Float32) {
+        InterleavedToWavFloat(from, frames, FChannels, target);
+    } else {
+        InterleavedToWav(from, frames, FChannels, target);
+    }
+    FPendingAt += frames;
+    FPendingFrames -= frames;
+    return frames * frameBytes;
+}
+
+std::int64_t OpusStream::GranulePosition() const {
+    const std::int64_t position = op_pcm_tell(FOpus->File);
+    return position < 0 ? position : position - static_cast<std::int64_t>(FPendingFrames);
 }
 
 AudioTags OpusStream::Tags() const {

@@ -30,11 +30,23 @@ private:
     OpusStream(std::unique_ptr<NativeFile> file, const std::filesystem::path& path,
                SampleKind kind);
     bool Start();
+    // libopusfile on the file from its start, afresh, as a file it may seek in or as a
+    // stream; false when it refuses the file.
+    bool OpenLibrary(bool seekable);
+    // The frames of the stream's links, counted by decoding them.
+    std::int64_t FramesByDecoding();
+    // Whether data of the link belongs to the stream.
+    bool InStream(int link) const;
     std::size_t Decode(std::byte* target, std::size_t size) override;
+    std::int64_t GranulePosition() const override;
 
     std::unique_ptr<OggOpusFileHandle> FOpus;
-    int FLinkCount = 0; // leading links with the first link's channel count
-    std::vector<float> FFloats;
+    int FLinkCount = 0;         // leading links with the first link's channel count
+    bool FUnseekable = false;   // read as a stream: its granule positions could not be used
+    std::vector<float> FFloats; // the packet being handed out
+    std::size_t FPendingAt = 0; // its first frame not handed out yet
+    std::size_t FPendingFrames = 0;
+    std::vector<float> FClipMemory; // the soft clip's state per channel, from packet to packet
 };
 
 } // namespace zent

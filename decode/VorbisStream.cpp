@@ -83,23 +83,50 @@ std::unique_ptr<DecoderStream> VorbisStream::Open(std::unique_ptr<NativeFile> fi
     return stream;
 }
 
-bool VorbisStream::Start() {
+bool VorbisStream::OpenLibrary() {
+    if (FVorbis->Open) {
+        ov_clear(&FVorbis->File);
+        FVorbis->Open = false;
+    }
     if (!Rewind()) {
         return false;
     }
     const ov_callbacks callbacks{ReadFromFile, SeekInFile, nullptr, TellInFile};
-    OggVorbis_File* vorbis = &FVorbis->File;
-    if (ov_open_callbacks(FFile.get(), vorbis, nullptr, 0, callbacks) != 0) {
+    if (ov_open_callbacks(FFile.get(), &FVorbis->File, nullptr, 0, callbacks) != 0) {
         return false;
     }
     FVorbis->Open = true;
-    if (ov_seekable(vorbis) == 0) {
+    return ov_seekable(&FVorbis->File) != 0;
+}
+
+std::int64_t VorbisStream::FramesByDecoding() {
+    std::int64_t frames = 0;
+    for (;;) {
+        int link = 0;
+        float** planes = nullptr;
+        const long got = ov_read_float(&FVorbis->File, &planes, 4096, &link);
+        if (got == OV_HOLE) {
+            continue;
+        }
+        if (got <= 0 || link >= FLinkCount) {
+            return frames;
+        }
+        frames += got;
+    }
+}
+
+bool VorbisStream::Start() {
+    const bool granuleWrong = LastGranuleIsWrong(*FFile, CodecFrameFrames());
+    if (!OpenLibrary()) {
         return false;
     }
+    OggVorbis_File* vorbis = &FVorbis->File;
     const vorbis_info* first = ov_info(vorbis, 0);
     if (first == nullptr || first->channels < 1 || first->rate < 1 || first->rate > INT_MAX) {
         return false;
     }
+    FChannels = first->channels;
+    FSampleRate = static_cast<int>(first->rate);
     // A packet takes at least a byte and yields at most half of the longest block, so no
     // honest file holds more frames than this; a damaged granule position may claim any
     // number up to 2^63, and such a length cannot be trusted.
@@ -109,6 +136,7 @@ bool VorbisStream::Start() {
     }
     // Only the leading links in the first link's format make up the stream.
     std::int64_t frames = 0;
+    bool trusted = !granuleWrong;
     const long links = ov_streams(vorbis);
     for (int link = 0; link < links; ++link) {
         const vorbis_info* info = ov_info(vorbis, link);
@@ -116,13 +144,19 @@ bool VorbisStream::Start() {
             break;
         }
         const ogg_int64_t linkFrames = ov_pcm_total(vorbis, link);
-        if (linkFrames < 0 || !AddChecked(frames, linkFrames, frames) || frames > maxFrames) {
-            return false;
-        }
+        trusted = trusted && linkFrames >= 0 && AddChecked(frames, linkFrames, frames) &&
+                  frames <= maxFrames;
         FLinkCount = link + 1;
     }
-    FChannels = first->channels;
-    FSampleRate = static_cast<int>(first->rate);
+    FEveryLink = FLinkCount == links;
+    if (!trusted) {
+        // The pages hold what they hold, whatever the last one claims: as much as decodes.
+        frames = FramesByDecoding();
+        if (!OpenLibrary()) {
+            return false;
+        }
+        AddWarning(kWrongLengthWarning);
+    }
     if (!MultiplyChecked(frames, static_cast<std::int64_t>(FrameBytes()), FLengthBytes)) {
         return false;
     }
@@ -141,7 +175,8 @@ std::size_t VorbisStream::Decode(std::byte* target, std::size_t size) {
         float** planes = nullptr;
         const long got = ov_read_float(&FVorbis->File, &planes, request, &link);
         if (got == OV_HOLE) {
-            // Lost or damaged pages: skip the gap and go on.
+            // Lost or damaged pages: go on after the gap, which is filled with silence.
+            NoteHole();
             continue;
         }
         if (got < 0) {
@@ -161,6 +196,10 @@ std::size_t VorbisStream::Decode(std::byte* target, std::size_t size) {
         return static_cast<std::size_t>(got) * frameBytes;
     }
     return 0;
+}
+
+std::int64_t VorbisStream::GranulePosition() const {
+    return ov_pcm_tell(&FVorbis->File);
 }
 
 AudioTags VorbisStream::Tags() const {
@@ -298,7 +337,7 @@ void VorbisStream::SeekToFrame(std::int64_t frame) {
         FEnded = true;
         throw EDecoderError("Cannot decode \"" + FPathText + "\": cannot seek in the file.");
     }
-    ClearCarry();
+    ClearCarry(frame);
     FEnded = false;
 }
 

@@ -30,7 +30,12 @@ private:
     VorbisStream(std::unique_ptr<NativeFile> file, const std::filesystem::path& path,
                  SampleKind kind);
     bool Start();
+    // vorbisfile on the file from its start, afresh; false when it refuses the file.
+    bool OpenLibrary();
+    // The frames of the stream's links, counted by decoding them.
+    std::int64_t FramesByDecoding();
     std::size_t Decode(std::byte* target, std::size_t size) override;
+    std::int64_t GranulePosition() const override;
     // Whether every page of the stream's links is present, intact, in order and carries
     // the granule its packets decode to.
     bool PagesAreWhole() const;

@@ -1,7 +1,7 @@
 // What zent-cli writes besides the window's 16-bit files: other sample formats, rates and
 // channel counts, standard output, tags.
 #include "cli/CliMain.h"
-#include "convert/Resampler.h"
+#include "decode/Resampler.h"
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/TempDir.h"
 

@@ -23,6 +23,10 @@ TEST(Reporter, SummaryCountsTheFilesAndTheAudioOfTheConvertedOnes) {
     results[4].Status = FileStatus::Stopped;
     EXPECT_EQ(SummaryLine(Summarize(results, 0.0)),
               "2 converted, 1 skipped, 1 failed, 1 stopped; 2:00 of audio in 0:00, 0.0x realtime");
+    results[1].Warning = "ends without its end-of-stream mark: it may be cut short";
+    EXPECT_EQ(SummaryLine(Summarize(results, 4.0)),
+              "2 converted (1 with warnings), 1 skipped, 1 failed, 1 stopped; 2:00 of audio in "
+              "0:04, 30.0x realtime");
 }
 
 TEST(Reporter, ControlBytesAreShownEscaped) {

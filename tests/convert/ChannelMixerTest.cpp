@@ -1,4 +1,4 @@
-#include "convert/ChannelMixer.h"
+#include "decode/ChannelMixer.h"
 
 #include "framework/Errors.h"
 

@@ -1,4 +1,4 @@
-#include "convert/Resampler.h"
+#include "decode/Resampler.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

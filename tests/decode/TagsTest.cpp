@@ -190,6 +190,53 @@ TEST(Id3Tags, FileTagsFillEachOther) {
     EXPECT_TRUE(ReadId3Tags(dir.File("missing.mp3")).Empty());
 }
 
+TEST(Id3Tags, TwoTagsInARowGiveTheFieldsOfBoth) {
+    test::TempDir dir;
+    const auto file = dir.File("song.mp3");
+    {
+        const Bytes all =
+            Tag(3, Frame(3, "TIT2", Text(0, u"First")) + Frame(3, "TYER", Text(0, u"2010"))) +
+            Tag(4, Frame(4, "TIT2", Utf8("Second")) + Frame(4, "TPE1", Utf8("Band"))) +
+            Bytes(3000, 0xFF);
+        std::ofstream out(file, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(all.data()),
+                  static_cast<std::streamsize>(all.size()));
+    }
+    EXPECT_EQ(ReadId3Tags(file), (AudioTags{"First", "Band", "", "", "2010", "", ""}));
+}
+
+TEST(Id3Tags, FrameSizesAndUnsynchronisationOfEachVersion) {
+    struct Case {
+        const char* Name;
+        Bytes Tag;
+        std::string Title;
+        std::string Date;
+    };
+    // 2.3 sizes are plain numbers: 200 bytes are 00 00 00 C8, which read as syncsafe is 72.
+    const std::u16string longTitle(199, u'x');
+    // 2.4: the header's flag and the frame's own both say unsynchronised: undone once.
+    const Bytes escaped = Text(0, std::u16string(u"\u00ff\u0000x", 3));
+    const Bytes v4Frame = Frame(4, "TIT2", Unsynchronise(escaped), 0x02);
+    const std::vector<Case> cases = {
+        {"2.3 long frame",
+         Tag(3, Frame(3, "TIT2", Text(0, longTitle)) + Frame(3, "TPE1", Text(0, u"A"))),
+         std::string(199, 'x'), ""},
+        {"2.4 unsynchronised", Tag(4, v4Frame, 0x80), "\xC3\xBF; x", ""},
+        {"2.3 day and time",
+         Tag(3, Frame(3, "TYER", Text(0, u"2010")) + Frame(3, "TDAT", Text(0, u"0304")) +
+                    Frame(3, "TIME", Text(0, u"1230"))),
+         "", "2010-04-03T12:30"},
+        {"2.3 day", Tag(3, Frame(3, "TDAT", Text(0, u"0304")) + Frame(3, "TYER", Text(0, u"2010"))),
+         "", "2010-04-03"},
+    };
+    for (const Case& c : cases) {
+        const AudioTags tags = ParseId3v2(c.Tag);
+        EXPECT_EQ(tags.Title, c.Title) << c.Name;
+        EXPECT_EQ(tags.Date, c.Date) << c.Name;
+    }
+    EXPECT_EQ(ParseId3v2(cases[0].Tag).Artist, "A");
+}
+
 TEST(CommentTags, KeysInAnyCaseIntoOneRecord) {
     const AudioTags tags = ParseCommentTags({
         "title=Song",
