@@ -164,6 +164,25 @@ TEST_F(OutputWindowTest, FormatRateAndChannelsMakeTheFileAndTheProjectedSize) {
     EXPECT_EQ(wav.dataBytes, std::uint64_t{16000} * kSeconds * 3);
 }
 
+TEST_F(OutputWindowTest, CopyTagsPutsTheSourcesTagsAfterTheData) {
+    // An ID3v2.3 tag with a title (an ISO-8859-1 frame) before the MP3.
+    const std::string body = std::string(1, '\0') + "Tone";
+    const std::string frame =
+        "TIT2" + std::string{0, 0, 0, static_cast<char>(body.size()), 0, 0} + body;
+    const std::string tag = std::string("ID3\x03\x00\x00", 6) +
+                            std::string{0, 0, 0, static_cast<char>(frame.size())} + frame;
+    const auto source = Mp3("tagged.mp3");
+    const std::string mp3 = ReadBytes(source);
+    std::ofstream(source, std::ios::binary) << tag << mp3;
+    StartForm();
+    AddThroughDialog({Q(source)});
+    SetProperties([](QDialog& dialog) { Check(dialog, "Copy tags"); });
+    SetTarget(target.Path());
+    ClickConvert();
+    const std::string wav = ReadBytes(target.File("tagged.wav"));
+    EXPECT_NE(wav.find(std::string("INAM\x05\0\0\0Tone", 12)), std::string::npos);
+}
+
 TEST_F(OutputWindowTest, EachExistingFileChoiceMeetsAnOldFileItsOwnWay) {
     struct Case {
         const char* choice;
