@@ -6,6 +6,7 @@
 #include "tests/app/MainFormFixture.h"
 
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -179,6 +180,9 @@ TEST_F(OptionsTest, TheDialogsTabOrderReachesTheBrowseButtonAfterTheDirectory) {
                   "OKButton CancelButton QLineEdit QToolButton FilenameRadio LengthRadio "
                   "AscOrderBox SampleFormatCombo SampleRateCombo ChannelsCombo CopyTagsBox "
                   "ExistingCombo KeepFoldersBox KeepGoingBox JobsCombo");
+        auto* directory = In<DirectoryEdit>(dialog, "JvDirectoryEdit1");
+        EXPECT_EQ(directory->LineEdit()->accessibleName(), "Output directory");
+        EXPECT_EQ(directory->BrowseButton()->accessibleName(), "Browse");
         dialog.reject();
     });
 }
