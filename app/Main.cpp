@@ -568,6 +568,8 @@ void TMainForm::AddProbed() {
         FProbe.reset();
         FProbeTimer->stop();
         StartProbing();
+        if (!FProbe)
+            FFolderOf.clear();
     }
     if (!ready.empty()) {
         UpdateStatus();
@@ -626,6 +628,8 @@ void TMainForm::AddShellFiles(const std::vector<std::string>& paths) {
     } catch (...) {
         ReportAddError(std::current_exception());
     }
+    if (!FProbe)
+        FFolderOf.clear(); // what a batch ended by an error left
     // A folder that could not be read is named once its readable neighbours are in.
     if (!found.Errors.empty())
         ReportAddError(std::make_exception_ptr(Error(found.Errors.front())));

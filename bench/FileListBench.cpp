@@ -73,7 +73,7 @@ void RunFileListBench(const std::filesystem::path& workDir) {
         const std::string name = "Track " + std::to_string(random() % 100000) + ".mp3";
         const int length = seconds(random);
         entries.push_back({name, "/music/" + name, "/music/" + name + ".wav",
-                           ProjectWavDataSize(2, length), length});
+                           ProjectWavDataSize(2, length), length, 2, kCommonSampleRate, {}});
     }
 
     FileListModel model;
