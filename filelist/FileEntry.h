@@ -17,7 +17,7 @@ struct FileEntry {
     std::int32_t SampleRate = 0;
     // For a file found in a dropped folder: that folder's name and the folders below it down
     // to the file ("Album/CD2"); empty for a file added by itself.
-    std::string Folder;
+    std::string Folder = {}; // initialised here: brace lists of the fields above need not name it
 };
 
 } // namespace zent
