@@ -7,25 +7,19 @@
 namespace zent {
 
 int ExtraWidthForText(QAbstractButton* button, const QString& english, int designWidth) {
-    const QString shown = button->text();
-    if (shown == english)
+    if (button->text() == english)
         return 0;
-    const int shownNeeds = button->sizeHint().width();
-    button->setText(english);
-    const int englishNeeds = button->sizeHint().width();
-    button->setText(shown);
-    return std::max(0, shownNeeds - std::max(designWidth, englishNeeds));
+    return std::max(0, button->sizeHint().width() - designWidth);
 }
 
 int ExtraWidthForTexts(const QFontMetrics& metrics, const QStringList& shown,
                        const QStringList& english, int room) {
+    if (shown == english)
+        return 0;
     int shownNeeds = 0;
     for (const QString& text : shown)
         shownNeeds = std::max(shownNeeds, metrics.horizontalAdvance(text));
-    int englishNeeds = 0;
-    for (const QString& text : english)
-        englishNeeds = std::max(englishNeeds, metrics.horizontalAdvance(text));
-    return std::max(0, shownNeeds - std::max(room, englishNeeds));
+    return std::max(0, shownNeeds - room);
 }
 
 int GrowForText(QAbstractButton* button, const QString& english) {
