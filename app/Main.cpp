@@ -6,16 +6,18 @@
 #include "app/Guards.h"
 #include "app/Icons.h"
 #include "app/LinkLabel.h"
-#include "app/RunEvents.h"
+#include "app/OutputChoices.h"
 #include "app/RunFeedback.h"
-#include "app/ShellFiles.h"
+#include "app/RunReport.h"
 #include "app/WindowKeys.h"
+#include "app/WindowRun.h"
 #include "controls/Colors.h"
 #include "controls/Dialogs.h"
 #include "controls/DirectoryEdit.h"
 #include "controls/ErrorHandler.h"
 #include "controls/ProgressCyl.h"
-#include "convert/ConversionRun.h"
+#include "controls/TextFit.h"
+#include "convert/WavWriter.h"
 #include "decode/Decoder.h"
 #include "filelist/FileListModel.h"
 #include "filelist/Formats.h"
@@ -26,6 +28,7 @@
 #include "framework/PathText.h"
 #include "framework/Processors.h"
 #include "settings/Options.h"
+#include "settings/OutputItem.h"
 #include "settings/ZentStruc.h"
 #include "settings/clSerializers.h"
 
@@ -40,6 +43,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QScreen>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
@@ -228,12 +232,11 @@ void TMainForm::BuildControls() {
     StatusBar1->setSizeGripEnabled(true);
     FStatusPanel0 = new StatusPanel(StatusBar1);
     FStatusPanel0->setObjectName(QStringLiteral("StatusPanel0"));
-    FStatusPanel0->setFixedWidth(kStatusPanel0Width);
     FStatusPanel1 = new StatusPanel(StatusBar1);
     FStatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
     StatusBar1->addWidget(FStatusPanel0);
     StatusBar1->addWidget(FStatusPanel1, 1);
-    FitStatusBarHeight();
+    FitStatusBar();
 
     layout->addWidget(TopPanel);
     layout->addWidget(VST1, 1);
@@ -291,6 +294,14 @@ void TMainForm::BuildControls() {
 
     resize(kClientWidth, kClientHeight);
 
+    auto* addFolder = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O), this);
+    connect(addFolder, &QShortcut::activated, this, [this] {
+        if (AddFilesButton->isEnabled())
+            Guarded([this] { AddFolderClick(); });
+    });
+    FRun = std::make_unique<WindowRun>(WindowRun::Parts{
+        *this, *FModel, *VST1, *JvDirectoryEdit1, *ProgressCyl1, *TotalProgressCyl, FRunFeedback});
+
     std::vector<std::unique_ptr<RunFeedback>> feedback;
     feedback.push_back(std::make_unique<TaskbarProgress>(QLatin1String(kAppId)));
     feedback.push_back(std::make_unique<RunNotifier>(
@@ -302,11 +313,23 @@ void TMainForm::SetRunFeedback(std::vector<std::unique_ptr<RunFeedback>> feedbac
     FRunFeedback = std::move(feedback);
 }
 
-// The status bar keeps its 19 pixels unless its font needs more.
-void TMainForm::FitStatusBarHeight() {
+// The status bar keeps its 19 pixels unless its font needs more; panel 0 its 100 unless a
+// translation of its texts needs more than the English.
+void TMainForm::FitStatusBar() {
     constexpr int kStatusBarFrame = 4; // above and below the panels' text
     StatusBar1->setFixedHeight(
         std::max(kStatusBarHeight, FStatusPanel0->sizeHint().height() + kStatusBarFrame));
+    const QStringList english = {QLatin1String(kOpeningFileText), QLatin1String(kClosingFileText),
+                                 QLatin1String(kDonePrefix) + QStringLiteral("100") +
+                                     QLatin1String(kDoneSuffix),
+                                 QStringLiteral("%n file(s)")};
+    QStringList shown;
+    for (const QString& text : english)
+        shown << (text.contains(QLatin1String("%n")) ? tr("%n file(s)", nullptr, 100)
+                                                     : ShownCoreText(text));
+    FStatusPanel0->setFixedWidth(
+        kStatusPanel0Width +
+        ExtraWidthForTexts(FStatusPanel0->fontMetrics(), shown, english, kStatusPanel0Width));
 }
 
 // Tab and Backtab go round the window's own order, skipping what cannot take the focus;
@@ -333,6 +356,7 @@ void TMainForm::FormCreate() {
     for (const char* name : kControlNames)
         (new TComponent(FComponent.get()))->SetName(name);
     FOptions = new TOptionsItem(FComponent.get());
+    FOutput = std::make_unique<TOutputItem>();
     try {
         LoadOptions(ConfigPath());
     } catch (...) {
@@ -415,8 +439,7 @@ void TMainForm::ExitButtonClick() {
 
 void TMainForm::StopButtonClick() {
     FStopRequested = true;
-    if (FRun)
-        FRun->StopRequestChanged();
+    FRun->StopRequestChanged();
 }
 
 void TMainForm::EnableControls(bool enable) {
@@ -431,7 +454,6 @@ void TMainForm::EnableControls(bool enable) {
 }
 
 void TMainForm::BeginConversionState() {
-    FConvertedInRun = 0;
     for (const auto& feedback : FRunFeedback)
         feedback->RunStarted(JvDirectoryEdit1->Text());
     EnableControls(false);
@@ -455,6 +477,8 @@ void TMainForm::ShowStatus(QLabel* panel, const QString& text) {
 }
 
 void TMainForm::UpdateStatus() {
+    ProjectSizes(FModel->List(), ChoicesFrom(*FOutput).Output);
+    VST1->viewport()->update();
     ShowStatus(FStatusPanel0, tr("%n file(s)", nullptr, FModel->rowCount()));
     ShowStatus(FStatusPanel1,
                tr("Total disk space needed: %1")
@@ -493,16 +517,23 @@ void TMainForm::AddFiles(const std::vector<std::string>& paths) {
         HeldBackUpdates held(VST1);
         try {
             for (const std::string& path : paths)
-                FModel->AddFile(path);
+                if (FileEntry* entry = FModel->AddFile(path))
+                    TakeFolder(*entry);
         } catch (...) {
             error = std::current_exception();
         }
     }
     UpdateStatus();
-    if (FRun)
-        FRun->EntriesAdded();
+    FRun->EntriesAdded();
     if (error)
         std::rethrow_exception(error);
+}
+
+void TMainForm::TakeFolder(FileEntry& entry) {
+    if (const auto found = FFolderOf.find(entry.SourcePath); found != FFolderOf.end()) {
+        entry.Folder = std::move(found->second);
+        FFolderOf.erase(found);
+    }
 }
 
 void TMainForm::StartProbing() {
@@ -525,6 +556,7 @@ void TMainForm::AddProbed() {
     if (!ready.empty()) {
         HeldBackUpdates held(VST1);
         for (ProbeBatch::Result& result : ready) {
+            TakeFolder(result.Entry);
             FModel->AppendEntry(std::move(result.Entry));
             // A file that cannot be probed ends its batch there, as in adding one by one.
             if (result.Error) {
@@ -537,11 +569,12 @@ void TMainForm::AddProbed() {
         FProbe.reset();
         FProbeTimer->stop();
         StartProbing();
+        if (!FProbe)
+            FFolderOf.clear();
     }
     if (!ready.empty()) {
         UpdateStatus();
-        if (FRun)
-            FRun->EntriesAdded();
+        FRun->EntriesAdded();
     }
     if (error)
         ReportAddError(error);
@@ -578,19 +611,35 @@ void TMainForm::AddDroppedFiles(const QMimeData& mime) {
         if (std::string path = PathFromFileUrl(url); !path.empty())
             paths.push_back(std::move(path));
     }
-    // A dropped folder is left out without a word, also one named like an audio file.
-    std::string ignored;
-    AddShellFiles(WithoutFolders(paths, ignored));
+    AddShellFiles(paths);
 }
 
 void TMainForm::AddShellFiles(const std::vector<std::string>& paths) {
-    if (paths.empty())
-        return;
+    ShellFiles found = ExpandFolders(paths);
+    std::vector<std::string> files;
+    files.reserve(found.Files.size());
+    for (ShellFile& file : found.Files) {
+        if (!file.Folder.empty())
+            FFolderOf[file.Path] = std::move(file.Folder);
+        files.push_back(std::move(file.Path));
+    }
     try {
-        AddFiles(paths);
+        if (!files.empty())
+            AddFiles(files);
     } catch (...) {
         ReportAddError(std::current_exception());
     }
+    if (!FProbe)
+        FFolderOf.clear(); // what a batch ended by an error left
+    // A folder that could not be read is named once its readable neighbours are in.
+    if (!found.Errors.empty())
+        ReportAddError(std::make_exception_ptr(Error(found.Errors.front())));
+}
+
+void TMainForm::AddFolderClick() {
+    const QString chosen = Dialogs::Current().GetExistingDirectory(this, {}, false);
+    if (!chosen.isEmpty())
+        AddShellFiles({NativePath(chosen)});
 }
 
 // --- Display, deletion, sorting ---
@@ -608,6 +657,7 @@ void TMainForm::VST1HeaderClick(int column) {
         FSortColumn = column;
     }
     SortList();
+    FRun->ListReordered();
 }
 
 void TMainForm::DeleteFilesButtonClick() {
@@ -659,108 +709,11 @@ void TMainForm::ConvertButtonClick() {
 }
 
 void TMainForm::ConvertAll() {
-    if (FRun)
-        return;
-    const unsigned jobs = FJobCount > 0 ? FJobCount : UsableProcessorCount();
-    auto run = std::make_unique<ConversionRun>(static_cast<RunView&>(*this), WavWriterOptions{},
-                                               &FTargetNames, jobs);
-    auto* events = new RunEvents(
-        *run, [this] { Guarded([this] { RunDelivered(); }); }, this);
-    try {
-        if (!run->Prepare(*events)) {
-            delete events;
-            return;
-        }
-    } catch (...) {
-        delete events;
-        throw;
-    }
-    FRun = std::move(run);
-    FRunEvents = events;
-    // The jobs begin once the click is handled: what came before it (a Stop) counts first.
-    QTimer::singleShot(0, this, [this] {
-        if (FRun)
-            FRun->Begin();
-    });
+    FRun->Start(FJobCount > 0 ? FJobCount : JobsFrom(*FOutput), ChoicesFrom(*FOutput));
 }
 
-void TMainForm::RunDelivered() {
-    if (std::exchange(FScrollPending, false))
-        VST1->scrollTo(VST1->selectionModel()->currentIndex());
-    if (!FRun || !FRun->Over())
-        return;
-    FRunEvents->Stop();
-    FRunEvents->deleteLater();
-    FRunEvents = nullptr;
-    const std::unique_ptr<ConversionRun> run = std::move(FRun);
-    const std::optional<std::string> message = run->Finish();
-    const std::exception_ptr error = message ? std::make_exception_ptr(Error(*message)) : nullptr;
-    for (const auto& feedback : FRunFeedback)
-        feedback->RunEnded(FConvertedInRun, error ? ExceptionMessage(error) : QString());
-    if (error)
-        std::rethrow_exception(error);
-}
-
-std::string TMainForm::TargetDirectoryText() const {
-    return JvDirectoryEdit1->Path();
-}
-
-void TMainForm::ShowErrorMessage(const std::string& message) {
-    Dialogs::Current().ShowError(this, ShownCoreText(QString::fromStdString(message)));
-}
-
-void TMainForm::FocusTargetDirectory() {
-    if (JvDirectoryEdit1->isEnabled() && JvDirectoryEdit1->isVisible())
-        JvDirectoryEdit1->setFocus();
-}
-
-FileEntry* TMainForm::FirstEntry() {
-    return FModel->rowCount() > 0 ? &FModel->List().At(0) : nullptr;
-}
-
-std::size_t TMainForm::EntryCount() const {
-    return static_cast<std::size_t>(FModel->rowCount());
-}
-
-FileEntry* TMainForm::EntryAt(std::size_t index) {
-    return &FModel->List().At(index);
-}
-
-void TMainForm::RemoveEntry(const FileEntry* entry) {
-    if (FConverting)
-        ++FConvertedInRun;
-    FModel->RemoveEntry(entry);
-}
-
-double TMainForm::TotalProjectedSize() const {
-    return FModel->TotalProjectedSize();
-}
-
-void TMainForm::ClearSelectionAndFocusList() {
-    VST1->selectionModel()->clearSelection();
-    if (VST1->isEnabled() && VST1->isVisible())
-        VST1->setFocus();
-}
-
-void TMainForm::SelectAndFocus(const FileEntry* entry) {
-    const QModelIndex index = FModel->IndexOf(entry);
-    VST1->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
-                                                       QItemSelectionModel::Rows);
-    // During a run the list scrolls once a delivery: scrolling lays out every row again.
-    if (FRun)
-        FScrollPending = true;
-    else
-        VST1->scrollTo(index);
-}
-
-void TMainForm::SetFileProgress(int percent) {
-    ProgressCyl1->SetPosition(percent);
-}
-
-void TMainForm::SetTotalProgress(int percent) {
-    TotalProgressCyl->SetPosition(percent);
-    for (const auto& feedback : FRunFeedback)
-        feedback->RunProgress(percent);
+RunReport* TMainForm::LastRunReport() const {
+    return FRun->Report();
 }
 
 // --- Options ---
@@ -774,7 +727,15 @@ void TMainForm::LoadOptions(const std::string& fileName) {
     if (QFile::exists(PathToQString(fileName))) {
         try {
             std::string missing;
-            IniSerializer().LoadObjFromIniFile(FOptions, fileName, "Options", missing);
+            IniSerializer().LoadObjFromIniFile(FOptions, fileName, kOptionsSection, missing);
+        } catch (...) {
+            error = std::current_exception();
+        }
+    }
+    if (!error && QFile::exists(PathToQString(fileName))) {
+        try {
+            std::string missing;
+            IniSerializer().LoadObjFromIniFile(FOutput.get(), fileName, kOutputSection, missing);
         } catch (...) {
             error = std::current_exception();
         }
@@ -790,15 +751,20 @@ void TMainForm::LoadOptions(const std::string& fileName) {
 
 void TMainForm::SaveOptions(const std::string& fileName) {
     PrepareConfigDir(fileName);
-    IniSerializer().SaveObjToIniFile(FOptions, fileName, "Options");
+    IniSerializer().SaveObjToIniFile(FOptions, fileName, kOptionsSection);
+    IniSerializer().SaveObjToIniFile(FOutput.get(), fileName, kOutputSection);
 }
 
 void TMainForm::PropButtonClick() {
     TOptionsForm dialog(this);
     dialog.LoadFromOptions(*FOptions);
+    dialog.LoadFromOutput(*FOutput);
     Dialogs::Current().Exec(dialog);
-    if (dialog.Accepted())
+    if (dialog.Accepted()) {
         dialog.SaveToOptions(*FOptions);
+        dialog.SaveToOutput(*FOutput);
+        UpdateStatus();
+    }
 }
 
 } // namespace zent

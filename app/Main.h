@@ -1,8 +1,7 @@
 #pragma once
 
 #include "app/Places.h"
-#include "convert/RunView.h"
-#include "convert/TargetNames.h"
+#include "app/ShellFiles.h"
 
 #include <QMainWindow>
 #include <cstddef>
@@ -11,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class QLabel;
@@ -23,16 +23,18 @@ class QToolButton;
 namespace zent {
 
 class DirectoryEdit;
+struct FileEntry;
 class FileListModel;
 class FileListView;
 class LinkLabel;
 class RunFeedback;
+class RunReport;
 class TComponent;
 class TOptionsItem;
+class TOutputItem;
 class TProgressCyl;
-class ConversionRun;
 class ProbeBatch;
-class RunEvents;
+class WindowRun;
 
 // The address that the link label opens.
 inline constexpr const char* kUpdatePageUrl = "https://zent.example.org/updates";
@@ -43,6 +45,8 @@ inline constexpr const char* kOpenDialogFilter =
     QT_TRANSLATE_NOOP("zent::TMainForm",
                       "MP3, Ogg Vorbis and Opus files (*.mp3; *.ogg; *.opus)|*.mp3; *.ogg; *.opus");
 inline constexpr const char* kConfigFileName = "zent.cfg";
+inline constexpr const char* kOptionsSection = "Options";
+inline constexpr const char* kOutputSection = "Output";
 
 // The directory of an executable directory path as the program uses it: without a trailing
 // separator, so that a program in the root directory keeps its settings at "/zent.cfg".
@@ -50,7 +54,7 @@ std::string AppDirFromPath(const QString& executableDir);
 
 // The main window: owns the options, the list, the run and the two bars; the subsystems do
 // the work.
-class TMainForm : public QMainWindow, private RunView {
+class TMainForm : public QMainWindow {
     Q_OBJECT
 public:
     // appDir replaces the executable's directory (tests keep their zent.cfg elsewhere);
@@ -64,9 +68,11 @@ public:
 
     void AddFiles(const std::vector<std::string>& paths);
     void AddDroppedFiles(const QMimeData& mime);
-    // Files from outside the window (a drop, the command line, a later start): added like a
-    // drop, an error shown once the current event is over.
+    // Files and folders from outside the window (a drop, the command line, a later start, the
+    // folder chooser): added like a drop, an error shown once the current event is over.
     void AddShellFiles(const std::vector<std::string>& paths);
+    // Ctrl+Shift+O: a folder chosen in the system's folder browser.
+    void AddFolderClick();
     void ConvertAll();
 
     bool Converting() const { return FConverting; }
@@ -74,10 +80,14 @@ public:
     bool Adding() const { return FProbe != nullptr; }
     // Files converted at once; the number of processors unless set.
     void SetJobCount(unsigned jobs) { FJobCount = jobs; }
-    bool StopRequested() const override { return FStopRequested; }
+    bool StopRequested() const { return FStopRequested; }
+    void ClearStopRequest() { FStopRequested = false; }
     int SortColumn() const { return FSortColumn; }
     bool SortAscending() const { return FSortAscending; }
     const TOptionsItem& Options() const { return *FOptions; }
+    const TOutputItem& Output() const { return *FOutput; }
+    // The report of the last run that had one, while it is open.
+    RunReport* LastRunReport() const;
     const FileListModel& Model() const { return *FModel; }
 
     // Event handlers, public so that tests can drive them the way a person would.
@@ -93,12 +103,12 @@ public:
     bool VST1KeyDown(int key, Qt::KeyboardModifiers modifiers);
     void VST1DragDrop(const QMimeData* mime);
 
-    void BeginConversionState() override;
-    void EndConversionState() override;
-    void UpdateStatus() override;
+    void BeginConversionState();
+    void EndConversionState();
+    void UpdateStatus();
     void EnableControls(bool enable);
-    void SetStatusText(const std::string& text) override;
-    void SetStatusInfo(const std::string& text) override;
+    void SetStatusText(const std::string& text);
+    void SetStatusInfo(const std::string& text);
 
     // Where the window's feedback to the desktop goes (notification, taskbar progress); the
     // window keeps them. Replaced in tests.
@@ -118,41 +128,25 @@ private:
     void LoadOptions(const std::string& fileName);
     void SaveOptions(const std::string& fileName);
     void SortList();
-    void RunDelivered();
     void StartProbing();
+    void TakeFolder(FileEntry& entry);
     void AddProbed();
     void ReportAddError(std::exception_ptr error);
-    void FitStatusBarHeight();
+    void FitStatusBar();
     void ShowStatus(QLabel* panel, const QString& text);
-
-    // RunView
-    std::string TargetDirectoryText() const override;
-    void ShowErrorMessage(const std::string& message) override;
-    void FocusTargetDirectory() override;
-    FileEntry* FirstEntry() override;
-    std::size_t EntryCount() const override;
-    FileEntry* EntryAt(std::size_t index) override;
-    void RemoveEntry(const FileEntry* entry) override;
-    double TotalProjectedSize() const override;
-    void ClearSelectionAndFocusList() override;
-    void SelectAndFocus(const FileEntry* entry) override;
-    void SetFileProgress(int percent) override;
-    void SetTotalProgress(int percent) override;
-    void ClearStopRequest() override { FStopRequested = false; }
 
     QString FAppDir;
     Places FPlaces;
     std::unique_ptr<TComponent> FComponent; // the window as owner of named components
     TOptionsItem* FOptions = nullptr;       // owned by FComponent
-    // Every name this window's runs handed out: a later run never replaces them.
-    TargetNames FTargetNames;
+    std::unique_ptr<TOutputItem> FOutput;
     bool FConverting = false;
     unsigned FJobCount = 0;
-    bool FScrollPending = false;         // the current entry is to be scrolled into view
-    RunEvents* FRunEvents = nullptr;     // a child while a run is on
-    std::unique_ptr<ConversionRun> FRun; // its jobs end before the window's children go
-    std::unique_ptr<ProbeBatch> FProbe;  // the batch being added on worker threads
+    std::unique_ptr<WindowRun> FRun;    // its jobs end before the window's children go
+    std::unique_ptr<ProbeBatch> FProbe; // the batch being added on worker threads
     std::deque<std::vector<std::string>> FWaitingAdds;
+    // The folder each file from a dropped folder goes below, until its entry is in the list.
+    std::unordered_map<std::string, std::string> FFolderOf;
     QTimer* FProbeTimer = nullptr;
     bool FStopRequested = false;
     int FSortColumn = 0;
@@ -160,7 +154,6 @@ private:
     bool FShownOnce = false;
     std::exception_ptr FStartupError;
     std::vector<std::unique_ptr<RunFeedback>> FRunFeedback;
-    int FConvertedInRun = 0;
     std::vector<QWidget*> FFocusChain; // Tab order; wraps from the last to the first
 
     FileListModel* FModel = nullptr;

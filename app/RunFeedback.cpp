@@ -34,7 +34,7 @@ void TaskbarProgress::RunProgress(int percent) {
     Send(percent / 100.0, true);
 }
 
-void TaskbarProgress::RunEnded(int, const QString&) {
+void TaskbarProgress::RunEnded(const RunCounts&, const QString&) {
     if (FPercent < 0)
         return;
     FPercent = -1;
@@ -69,17 +69,23 @@ void RunNotifier::RunStarted(const QString& targetDir) {
     FTimer.start();
 }
 
-void RunNotifier::RunEnded(int converted, const QString& error) {
+void RunNotifier::RunEnded(const RunCounts& counts, const QString& error) {
     if (!FTimer.isValid())
         return;
     const qint64 took = FTimer.elapsed();
     FTimer.invalidate();
     if (took < FMinimumMsecs || FWatched())
         return;
-    if (error.isEmpty())
-        Notify(tr("Conversion finished"),
-               tr("%n file(s) converted into %1", nullptr, converted).arg(FTargetDir), true);
-    else
+    if (error.isEmpty()) {
+        QString body =
+            tr("%n file(s) converted into %1", nullptr, counts.Converted).arg(FTargetDir);
+        if (counts.Failed > 0)
+            body += QStringLiteral("\n") + tr("%n file(s) failed", nullptr, counts.Failed);
+        if (counts.Warnings > 0)
+            body +=
+                QStringLiteral("\n") + tr("%n file(s) with a warning", nullptr, counts.Warnings);
+        Notify(tr("Conversion finished"), body, true);
+    } else
         Notify(tr("Conversion ended with an error"), error, false);
 }
 

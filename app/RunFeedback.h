@@ -8,6 +8,13 @@
 
 namespace zent {
 
+// How a run's files ended.
+struct RunCounts {
+    int Converted = 0;
+    int Failed = 0;
+    int Warnings = 0; // converted with a warning, or skipped
+};
+
 // What the desktop hears of a conversion run, outside the window itself. The window's
 // thread only.
 class RunFeedback {
@@ -16,7 +23,7 @@ public:
     virtual void RunStarted(const QString& targetDir) = 0;
     virtual void RunProgress(int percent) = 0;
     // error is empty when the run ended without one (finished or stopped).
-    virtual void RunEnded(int converted, const QString& error) = 0;
+    virtual void RunEnded(const RunCounts& counts, const QString& error) = 0;
 };
 
 // The run's progress on the window's taskbar entry, through the LauncherEntry signal that
@@ -27,7 +34,7 @@ public:
 
     void RunStarted(const QString& targetDir) override;
     void RunProgress(int percent) override;
-    void RunEnded(int converted, const QString& error) override;
+    void RunEnded(const RunCounts& counts, const QString& error) override;
 
 private:
     void Send(double progress, bool visible);
@@ -48,7 +55,7 @@ public:
 
     void RunStarted(const QString& targetDir) override;
     void RunProgress(int) override {}
-    void RunEnded(int converted, const QString& error) override;
+    void RunEnded(const RunCounts& counts, const QString& error) override;
 
     // The folder that the action opens; replaced in tests.
     std::function<void(const QString& dir)> OpenFolder;

@@ -3,7 +3,6 @@
 #include "app/AppId.h"
 #include "app/CloseOnSignals.h"
 #include "app/CommandLine.h"
-#include "app/ShellFiles.h"
 #include "app/SingleInstance.h"
 #include "app/Translations.h"
 #include "controls/ErrorHandler.h"
@@ -36,14 +35,6 @@ int Finish(const zent::CommandLine& commandLine) {
     return code;
 }
 
-// The files to start with; folders are named on standard error and left out.
-std::vector<std::string> StartFiles(const zent::CommandLine& commandLine) {
-    std::string report;
-    std::vector<std::string> files = zent::WithoutFolders(commandLine.files, report);
-    std::fputs(report.c_str(), stderr);
-    return files;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -71,7 +62,8 @@ int main(int argc, char** argv) {
     if (commandLine.exitCode)
         return Finish(commandLine);
     zent::LoadTranslations();
-    const std::vector<std::string> startFiles = StartFiles(commandLine);
+    // Folders too: the window adds the audio files below them.
+    const std::vector<std::string>& startFiles = commandLine.files;
 
     // A later start, such as a file manager's "Open with", fills the window that is open.
     zent::InstanceServer server(zent::InstanceServerName());

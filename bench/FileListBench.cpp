@@ -72,8 +72,13 @@ void RunFileListBench(const std::filesystem::path& workDir) {
     for (int i = 0; i < kRowCount; ++i) {
         const std::string name = "Track " + std::to_string(random() % 100000) + ".mp3";
         const int length = seconds(random);
-        entries.push_back({name, "/music/" + name, "/music/" + name + ".wav",
-                           ProjectWavDataSize(2, length), length});
+        FileEntry entry;
+        entry.FileName = name;
+        entry.SourcePath = "/music/" + name;
+        entry.TargetPath = entry.SourcePath + ".wav";
+        entry.ProjectedSize = ProjectWavDataSize(2, length);
+        entry.LengthSeconds = length;
+        entries.push_back(std::move(entry));
     }
 
     FileListModel model;

@@ -22,6 +22,7 @@ DirectoryEdit::DirectoryEdit(bool ownDialog, QWidget* parent)
     FBrowse->setText(QStringLiteral("..."));
     FBrowse->setFocusPolicy(Qt::TabFocus);
     FBrowse->setToolTip(tr("Browse"));
+    FBrowse->setAccessibleName(tr("Browse"));
     setFocusProxy(FEdit);
     connect(FBrowse, &QToolButton::clicked, this, [this] { Guarded([this] { BrowseClick(); }); });
 }

@@ -65,7 +65,8 @@ QSize TProgressCyl::sizeHint() const {
 }
 
 void TProgressCyl::RepaintControl() {
-    repaint();
+    // With the next paint: a bar moved many times between two paints is drawn once.
+    update();
     if (Position() != FAnnouncedPosition) {
         FAnnouncedPosition = Position();
         if (QAccessible::isActive()) {

@@ -57,6 +57,40 @@ private:
 
 } // namespace
 
+// Stops the engine on the job's own thread when a file fails and the run is not to go on:
+// the events reach the run later, and no other file may begin meanwhile.
+class ConversionRun::FailureStop final : public EngineObserver {
+public:
+    FailureStop(EngineObserver& events, bool keepGoing) : FEvents(events), FKeepGoing(keepGoing) {}
+
+    ConversionEngine* Engine = nullptr; // set before the jobs start
+
+    void FileStarted(FileId id) override { FEvents.FileStarted(id); }
+    void BytesWritten(FileId id, std::int64_t bytes, std::int64_t fileDone,
+                      std::int64_t fileLength) override {
+        FEvents.BytesWritten(id, bytes, fileDone, fileLength);
+    }
+    void FileEnded(const FileReport& report) override {
+        if (report.Outcome == FileOutcome::Failed && !FKeepGoing) {
+            const std::lock_guard lock(FMutex);
+            for (const FileId id : Engine->Stop())
+                FNeverTaken.push_back(id);
+        }
+        FEvents.FileEnded(report);
+    }
+    // The files the stop kept from beginning; they get no events.
+    std::size_t TakeNeverTaken() {
+        const std::lock_guard lock(FMutex);
+        return std::exchange(FNeverTaken, {}).size();
+    }
+
+private:
+    EngineObserver& FEvents;
+    bool FKeepGoing;
+    std::mutex FMutex;
+    std::vector<FileId> FNeverTaken;
+};
+
 std::int64_t TruncatedTotal(double projectedTotal) {
     // 2^63 as a double; anything at or beyond it cannot be a byte count.
     constexpr double kLimit = 9223372036854775808.0;
@@ -66,8 +100,8 @@ std::int64_t TruncatedTotal(double projectedTotal) {
 }
 
 ConversionRun::ConversionRun(RunView& view, WavWriterOptions options, TargetNames* names,
-                             unsigned jobs)
-    : FView(view), FOptions(options), FJobs(std::max(1u, jobs)),
+                             unsigned jobs, RunChoices choices)
+    : FView(view), FOptions(options), FChoices(std::move(choices)), FJobs(std::max(1u, jobs)),
       FNames(names ? *names : FRunNames) {}
 
 ConversionRun::~ConversionRun() = default;
@@ -107,11 +141,14 @@ bool ConversionRun::Prepare(EngineObserver& events) {
         settings.Jobs = FJobs;
         settings.BufferSize = kDecodeBufferSize;
         settings.MaxDataBytes = FOptions.MaxDataBytes;
+        settings.Output = FChoices.Output;
         // The window says "Sample not loaded." of any file it cannot open, as when adding it.
         settings.OpenStream = [](const std::filesystem::path& path) {
             return OpenDecoderStream(path);
         };
-        FEngine = std::make_unique<ConversionEngine>(std::move(settings), events, FProgress);
+        FFailureStop = std::make_unique<FailureStop>(events, FChoices.KeepGoing);
+        FEngine = std::make_unique<ConversionEngine>(std::move(settings), *FFailureStop, FProgress);
+        FFailureStop->Engine = FEngine.get();
         std::vector<FileEntry*> entries;
         for (std::size_t i = 0; i < FView.EntryCount(); ++i)
             entries.push_back(FView.EntryAt(i));
@@ -126,11 +163,22 @@ bool ConversionRun::Prepare(EngineObserver& events) {
 
 void ConversionRun::HandOut(const std::vector<FileEntry*>& entries) {
     for (FileEntry* entry : entries) {
-        entry->TargetPath = FNames.Claim(FDirectory, entry->FileName, entry->SourcePath);
+        std::string directory = FDirectory;
+        if (FChoices.KeepFolders && !entry->Folder.empty()) {
+            directory = IncludeTrailingSeparator(FDirectory + entry->Folder);
+            // A folder that cannot be made fails the file when it is created.
+            std::error_code ignored;
+            std::filesystem::create_directories(ToFileSystemPath(directory), ignored);
+        }
+        entry->TargetPath = FNames.Claim(directory, entry->FileName, entry->SourcePath);
+        // A file kept as it is needs no decoding; one that appears meanwhile is kept all the same.
+        std::error_code error;
+        const bool skip = FChoices.Existing == ExistingTarget::Keep &&
+                          std::filesystem::exists(ToFileSystemPath(entry->TargetPath), error);
         ++FKnownInView;
         ++FOutstanding;
         FItems.push_back({entry, false, 0, 0});
-        FIds[entry] = FEngine->Add({entry->SourcePath, entry->TargetPath, false});
+        FIds[entry] = FEngine->Add({entry->SourcePath, entry->TargetPath, skip, FChoices.Existing});
     }
 }
 
@@ -143,9 +191,16 @@ void ConversionRun::EntriesAdded() {
         if (FileEntry* entry = FView.EntryAt(i); !FIds.contains(entry))
             added.push_back(entry);
     HandOut(added);
+    ListReordered();
+}
+
+void ConversionRun::ListReordered() {
+    if (!FEngine || FStopping)
+        return;
     std::vector<FileId> order;
     for (std::size_t i = 0; i < FView.EntryCount(); ++i)
-        order.push_back(FIds.at(FView.EntryAt(i)));
+        if (const auto found = FIds.find(FView.EntryAt(i)); found != FIds.end())
+            order.push_back(found->second);
     FEngine->Order(order);
 }
 
@@ -177,18 +232,32 @@ void ConversionRun::FileEnded(const FileReport& report) {
     --FOutstanding;
     FInFlight.erase(report.Id);
     FileEntry* entry = FItems[report.Id].Entry;
-    if (report.Outcome == FileOutcome::Converted) {
+    if (report.Outcome == FileOutcome::Failed || report.Outcome == FileOutcome::Skipped ||
+        (report.Outcome == FileOutcome::Converted && !report.Warning.empty()))
+        FReport.push_back(
+            {entry->FileName, report.Outcome,
+             report.Outcome == FileOutcome::Failed ? report.Message : report.Warning});
+    if (report.Outcome == FileOutcome::Skipped) {
+        // Done with, as a converted file is; not a failure.
+        FIds.erase(entry);
+        FView.RemoveEntry(entry);
+        --FKnownInView;
+    } else if (report.Outcome == FileOutcome::Converted) {
         if (FShown == report.Id)
             FView.SetStatusText(kClosingFileText);
         StopRequestChanged();
         // A stop that came as the file was closed keeps its entry, as one a moment earlier
         // would have.
         if (!FView.StopRequested()) {
+            // Its address may come back with an entry dropped later.
+            FIds.erase(entry);
             FView.RemoveEntry(entry);
             --FKnownInView;
         }
     } else if (report.Outcome == FileOutcome::Failed) {
-        Fail(report.Message);
+        ++FFailed;
+        if (!FChoices.KeepGoing)
+            Fail(report.Message);
     }
     FollowTopmost();
     EntriesAdded();
@@ -230,7 +299,7 @@ void ConversionRun::StopRequestChanged() {
 
 void ConversionRun::StopEngine(std::optional<FileId> keep) {
     FStopping = true;
-    FOutstanding -= FEngine->Stop(keep).size();
+    FOutstanding -= FEngine->Stop(keep).size() + FFailureStop->TakeNeverTaken();
     CloseWhenOver();
 }
 

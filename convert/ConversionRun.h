@@ -19,6 +19,23 @@ struct FileEntry;
 
 inline constexpr const char* kPickValidDirectory = "Please pick a valid target directory.";
 
+// What a run writes and how it meets trouble; the defaults are the window's first ways.
+struct RunChoices {
+    OutputFormat Output;
+    ExistingTarget Existing = ExistingTarget::Replace;
+    // Each file goes below the target directory in the entry's Folder.
+    bool KeepFolders = false;
+    // A file that fails stays in the list and the run goes on with the next.
+    bool KeepGoing = false;
+};
+
+// A file that did not simply convert: it failed, was skipped, or converted with a warning.
+struct RunReportRow {
+    std::string FileName;
+    FileOutcome Outcome = FileOutcome::Failed;
+    std::string Reason; // the error or the warning; empty for a skipped file
+};
+
 // The batch run over the window's list, on the conversion engine: the entries go to the jobs
 // from the top, in display order; each converted entry leaves the list. The selection, status
 // panel 1 and the file bar follow the topmost entry still converting; the total bar counts
@@ -31,7 +48,8 @@ public:
     // names, when given, outlives the run: a window's later runs then never replace what its
     // earlier ones wrote.
     explicit ConversionRun(RunView& view, WavWriterOptions options = {},
-                           TargetNames* names = nullptr, unsigned jobs = 1);
+                           TargetNames* names = nullptr, unsigned jobs = 1,
+                           RunChoices choices = {});
     ~ConversionRun() override;
 
     // The whole run, returning when it is over. Errors of the conversion reach the caller
@@ -50,6 +68,11 @@ public:
     void StopRequestChanged();
     // Entries were added to the list during the run.
     void EntriesAdded();
+    // The list was sorted again: the files not begun yet follow its new order.
+    void ListReordered();
+    // The files that failed, were skipped or converted with a warning, in the order they ended.
+    const std::vector<RunReportRow>& Report() const { return FReport; }
+    int FailedCount() const { return FFailed; }
 
     void FileStarted(FileId id) override;
     void BytesWritten(FileId id, std::int64_t bytes, std::int64_t fileDone,
@@ -75,8 +98,13 @@ private:
     void CloseWhenOver();
     void EndRun();
 
+    class FailureStop;
+
     RunView& FView;
     WavWriterOptions FOptions;
+    RunChoices FChoices;
+    std::vector<RunReportRow> FReport;
+    int FFailed = 0;
     unsigned FJobs;
     std::string FDirectory;
     TargetNames FRunNames; // when no names are given: two sources of a run never meet in one file
@@ -92,6 +120,7 @@ private:
     bool FStopping = false;
     std::optional<std::string> FError;
     EngineProgress FProgress;
+    std::unique_ptr<FailureStop> FFailureStop; // between the engine and the events
     std::unique_ptr<ConversionEngine> FEngine; // last: its jobs end before the rest goes
 };
 

@@ -12,6 +12,12 @@ struct FileEntry {
     std::string TargetPath;
     std::int64_t ProjectedSize = 0; // bytes of WAV sample data, header not included
     std::int32_t LengthSeconds = 0;
+    // The source's own channels and rate, as probed (0 when unknown).
+    std::int32_t Channels = 0;
+    std::int32_t SampleRate = 0;
+    // For a file found in a dropped folder: that folder's name and the folders below it down
+    // to the file ("Album/CD2"); empty for a file added by itself.
+    std::string Folder = {}; // initialised here: brace lists of the fields above need not name it
 };
 
 } // namespace zent

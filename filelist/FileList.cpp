@@ -90,6 +90,8 @@ void ProbeStream(FileEntry& entry, const DecoderStream* stream) {
     if (stream != nullptr)
         entry.LengthSeconds = RoundToWholeSeconds(stream->LengthSeconds());
     const std::int32_t channels = GetChannelCount(stream);
+    entry.Channels = channels;
+    entry.SampleRate = stream->SampleRate();
     entry.ProjectedSize = ProjectWavDataSize(channels, entry.LengthSeconds, stream->SampleRate());
 }
 

@@ -95,6 +95,63 @@
         <source>Open folder</source>
         <translation>Ordner öffnen</translation>
     </message>
+    <message numerus="yes">
+        <source>%n file(s) failed</source>
+        <translation>
+            <numerusform>%n Datei fehlgeschlagen</numerusform>
+            <numerusform>%n Dateien fehlgeschlagen</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s) with a warning</source>
+        <translation>
+            <numerusform>%n Datei mit Warnung</numerusform>
+            <numerusform>%n Dateien mit Warnung</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>zent::RunReport</name>
+    <message>
+        <source>Failed</source>
+        <translation>Fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>Skipped</source>
+        <translation>Übersprungen</translation>
+    </message>
+    <message>
+        <source>Converted with a warning</source>
+        <translation>Mit Warnung umgewandelt</translation>
+    </message>
+    <message>
+        <source>Stopped</source>
+        <translation>Angehalten</translation>
+    </message>
+    <message>
+        <source>A file of this name was there already and was left as it was.</source>
+        <translation>Eine Datei dieses Namens war schon da und blieb unverändert.</translation>
+    </message>
+    <message>
+        <source>Run report</source>
+        <translation>Bericht über die Umwandlung</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>Datei</translation>
+    </message>
+    <message>
+        <source>Outcome</source>
+        <translation>Ergebnis</translation>
+    </message>
+    <message>
+        <source>Reason</source>
+        <translation>Grund</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Kopieren</translation>
+    </message>
 </context>
 <context>
     <name>zent::TMainForm</name>
@@ -215,6 +272,94 @@
     <message>
         <source>ascending order</source>
         <translation>aufsteigend</translation>
+    </message>
+    <message>
+        <source>As the source</source>
+        <translation>Wie die Quelle</translation>
+    </message>
+    <message>
+        <source>8-bit</source>
+        <translation>8 Bit</translation>
+    </message>
+    <message>
+        <source>16-bit</source>
+        <translation>16 Bit</translation>
+    </message>
+    <message>
+        <source>24-bit</source>
+        <translation>24 Bit</translation>
+    </message>
+    <message>
+        <source>32-bit</source>
+        <translation>32 Bit</translation>
+    </message>
+    <message>
+        <source>32-bit float</source>
+        <translation>32 Bit Gleitkomma</translation>
+    </message>
+    <message>
+        <source>Replace</source>
+        <translation>Ersetzen</translation>
+    </message>
+    <message>
+        <source>Number the new file</source>
+        <translation>Neue Datei nummerieren</translation>
+    </message>
+    <message>
+        <source>Skip</source>
+        <translation>Überspringen</translation>
+    </message>
+    <message>
+        <source>Output</source>
+        <translation>Ausgabe</translation>
+    </message>
+    <message>
+        <source>Sample format</source>
+        <translation>Sampleformat</translation>
+    </message>
+    <message>
+        <source>Sample rate</source>
+        <translation>Abtastrate</translation>
+    </message>
+    <message>
+        <source>%1 Hz</source>
+        <translation>%1 Hz</translation>
+    </message>
+    <message>
+        <source>Channels</source>
+        <translation>Kanäle</translation>
+    </message>
+    <message>
+        <source>Mono</source>
+        <translation>Mono</translation>
+    </message>
+    <message>
+        <source>Stereo</source>
+        <translation>Stereo</translation>
+    </message>
+    <message>
+        <source>Existing files</source>
+        <translation>Vorhandene Dateien</translation>
+    </message>
+    <message>
+        <source>Jobs</source>
+        <translation>Aufträge</translation>
+    </message>
+    <message>
+        <source>As many as processors</source>
+        <translation>So viele wie Prozessoren</translation>
+    </message>
+    <message>
+        <source>Copy tags</source>
+        <translation>Tags übernehmen</translation>
+    </message>
+    <message>
+        <source>Keep folders</source>
+        <translation>Ordner beibehalten</translation>
+    </message>
+    <message>
+        <source>Keep going when a file fails</source>
+        <translation>Bei Fehlern mit der nächsten Datei weitermachen</translation>
     </message>
 </context>
 </TS>

@@ -156,10 +156,11 @@ public:
     explicit FeedbackRecorder(QStringList& calls) : FCalls(calls) {}
     void RunStarted(const QString& dir) override { FCalls << "started " + dir; }
     void RunProgress(int percent) override { FLastPercent = percent; }
-    void RunEnded(int converted, const QString& error) override {
-        FCalls << QStringLiteral("at %1%, ended: %2 converted, error '%3'")
+    void RunEnded(const RunCounts& counts, const QString& error) override {
+        FCalls << QStringLiteral("at %1%, ended: %2 converted, %3 failed, error '%4'")
                       .arg(FLastPercent)
-                      .arg(converted)
+                      .arg(counts.Converted)
+                      .arg(counts.Failed)
                       .arg(error);
     }
 
@@ -185,8 +186,8 @@ TEST_F(ConversionWindowTest, TheDesktopHearsOfTheRunItsProgressAndItsEnd) {
 
     ASSERT_EQ(calls.size(), 4);
     EXPECT_EQ(calls[0], "started " + Q(target.Path()));
-    EXPECT_EQ(calls[1], "at 100%, ended: 2 converted, error ''");
-    EXPECT_TRUE(calls[3].contains("ended: 0 converted, error 'The file \"" + Q(cut)))
+    EXPECT_EQ(calls[1], "at 100%, ended: 2 converted, 0 failed, error ''");
+    EXPECT_TRUE(calls[3].contains("ended: 0 converted, 1 failed, error 'The file \"" + Q(cut)))
         << calls[3].toStdString();
 }
 

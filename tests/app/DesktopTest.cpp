@@ -3,7 +3,6 @@
 #include "app/CommandLine.h"
 #include "app/CoreTexts.h"
 #include "app/Places.h"
-#include "app/ShellFiles.h"
 #include "app/SingleInstance.h"
 #include "app/Translations.h"
 #include "controls/DirectoryEdit.h"
@@ -379,18 +378,6 @@ TEST_F(DesktopTest, EachLanguageNamesTheWindowAndCountsInItsPluralForms) {
             delete translator;
         }
     }
-}
-
-TEST(ShellFilesTest, FoldersAreLeftOutAndNamed) {
-    TempDir dir;
-    const auto file = dir.File("a.mp3");
-    std::ofstream(file) << "x";
-    std::filesystem::create_directory(dir.File("music.mp3"));
-    std::string report;
-    const auto files = WithoutFolders({dir.File("music.mp3").string(), file.string()}, report);
-    EXPECT_EQ(files, std::vector<std::string>{file.string()});
-    EXPECT_EQ(report,
-              "zent: " + dir.File("music.mp3").string() + " is a folder; only files are added\n");
 }
 
 } // namespace

@@ -6,12 +6,18 @@
 #include "tests/app/MainFormFixture.h"
 
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 
 namespace zent::test {
 namespace {
+
+// The section that follows [Options] after a start with no output settings.
+constexpr const char* kDefaultOutput = "\n[Output]\nChannels=0\nCopyTags=False\n"
+                                       "ExistingFiles=Replace\nJobs=0\nKeepFolders=False\n"
+                                       "KeepGoing=False\nSampleFormat=AsSource\nSampleRate=0\n";
 
 class OptionsTest : public MainFormTest {
 protected:
@@ -42,7 +48,7 @@ TEST_F(OptionsTest, FirstStartUsesDefaultsAndCloseWritesTheFiveKeys) {
     EXPECT_TRUE(form->SortAscending());
     ASSERT_TRUE(form->close());
     EXPECT_EQ(ReadConfig(), "[Options]\nAscending=True\nDefaultDir=" + DefaultDir() +
-                                "\nName=\nOrdering=0\nTag=0\n");
+                                "\nName=\nOrdering=0\nTag=0\n" + kDefaultOutput);
 }
 
 TEST_F(OptionsTest, AnEmptyDefaultDirFallsBackToTheDefault) {
@@ -90,7 +96,9 @@ TEST_F(OptionsTest, ABadValueIsShownOnceTheWindowIsUpAndCostsOnlyItsOwnKey) {
     EXPECT_TRUE(form->SortAscending());
     ASSERT_TRUE(form->close());
     EXPECT_EQ(ReadConfig(),
-              "[Options]\nAscending=True\nDefaultDir=/somewhere\nName=\nOrdering=1\nTag=0\n");
+              std::string("[Options]\nAscending=True\nDefaultDir=/somewhere\nName=\nOrdering=1\n"
+                          "Tag=0\n") +
+                  kDefaultOutput);
 }
 
 TEST_F(OptionsTest, ComponentNameRulesApplyToTheStoredName) {
@@ -131,7 +139,10 @@ TEST_F(OptionsTest, OkTakesTheDialogsValuesForTheNextStartOnly) {
     StartForm();
     RunProperties([](TOptionsForm& dialog) {
         EXPECT_EQ(dialog.windowTitle(), "Properties");
-        EXPECT_EQ(dialog.size(), QSize(435, 122));
+        // The drawn part keeps its place; the output settings are below it.
+        EXPECT_EQ(dialog.width(), 435);
+        EXPECT_EQ(In<QWidget>(dialog, "GroupBox1")->geometry(), QRect(6, 3, 331, 113));
+        EXPECT_EQ(In<QWidget>(dialog, "OutputGroup")->y(), 122);
         In<DirectoryEdit>(dialog, "JvDirectoryEdit1")->SetText(QStringLiteral("/data/out"));
         In<QRadioButton>(dialog, "LengthRadio")->click();
         In<QCheckBox>(dialog, "AscOrderBox")->setChecked(false);
@@ -167,7 +178,11 @@ TEST_F(OptionsTest, TheDialogsTabOrderReachesTheBrowseButtonAfterTheDirectory) {
     RunProperties([](TOptionsForm& dialog) {
         EXPECT_EQ(TabStops(In<QWidget>(dialog, "OKButton")).join(' '),
                   "OKButton CancelButton QLineEdit QToolButton FilenameRadio LengthRadio "
-                  "AscOrderBox");
+                  "AscOrderBox SampleFormatCombo SampleRateCombo ChannelsCombo CopyTagsBox "
+                  "ExistingCombo KeepFoldersBox KeepGoingBox JobsCombo");
+        auto* directory = In<DirectoryEdit>(dialog, "JvDirectoryEdit1");
+        EXPECT_EQ(directory->LineEdit()->accessibleName(), "Output directory");
+        EXPECT_EQ(directory->BrowseButton()->accessibleName(), "Browse");
         dialog.reject();
     });
 }

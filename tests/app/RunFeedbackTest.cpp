@@ -106,18 +106,18 @@ TEST_F(RunFeedbackTest, AnUnwatchedRunEndsWithANotificationOnlyWhenItTookAWhile)
     for (const Case& c : quiet) {
         auto notifier = Notifier(c.watched, c.minimumMsecs);
         notifier->RunStarted(QStringLiteral("/music/wav"));
-        notifier->RunEnded(3, {});
+        notifier->RunEnded({3}, {});
     }
     // Sent on the same connection after the quiet ones, so it arrives after anything they sent.
     auto notifier = Notifier(false, 0);
     notifier->RunStarted(QStringLiteral("/music/wav"));
-    notifier->RunEnded(3, {});
+    notifier->RunEnded({3, 1, 2}, {});
     notifier->RunStarted(QStringLiteral("/music/wav"));
-    notifier->RunEnded(1, QStringLiteral("Sample not loaded."));
+    notifier->RunEnded({1}, QStringLiteral("Sample not loaded."));
     ASSERT_TRUE(WaitFor([this] { return service.calls.size() >= 2; }));
     EXPECT_EQ(service.calls.join('\n'),
-              "Conversion finished | 3 file(s) converted into /music/wav | open-folder,Open "
-              "folder | org.example.App\n"
+              "Conversion finished | 3 file(s) converted into /music/wav\n1 file(s) failed\n2 "
+              "file(s) with a warning | open-folder,Open folder | org.example.App\n"
               "Conversion ended with an error | Sample not loaded. |  | org.example.App");
 }
 
@@ -128,7 +128,7 @@ TEST_F(RunFeedbackTest, TheOpenFolderActionOpensTheTargetDirectory) {
         opened << dir;
     };
     notifier->RunStarted(QStringLiteral("/music/wav"));
-    notifier->RunEnded(2, {});
+    notifier->RunEnded({2}, {});
     ASSERT_TRUE(WaitFor([this] { return service.calls.size() == 1; }));
     QDBusMessage invoked = QDBusMessage::createSignal(
         QStringLiteral("/org/freedesktop/Notifications"),
@@ -148,7 +148,7 @@ TEST_F(RunFeedbackTest, TheTaskbarEntryShowsTheRunsProgressWhileItLasts) {
     taskbar.RunStarted(QStringLiteral("/music/wav"));
     for (int percent : {0, 40, 40, 100})
         taskbar.RunProgress(percent);
-    taskbar.RunEnded(2, {});
+    taskbar.RunEnded({2}, {});
     ASSERT_TRUE(WaitFor([this] { return recorder.updates.size() >= 4; }));
     EXPECT_EQ(recorder.updates.join('\n'), "application://org.example.App.desktop 0 true\n"
                                            "application://org.example.App.desktop 0.4 true\n"

@@ -1,4 +1,5 @@
 #include "framework/Errors.h"
+#include "settings/OutputItem.h"
 #include "settings/ZentStruc.h"
 #include "settings/clSerializers.h"
 #include "tests/framework/IniTestSupport.h"
@@ -197,6 +198,30 @@ TEST_F(OptionsFile, AFileInAMissingDirectoryFailsWithItsPath) {
     } catch (const EIniFileError& error) {
         EXPECT_EQ(std::string(error.what()), "Unable to write to " + path);
     }
+}
+
+TEST(OutputFile, TheOutputSettingsLoadBackAndLeaveTheOptionsSectionAlone) {
+    test::TempDir dir;
+    const std::string path = dir.File("zent.cfg").string();
+    WriteText(dir.File("zent.cfg"), "[Options]\nAscending=False\n");
+    TOutputItem output;
+    output.SampleFormat = TOutputItem::Samples::Float32;
+    output.SampleRate = 96000;
+    output.ExistingFiles = TOutputItem::Existing::Number;
+    output.KeepGoing = true;
+    IniSerializer().SaveObjToIniFile(&output, path, "Output");
+    EXPECT_THAT(ReadLines(dir.File("zent.cfg")),
+                ElementsAre("[Options]", "Ascending=False", "", "[Output]", "Channels=0",
+                            "CopyTags=False", "ExistingFiles=Number", "Jobs=0", "KeepFolders=False",
+                            "KeepGoing=True", "SampleFormat=Float32", "SampleRate=96000"));
+    TOutputItem loaded;
+    std::string missing;
+    IniSerializer().LoadObjFromIniFile(&loaded, path, "Output", missing);
+    EXPECT_EQ(loaded.SampleFormat, TOutputItem::Samples::Float32);
+    EXPECT_EQ(loaded.SampleRate, 96000);
+    EXPECT_EQ(loaded.ExistingFiles, TOutputItem::Existing::Number);
+    EXPECT_TRUE(loaded.KeepGoing);
+    EXPECT_FALSE(loaded.KeepFolders);
 }
 
 } // namespace
