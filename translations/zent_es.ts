@@ -95,6 +95,63 @@
         <source>Open folder</source>
         <translation>Abrir la carpeta</translation>
     </message>
+    <message numerus="yes">
+        <source>%n file(s) failed</source>
+        <translation>
+            <numerusform>%n fichero con error</numerusform>
+            <numerusform>%n ficheros con error</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s) with a warning</source>
+        <translation>
+            <numerusform>%n fichero con advertencia</numerusform>
+            <numerusform>%n ficheros con advertencia</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>zent::RunReport</name>
+    <message>
+        <source>Failed</source>
+        <translation>Con error</translation>
+    </message>
+    <message>
+        <source>Skipped</source>
+        <translation>Omitido</translation>
+    </message>
+    <message>
+        <source>Converted with a warning</source>
+        <translation>Convertido con advertencia</translation>
+    </message>
+    <message>
+        <source>Stopped</source>
+        <translation>Detenido</translation>
+    </message>
+    <message>
+        <source>A file of this name was there already and was left as it was.</source>
+        <translation>Ya había un fichero con este nombre y se ha dejado como estaba.</translation>
+    </message>
+    <message>
+        <source>Run report</source>
+        <translation>Informe de la conversión</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>Fichero</translation>
+    </message>
+    <message>
+        <source>Outcome</source>
+        <translation>Resultado</translation>
+    </message>
+    <message>
+        <source>Reason</source>
+        <translation>Motivo</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Copiar</translation>
+    </message>
 </context>
 <context>
     <name>zent::TMainForm</name>
@@ -215,6 +272,94 @@
     <message>
         <source>ascending order</source>
         <translation>orden ascendente</translation>
+    </message>
+    <message>
+        <source>As the source</source>
+        <translation>Como el origen</translation>
+    </message>
+    <message>
+        <source>8-bit</source>
+        <translation>8 bits</translation>
+    </message>
+    <message>
+        <source>16-bit</source>
+        <translation>16 bits</translation>
+    </message>
+    <message>
+        <source>24-bit</source>
+        <translation>24 bits</translation>
+    </message>
+    <message>
+        <source>32-bit</source>
+        <translation>32 bits</translation>
+    </message>
+    <message>
+        <source>32-bit float</source>
+        <translation>32 bits flotante</translation>
+    </message>
+    <message>
+        <source>Replace</source>
+        <translation>Reemplazar</translation>
+    </message>
+    <message>
+        <source>Number the new file</source>
+        <translation>Numerar el fichero nuevo</translation>
+    </message>
+    <message>
+        <source>Skip</source>
+        <translation>Omitir</translation>
+    </message>
+    <message>
+        <source>Output</source>
+        <translation>Salida</translation>
+    </message>
+    <message>
+        <source>Sample format</source>
+        <translation>Formato de muestra</translation>
+    </message>
+    <message>
+        <source>Sample rate</source>
+        <translation>Frecuencia de muestreo</translation>
+    </message>
+    <message>
+        <source>%1 Hz</source>
+        <translation>%1 Hz</translation>
+    </message>
+    <message>
+        <source>Channels</source>
+        <translation>Canales</translation>
+    </message>
+    <message>
+        <source>Mono</source>
+        <translation>Mono</translation>
+    </message>
+    <message>
+        <source>Stereo</source>
+        <translation>Estéreo</translation>
+    </message>
+    <message>
+        <source>Existing files</source>
+        <translation>Ficheros existentes</translation>
+    </message>
+    <message>
+        <source>Jobs</source>
+        <translation>Tareas</translation>
+    </message>
+    <message>
+        <source>As many as processors</source>
+        <translation>Tantas como procesadores</translation>
+    </message>
+    <message>
+        <source>Copy tags</source>
+        <translation>Copiar etiquetas</translation>
+    </message>
+    <message>
+        <source>Keep folders</source>
+        <translation>Conservar carpetas</translation>
+    </message>
+    <message>
+        <source>Keep going when a file fails</source>
+        <translation>Continuar si falla un fichero</translation>
     </message>
 </context>
 </TS>

@@ -95,6 +95,63 @@
         <source>Open folder</source>
         <translation>Ouvrir le dossier</translation>
     </message>
+    <message numerus="yes">
+        <source>%n file(s) failed</source>
+        <translation>
+            <numerusform>%n fichier en échec</numerusform>
+            <numerusform>%n fichiers en échec</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s) with a warning</source>
+        <translation>
+            <numerusform>%n fichier avec avertissement</numerusform>
+            <numerusform>%n fichiers avec avertissement</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>zent::RunReport</name>
+    <message>
+        <source>Failed</source>
+        <translation>Échec</translation>
+    </message>
+    <message>
+        <source>Skipped</source>
+        <translation>Ignoré</translation>
+    </message>
+    <message>
+        <source>Converted with a warning</source>
+        <translation>Converti avec avertissement</translation>
+    </message>
+    <message>
+        <source>Stopped</source>
+        <translation>Arrêté</translation>
+    </message>
+    <message>
+        <source>A file of this name was there already and was left as it was.</source>
+        <translation>Un fichier de ce nom existait déjà et n’a pas été modifié.</translation>
+    </message>
+    <message>
+        <source>Run report</source>
+        <translation>Rapport de conversion</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>Fichier</translation>
+    </message>
+    <message>
+        <source>Outcome</source>
+        <translation>Résultat</translation>
+    </message>
+    <message>
+        <source>Reason</source>
+        <translation>Motif</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Copier</translation>
+    </message>
 </context>
 <context>
     <name>zent::TMainForm</name>
@@ -215,6 +272,94 @@
     <message>
         <source>ascending order</source>
         <translation>ordre croissant</translation>
+    </message>
+    <message>
+        <source>As the source</source>
+        <translation>Comme la source</translation>
+    </message>
+    <message>
+        <source>8-bit</source>
+        <translation>8 bits</translation>
+    </message>
+    <message>
+        <source>16-bit</source>
+        <translation>16 bits</translation>
+    </message>
+    <message>
+        <source>24-bit</source>
+        <translation>24 bits</translation>
+    </message>
+    <message>
+        <source>32-bit</source>
+        <translation>32 bits</translation>
+    </message>
+    <message>
+        <source>32-bit float</source>
+        <translation>32 bits flottant</translation>
+    </message>
+    <message>
+        <source>Replace</source>
+        <translation>Remplacer</translation>
+    </message>
+    <message>
+        <source>Number the new file</source>
+        <translation>Numéroter le nouveau fichier</translation>
+    </message>
+    <message>
+        <source>Skip</source>
+        <translation>Ignorer</translation>
+    </message>
+    <message>
+        <source>Output</source>
+        <translation>Sortie</translation>
+    </message>
+    <message>
+        <source>Sample format</source>
+        <translation>Format d’échantillon</translation>
+    </message>
+    <message>
+        <source>Sample rate</source>
+        <translation>Fréquence d’échantillonnage</translation>
+    </message>
+    <message>
+        <source>%1 Hz</source>
+        <translation>%1&#xa0;Hz</translation>
+    </message>
+    <message>
+        <source>Channels</source>
+        <translation>Canaux</translation>
+    </message>
+    <message>
+        <source>Mono</source>
+        <translation>Mono</translation>
+    </message>
+    <message>
+        <source>Stereo</source>
+        <translation>Stéréo</translation>
+    </message>
+    <message>
+        <source>Existing files</source>
+        <translation>Fichiers existants</translation>
+    </message>
+    <message>
+        <source>Jobs</source>
+        <translation>Tâches</translation>
+    </message>
+    <message>
+        <source>As many as processors</source>
+        <translation>Autant que de processeurs</translation>
+    </message>
+    <message>
+        <source>Copy tags</source>
+        <translation>Copier les balises</translation>
+    </message>
+    <message>
+        <source>Keep folders</source>
+        <translation>Conserver les dossiers</translation>
+    </message>
+    <message>
+        <source>Keep going when a file fails</source>
+        <translation>Continuer si un fichier échoue</translation>
     </message>
 </context>
 </TS>

@@ -95,6 +95,63 @@
         <source>Open folder</source>
         <translation>Apri la cartella</translation>
     </message>
+    <message numerus="yes">
+        <source>%n file(s) failed</source>
+        <translation>
+            <numerusform>%n file non riuscito</numerusform>
+            <numerusform>%n file non riusciti</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s) with a warning</source>
+        <translation>
+            <numerusform>%n file con avviso</numerusform>
+            <numerusform>%n file con avviso</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>zent::RunReport</name>
+    <message>
+        <source>Failed</source>
+        <translation>Non riuscito</translation>
+    </message>
+    <message>
+        <source>Skipped</source>
+        <translation>Saltato</translation>
+    </message>
+    <message>
+        <source>Converted with a warning</source>
+        <translation>Convertito con avviso</translation>
+    </message>
+    <message>
+        <source>Stopped</source>
+        <translation>Interrotto</translation>
+    </message>
+    <message>
+        <source>A file of this name was there already and was left as it was.</source>
+        <translation>Esisteva già un file con questo nome ed è stato lasciato com’era.</translation>
+    </message>
+    <message>
+        <source>Run report</source>
+        <translation>Rapporto di conversione</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>Outcome</source>
+        <translation>Esito</translation>
+    </message>
+    <message>
+        <source>Reason</source>
+        <translation>Motivo</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Copia</translation>
+    </message>
 </context>
 <context>
     <name>zent::TMainForm</name>
@@ -215,6 +272,94 @@
     <message>
         <source>ascending order</source>
         <translation>ordine crescente</translation>
+    </message>
+    <message>
+        <source>As the source</source>
+        <translation>Come l’origine</translation>
+    </message>
+    <message>
+        <source>8-bit</source>
+        <translation>8 bit</translation>
+    </message>
+    <message>
+        <source>16-bit</source>
+        <translation>16 bit</translation>
+    </message>
+    <message>
+        <source>24-bit</source>
+        <translation>24 bit</translation>
+    </message>
+    <message>
+        <source>32-bit</source>
+        <translation>32 bit</translation>
+    </message>
+    <message>
+        <source>32-bit float</source>
+        <translation>32 bit virgola mobile</translation>
+    </message>
+    <message>
+        <source>Replace</source>
+        <translation>Sostituisci</translation>
+    </message>
+    <message>
+        <source>Number the new file</source>
+        <translation>Numera il nuovo file</translation>
+    </message>
+    <message>
+        <source>Skip</source>
+        <translation>Salta</translation>
+    </message>
+    <message>
+        <source>Output</source>
+        <translation>Uscita</translation>
+    </message>
+    <message>
+        <source>Sample format</source>
+        <translation>Formato campioni</translation>
+    </message>
+    <message>
+        <source>Sample rate</source>
+        <translation>Frequenza di campionamento</translation>
+    </message>
+    <message>
+        <source>%1 Hz</source>
+        <translation>%1 Hz</translation>
+    </message>
+    <message>
+        <source>Channels</source>
+        <translation>Canali</translation>
+    </message>
+    <message>
+        <source>Mono</source>
+        <translation>Mono</translation>
+    </message>
+    <message>
+        <source>Stereo</source>
+        <translation>Stereo</translation>
+    </message>
+    <message>
+        <source>Existing files</source>
+        <translation>File esistenti</translation>
+    </message>
+    <message>
+        <source>Jobs</source>
+        <translation>Processi</translation>
+    </message>
+    <message>
+        <source>As many as processors</source>
+        <translation>Quanti i processori</translation>
+    </message>
+    <message>
+        <source>Copy tags</source>
+        <translation>Copia i tag</translation>
+    </message>
+    <message>
+        <source>Keep folders</source>
+        <translation>Mantieni le cartelle</translation>
+    </message>
+    <message>
+        <source>Keep going when a file fails</source>
+        <translation>Continua se un file non riesce</translation>
     </message>
 </context>
 </TS>

@@ -96,6 +96,65 @@
         <source>Open folder</source>
         <translation>Otwórz katalog</translation>
     </message>
+    <message numerus="yes">
+        <source>%n file(s) failed</source>
+        <translation>
+            <numerusform>%n plik z błędem</numerusform>
+            <numerusform>%n pliki z błędem</numerusform>
+            <numerusform>%n plików z błędem</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s) with a warning</source>
+        <translation>
+            <numerusform>%n plik z ostrzeżeniem</numerusform>
+            <numerusform>%n pliki z ostrzeżeniem</numerusform>
+            <numerusform>%n plików z ostrzeżeniem</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>zent::RunReport</name>
+    <message>
+        <source>Failed</source>
+        <translation>Nie powiodło się</translation>
+    </message>
+    <message>
+        <source>Skipped</source>
+        <translation>Pominięto</translation>
+    </message>
+    <message>
+        <source>Converted with a warning</source>
+        <translation>Przekonwertowano z ostrzeżeniem</translation>
+    </message>
+    <message>
+        <source>Stopped</source>
+        <translation>Zatrzymano</translation>
+    </message>
+    <message>
+        <source>A file of this name was there already and was left as it was.</source>
+        <translation>Plik o tej nazwie już istniał i pozostał bez zmian.</translation>
+    </message>
+    <message>
+        <source>Run report</source>
+        <translation>Raport z konwersji</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>Plik</translation>
+    </message>
+    <message>
+        <source>Outcome</source>
+        <translation>Wynik</translation>
+    </message>
+    <message>
+        <source>Reason</source>
+        <translation>Przyczyna</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Skopiuj</translation>
+    </message>
 </context>
 <context>
     <name>zent::TMainForm</name>
@@ -217,6 +276,94 @@
     <message>
         <source>ascending order</source>
         <translation>kolejność rosnąca</translation>
+    </message>
+    <message>
+        <source>As the source</source>
+        <translation>Jak w źródle</translation>
+    </message>
+    <message>
+        <source>8-bit</source>
+        <translation>8-bitowy</translation>
+    </message>
+    <message>
+        <source>16-bit</source>
+        <translation>16-bitowy</translation>
+    </message>
+    <message>
+        <source>24-bit</source>
+        <translation>24-bitowy</translation>
+    </message>
+    <message>
+        <source>32-bit</source>
+        <translation>32-bitowy</translation>
+    </message>
+    <message>
+        <source>32-bit float</source>
+        <translation>32-bitowy zmiennoprzecinkowy</translation>
+    </message>
+    <message>
+        <source>Replace</source>
+        <translation>Zastąp</translation>
+    </message>
+    <message>
+        <source>Number the new file</source>
+        <translation>Numeruj nowy plik</translation>
+    </message>
+    <message>
+        <source>Skip</source>
+        <translation>Pomiń</translation>
+    </message>
+    <message>
+        <source>Output</source>
+        <translation>Wyjście</translation>
+    </message>
+    <message>
+        <source>Sample format</source>
+        <translation>Format próbek</translation>
+    </message>
+    <message>
+        <source>Sample rate</source>
+        <translation>Częstotliwość próbkowania</translation>
+    </message>
+    <message>
+        <source>%1 Hz</source>
+        <translation>%1 Hz</translation>
+    </message>
+    <message>
+        <source>Channels</source>
+        <translation>Kanały</translation>
+    </message>
+    <message>
+        <source>Mono</source>
+        <translation>Mono</translation>
+    </message>
+    <message>
+        <source>Stereo</source>
+        <translation>Stereo</translation>
+    </message>
+    <message>
+        <source>Existing files</source>
+        <translation>Istniejące pliki</translation>
+    </message>
+    <message>
+        <source>Jobs</source>
+        <translation>Zadania</translation>
+    </message>
+    <message>
+        <source>As many as processors</source>
+        <translation>Tyle, ile procesorów</translation>
+    </message>
+    <message>
+        <source>Copy tags</source>
+        <translation>Kopiuj znaczniki</translation>
+    </message>
+    <message>
+        <source>Keep folders</source>
+        <translation>Zachowaj katalogi</translation>
+    </message>
+    <message>
+        <source>Keep going when a file fails</source>
+        <translation>Kontynuuj po błędzie pliku</translation>
     </message>
 </context>
 </TS>

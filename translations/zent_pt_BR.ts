@@ -95,6 +95,63 @@
         <source>Open folder</source>
         <translation>Abrir a pasta</translation>
     </message>
+    <message numerus="yes">
+        <source>%n file(s) failed</source>
+        <translation>
+            <numerusform>%n arquivo com falha</numerusform>
+            <numerusform>%n arquivos com falha</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s) with a warning</source>
+        <translation>
+            <numerusform>%n arquivo com aviso</numerusform>
+            <numerusform>%n arquivos com aviso</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>zent::RunReport</name>
+    <message>
+        <source>Failed</source>
+        <translation>Falhou</translation>
+    </message>
+    <message>
+        <source>Skipped</source>
+        <translation>Ignorado</translation>
+    </message>
+    <message>
+        <source>Converted with a warning</source>
+        <translation>Convertido com aviso</translation>
+    </message>
+    <message>
+        <source>Stopped</source>
+        <translation>Parado</translation>
+    </message>
+    <message>
+        <source>A file of this name was there already and was left as it was.</source>
+        <translation>Já havia um arquivo com este nome, que foi mantido como estava.</translation>
+    </message>
+    <message>
+        <source>Run report</source>
+        <translation>Relatório da conversão</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>Arquivo</translation>
+    </message>
+    <message>
+        <source>Outcome</source>
+        <translation>Resultado</translation>
+    </message>
+    <message>
+        <source>Reason</source>
+        <translation>Motivo</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Copiar</translation>
+    </message>
 </context>
 <context>
     <name>zent::TMainForm</name>
@@ -215,6 +272,94 @@
     <message>
         <source>ascending order</source>
         <translation>ordem crescente</translation>
+    </message>
+    <message>
+        <source>As the source</source>
+        <translation>Igual à origem</translation>
+    </message>
+    <message>
+        <source>8-bit</source>
+        <translation>8 bits</translation>
+    </message>
+    <message>
+        <source>16-bit</source>
+        <translation>16 bits</translation>
+    </message>
+    <message>
+        <source>24-bit</source>
+        <translation>24 bits</translation>
+    </message>
+    <message>
+        <source>32-bit</source>
+        <translation>32 bits</translation>
+    </message>
+    <message>
+        <source>32-bit float</source>
+        <translation>32 bits ponto flutuante</translation>
+    </message>
+    <message>
+        <source>Replace</source>
+        <translation>Substituir</translation>
+    </message>
+    <message>
+        <source>Number the new file</source>
+        <translation>Numerar o novo arquivo</translation>
+    </message>
+    <message>
+        <source>Skip</source>
+        <translation>Ignorar</translation>
+    </message>
+    <message>
+        <source>Output</source>
+        <translation>Saída</translation>
+    </message>
+    <message>
+        <source>Sample format</source>
+        <translation>Formato de amostra</translation>
+    </message>
+    <message>
+        <source>Sample rate</source>
+        <translation>Taxa de amostragem</translation>
+    </message>
+    <message>
+        <source>%1 Hz</source>
+        <translation>%1 Hz</translation>
+    </message>
+    <message>
+        <source>Channels</source>
+        <translation>Canais</translation>
+    </message>
+    <message>
+        <source>Mono</source>
+        <translation>Mono</translation>
+    </message>
+    <message>
+        <source>Stereo</source>
+        <translation>Estéreo</translation>
+    </message>
+    <message>
+        <source>Existing files</source>
+        <translation>Arquivos existentes</translation>
+    </message>
+    <message>
+        <source>Jobs</source>
+        <translation>Tarefas</translation>
+    </message>
+    <message>
+        <source>As many as processors</source>
+        <translation>Tantas quanto processadores</translation>
+    </message>
+    <message>
+        <source>Copy tags</source>
+        <translation>Copiar tags</translation>
+    </message>
+    <message>
+        <source>Keep folders</source>
+        <translation>Manter as pastas</translation>
+    </message>
+    <message>
+        <source>Keep going when a file fails</source>
+        <translation>Continuar se um arquivo falhar</translation>
     </message>
 </context>
 </TS>
