@@ -168,10 +168,10 @@ std::string SummaryJson(const RunSummary& summary, unsigned jobs) {
            ",\"failed\":" + std::to_string(summary.Failed) +
            ",\"stopped\":" + std::to_string(summary.Stopped) +
            ",\"not_started\":" + std::to_string(summary.NotStarted) +
-           ",\"with_warnings\":" + std::to_string(summary.Warned) +
            ",\"jobs\":" + std::to_string(jobs) +
            ",\"wall_seconds\":" + Number(summary.WallSeconds) +
-           ",\"audio_seconds\":" + Number(summary.AudioSeconds) + "}}\n";
+           ",\"audio_seconds\":" + Number(summary.AudioSeconds) +
+           ",\"converted_with_warnings\":" + std::to_string(summary.Warned) + "}}\n";
 }
 
 std::string ProgressLine(int filesDone, int filesTotal, double fraction, double realtime,
