@@ -1,5 +1,6 @@
 #include "decode/Decoder.h"
 
+#include "decode/FlacStream.h"
 #include "decode/Mpg123Stream.h"
 #include "decode/NativeFile.h"
 #include "decode/OggSupport.h"
@@ -20,6 +21,7 @@ namespace zent {
 namespace {
 
 constexpr std::string_view kOggMagic = "OggS";
+constexpr std::string_view kFlacMagic = "fLaC";
 constexpr int kBitsPerByte = 8;
 
 } // namespace
@@ -72,13 +74,22 @@ std::unique_ptr<DecoderStream> OpenDecoderStream(const std::filesystem::path& pa
     if (!file) {
         return nullptr;
     }
+    if (file->StartsWith(kFlacMagic))
+        return FlacStream::Open(std::move(file), path, kind, false);
+    // Only a lossless source has samples of its own beyond 16 bits.
+    const SampleKind lossy = kind == SampleKind::Source ? SampleKind::Int16 : kind;
     // By content, not by name: an Ogg file named .mp3 still opens, and MPEG sync search never
     // runs over Ogg pages, where it could find a false frame.
     if (file->StartsWith(kOggMagic)) {
-        const auto open = [&path, kind](std::unique_ptr<NativeFile> ogg) {
-            return FirstOggCodec(*ogg) == OggCodec::Opus
-                       ? OpusStream::Open(std::move(ogg), path, kind)
-                       : VorbisStream::Open(std::move(ogg), path, kind);
+        const auto open = [&path, kind, lossy](std::unique_ptr<NativeFile> ogg) {
+            switch (FirstOggCodec(*ogg)) {
+            case OggCodec::Flac:
+                return FlacStream::Open(std::move(ogg), path, kind, true);
+            case OggCodec::Opus:
+                return OpusStream::Open(std::move(ogg), path, lossy);
+            default:
+                return VorbisStream::Open(std::move(ogg), path, lossy);
+            }
         };
         if (std::unique_ptr<DecoderStream> stream = open(std::move(file))) {
             return stream;
@@ -92,7 +103,7 @@ std::unique_ptr<DecoderStream> OpenDecoderStream(const std::filesystem::path& pa
         }
         return open(std::move(file));
     }
-    return Mpg123Stream::Open(std::move(file), path, kind);
+    return Mpg123Stream::Open(std::move(file), path, lossy);
 }
 
 namespace {
@@ -114,18 +125,19 @@ std::string RefusalReason(const std::filesystem::path& path) {
     std::unique_ptr<NativeFile> file = NativeFile::Open(path);
     if (file && file->StartsWith(kOggMagic)) {
         switch (FirstOggCodec(*file)) {
-        case OggCodec::Flac:
-            return "Ogg FLAC is not supported";
         case OggCodec::Speex:
             return "Ogg Speex is not supported";
         case OggCodec::Vorbis:
         case OggCodec::Opus:
+        case OggCodec::Flac:
             return "the Ogg headers are incomplete or damaged: the file may be cut short";
         case OggCodec::Other:
             break;
         }
     }
-    return "not an MP3, Ogg Vorbis or Opus file";
+    if (file && file->StartsWith(kFlacMagic))
+        return "the FLAC headers are incomplete or damaged: the file may be cut short";
+    return "not an MP3, Ogg Vorbis, Opus or FLAC file";
 }
 
 } // namespace
