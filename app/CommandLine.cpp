@@ -36,11 +36,11 @@ bool AsksOnlyForText(int argc, const char* const* argv) {
 CommandLine ParseCommandLine(int argc, const char* const* argv, const std::string& currentDir) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Converts MP3, Ogg Vorbis and Opus files into PCM WAV files."));
+        QStringLiteral("Converts MP3, Ogg Vorbis, Opus and FLAC files into PCM WAV files."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("files"),
-                                 QStringLiteral("MP3, Ogg Vorbis or Opus files to put in the list; "
+                                 QStringLiteral("MP3, Ogg Vorbis, Opus or FLAC files to put in the list; "
                                                 "after --, also names that start with '-'."),
                                  QStringLiteral("[FILE...]"));
 

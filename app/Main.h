@@ -41,7 +41,8 @@ inline constexpr const char* kMainCaption =
 // "Description|patterns", as ToQtFileFilter reads it.
 inline constexpr const char* kOpenDialogFilter =
     QT_TRANSLATE_NOOP("zent::TMainForm",
-                      "MP3, Ogg Vorbis and Opus files (*.mp3; *.ogg; *.opus)|*.mp3; *.ogg; *.opus");
+                      "MP3, Ogg Vorbis, Opus and FLAC files (*.mp3; *.ogg; *.opus; *.flac; *.oga)|"
+                      "*.mp3; *.ogg; *.opus; *.flac; *.oga");
 inline constexpr const char* kConfigFileName = "zent.cfg";
 
 // The directory of an executable directory path as the program uses it: without a trailing

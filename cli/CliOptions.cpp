@@ -53,6 +53,7 @@ bool ApplyAudioValue(CliOptions& options, std::string_view name, const std::stri
         if (!format)
             Fail("invalid format '" + value + "': give u8, s16, s24, s32 or f32");
         options.Format = *format;
+        options.FormatChosen = true;
     } else if (name == "rate") {
         std::uint32_t rate = 0;
         const char* end = value.data() + value.size();
@@ -210,8 +211,9 @@ Converts MP3, Ogg Vorbis and Opus files into PCM WAV files (by default 16-bit, 4
   -o, --output-dir DIR   write the WAV files into DIR (default: the current directory)
       --mkdir            create the output directory when it does not exist
   -j, --jobs N           convert N files at once (default: the number of processors)
-  -r, --recursive        convert the .mp3, .ogg and .opus files found under each directory,
-                         each into the same folder below the output directory
+  -r, --recursive        convert the .mp3, .ogg, .opus, .flac and .oga files found under
+                         each directory, each into the same folder below the output
+                         directory
   -                      read paths from standard input, one per line
   -0, --null             paths on standard input end with a NUL byte (find -print0)
       --existing MODE    a WAV file that is already there: overwrite (default), skip
@@ -219,7 +221,8 @@ Converts MP3, Ogg Vorbis and Opus files into PCM WAV files (by default 16-bit, 4
                          "name (2).wav" instead)
   -q, --quiet            no progress; failures are still reported
       --json             one JSON object per file on standard output
-      --format FMT       samples as u8, s16 (default), s24, s32 or f32 (32-bit float);
+      --format FMT       samples as u8, s16, s24, s32 or f32 (32-bit float); by default
+                         s16, and a FLAC file's own depth (12 and 20 bits in 16 and 24);
                          24 and 32 bits and float come from the decoder's full precision
       --rate HZ          resample to HZ (libsoxr, high quality), to the exact length;
                          u8 and s16 from a resampled or mixed signal are dithered (TPDF)

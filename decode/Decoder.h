@@ -72,6 +72,9 @@ public:
     virtual int ValidBits() const { return BitsPerSample(); }
     // The depth of a lossless source's own samples, whatever kind it delivers; 0 when lossy.
     virtual int SourceBits() const { return 0; }
+    // The WAV speaker mask of the channels as the source names them; 0 for the usual one of
+    // the channel count.
+    virtual std::uint32_t ChannelMask() const { return 0; }
     virtual int SampleRate() const = 0;
 
     // The source's title, artist and the rest, as far as it has them; empty tags otherwise.

@@ -319,9 +319,6 @@ bool FlacStream::Start(bool ogg) {
         if (FTotalFrames <= 0 || !Restart())
             return false;
     }
-    FDamagedFrames = 0;
-    FFirstDamage = -1;
-    FPendingDamage = false;
     return true;
 }
 
@@ -331,6 +328,9 @@ bool FlacStream::Restart() {
     FNextFrame = 0;
     FFromStart = true;
     FEnded = false;
+    FDamagedFrames = 0;
+    FFirstDamage = -1;
+    FPendingDamage = false;
     return FLAC__stream_decoder_reset(decoder) != 0 &&
            FLAC__stream_decoder_process_until_end_of_metadata(decoder) != 0;
 }
@@ -360,6 +360,14 @@ void FlacStream::TakeComments(std::vector<std::string> comments) {
 void FlacStream::NoteDamage() {
     if (!FSeeking && !FCounting)
         FPendingDamage = true;
+}
+
+std::uint32_t FlacStream::ChannelMask() const {
+    // FLAC's layouts of 1 to 8 channels, as the flac tool names them: five and six channels
+    // have their surrounds at the sides.
+    constexpr std::array<std::uint32_t, kMaxChannels + 1> kMasks = {0,     0x4,   0x3,   0x7,  0x33,
+                                                                    0x607, 0x60F, 0x70F, 0x63F};
+    return kMasks[static_cast<std::size_t>(FChannels)];
 }
 
 int FlacStream::ValidBits() const {
@@ -392,6 +400,7 @@ bool FlacStream::CanSeekExactly() const {
         // after it, its checksum check on again.
         auto& self = const_cast<FlacStream&>(*this);
         self.FSeeking = true;
+        self.FNextFrame = FTotalFrames / 2;
         const bool seeks = FLAC__stream_decoder_seek_absolute(
                                FDecoder->Decoder, static_cast<FLAC__uint64>(FTotalFrames / 2)) != 0;
         self.FSeeking = false;

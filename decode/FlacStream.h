@@ -47,6 +47,7 @@ public:
     int BitsPerSample() const override { return FContainerBytes * 8; }
     int ValidBits() const override;
     int SourceBits() const override { return FBits; }
+    std::uint32_t ChannelMask() const override;
     int SampleRate() const override { return FRate; }
     AudioTags Tags() const override { return FTags; }
     std::int64_t LengthBytes() const override { return FTotalFrames * FrameBytes(); }
