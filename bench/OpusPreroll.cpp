@@ -6,6 +6,7 @@
 // float difference, over the slice.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <opus/opusfile.h>
@@ -29,12 +30,17 @@ void Decode(OggOpusFile* file, int channels, std::int64_t frames, std::vector<fl
     std::vector<float> block(5760 * static_cast<std::size_t>(channels));
     std::int64_t done = 0;
     while (frames < 0 || done < frames) {
-        const int got = op_read_float(file, block.data(), static_cast<int>(block.size()), nullptr);
+        // Never more than wanted: the rest of a packet stays for the next read.
+        const std::size_t room =
+            frames < 0 ? block.size()
+                       : std::min<std::size_t>(block.size(),
+                                               static_cast<std::size_t>(frames - done) * channels);
+        const int got = op_read_float(file, block.data(), static_cast<int>(room), nullptr);
         if (got == OP_HOLE)
             continue;
         if (got <= 0)
             break;
-        const std::int64_t keep = frames < 0 ? got : std::min<std::int64_t>(got, frames - done);
+        const std::int64_t keep = got;
         samples.insert(samples.end(), block.begin(), block.begin() + keep * channels);
         done += keep;
     }

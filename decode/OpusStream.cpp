@@ -107,6 +107,7 @@ bool OpusStream::Start() {
     }
     FChannels = channels;
     FLengthBytes = frames * static_cast<std::int64_t>(FrameBytes());
+    FSeekable = links == 1;
     FFloats.resize(kFloatFrames * static_cast<std::size_t>(FChannels));
     PrepareCarry();
     return true;
@@ -140,6 +141,30 @@ std::size_t OpusStream::Decode(std::byte* target, std::size_t size) {
         return static_cast<std::size_t>(got) * frameBytes;
     }
     return 0;
+}
+
+void OpusStream::SeekToFrame(std::int64_t frame) {
+    const std::int64_t total = FLengthBytes / static_cast<std::int64_t>(FrameBytes());
+    if (!FSeekable || frame < 0 || frame >= total)
+        DecoderStream::SeekToFrame(frame);
+    const std::int64_t start = std::max<std::int64_t>(0, frame - kPrerollFrames);
+    ClearCarry();
+    FEnded = false;
+    if (op_pcm_seek(FOpus->File, start) != 0) {
+        FEnded = true;
+        throw EDecoderError("Cannot decode \"" + FPathText +
+                            "\": the Ogg Opus file cannot be positioned at a sample frame.");
+    }
+    // Decoded as every frame is, so that whatever follows the decoder warms up too.
+    std::vector<std::byte> thrown(kFloatFrames * FrameBytes());
+    for (std::int64_t left = frame - start; left > 0;) {
+        const auto ask = static_cast<std::size_t>(
+            std::min<std::int64_t>(left, static_cast<std::int64_t>(kFloatFrames)));
+        const std::size_t got = Decode(thrown.data(), ask * FrameBytes());
+        if (got == 0)
+            throw EDecoderError("Cannot decode \"" + FPathText + "\": it ends before its length.");
+        left -= static_cast<std::int64_t>(got / FrameBytes());
+    }
 }
 
 AudioTags OpusStream::Tags() const {
