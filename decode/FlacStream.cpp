@@ -9,9 +9,12 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 namespace zent {
 
@@ -354,6 +357,21 @@ void FlacStream::TakeStreamInfo(const FlacStreamInfo& info) {
 }
 
 void FlacStream::TakeComments(std::vector<std::string> comments) {
+    // The flac tool keeps a WAV file's speaker mask in a comment and writes it back.
+    constexpr std::string_view kMaskKey = "WAVEFORMATEXTENSIBLE_CHANNEL_MASK=";
+    for (const std::string& comment : comments) {
+        if (comment.size() <= kMaskKey.size() ||
+            !std::equal(kMaskKey.begin(), kMaskKey.end(), comment.begin(), [](char a, char b) {
+                return a == std::toupper(static_cast<unsigned char>(b));
+            }))
+            continue;
+        const std::string value = comment.substr(kMaskKey.size());
+        char* end = nullptr;
+        const unsigned long mask = std::strtoul(value.c_str(), &end, 0);
+        if (end != nullptr && *end == '\0' && mask != 0 && mask <= 0xFFFFFFFFul &&
+            std::popcount(mask) == FChannels)
+            FTaggedMask = static_cast<std::uint32_t>(mask);
+    }
     FTags = ParseCommentTags(comments);
 }
 
@@ -363,6 +381,8 @@ void FlacStream::NoteDamage() {
 }
 
 std::uint32_t FlacStream::ChannelMask() const {
+    if (FTaggedMask != 0)
+        return FTaggedMask;
     // FLAC's layouts of 1 to 8 channels, as the flac tool names them: five and six channels
     // have their surrounds at the sides.
     constexpr std::array<std::uint32_t, kMaxChannels + 1> kMasks = {0,     0x4,   0x3,   0x7,  0x33,

@@ -94,6 +94,7 @@ private:
     std::int64_t FMaxBlockSize = 0;
     bool FHasChecksum = false;
     AudioTags FTags;
+    std::uint32_t FTaggedMask = 0; // the speaker mask the file's comments name
 
     std::int64_t FNextFrame = 0; // the source frame the next decoded sample belongs to
     bool FFromStart = true;      // no seek yet: the checksum can be checked

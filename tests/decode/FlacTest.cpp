@@ -243,6 +243,19 @@ TEST(FlacTest, VorbisCommentsAreItsTags) {
     EXPECT_EQ(stream->Tags().Date, "2001");
 }
 
+TEST(FlacTest, TheSpeakerMaskIsFlacsOwnOrTheOneItsCommentsName) {
+    TempDir dir;
+    const auto plain = dir.Path() / "plain.flac";
+    const auto named = dir.Path() / "named.flac";
+    EncodeFlac(plain, Spec(ToneSpec{48000, 6, 0.2}, 24));
+    FlacSpec spec = Spec(ToneSpec{48000, 6, 0.2}, 24);
+    spec.comments = {"WAVEFORMATEXTENSIBLE_CHANNEL_MASK=0x003F"};
+    EncodeFlac(named, spec);
+    EXPECT_EQ(OpenDecoderStream(plain)->ChannelMask(), 0x60Fu);
+    EXPECT_EQ(OpenDecoderStream(named)->ChannelMask(), 0x3Fu);
+    EXPECT_TRUE(FlacToolChunk(named, "fmt ")[20] == std::byte{0x3F});
+}
+
 TEST(FlacTest, ANameOfAnotherKindDoesNotMatter) {
     TempDir dir;
     const auto native = dir.Path() / "native.mp3";
