@@ -748,6 +748,9 @@ private:
             if (received == 0)
                 break;
             file.File.WriteAt(offset, buffer.first(received));
+            // The first slice is checked as it goes, while it is still in the cache.
+            if (task.Index == 0 && file.Check)
+                file.Check->Add(buffer.first(received));
             offset += received;
             delivered += static_cast<std::int64_t>(received);
             if (!SliceGoesOn(file, static_cast<std::int64_t>(received), bytesPerSecond))
@@ -801,7 +804,8 @@ private:
     }
 
     // The slices' warnings in the order of the file, each once, and the check of the data in
-    // place: it reads the data back, in order, once the slices have written it.
+    // place: the first slice's data went in as it was decoded, the rest is read back in order
+    // once the slices have written it.
     std::string SlicedWarnings(const SlicedFile& file, bool stopped) const {
         std::vector<std::string> warnings;
         for (const std::vector<std::string>& slice : file.Warnings)
@@ -810,8 +814,10 @@ private:
                     warnings.push_back(warning);
         if (file.Check && !stopped) {
             std::vector<std::byte> block(FSettings.BufferSize);
-            std::uint64_t offset = file.Layout.HeaderSize();
-            const std::uint64_t end = offset + static_cast<std::uint64_t>(file.ContiguousBytes());
+            std::uint64_t offset =
+                file.Layout.HeaderSize() + static_cast<std::uint64_t>(file.Delivered.front());
+            const std::uint64_t end =
+                file.Layout.HeaderSize() + static_cast<std::uint64_t>(file.ContiguousBytes());
             while (offset < end) {
                 const std::size_t got = file.File.ReadAt(
                     offset, std::span(block).first(static_cast<std::size_t>(
