@@ -108,8 +108,9 @@ bool ConversionRun::Prepare(EngineObserver& events) {
         settings.BufferSize = kDecodeBufferSize;
         settings.MaxDataBytes = FOptions.MaxDataBytes;
         // The window says "Sample not loaded." of any file it cannot open, as when adding it.
+        // A lossless source keeps its depth, as the list projects its size.
         settings.OpenStream = [](const std::filesystem::path& path) {
-            return OpenDecoderStream(path);
+            return OpenDecoderStream(path, SampleKind::Source);
         };
         FEngine = std::make_unique<ConversionEngine>(std::move(settings), events, FProgress);
         std::vector<FileEntry*> entries;
