@@ -39,10 +39,11 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
         QStringLiteral("Converts MP3, Ogg Vorbis, Opus and FLAC files into PCM WAV files."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("files"),
-                                 QStringLiteral("MP3, Ogg Vorbis, Opus or FLAC files to put in the list; "
-                                                "after --, also names that start with '-'."),
-                                 QStringLiteral("[FILE...]"));
+    parser.addPositionalArgument(
+        QStringLiteral("files"),
+        QStringLiteral("MP3, Ogg Vorbis, Opus or FLAC files to put in the list; "
+                       "after --, also names that start with '-'."),
+        QStringLiteral("[FILE...]"));
 
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
