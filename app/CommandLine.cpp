@@ -45,13 +45,14 @@ bool AsksForQtOptions(int argc, const char* const* argv) {
 CommandLine ParseCommandLine(int argc, const char* const* argv, const std::string& currentDir) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Converts MP3, Ogg Vorbis and Opus files into PCM WAV files."));
+        QStringLiteral("Converts MP3, Ogg Vorbis, Opus and FLAC files into PCM WAV files."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     parser.addPositionalArgument(
         QStringLiteral("files"),
-        QStringLiteral("MP3, Ogg Vorbis or Opus files, or folders of them, to put in the list; "
-                       "after --, also names that start with '-'."),
+        QStringLiteral(
+            "MP3, Ogg Vorbis, Opus or FLAC files, or folders of them, to put in the list; "
+            "after --, also names that start with '-'."),
         QStringLiteral("[FILE...]"));
 
     QStringList arguments;

@@ -41,9 +41,9 @@ inline constexpr const char* kUpdatePageUrl = "https://zent.example.org/updates"
 inline constexpr const char* kMainCaption =
     QT_TRANSLATE_NOOP("zent::TMainForm", "Zent MP3 OGG to WAV converter 1.0");
 // "Description|patterns", as ToQtFileFilter reads it.
-inline constexpr const char* kOpenDialogFilter =
-    QT_TRANSLATE_NOOP("zent::TMainForm",
-                      "MP3, Ogg Vorbis and Opus files (*.mp3; *.ogg; *.opus)|*.mp3; *.ogg; *.opus");
+inline constexpr const char* kOpenDialogFilter = QT_TRANSLATE_NOOP(
+    "zent::TMainForm", "MP3, Ogg Vorbis, Opus and FLAC files (*.mp3; *.ogg; *.opus; *.flac; *.oga)|"
+                       "*.mp3; *.ogg; *.opus; *.flac; *.oga");
 inline constexpr const char* kConfigFileName = "zent.cfg";
 inline constexpr const char* kOptionsSection = "Options";
 inline constexpr const char* kOutputSection = "Output";

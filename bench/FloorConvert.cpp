@@ -1,7 +1,8 @@
-// The floor for converting one file: libmpg123, libvorbisfile or libopusfile straight into a
-// WAV file,
+// The floor for converting one file: libmpg123, libvorbisfile, libopusfile or libFLAC (with its
+// check of the samples' MD5, as the flac tool and zent-cli make it) straight into a WAV file,
 // with the same 800,000-byte blocks and nothing else. What zent-cli -j1 is measured against.
 //   zent_floor SOURCE TARGET
+#include <FLAC/stream_decoder.h>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -24,7 +25,8 @@ void Put16(unsigned char* at, std::uint16_t value) {
     at[1] = static_cast<unsigned char>(value >> 8);
 }
 
-void WriteHeader(std::FILE* out, int channels, long rate, std::uint32_t dataBytes) {
+void WriteHeader(std::FILE* out, int channels, long rate, std::uint32_t dataBytes,
+                 int bytesPerSample = 2) {
     unsigned char header[44];
     std::memcpy(header, "RIFF\0\0\0\0WAVEfmt ", 16);
     Put32(header + 4, dataBytes + 36);
@@ -32,9 +34,9 @@ void WriteHeader(std::FILE* out, int channels, long rate, std::uint32_t dataByte
     Put16(header + 20, 1);
     Put16(header + 22, static_cast<std::uint16_t>(channels));
     Put32(header + 24, static_cast<std::uint32_t>(rate));
-    Put32(header + 28, static_cast<std::uint32_t>(rate * channels * 2));
-    Put16(header + 32, static_cast<std::uint16_t>(channels * 2));
-    Put16(header + 34, 16);
+    Put32(header + 28, static_cast<std::uint32_t>(rate * channels * bytesPerSample));
+    Put16(header + 32, static_cast<std::uint16_t>(channels * bytesPerSample));
+    Put16(header + 34, static_cast<std::uint16_t>(8 * bytesPerSample));
     std::memcpy(header + 36, "data", 4);
     Put32(header + 40, dataBytes);
     std::fwrite(header, 1, sizeof header, out);
@@ -136,6 +138,83 @@ int ConvertOpus(OggOpusFile* file, std::FILE* out, std::vector<unsigned char>& b
     return 0;
 }
 
+struct FlacFloor {
+    std::FILE* Out = nullptr;
+    std::vector<unsigned char>* Buffer = nullptr;
+    std::size_t Filled = 0;
+    std::uint64_t Total = 0;
+    int Channels = 0;
+    int Bytes = 2;
+    long Rate = 0;
+};
+
+FLAC__StreamDecoderWriteStatus WriteFlacFrame(const FLAC__StreamDecoder* /*decoder*/,
+                                              const FLAC__Frame* frame,
+                                              const FLAC__int32* const planes[], void* client) {
+    auto& floor = *static_cast<FlacFloor*>(client);
+    const std::size_t frameBytes = static_cast<std::size_t>(floor.Channels * floor.Bytes);
+    const std::size_t needed = frame->header.blocksize * frameBytes;
+    if (floor.Filled + needed > floor.Buffer->size()) {
+        std::fwrite(floor.Buffer->data(), 1, floor.Filled, floor.Out);
+        floor.Total += floor.Filled;
+        floor.Filled = 0;
+        if (needed > floor.Buffer->size())
+            floor.Buffer->resize(needed);
+    }
+    unsigned char* at = floor.Buffer->data() + floor.Filled;
+    for (unsigned i = 0; i < frame->header.blocksize; ++i)
+        for (int c = 0; c < floor.Channels; ++c) {
+            const auto value = static_cast<std::uint32_t>(planes[c][i]);
+            for (int b = 0; b < floor.Bytes; ++b)
+                *at++ = static_cast<unsigned char>(value >> (8 * b));
+        }
+    floor.Filled += needed;
+    return FLAC__STREAM_DECODER_WRITE_STATUS_CONTINUE;
+}
+
+void TakeFlacInfo(const FLAC__StreamDecoder* /*decoder*/, const FLAC__StreamMetadata* metadata,
+                  void* client) {
+    auto& floor = *static_cast<FlacFloor*>(client);
+    if (metadata->type == FLAC__METADATA_TYPE_STREAMINFO) {
+        floor.Channels = static_cast<int>(metadata->data.stream_info.channels);
+        floor.Bytes = static_cast<int>((metadata->data.stream_info.bits_per_sample + 7) / 8);
+        floor.Rate = static_cast<long>(metadata->data.stream_info.sample_rate);
+    }
+}
+
+void IgnoreFlacError(const FLAC__StreamDecoder* /*decoder*/, FLAC__StreamDecoderErrorStatus,
+                     void* /*client*/) {}
+
+int ConvertFlac(const char* source, std::FILE* out, std::vector<unsigned char>& buffer) {
+    FLAC__StreamDecoder* decoder = FLAC__stream_decoder_new();
+    FlacFloor floor{out, &buffer};
+    FLAC__stream_decoder_set_md5_checking(decoder, true);
+    if (FLAC__stream_decoder_init_file(decoder, source, WriteFlacFrame, TakeFlacInfo,
+                                       IgnoreFlacError,
+                                       &floor) != FLAC__STREAM_DECODER_INIT_STATUS_OK ||
+        !FLAC__stream_decoder_process_until_end_of_metadata(decoder))
+        return 1;
+    WriteHeader(out, floor.Channels, floor.Rate, 0, floor.Bytes);
+    FLAC__stream_decoder_process_until_end_of_stream(decoder);
+    std::fwrite(buffer.data(), 1, floor.Filled, out);
+    floor.Total += floor.Filled;
+    const bool intact = FLAC__stream_decoder_finish(decoder) != 0;
+    FLAC__stream_decoder_delete(decoder);
+    std::fseek(out, 0, SEEK_SET);
+    WriteHeader(out, floor.Channels, floor.Rate, static_cast<std::uint32_t>(floor.Total),
+                floor.Bytes);
+    return intact ? 0 : 1;
+}
+
+bool IsFlac(const char* path) {
+    std::FILE* in = std::fopen(path, "rb");
+    char magic[4] = {};
+    const bool flac = in && std::fread(magic, 1, 4, in) == 4 && std::memcmp(magic, "fLaC", 4) == 0;
+    if (in)
+        std::fclose(in);
+    return flac;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -147,6 +226,10 @@ int main(int argc, char** argv) {
     if (!out)
         return 1;
     std::vector<unsigned char> buffer(kBlock);
+    if (IsFlac(argv[1])) {
+        const int status = ConvertFlac(argv[1], out, buffer);
+        return std::fclose(out) == 0 ? status : 1;
+    }
     OggOpusFile* opus = IsOgg(argv[1]) ? op_open_file(argv[1], nullptr) : nullptr;
     const int status = opus != nullptr  ? ConvertOpus(opus, out, buffer)
                        : IsOgg(argv[1]) ? ConvertOgg(argv[1], out, buffer)

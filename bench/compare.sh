@@ -5,7 +5,8 @@
 #   cmake --preset release -DZENT_BUILD_BENCH=ON && cmake --build --preset release --target zent-cli zent_floor
 #   bench/compare.sh            # WORK=dir keeps the generated audio; RUNS=n timed rounds
 #   ONLY=output bench/compare.sh   # only the other formats, rates and channels (or: tools,
-#                                  # jobs, long, memory; several with commas)
+#                                  # jobs, flacjobs, long, memory; several with commas)
+#   KINDS="flac opus" bench/compare.sh   # only these sources (of cbr vbr ogg opus flac)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps" --bench >/dev/null
@@ -18,7 +19,11 @@ if [ ! -x "$cli" ] || [ ! -x "$floor" ]; then
         cmake --build --preset release --target zent-cli zent_floor)
 fi
 runs=${RUNS:-5}
-only=${ONLY:-tools,output,jobs,long,memory}
+only=${ONLY:-tools,output,jobs,flacjobs,long,memory}
+kinds=${KINDS:-cbr vbr ogg opus flac}
+# The FLAC groups: 16-bit stereo, and one 24-bit 5.1 file.
+tool_kinds=$kinds
+[[ " $kinds " == *" flac "* ]] && tool_kinds="$kinds flac24"
 wanted() { # group
     [[ ",$only," == *",$1,"* ]]
 }
@@ -42,10 +47,11 @@ encode() { # wav kind target
     vbr) lame --quiet -V 2 "$1" "$3" ;;
     ogg) oggenc -Q -q 5 "$1" -o "$3" ;;
     opus) opusenc --quiet --bitrate 128 "$1" "$3" ;;
+    flac | flac24) flac -s -5 "$1" -o "$3" ;;
     esac
 }
 extension() { # kind
-    case $1 in ogg | opus) echo "$1" ;; *) echo mp3 ;; esac
+    case $1 in ogg | opus | flac) echo "$1" ;; flac24) echo flac ;; *) echo mp3 ;; esac
 }
 echo "generating audio in $work/audio" >&2
 # The 30-minute files only for the groups that use them.
@@ -53,8 +59,11 @@ need_long=false
 if wanted long || wanted memory; then need_long=true; fi
 make_wav $short audio/short.wav &
 $need_long && make_wav $long audio/long.wav &
+# 24-bit 5.1 (FLAC's order: FL FR FC LFE and the two surrounds), a different noise on each.
+[[ " $kinds " != *" flac "* ]] || [ -f audio/surround.wav ] || sox -q -n -r 48000 -c 6 -b 24 audio/surround.wav synth $short \
+    pinknoise pinknoise pinknoise brownnoise pinknoise pinknoise vol 0.4 &
 wait
-for kind in cbr vbr ogg opus; do
+for kind in $kinds; do
     ext=$(extension $kind)
     encode audio/short.wav $kind audio/$kind-0.$ext &
     $need_long && encode audio/long.wav $kind audio/long-$kind.$ext &
@@ -64,6 +73,7 @@ for kind in cbr vbr ogg opus; do
         [ -f audio/$kind-$i.$ext ] || cp audio/$kind-0.$ext audio/$kind-$i.$ext
     done
 done
+[[ " $kinds " != *" flac "* ]] || encode audio/surround.wav flac24 audio/flac24-0.flac
 
 # A group's commands take turns, one run each per round, so that a change in the machine's
 # speed during the group (a shared virtual machine drifts by 10 % and more) hits every command
@@ -84,7 +94,7 @@ loop() { # tool-template files... -> a shell loop converting each file
     printf 'for f in %s; do %s; done' "$*" "$template"
 }
 
-for kind in cbr vbr ogg opus; do
+for kind in $tool_kinds; do
     wanted tools || break
     ext=$(extension $kind)
     files=$(ls audio/$kind-*.$ext | tr '\n' ' ')
@@ -99,10 +109,12 @@ for kind in cbr vbr ogg opus; do
         commands+=(-n "oggdec" "$(loop 'oggdec -Q -o out/${f##*/}.wav $f' $files)")
     elif [ $kind = opus ]; then
         commands+=(-n "opusdec" "$(loop 'opusdec --quiet --rate 48000 $f out/${f##*/}.wav' $files)")
+    elif [[ $kind == flac* ]]; then
+        commands+=(-n "flac -d" "$(loop 'flac -d -s -f -o out/${f##*/}.wav $f' $files)")
     else
         commands+=(-n "mpg123 -w" "$(loop 'mpg123 -q -w out/${f##*/}.wav $f' $files)")
     fi
-    echo "timing 8 x 3 min $kind" >&2
+    echo "timing $(echo $files | wc -w) x 3 min $kind" >&2
     measure "tools-$kind" "${commands[@]}"
 done
 
@@ -127,7 +139,7 @@ for kind in cbr ogg; do
     done
 done
 
-all=$(ls audio/cbr-*.mp3 audio/vbr-*.mp3 audio/ogg-*.ogg | tr '\n' ' ')
+all=$(ls audio/cbr-*.mp3 audio/vbr-*.mp3 audio/ogg-*.ogg 2>/dev/null | tr '\n' ' ' || true)
 wanted jobs && echo "timing jobs" >&2
 jobs=(1 2 4 "$(nproc)")
 job_commands=()
@@ -135,9 +147,13 @@ for j in $(printf '%s\n' "${jobs[@]}" | sort -un); do
     job_commands+=(-n "zent-cli -j$j" "$cli -q -j$j -o out $all")
 done
 wanted jobs && measure jobs "${job_commands[@]}"
+flacs=$(ls audio/flac-*.flac 2>/dev/null | tr '\n' ' ' || true)
+wanted flacjobs && echo "timing FLAC jobs" >&2
+wanted flacjobs && measure jobs-flac -n "zent-cli -j1" "$cli -q -j1 -o out $flacs" \
+    -n "zent-cli -j2" "$cli -q -j2 -o out $flacs"
 
 wanted long && echo "timing one 30-minute file" >&2
-for kind in cbr vbr ogg opus; do
+for kind in $kinds; do
     wanted long || break
     ext=$(extension $kind)
     source=audio/long-$kind.$ext
@@ -149,6 +165,11 @@ for kind in cbr vbr ogg opus; do
         long_commands+=(-n "oggdec" "oggdec -Q -o out/long.wav $source")
     elif [ $kind = opus ]; then
         long_commands+=(-n "opusdec" "opusdec --quiet --rate 48000 $source out/long.wav")
+    elif [ $kind = flac ]; then
+        long_commands+=(-n "flac -d" "flac -d -s -f -o out/long.wav $source")
+        # What the check of a file in slices adds: its data read back and hashed once.
+        long_commands+=(-n "zent-cli -j1, then md5sum of its output"
+            "$cli -q -j1 -o out $source && md5sum out/*.wav")
     else
         long_commands+=(-n "mpg123 -w" "mpg123 -q -w out/long.wav $source")
     fi
@@ -192,14 +213,18 @@ def medians(name):
 print("| measure | median wall time | ratio | CPU time (mean) |")
 print("|---|---|---|---|")
 for kind, label in (("cbr", "MP3 CBR"), ("vbr", "MP3 VBR"), ("ogg", "Ogg Vorbis"),
-                    ("opus", "Ogg Opus")):
+                    ("opus", "Ogg Opus"), ("flac", "FLAC 16-bit stereo"),
+                    ("flac24", "FLAC 24-bit 5.1")):
     if "tools" not in only:
         break
     m = medians("tools-" + kind)
+    if not m:
+        continue
     base = m["floor"]
+    count = "1" if kind == "flac24" else "8"
     for command, seconds in sorted(m.items(), key=lambda item: item[1]):
         note = "1.00 (floor)" if command == "floor" else f"{seconds / base:.2f} x floor"
-        print(f"| 8 x 3 min {label}: `{command}` | {seconds:.2f} s | {note} | "
+        print(f"| {count} x 3 min {label}: `{command}` | {seconds:.2f} s | {note} | "
               f"{cpu[('tools-' + kind, command)]:.2f} s |")
     ours, floor_cpu = cpu[("tools-" + kind, "zent-cli -j1")], cpu[("tools-" + kind, "floor")]
     print(f"| {label}: zent-cli -j1 against the floor | | "
@@ -225,11 +250,17 @@ one = m.get("zent-cli -j1", 1.0)
 for command, seconds in m.items():
     print(f"| 24 files (MP3 CBR, VBR, Ogg): `{command}` | {seconds:.2f} s | "
           f"{one / seconds:.2f} x -j1 | {cpu[('jobs', command)]:.2f} s |")
+m = medians("jobs-flac") if "flacjobs" in only else {}
+for command, seconds in m.items():
+    print(f"| 8 x 3 min FLAC: `{command}` | {seconds:.2f} s | "
+          f"{m['zent-cli -j1'] / seconds:.2f} x -j1 | {cpu[('jobs-flac', command)]:.2f} s |")
 for kind, label in (("cbr", "MP3 CBR"), ("vbr", "MP3 VBR"), ("ogg", "Ogg Vorbis"),
-                    ("opus", "Ogg Opus")):
+                    ("opus", "Ogg Opus"), ("flac", "FLAC")):
     if "long" not in only:
         break
     m = medians("long-" + kind)
+    if not m:
+        continue
     j1 = m["zent-cli -j1"]
     for command, seconds in sorted(m.items(), key=lambda item: item[1]):
         print(f"| one 30 min {label}: `{command}` | {seconds:.2f} s | {j1 / seconds:.2f} x -j1 | "

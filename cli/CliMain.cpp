@@ -26,7 +26,8 @@ constexpr std::chrono::milliseconds kProgressInterval{250};
 constexpr const char* kStandardOutputTarget = "-";
 
 OutputFormat OutputFormatOf(const CliOptions& options) {
-    return {options.Format, static_cast<int>(options.Rate), options.Channels, options.Tags};
+    return {options.Format, static_cast<int>(options.Rate), options.Channels, options.Tags,
+            !options.FormatChosen};
 }
 
 void PrepareOutputDir(const CliOptions& options) {

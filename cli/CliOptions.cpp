@@ -77,6 +77,7 @@ bool ApplyAudioValue(CliOptions& options, std::string_view name, const std::stri
         if (!format)
             Fail("invalid format '" + value + "': give u8, s16, s24, s32 or f32");
         options.Format = *format;
+        options.FormatChosen = true;
     } else if (name == "rate") {
         std::uint32_t rate = 0;
         const char* end = value.data() + value.size();
@@ -296,8 +297,9 @@ Converts MP3, Ogg Vorbis and Opus files into PCM WAV files (by default 16-bit, 4
       --mkdir            create the output directory when it does not exist
   -j, --jobs N           convert N files at once (default: the processors this process may
                          use: its CPU affinity, lowered by a cgroup CPU quota)
-  -r, --recursive        convert the .mp3, .ogg and .opus files found under each directory,
-                         each into the same folder below the output directory
+  -r, --recursive        convert the .mp3, .ogg, .opus, .flac and .oga files found under
+                         each directory, each into the same folder below the output
+                         directory
   -                      read paths from standard input, one per line
   -0, --null             paths on standard input end with a NUL byte (find -print0)
       --relative-to DIR  every input below DIR (named, listed or found by -r) goes into
@@ -317,7 +319,8 @@ Converts MP3, Ogg Vorbis and Opus files into PCM WAV files (by default 16-bit, 4
                          "name (2).wav" instead)
   -q, --quiet            no progress; failures are still reported
       --json             one JSON object per file on standard output
-      --format FMT       samples as u8, s16 (default), s24, s32 or f32 (32-bit float);
+      --format FMT       samples as u8, s16, s24, s32 or f32 (32-bit float); by default
+                         s16, and a FLAC file's own depth (12 and 20 bits in 16 and 24);
                          24 and 32 bits and float come from the decoder's full precision
       --rate HZ          resample to HZ (libsoxr, high quality), to the exact length;
                          u8 and s16 from a resampled or mixed signal are dithered (TPDF)

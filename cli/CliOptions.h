@@ -40,9 +40,10 @@ struct CliOptions {
 
     // What the WAV files hold; the defaults write the window's bytes.
     SampleFormat Format = SampleFormat::S16;
-    std::uint32_t Rate = 0; // Hz; 0 keeps the source's rate
-    int Channels = 0;       // 1 or 2; 0 keeps the source's channels
-    bool Tags = false;      // the source's tags in an INFO list after the data
+    bool FormatChosen = false; // else FLAC keeps its own depth
+    std::uint32_t Rate = 0;    // Hz; 0 keeps the source's rate
+    int Channels = 0;          // 1 or 2; 0 keeps the source's channels
+    bool Tags = false;         // the source's tags in an INFO list after the data
     // -o -: the one input's WAV goes to standard output.
     bool ToStandardOutput = false;
     // With -r, every file goes straight into the output directory instead of its folder.

@@ -92,12 +92,11 @@ struct SlicedFile {
                std::vector<Slice> slices, std::optional<ShapedOutput> shaped)
         : Id(id), Job(std::move(file)), Report(std::move(report)), Slices(std::move(slices)),
           Delivered(Slices.size(), 0), Pending(static_cast<int>(Slices.size())),
-          Format(SourceFormat(stream)), Shaped(std::move(shaped)), Length(stream.LengthBytes()),
-          CodecFrameFrames(stream.CodecFrameFrames()), File(Job.Target, Job.Existing) {
-        if (Shaped)
-            File.Write(Shaped->Layout.UnfinishedHeader());
-        else
-            File.Write(BuildWavHeader(Format));
+          Format(SourceFormat(stream)), Kind(stream.Kind()), Shaped(std::move(shaped)),
+          Length(stream.LengthBytes()), CodecFrameFrames(stream.CodecFrameFrames()),
+          Layout(Shaped ? Shaped->Layout : StreamLayout(stream)), Warnings(Slices.size()),
+          File(Job.Target, Job.Existing) {
+        File.Write(Layout.UnfinishedHeader());
     }
 
     void Fail(const std::string& message) {
@@ -132,9 +131,14 @@ struct SlicedFile {
     std::mutex Mutex;
     std::string FailMessage;
     const WavFormat Format; // the source's
+    const SampleKind Kind;  // what every slice's stream delivers
     const std::optional<ShapedOutput> Shaped;
     const std::int64_t Length;
     const std::int64_t CodecFrameFrames;
+    const WavLayout Layout; // of the output
+    // Each slice's stream's warnings, and a check of the data the slices left in place.
+    std::vector<std::vector<std::string>> Warnings;
+    std::unique_ptr<DataCheck> Check;
     OutputFile File; // positioned writes from every slice's job
 };
 
@@ -426,14 +430,17 @@ private:
         const bool toPipe = FSettings.StandardOutput != nullptr;
         if (!toPipe)
             RefuseSourceAsTarget(file.Source, file.Target);
-        const OutputFormat& out = FSettings.Output;
+        const OutputFormat& asked = FSettings.Output;
+        // The plain path writes a lossless source's own samples, unless a format was chosen.
+        const SampleKind plainKind = asked.SourceDepth ? SampleKind::Source : SampleKind::Int16;
         std::unique_ptr<DecoderStream> stream =
-            Open(file.Source, out.IsDefault() ? SampleKind::Int16 : SampleKind::Float32);
+            Open(file.Source, asked.IsDefault() ? plainKind : SampleKind::Float32);
+        const OutputFormat out = asked.ForSource(stream->SourceBits());
         std::optional<SampleShaper> shaper;
-        if (!out.IsPlainFor(stream->Channels(), stream->SampleRate()))
+        if (!asked.IsPlainFor(stream->Channels(), stream->SampleRate()))
             shaper.emplace(stream->Channels(), stream->SampleRate(), out);
-        else if (stream->Kind() != SampleKind::Int16)
-            stream = Open(file.Source, SampleKind::Int16);
+        else if (stream->Kind() == SampleKind::Float32)
+            stream = Open(file.Source, plainKind);
         report.Channels = shaper ? shaper->Channels() : stream->Channels();
         report.SampleRate = shaper ? shaper->Rate() : stream->SampleRate();
         AddWarnings(report.Warning, *stream);
@@ -460,6 +467,8 @@ private:
         if (slices.size() > 1) {
             auto sliced = std::make_shared<SlicedFile>(report.Id, std::move(file), report, *stream,
                                                        std::move(slices), std::move(shaped));
+            if (!sliced->Shaped)
+                sliced->Check = stream->NewDataCheck();
             // This stream knows already that it seeks exactly, so it takes the last slice;
             // the first needs no seek, and so no frame index, on a stream opened afresh.
             const std::size_t last = sliced->Slices.size() - 1;
@@ -578,6 +587,10 @@ private:
                 trailer.clear();
             header = streaming ? shaped->Layout.StreamingHeader()
                                : shaped->Layout.Header(dataBytes, trailer.size());
+        } else if (const WavLayout layout = StreamLayout(stream);
+                   layout.Coding() != WavCoding::Pcm) {
+            streaming = dataBytes > layout.MaxDataBytes();
+            header = streaming ? layout.StreamingHeader() : layout.Header(dataBytes);
         } else {
             streaming = dataBytes > kWavMaxDataBytes;
             const auto data = static_cast<std::uint32_t>(streaming ? kWavMaxDataBytes : dataBytes);
@@ -640,7 +653,8 @@ private:
                 throw EDecoderError(SourceEndsEarlyMessage(
                     file.Source, static_cast<double>(sourceBytes) / bytesPerSecond,
                     static_cast<double>(length) / bytesPerSecond));
-            const bool unsigned8 = shaped && shaped->Output.Format == SampleFormat::U8;
+            const bool unsigned8 =
+                shaped ? shaped->Output.Format == SampleFormat::U8 : stream.BitsPerSample() == 8;
             const std::vector<std::byte> silence(
                 std::min<std::uint64_t>(dataBytes - written, 1 << 16),
                 unsigned8 ? std::byte{0x80} : std::byte{0});
@@ -705,20 +719,24 @@ private:
         const bool last = task.Index + 1 == file.Slices.size();
         std::unique_ptr<DecoderStream> stream = std::move(task.Stream);
         if (!stream)
-            stream = Open(file.Job.Source, file.Shaped ? SampleKind::Float32 : SampleKind::Int16);
+            stream = Open(file.Job.Source, file.Kind);
         if (slice.First != 0)
             stream->SeekToFrame(slice.First);
+        // Read once the slice has ended, however it ends.
+        struct KeepWarnings {
+            std::vector<std::string>& Kept;
+            const DecoderStream& Stream;
+            ~KeepWarnings() { Kept = Stream.Warnings(); }
+        } keep{file.Warnings[task.Index], *stream};
         if (file.Shaped) {
             DecodeShapedSlice(file, task.Index, *stream);
-            const std::lock_guard lock(file.Mutex);
-            AddWarnings(file.Report.Warning, *stream);
             return;
         }
         const std::int64_t frameBytes = file.Format.BlockAlign();
         const std::int64_t bytesPerSecond = frameBytes * file.Format.SampleRate;
         const std::size_t request = buffer.size() - buffer.size() % frameBytes;
         const std::int64_t wanted = slice.Count * frameBytes;
-        std::uint64_t offset = kWavHeaderSize + slice.First * frameBytes;
+        std::uint64_t offset = file.Layout.HeaderSize() + slice.First * frameBytes;
         std::int64_t& delivered = file.Delivered[task.Index];
         while (last || delivered < wanted) {
             const std::size_t ask =
@@ -729,14 +747,13 @@ private:
             if (received == 0)
                 break;
             file.File.WriteAt(offset, buffer.first(received));
+            // The first slice is checked as it goes, while it is still in the cache.
+            if (task.Index == 0 && file.Check)
+                file.Check->Add(buffer.first(received));
             offset += received;
             delivered += static_cast<std::int64_t>(received);
             if (!SliceGoesOn(file, static_cast<std::int64_t>(received), bytesPerSecond))
                 return;
-        }
-        {
-            const std::lock_guard lock(file.Mutex);
-            AddWarnings(file.Report.Warning, *stream);
         }
         if (!last)
             CheckSliceWhole(file, slice, delivered, frameBytes, bytesPerSecond);
@@ -785,6 +802,41 @@ private:
         return !file.Failed;
     }
 
+    // The slices' warnings in the order of the file, each once, and the check of the data in
+    // place: the first slice's data went in as it was decoded, the rest is read back in order
+    // once the slices have written it.
+    std::string SlicedWarnings(const SlicedFile& file, bool stopped) const {
+        std::vector<std::string> warnings;
+        for (const std::vector<std::string>& slice : file.Warnings)
+            for (const std::string& warning : slice)
+                if (std::find(warnings.begin(), warnings.end(), warning) == warnings.end())
+                    warnings.push_back(warning);
+        if (file.Check && !stopped) {
+            std::vector<std::byte> block(FSettings.BufferSize);
+            std::uint64_t offset =
+                file.Layout.HeaderSize() + static_cast<std::uint64_t>(file.Delivered.front());
+            const std::uint64_t end =
+                file.Layout.HeaderSize() + static_cast<std::uint64_t>(file.ContiguousBytes());
+            while (offset < end) {
+                const std::size_t got = file.File.ReadAt(
+                    offset, std::span(block).first(static_cast<std::size_t>(
+                                std::min<std::uint64_t>(block.size(), end - offset))));
+                if (got == 0)
+                    break;
+                file.Check->Add(std::span(block).first(got));
+                offset += got;
+            }
+            std::string mismatch = file.Check->Finish();
+            if (!mismatch.empty() &&
+                std::find(warnings.begin(), warnings.end(), mismatch) == warnings.end())
+                warnings.push_back(std::move(mismatch));
+        }
+        std::string joined;
+        for (const std::string& warning : warnings)
+            joined += (joined.empty() ? "" : "; ") + warning;
+        return joined;
+    }
+
     // A slice before the last must deliver all its frames.
     static void CheckSliceWhole(const SlicedFile& file, const Slice& slice, std::int64_t delivered,
                                 std::int64_t frameBytes, std::int64_t bytesPerSecond) {
@@ -812,15 +864,14 @@ private:
                 WavEnding ending{file.Format, static_cast<std::uint64_t>(total),
                                  file.Length, file.CodecFrameFrames,
                                  stopped,     false,
-                                 true,        nullptr,
-                                 0,           {}};
+                                 true,        &file.Layout,
+                                 total,       {}};
                 if (file.Shaped) {
                     ending.DataBytes = static_cast<std::uint64_t>(report.Frames) *
                                        file.Shaped->Layout.BlockAlign();
-                    ending.Layout = &file.Shaped->Layout;
-                    ending.SourceBytes = total;
                     ending.InfoChunk = file.Shaped->InfoChunk;
                 }
+                report.Warning = SlicedWarnings(file, stopped);
                 FinishWavFile(file.File, ending, file.Job.Source);
                 report.Target = file.File.Target().native();
                 report.Outcome = stopped ? FileOutcome::Stopped : FileOutcome::Converted;

@@ -143,8 +143,9 @@ bool ConversionRun::Prepare(EngineObserver& events) {
         settings.MaxDataBytes = FOptions.MaxDataBytes;
         settings.Output = FChoices.Output;
         // The window says "Sample not loaded." of any file it cannot open, as when adding it.
+        // A lossless source keeps its depth, as the list projects its size.
         settings.OpenStream = [](const std::filesystem::path& path) {
-            return OpenDecoderStream(path);
+            return OpenDecoderStream(path, SampleKind::Source);
         };
         FFailureStop = std::make_unique<FailureStop>(events, FChoices.KeepGoing);
         FEngine = std::make_unique<ConversionEngine>(std::move(settings), *FFailureStop, FProgress);

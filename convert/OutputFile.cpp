@@ -235,6 +235,22 @@ void OutputFile::WriteAt(std::uint64_t offset, std::span<const std::byte> data) 
     }
 }
 
+std::size_t OutputFile::ReadAt(std::uint64_t offset, std::span<std::byte> target) const {
+    std::size_t done = 0;
+    while (done < target.size()) {
+        const ssize_t got = ::pread(FHandle, target.data() + done, target.size() - done,
+                                    static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            ThrowWriteError(errno);
+        if (got == 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
 void OutputFile::Truncate(std::uint64_t size) {
     if (FIo.Truncate(FHandle, static_cast<off_t>(size)) != 0)
         ThrowWriteError(errno);

@@ -69,6 +69,9 @@ public:
     void Write(std::span<const std::byte> data);
     void WriteAt(std::uint64_t offset, std::span<const std::byte> data);
     void Truncate(std::uint64_t size);
+    // Reads back what was written: target.size() bytes from offset, fewer only at the end.
+    // Throws EStreamError.
+    std::size_t ReadAt(std::uint64_t offset, std::span<std::byte> target) const;
     // Closes the file and gives it the target's name, claimed atomically. Throws EStreamError
     // (a failure to take the name with CannotCreateFileMessage) or ETargetTaken; nothing of
     // the file stays behind then.

@@ -25,6 +25,16 @@ bool OutputFormat::IsPlainFor(int sourceChannels, int sourceRate) const {
            (Channels == 0 || Channels == sourceChannels);
 }
 
+OutputFormat OutputFormat::ForSource(int sourceBits) const {
+    OutputFormat out = *this;
+    if (SourceDepth && sourceBits > 0)
+        out.Format = sourceBits <= 8    ? SampleFormat::U8
+                     : sourceBits <= 16 ? SampleFormat::S16
+                     : sourceBits <= 24 ? SampleFormat::S24
+                                        : SampleFormat::S32;
+    return out;
+}
+
 SampleShaper::SampleShaper(int sourceChannels, int sourceRate, const OutputFormat& out)
     : FSourceChannels(sourceChannels), FSourceRate(sourceRate),
       FChannels(Resolved(out.Channels, sourceChannels)), FRate(Resolved(out.Rate, sourceRate)),

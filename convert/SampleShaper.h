@@ -24,11 +24,16 @@ struct OutputFormat {
     int Rate = 0;      // Hz; 0 keeps the source's
     int Channels = 0;  // 0 keeps the source's
     bool Tags = false; // the source's tags in an INFO list after the data
+    // A lossless source keeps its own depth, Format being for the lossy ones ("as the
+    // source"); false once a format is chosen for every source.
+    bool SourceDepth = true;
 
     // True when a source of this rate and channel count is written as the decoder's own
     // 16-bit samples, without the float path.
     bool IsPlainFor(int sourceChannels, int sourceRate) const;
     bool IsDefault() const { return IsPlainFor(0, 0); }
+    // This output for a source whose own samples have sourceBits bits (0: a lossy source).
+    OutputFormat ForSource(int sourceBits) const;
 };
 
 // Turns a source's float frames into the data bytes of the output it is given:

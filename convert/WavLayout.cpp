@@ -1,5 +1,6 @@
 #include "convert/WavLayout.h"
 
+#include "decode/Decoder.h"
 #include "framework/Errors.h"
 
 #include <algorithm>
@@ -83,9 +84,13 @@ std::uint32_t WavChannelMask(int channels) {
                : 0;
 }
 
-WavLayout::WavLayout(SampleFormat format, int channels, std::uint32_t sampleRate)
-    : FFormat(format), FCoding(WavCoding::Pcm), FChannels(0), FSampleRate(sampleRate),
-      FBlockAlign(0) {
+WavLayout::WavLayout(SampleFormat format, int channels, std::uint32_t sampleRate, int validBits,
+                     std::uint32_t channelMask)
+    : FFormat(format),
+      FValidBits(static_cast<std::uint16_t>(
+          validBits > 0 && validBits < BitsPerSample(format) ? validBits : BitsPerSample(format))),
+      FChannelMask(channelMask != 0 ? channelMask : WavChannelMask(channels)),
+      FCoding(WavCoding::Pcm), FChannels(0), FSampleRate(sampleRate), FBlockAlign(0) {
     const std::int64_t frameBytes = std::int64_t{channels} * BytesPerSample(format);
     if (channels < 1 || frameBytes > std::numeric_limits<std::uint16_t>::max() || sampleRate == 0 ||
         std::uint64_t{sampleRate} * static_cast<std::uint64_t>(frameBytes) > kMax32)
@@ -97,7 +102,15 @@ WavLayout::WavLayout(SampleFormat format, int channels, std::uint32_t sampleRate
     if (IsFloat(format))
         FCoding = wide ? WavCoding::ExtensibleFloat : WavCoding::IeeeFloat;
     else
-        FCoding = wide || BitsPerSample(format) > 16 ? WavCoding::ExtensiblePcm : WavCoding::Pcm;
+        FCoding = wide || BitsPerSample(format) > 16 || FValidBits < BitsPerSample(format)
+                      ? WavCoding::ExtensiblePcm
+                      : WavCoding::Pcm;
+}
+
+WavLayout WavLayout::Plain(SampleFormat format, int channels, std::uint32_t sampleRate) {
+    WavLayout layout(format, channels, sampleRate);
+    layout.FCoding = WavCoding::Pcm;
+    return layout;
 }
 
 std::size_t WavLayout::HeaderSize() const {
@@ -149,8 +162,8 @@ std::vector<std::byte> WavLayout::BuildHeader(std::uint32_t riffSize, std::uint3
         out.U16(0);
     } else if (extensible) {
         out.U16(kExtensionSize);
-        out.U16(bits); // valid bits: all of the container
-        out.U32(WavChannelMask(FChannels));
+        out.U16(FValidBits);
+        out.U32(FChannelMask);
         out.U16(plainTag);
         for (const std::uint8_t b : kSubformatTail)
             bytes.push_back(static_cast<std::byte>(b));
@@ -185,6 +198,31 @@ std::vector<WavPatch> WavLayout::Patches(std::uint64_t dataBytes,
                            static_cast<std::uint32_t>(dataBytes / FBlockAlign)});
     }
     return patches;
+}
+
+WavLayout StreamLayout(const DecoderStream& stream) {
+    if (stream.Kind() == SampleKind::Int16)
+        return WavLayout::Plain(stream.BitsPerSample() == 8 ? SampleFormat::U8 : SampleFormat::S16,
+                                stream.Channels(), static_cast<std::uint32_t>(stream.SampleRate()));
+    SampleFormat format = SampleFormat::S16;
+    switch (stream.Kind() == SampleKind::Float32 ? 0 : stream.BitsPerSample()) {
+    case 0:
+        format = SampleFormat::F32;
+        break;
+    case 8:
+        format = SampleFormat::U8;
+        break;
+    case 24:
+        format = SampleFormat::S24;
+        break;
+    case 32:
+        format = SampleFormat::S32;
+        break;
+    default:
+        break;
+    }
+    return {format, stream.Channels(), static_cast<std::uint32_t>(stream.SampleRate()),
+            stream.ValidBits(), stream.ChannelMask()};
 }
 
 std::vector<std::byte> BuildInfoChunk(const AudioTags& tags) {

@@ -9,9 +9,11 @@
 
 namespace zent {
 
+class DecoderStream;
+
 // How the format chunk describes the samples.
 enum class WavCoding {
-    Pcm,             // tag 1, the 44-byte header: 8 and 16 bits, one or two channels
+    Pcm,             // tag 1, the 44-byte header: 8 and 16 bits, one or two channels (Plain: any)
     IeeeFloat,       // tag 3 with a "fact" chunk: float, one or two channels
     ExtensiblePcm,   // tag 0xFFFE: integers of more than 16 bits or more than two channels
     ExtensibleFloat, // tag 0xFFFE with a "fact" chunk: float, more than two channels
@@ -33,8 +35,16 @@ std::uint32_t WavChannelMask(int channels);
 // size covers it.
 class WavLayout {
 public:
-    // Throws Error for 0 or more than 65535 channels or a rate of 0.
-    WavLayout(SampleFormat format, int channels, std::uint32_t sampleRate);
+    // Throws Error for 0 or more than 65535 channels or a rate of 0. validBits, when set
+    // below the format's bits, says how many high bits of an integer sample carry the signal
+    // (a 20-bit source in 24-bit samples); such a file takes the extensible header.
+    // channelMask, when set, is the speaker mask of an extensible header instead of
+    // WavChannelMask's.
+    WavLayout(SampleFormat format, int channels, std::uint32_t sampleRate, int validBits = 0,
+              std::uint32_t channelMask = 0);
+    // The 44-byte header of 8 or 16-bit samples for any channel count, as the window has
+    // always written a lossy source's samples.
+    static WavLayout Plain(SampleFormat format, int channels, std::uint32_t sampleRate);
 
     WavCoding Coding() const { return FCoding; }
     std::uint16_t BlockAlign() const { return FBlockAlign; }
@@ -60,11 +70,17 @@ private:
                                        std::uint32_t frames) const;
 
     SampleFormat FFormat;
+    std::uint16_t FValidBits;
+    std::uint32_t FChannelMask;
     WavCoding FCoding;
     std::uint16_t FChannels;
     std::uint32_t FSampleRate;
     std::uint16_t FBlockAlign;
 };
+
+// The layout of the samples a stream delivers as they are: a lossless source's own 8 to 32-bit
+// integers (extensible beyond 16 bits, two channels or with fewer valid bits), else Plain.
+WavLayout StreamLayout(const DecoderStream& stream);
 
 // A "LIST" chunk of type "INFO" with the tags that are set (INAM title, IART artist, IPRD
 // album, ITRK track, ICRD date, IGNR genre, ICMT comment): UTF-8, NUL-terminated, each

@@ -104,12 +104,14 @@ bool WriteWavFile(DecoderStream& stream, const std::filesystem::path& sourcePath
     const std::size_t requestSize =
         buffer.size() >= blockAlign ? WholeFrames(buffer.size(), blockAlign) : buffer.size();
     const std::span<std::byte> request = buffer.first(requestSize);
+    // The 44-byte header for 8 and 16 bits in one or two channels, the extensible one else.
+    const WavLayout layout = StreamLayout(stream);
     const std::uint64_t maxData =
-        WholeFrames(std::min(options.MaxDataBytes, kWavMaxDataBytes), blockAlign);
+        WholeFrames(std::min(options.MaxDataBytes, layout.MaxDataBytes()), blockAlign);
 
     RefuseSourceAsTarget(sourcePath, targetPath);
     OutputFile file(targetPath, options.Existing);
-    file.Write(BuildWavHeader(format));
+    file.Write(layout.UnfinishedHeader());
     const std::int64_t length = stream.LengthBytes();
     std::uint64_t written = 0;
     bool cut = false;
@@ -137,8 +139,8 @@ bool WriteWavFile(DecoderStream& stream, const std::filesystem::path& sourcePath
         view.SetFileProgress(percent);
         view.SetStatusText(DoneText(percent));
     }
-    const WavEnding ending{format,  written, length, stream.CodecFrameFrames(), stopped, cut, false,
-                           nullptr, 0,       {}};
+    const WavEnding ending{format, written, length,  stream.CodecFrameFrames(),          stopped,
+                           cut,    false,   &layout, static_cast<std::int64_t>(written), {}};
     // The hidden file goes with the OutputFile.
     if (stopped && !options.KeepStoppedFile)
         return false;

@@ -1,6 +1,7 @@
 #include "decode/Decoder.h"
 
 #include "decode/ChainStream.h"
+#include "decode/FlacStream.h"
 #include "decode/Mpg123Stream.h"
 #include "decode/NativeFile.h"
 #include "decode/OggSupport.h"
@@ -22,6 +23,7 @@ namespace zent {
 namespace {
 
 constexpr std::string_view kOggMagic = "OggS";
+constexpr std::string_view kFlacMagic = "fLaC";
 constexpr int kBitsPerByte = 8;
 
 // Whether the file is Ogg: it begins with a page, or with junk before one within its first
@@ -36,16 +38,26 @@ bool IsOgg(NativeFile& file) {
 
 std::unique_ptr<DecoderStream> OpenOggLinks(const std::filesystem::path& path,
                                             std::unique_ptr<NativeFile> file, SampleKind kind) {
-    return FirstOggCodec(*file) == OggCodec::Opus ? OpusStream::Open(std::move(file), path, kind)
-                                                  : VorbisStream::Open(std::move(file), path, kind);
+    // Only a lossless source has samples of its own beyond 16 bits.
+    const SampleKind lossy = kind == SampleKind::Source ? SampleKind::Int16 : kind;
+    switch (FirstOggCodec(*file)) {
+    case OggCodec::Flac:
+        return FlacStream::Open(std::move(file), path, kind, true);
+    case OggCodec::Opus:
+        return OpusStream::Open(std::move(file), path, lossy);
+    default:
+        return VorbisStream::Open(std::move(file), path, lossy);
+    }
 }
 
 // An Ogg file. A chain whose format or codec changes from one link to another is a stream
 // per run of links in one format, played in the first one's.
 std::unique_ptr<DecoderStream> OpenOgg(const std::filesystem::path& path,
                                        std::unique_ptr<NativeFile> file, SampleKind kind) {
+    const bool flac = FirstOggCodec(*file) == OggCodec::Flac;
     std::unique_ptr<DecoderStream> whole = OpenOggLinks(path, std::move(file), kind);
-    if (whole && static_cast<const OggStream&>(*whole).PlaysEveryLink()) {
+    // FLAC in Ogg is read by libFLAC, one link only.
+    if (flac || (whole && static_cast<const OggStream&>(*whole).PlaysEveryLink())) {
         return whole;
     }
     file = NativeFile::Open(path);
@@ -139,13 +151,17 @@ std::unique_ptr<DecoderStream> OpenDecoderStream(const std::filesystem::path& pa
     if (!file) {
         return nullptr;
     }
+    if (file->StartsWith(kFlacMagic))
+        return FlacStream::Open(std::move(file), path, kind, false);
+    // Only a lossless source has samples of its own beyond 16 bits.
+    const SampleKind lossy = kind == SampleKind::Source ? SampleKind::Int16 : kind;
     // By content, not by name: an Ogg file named .mp3 still opens, and MPEG sync search never
     // runs over Ogg pages, where it could find a false frame. Junk before the first page
     // (a broken download, a wrapper) is skipped, as it is before the first MPEG frame.
     if (IsOgg(*file)) {
         return OpenOgg(path, std::move(file), kind);
     }
-    return Mpg123Stream::Open(std::move(file), path, kind);
+    return Mpg123Stream::Open(std::move(file), path, lossy);
 }
 
 namespace {
@@ -167,18 +183,19 @@ std::string RefusalReason(const std::filesystem::path& path) {
     std::unique_ptr<NativeFile> file = NativeFile::Open(path);
     if (file && IsOgg(*file)) {
         switch (FirstOggCodec(*file)) {
-        case OggCodec::Flac:
-            return "Ogg FLAC is not supported";
         case OggCodec::Speex:
             return "Ogg Speex is not supported";
         case OggCodec::Vorbis:
         case OggCodec::Opus:
+        case OggCodec::Flac:
             return "the Ogg headers are incomplete or damaged: the file may be cut short";
         case OggCodec::Other:
             break;
         }
     }
-    return "not an MP3, Ogg Vorbis or Opus file";
+    if (file && file->StartsWith(kFlacMagic))
+        return "the FLAC headers are incomplete or damaged: the file may be cut short";
+    return "not an MP3, Ogg Vorbis, Opus or FLAC file";
 }
 
 } // namespace

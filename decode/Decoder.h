@@ -41,12 +41,27 @@ inline constexpr const char* kWrongLengthWarning =
 
 // What a stream's samples are, chosen when it is opened. Float32 is the decoder's own precision:
 // little-endian IEEE floats, full scale -1..1 (peaks may go beyond), never rounded to 16 bits
-// on the way.
-enum class SampleKind { Int16, Float32 };
+// on the way. Source is the samples of a lossless source as they are, in the smallest WAV
+// container that holds them (unsigned for 8 bits, a depth between byte sizes in the high bits:
+// see ValidBits); a lossy source gives Int16 for it.
+enum class SampleKind { Int16, Float32, Source };
 
-// A decode-only stream over one MP3, Ogg Vorbis or Ogg Opus file. It delivers interleaved
-// little-endian samples of its kind (signed 16-bit unless asked otherwise) at the file's own
-// rate and channel count. Both kinds give the same frames: same length, order and positions.
+// Checks a stream's data against what its file claims (a checksum of the decoded samples),
+// for data that was decoded in pieces and is read back in order. One thread at a time.
+class DataCheck {
+public:
+    virtual ~DataCheck() = default;
+    // The next data bytes, as Read delivered them.
+    virtual void Add(std::span<const std::byte> data) = 0;
+    // After the last data: a warning in the style of DecoderStream::Warnings, or empty when
+    // the data matches.
+    virtual std::string Finish() = 0;
+};
+
+// A decode-only stream over one MP3, Ogg Vorbis, Ogg Opus, FLAC or Ogg FLAC file. It delivers
+// interleaved little-endian samples of its kind (signed 16-bit unless asked otherwise) at the
+// file's own rate and channel count. Both kinds give the same frames: same length, order and
+// positions.
 class DecoderStream {
 public:
     virtual ~DecoderStream() = default;
@@ -57,6 +72,13 @@ public:
     virtual int Channels() const = 0;
     virtual SampleKind Kind() const { return SampleKind::Int16; }
     virtual int BitsPerSample() const { return Kind() == SampleKind::Float32 ? 32 : 16; }
+    // The bits of a sample that carry the signal, the high ones of BitsPerSample.
+    virtual int ValidBits() const { return BitsPerSample(); }
+    // The depth of a lossless source's own samples, whatever kind it delivers; 0 when lossy.
+    virtual int SourceBits() const { return 0; }
+    // The WAV speaker mask of the channels as the source names them; 0 for the usual one of
+    // the channel count.
+    virtual std::uint32_t ChannelMask() const { return 0; }
     virtual int SampleRate() const = 0;
 
     // The source's title, artist and the rest, as far as it has them; empty tags otherwise.
@@ -81,6 +103,10 @@ public:
     // phrases in the style of kNoEndMarkWarning, in the order found. Complete once the stream
     // has been read to its end; some are known as soon as it opens.
     virtual std::vector<std::string> Warnings() const;
+
+    // For a file converted in slices: a check of the whole file's data, fed with the bytes
+    // of every slice in order. Null when the stream has nothing to check the data against.
+    virtual std::unique_ptr<DataCheck> NewDataCheck() const { return nullptr; }
 
     // Exact positioning, for converting one file in slices. True only when decoding after
     // SeekToFrame gives the very samples that decoding from the start gives there.
@@ -107,8 +133,8 @@ std::size_t ReadGuarded(DecoderStream& stream, std::span<std::byte> buffer,
 // One-time library set-up; safe to call more than once.
 void InitDecoders();
 
-// Opens a stream by the file's content (MP3, Ogg Vorbis or Ogg Opus). Returns null when the
-// file cannot be opened or decoded: missing, a directory, empty, or not audio.
+// Opens a stream by the file's content (MP3, Ogg Vorbis, Ogg Opus, FLAC or Ogg FLAC). Returns null
+// when the file cannot be opened or decoded: missing, a directory, empty, or not audio.
 std::unique_ptr<DecoderStream> OpenDecoderStream(const std::filesystem::path& path,
                                                  SampleKind kind = SampleKind::Int16);
 
@@ -118,7 +144,7 @@ std::unique_ptr<DecoderStream> OpenDecoderStream(const std::filesystem::path& pa
 std::unique_ptr<DecoderStream> OpenDecoderStreamOrThrow(const std::filesystem::path& path,
                                                         SampleKind kind = SampleKind::Int16);
 
-// Bytes of one sample of the kind.
+// Bytes of one sample of the kind (for Source, of a lossy source).
 constexpr int SampleBytes(SampleKind kind) {
     return kind == SampleKind::Float32 ? 4 : 2;
 }

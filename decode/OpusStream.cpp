@@ -150,6 +150,8 @@ bool OpusStream::Start() {
         AddWarning(kWrongLengthWarning);
     }
     FLengthBytes = frames * static_cast<std::int64_t>(FrameBytes());
+    // Slices need granules that tell where each page lies.
+    FSeekable = trusted && links == 1;
     PrepareCarry();
     return true;
 }
@@ -199,6 +201,34 @@ std::size_t OpusStream::Decode(std::byte* target, std::size_t size) {
 std::int64_t OpusStream::GranulePosition() const {
     const std::int64_t position = op_pcm_tell(FOpus->File);
     return position < 0 ? position : position - static_cast<std::int64_t>(FPendingFrames);
+}
+
+void OpusStream::SeekToFrame(std::int64_t frame) {
+    const std::int64_t total = FLengthBytes / static_cast<std::int64_t>(FrameBytes());
+    if (!FSeekable || frame < 0 || frame >= total)
+        DecoderStream::SeekToFrame(frame);
+    const std::int64_t start = std::max<std::int64_t>(0, frame - kPrerollFrames);
+    ClearCarry(frame);
+    FEnded = false;
+    FPendingAt = 0;
+    FPendingFrames = 0;
+    // The pre-roll below brings the soft clip's state where a decode from the start has it.
+    std::fill(FClipMemory.begin(), FClipMemory.end(), 0.0f);
+    if (op_pcm_seek(FOpus->File, start) != 0) {
+        FEnded = true;
+        throw EDecoderError("Cannot decode \"" + FPathText +
+                            "\": the Ogg Opus file cannot be positioned at a sample frame.");
+    }
+    // Decoded as every frame is, so that whatever follows the decoder warms up too.
+    std::vector<std::byte> thrown(kFloatFrames * FrameBytes());
+    for (std::int64_t left = frame - start; left > 0;) {
+        const auto ask = static_cast<std::size_t>(
+            std::min<std::int64_t>(left, static_cast<std::int64_t>(kFloatFrames)));
+        const std::size_t got = Decode(thrown.data(), ask * FrameBytes());
+        if (got == 0)
+            throw EDecoderError("Cannot decode \"" + FPathText + "\": it ends before its length.");
+        left -= static_cast<std::int64_t>(got / FrameBytes());
+    }
 }
 
 AudioTags OpusStream::Tags() const {

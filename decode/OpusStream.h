@@ -23,8 +23,14 @@ public:
     int SampleRate() const override { return 48000; }
     // The longest packet the format allows: 120 ms.
     std::int64_t CodecFrameFrames() const override { return 5760; }
-    // CanSeekExactly stays false: after a seek the decoder only converges on the samples of
-    // a decode from the start (tried with op_pcm_seek: samples differ after the seek position).
+    // After a seek the decoder only converges on the samples of a decode from the start: a
+    // seek starts this long before the frame and throws the pre-roll away. Measured: identical
+    // samples after 1 s on every file tried (within one 16-bit step after 0.25 s, hundreds of
+    // steps apart after the format's own 80 ms); twice that for a margin.
+    static constexpr std::int64_t kPrerollFrames = 2 * 48000;
+    // One link only: a chain's links restart their decoders.
+    bool CanSeekExactly() const override { return FSeekable; }
+    void SeekToFrame(std::int64_t frame) override;
 
 private:
     OpusStream(std::unique_ptr<NativeFile> file, const std::filesystem::path& path,
@@ -43,6 +49,7 @@ private:
     std::unique_ptr<OggOpusFileHandle> FOpus;
     int FLinkCount = 0;         // leading links with the first link's channel count
     bool FUnseekable = false;   // read as a stream: its granule positions could not be used
+    bool FSeekable = false;     // to a sample frame, for slices
     std::vector<float> FFloats; // the packet being handed out
     std::size_t FPendingAt = 0; // its first frame not handed out yet
     std::size_t FPendingFrames = 0;

@@ -19,9 +19,9 @@ namespace zent {
 
 namespace {
 
-constexpr std::string_view kAcceptedExtensions[] = {"mp3", "ogg", "opus"};
+constexpr std::string_view kAcceptedExtensions[] = {"mp3", "ogg", "opus", "flac", "oga"};
 
-// Every file is shown as 16-bit PCM, whatever sample width it really decodes to.
+// A lossy file is shown as 16-bit PCM, whatever sample width it really decodes to.
 constexpr std::int64_t kProjectedBytesPerSample = 2;
 
 QLocale CollationLocale() {
@@ -93,6 +93,9 @@ void ProbeStream(FileEntry& entry, const DecoderStream* stream) {
     entry.Channels = channels;
     entry.SampleRate = stream->SampleRate();
     entry.ProjectedSize = ProjectWavDataSize(channels, entry.LengthSeconds, stream->SampleRate());
+    // A lossless source is written at its own depth.
+    if (const int bits = stream->SourceBits(); bits > 0)
+        entry.ProjectedSize = entry.ProjectedSize / kProjectedBytesPerSample * ((bits + 7) / 8);
 }
 
 void ProbeFile(FileEntry& entry) {

@@ -1,7 +1,8 @@
 // The decoder layer on any bytes: open by content, ask what the probe and the writer ask,
 // then read everything in blocks that are not whole frames, as the writer's loop does. Where
 // the stream says it seeks exactly, a seek must give the samples a decode from the start gave.
-// Some inputs, chosen by their size, decode to floats instead of 16-bit samples.
+// Some inputs, chosen by their size, decode to floats or to a lossless source's own samples
+// instead of 16-bit samples.
 #include "decode/Decoder.h"
 #include "framework/Errors.h"
 #include "fuzz/FuzzSupport.h"
@@ -114,11 +115,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::filesystem::path file = fuzz::ScratchFile("input.audio");
     fuzz::WriteBytes(file, data, size);
 
-    const SampleKind kind = size % 4 == 3 ? SampleKind::Float32 : SampleKind::Int16;
+    const SampleKind kind = size % 4 == 3   ? SampleKind::Float32
+                            : size % 4 == 2 ? SampleKind::Source
+                                            : SampleKind::Int16;
     const std::unique_ptr<DecoderStream> stream = OpenDecoderStream(file, kind);
     if (!stream)
         return 0;
-    fuzz::Check(stream->Kind() == kind, "the stream gives the kind of samples asked for");
+    fuzz::Check(stream->Kind() == kind ||
+                    (kind == SampleKind::Source && stream->Kind() == SampleKind::Int16),
+                "the stream gives the kind of samples asked for");
     // The tags as a conversion asks for them: read, whatever they hold.
     static_cast<void>(stream->Tags());
     const int channels = stream->Channels();
@@ -133,7 +138,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!whole)
         return 0;
     const std::size_t frameBytes =
-        static_cast<std::size_t>(channels) * static_cast<std::size_t>(SampleBytes(kind));
+        static_cast<std::size_t>(channels) * static_cast<std::size_t>(stream->BitsPerSample() / 8);
     fuzz::Check(whole->Bytes % frameBytes == 0, "the data ends on a whole frame");
     if (!canSeek || whole->Bytes != whole->Kept.size())
         return 0;

@@ -1,7 +1,7 @@
-// Writes the fuzzers' starting inputs into DIR/<target>/: short MP3, Ogg Vorbis and Opus files of
-// the layouts the tests use (rates, channel counts, CBR/VBR, with and without the LAME header,
-// chained files) and a saved sample object. With --absurd-granule FILE it writes only the
-// crafted Ogg file whose last page claims an absurd length.
+// Writes the fuzzers' starting inputs into DIR/<target>/: short MP3, Ogg Vorbis, Opus and FLAC
+// files of the layouts the tests use (rates, channel counts, depths, CBR/VBR, with and without
+// the LAME header, chained files) and a saved sample object. With --absurd-granule FILE it writes
+// only the crafted Ogg file whose last page claims an absurd length.
 //
 //     zent_fuzz_seeds DIR | zent_fuzz_seeds --absurd-granule FILE
 #include "fuzz/FuzzSupport.h"
@@ -143,6 +143,24 @@ void WriteAudio(const fs::path& dir) {
     Concatenate(dir / "chained-formats.opus", dir / "stereo.opus", dir / "mono.opus");
     const std::string stereo = zent::fuzz::ReadBytes(dir / "stereo.opus");
     WriteText(dir / "cut.opus", stereo.substr(0, stereo.size() * 2 / 3));
+
+    // Small blocks, so that a short file has frames to lose and to seek among.
+    const auto flac = [&dir](const char* name, ToneSpec tone, int bits, bool ogg, bool seekTable) {
+        zent::test::FlacSpec spec;
+        spec.tone = tone;
+        spec.bits = bits;
+        spec.ogg = ogg;
+        spec.seekTable = seekTable;
+        spec.blockSize = 576;
+        spec.comments = {"TITLE=Seed", "ARTIST=Zent"};
+        zent::test::EncodeFlac(dir / name, spec);
+    };
+    flac("stereo-16.flac", ToneSpec{44100, 2, kSeconds}, 16, false, true);
+    flac("surround-24.flac", ToneSpec{48000, 6, kSeconds}, 24, false, false);
+    flac("mono-8.flac", ToneSpec{8000, 1, kSeconds}, 8, false, true);
+    flac("stereo-12.flac", ToneSpec{22050, 2, kSeconds}, 12, false, false);
+    flac("stereo-16.oga", ToneSpec{44100, 2, kSeconds}, 16, true, false);
+    flac("surround-20.oga", ToneSpec{48000, 3, kSeconds}, 20, true, false);
 }
 
 // An object with every kind filled in, saved as the serializer saves it.

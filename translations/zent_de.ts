@@ -160,8 +160,8 @@
         <translation>Zent MP3-OGG-nach-WAV-Konverter 1.0</translation>
     </message>
     <message>
-        <source>MP3, Ogg Vorbis and Opus files (*.mp3; *.ogg; *.opus)|*.mp3; *.ogg; *.opus</source>
-        <translation>MP3-, Ogg-Vorbis- und Opus-Dateien (*.mp3; *.ogg; *.opus)|*.mp3; *.ogg; *.opus</translation>
+        <source>MP3, Ogg Vorbis, Opus and FLAC files (*.mp3; *.ogg; *.opus; *.flac; *.oga)|*.mp3; *.ogg; *.opus; *.flac; *.oga</source>
+        <translation>MP3-, Ogg-Vorbis-, Opus- und FLAC-Dateien (*.mp3; *.ogg; *.opus; *.flac; *.oga)|*.mp3; *.ogg; *.opus; *.flac; *.oga</translation>
     </message>
     <message>
         <source>Add MP3 or OGG files for processing</source>

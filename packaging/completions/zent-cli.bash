@@ -46,6 +46,6 @@ _zent_cli() {
         return
     fi
     compopt -o filenames
-    mapfile -t COMPREPLY < <(compgen -d -- "$cur"; compgen -f -X '!*.@([mM][pP]3|[oO][gG][gG]|[oO][pP][uU][sS])' -- "$cur")
+    mapfile -t COMPREPLY < <(compgen -d -- "$cur"; compgen -f -X '!*.@([mM][pP]3|[oO][gG][gG]|[oO][pP][uU][sS]|[fF][lL][aA][cC]|[oO][gG][aA])' -- "$cur")
 }
 complete -F _zent_cli zent-cli

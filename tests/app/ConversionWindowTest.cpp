@@ -120,6 +120,28 @@ TEST_F(ConversionWindowTest, OpusAndAnMp3WithJunkAfterItsFramesConvertAsTheRefer
     EXPECT_TRUE(DataOf(target.File("junk.wav")) == DataOf(reference));
 }
 
+TEST_F(ConversionWindowTest, FlacAtItsOwnDepthConvertsAsTheReferenceDecoder) {
+    FlacSpec deep;
+    deep.tone = ToneSpec{48000, 6, 1.0};
+    deep.bits = 24;
+    const auto surround = media.File("surround.flac");
+    EncodeFlac(surround, deep);
+    FlacSpec plain;
+    plain.ogg = true;
+    const auto ogg = media.File("plain.oga");
+    EncodeFlac(ogg, plain);
+    StartForm();
+    AddThroughDialog({Q(surround), Q(ogg)});
+    ASSERT_EQ(Rows(), 2);
+    SetTarget(target.Path());
+    ClickConvert();
+
+    EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join('\n').toStdString();
+    EXPECT_TRUE(WavChunk(target.File("surround.wav"), "data") == FlacToolChunk(surround, "data"));
+    EXPECT_TRUE(WavChunk(target.File("surround.wav"), "fmt ") == FlacToolChunk(surround, "fmt "));
+    EXPECT_TRUE(WavChunk(target.File("plain.wav"), "data") == FlacToolChunk(ogg, "data"));
+}
+
 TEST_F(ConversionWindowTest, StopLeavesAShorterValidFileAndTheEntryOnTop) {
     StartForm();
     // Long enough that the conversion, running beside the window, is still on when the

@@ -126,7 +126,8 @@ TEST_F(MainFormTest, DialogBatchStopsAtTheFirstUndecodableFile) {
     AddThroughDialog({Q(first), Q(broken), Q(third), Q(fourth)});
 
     EXPECT_EQ(dialogs.lastFilter,
-              "MP3, Ogg Vorbis and Opus files (*.mp3; *.ogg; *.opus)|*.mp3; *.ogg; *.opus");
+              "MP3, Ogg Vorbis, Opus and FLAC files (*.mp3; *.ogg; *.opus; *.flac; *.oga)|"
+              "*.mp3; *.ogg; *.opus; *.flac; *.oga");
     ASSERT_EQ(Rows(), 2);
     EXPECT_EQ(NameAt(0), "broken.mp3");
     EXPECT_EQ(form->Model().index(0, FileListModel::LengthColumn).data().toString(), "00:00");
@@ -181,7 +182,8 @@ TEST_F(MainFormTest, TheFocusStartsInTheListAndTabFollowsTheControlsOrder) {
 
 TEST(OpenDialogFilter, KeepsTheDescriptionAndGivesQtBlankSeparatedPatterns) {
     EXPECT_EQ(ToQtFileFilter(QLatin1String(kOpenDialogFilter)),
-              "MP3, Ogg Vorbis and Opus files (*.mp3; *.ogg; *.opus) (*.mp3 *.ogg *.opus)");
+              "MP3, Ogg Vorbis, Opus and FLAC files (*.mp3; *.ogg; *.opus; *.flac; *.oga) (*.mp3 "
+              "*.ogg *.opus *.flac *.oga)");
 }
 
 TEST_F(MainFormTest, CancelledDialogChangesNothing) {

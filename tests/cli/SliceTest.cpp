@@ -399,6 +399,14 @@ TEST(Slices, RealDecodersCutOnAndOffCodecFramesGiveTheBytesOfOnePiece) {
          [](const fs::path& f) {
              test::EncodeOgg(f, {48000, 6, 2.0});
          }},
+        {"stereo.opus",
+         [](const fs::path& f) {
+             test::EncodeOpus(f, {48000, 2, 6.0});
+         }},
+        {"six.opus",
+         [](const fs::path& f) {
+             test::EncodeOpus(f, {48000, 6, 5.0}, "--bitrate 64");
+         }},
         {"chained.ogg",
          [&](const fs::path& f) {
              test::EncodeOgg(dir.File("link1"), {44100, 2, 1.3});

@@ -948,6 +948,7 @@ TEST(DecoderSeeking, StreamsThatCannotBeTrustedRefuseExactSeeking) {
     bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(frame), 300, '\x55');
     WriteBytes(dir.File("junk-between.mp3"), bytes);
     EncodeOpus(dir.File("a.opus"), ToneSpec{48000, 2, 1.0});
+    EncodeOpus(dir.File("b.opus"), ToneSpec{48000, 2, 1.0, 330.0});
     const std::vector<std::filesystem::path> files = {
         JoinFiles(dir, "joined.mp3", dir.File("a.mp3"), dir.File("a.mp3")),
         JoinFiles(dir, "changing.mp3", dir.File("a.mp3"), dir.File("mono.mp3")),
@@ -958,7 +959,7 @@ TEST(DecoderSeeking, StreamsThatCannotBeTrustedRefuseExactSeeking) {
         dir.File("granule.ogg"),
         dir.File("granule-1.ogg"),
         dir.File("junk-between.mp3"),
-        dir.File("a.opus"),
+        JoinFiles(dir, "chained.opus", dir.File("a.opus"), dir.File("b.opus")),
         JoinFiles(dir, "changing.ogg", dir.File("a.ogg"), dir.File("mono.ogg")),
     };
     for (const auto& file : files) {

@@ -153,6 +153,20 @@ TEST_F(ProbeFileOnDisk, FilesAtOtherRatesProjectAtTheirOwnRate) {
     EXPECT_EQ(opusEntry.LengthSeconds, 2);
     EXPECT_EQ(opusEntry.ProjectedSize, 1 * 2 * 48000 * 2);
 
+    // FLAC at its own depth, native or in Ogg.
+    test::FlacSpec deep;
+    deep.tone = {48000, 6, 2.0};
+    deep.bits = 24;
+    const auto flac = FDir.File("surround.FLAC");
+    test::EncodeFlac(flac, deep);
+    EXPECT_EQ(Added(flac).ProjectedSize, 6 * 2 * 48000 * 3);
+    test::FlacSpec inOgg;
+    inOgg.tone = {44100, 2, 2.0};
+    inOgg.ogg = true;
+    const auto oga = FDir.File("stereo.oga");
+    test::EncodeFlac(oga, inOgg);
+    EXPECT_EQ(Added(oga).ProjectedSize, 2 * 2 * 44100 * 2);
+
     // Junk after the last frame counts for nothing.
     const auto junk = FDir.File("junk.mp3");
     test::EncodeMp3(junk, {44100, 2, 3.0});

@@ -4,12 +4,17 @@
 #include <sanitizer/lsan_interface.h>
 #endif
 
+#include <FLAC/metadata.h>
+#include <FLAC/stream_encoder.h>
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <complex>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
 #include <lame/lame.h>
 #include <memory>
 #include <numbers>
@@ -426,6 +431,128 @@ void EncodeOpus(const std::filesystem::path& file, const ToneSpec& tone,
     std::filesystem::remove(wav);
     if (status != 0) {
         throw std::runtime_error("opusenc failed: " + command);
+    }
+}
+
+namespace {
+
+struct FlacEncoderFree {
+    void operator()(FLAC__StreamEncoder* encoder) const { FLAC__stream_encoder_delete(encoder); }
+};
+struct FlacMetadataFree {
+    void operator()(FLAC__StreamMetadata* block) const { FLAC__metadata_object_delete(block); }
+};
+
+} // namespace
+
+std::vector<std::int32_t> EncodeFlac(const std::filesystem::path& file, const FlacSpec& spec) {
+    const ToneSpec& tone = spec.tone;
+    const std::int64_t frames = FrameCount(tone);
+    const double scale = std::ldexp(0.5, spec.bits - 1);
+    std::vector<std::int32_t> samples(static_cast<std::size_t>(frames * tone.channels));
+    std::uint32_t noise = 12345;
+    for (std::int64_t i = 0; i < frames; ++i) {
+        for (int c = 0; c < tone.channels; ++c) {
+            const double frequency = tone.frequency > 0 ? tone.frequency : ToneFrequency(c);
+            noise = noise * 1664525u + 1013904223u;
+            const double value = std::sin(2.0 * std::numbers::pi * frequency *
+                                          static_cast<double>(i) / tone.sampleRate) *
+                                     scale +
+                                 static_cast<double>(noise >> 29) - 4.0;
+            samples[static_cast<std::size_t>(i * tone.channels + c)] =
+                static_cast<std::int32_t>(std::lround(value));
+        }
+    }
+    std::unique_ptr<FLAC__StreamEncoder, FlacEncoderFree> encoder(FLAC__stream_encoder_new());
+    FLAC__StreamEncoder* e = encoder.get();
+    FLAC__stream_encoder_set_channels(e, static_cast<unsigned>(tone.channels));
+    FLAC__stream_encoder_set_bits_per_sample(e, static_cast<unsigned>(spec.bits));
+    FLAC__stream_encoder_set_sample_rate(e, static_cast<unsigned>(tone.sampleRate));
+    FLAC__stream_encoder_set_compression_level(e, 5);
+    // Depths outside the subset's need the full format.
+    FLAC__stream_encoder_set_streamable_subset(e, spec.bits % 4 == 0 && spec.bits >= 8);
+    FLAC__stream_encoder_set_blocksize(e, spec.blockSize);
+    FLAC__stream_encoder_set_total_samples_estimate(e, static_cast<FLAC__uint64>(frames));
+    std::vector<FLAC__StreamMetadata*> blocks;
+    std::unique_ptr<FLAC__StreamMetadata, FlacMetadataFree> seekTable;
+    std::unique_ptr<FLAC__StreamMetadata, FlacMetadataFree> comments;
+    if (spec.seekTable && !spec.ogg) {
+        seekTable.reset(FLAC__metadata_object_new(FLAC__METADATA_TYPE_SEEKTABLE));
+        FLAC__metadata_object_seektable_template_append_spaced_points_by_samples(
+            seekTable.get(), static_cast<unsigned>(tone.sampleRate),
+            static_cast<FLAC__uint64>(frames));
+        blocks.push_back(seekTable.get());
+    }
+    if (!spec.comments.empty()) {
+        comments.reset(FLAC__metadata_object_new(FLAC__METADATA_TYPE_VORBIS_COMMENT));
+        for (const std::string& text : spec.comments) {
+            FLAC__StreamMetadata_VorbisComment_Entry entry{
+                static_cast<FLAC__uint32>(text.size()),
+                reinterpret_cast<FLAC__byte*>(const_cast<char*>(text.data()))};
+            FLAC__metadata_object_vorbiscomment_append_comment(comments.get(), entry, true);
+        }
+        blocks.push_back(comments.get());
+    }
+    if (!blocks.empty())
+        FLAC__stream_encoder_set_metadata(e, blocks.data(), static_cast<unsigned>(blocks.size()));
+    const FLAC__StreamEncoderInitStatus status =
+        spec.ogg ? FLAC__stream_encoder_init_ogg_file(e, file.c_str(), nullptr, nullptr)
+                 : FLAC__stream_encoder_init_file(e, file.c_str(), nullptr, nullptr);
+    if (status != FLAC__STREAM_ENCODER_INIT_STATUS_OK)
+        throw std::runtime_error("cannot start the FLAC encoder for " + file.string());
+    if (!FLAC__stream_encoder_process_interleaved(e, samples.data(),
+                                                  static_cast<unsigned>(frames)) ||
+        !FLAC__stream_encoder_finish(e))
+        throw std::runtime_error("the FLAC encoder failed for " + file.string());
+    return samples;
+}
+
+std::vector<std::byte> WavChunk(const std::filesystem::path& wavFile, const std::string& id) {
+    std::ifstream in(wavFile, std::ios::binary);
+    const std::vector<char> raw((std::istreambuf_iterator<char>(in)),
+                                std::istreambuf_iterator<char>());
+    const auto u32 = [&](std::size_t at) {
+        std::uint32_t value = 0;
+        for (int i = 3; i >= 0; --i)
+            value = (value << 8) | static_cast<std::uint8_t>(raw[at + static_cast<std::size_t>(i)]);
+        return value;
+    };
+    std::size_t offset = 12;
+    while (offset + 8 <= raw.size()) {
+        const std::uint32_t size = u32(offset + 4);
+        if (std::string(raw.data() + offset, 4) == id) {
+            const std::size_t end = std::min<std::size_t>(raw.size(), offset + 8 + size);
+            std::vector<std::byte> chunk(end - offset - 8);
+            std::memcpy(chunk.data(), raw.data() + offset + 8, chunk.size());
+            return chunk;
+        }
+        offset += 8 + size + (size & 1u);
+    }
+    throw std::runtime_error("no " + id + " chunk in " + wavFile.string());
+}
+
+std::vector<std::byte> FlacToolChunk(const std::filesystem::path& flacFile, const std::string& id) {
+    const std::filesystem::path wav = flacFile.string() + ".reference.wav";
+    const std::string command =
+        "flac -d -s -f -o '" + wav.string() + "' '" + flacFile.string() + "' 2>/dev/null";
+    if (std::system(command.c_str()) != 0)
+        throw std::runtime_error("flac failed: " + command);
+    std::vector<std::byte> chunk = WavChunk(wav, id);
+    std::filesystem::remove(wav);
+    return chunk;
+}
+
+std::size_t FirstFlacFrameOffset(const std::vector<char>& bytes) {
+    std::size_t offset = 4;
+    for (;;) {
+        const auto header = static_cast<std::uint8_t>(bytes.at(offset));
+        const std::size_t size =
+            (static_cast<std::size_t>(static_cast<std::uint8_t>(bytes.at(offset + 1))) << 16) |
+            (static_cast<std::size_t>(static_cast<std::uint8_t>(bytes.at(offset + 2))) << 8) |
+            static_cast<std::uint8_t>(bytes.at(offset + 3));
+        offset += 4 + size;
+        if ((header & 0x80u) != 0)
+            return offset;
     }
 }
 

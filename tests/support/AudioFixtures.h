@@ -39,6 +39,28 @@ void EncodeOgg(const std::filesystem::path& file, const ToneSpec& tone, float qu
 void EncodeOpus(const std::filesystem::path& file, const ToneSpec& tone,
                 const std::string& options = "");
 
+// A FLAC file of the tones (at half scale, with a little seeded noise in the low bits) at any
+// depth, native or in Ogg.
+struct FlacSpec {
+    ToneSpec tone;
+    int bits = 16;
+    bool ogg = false;
+    bool seekTable = true;
+    unsigned blockSize = 4096;
+    std::vector<std::string> comments; // "KEY=value"
+};
+// Encodes with libFLAC; returns the source samples, interleaved.
+std::vector<std::int32_t> EncodeFlac(const std::filesystem::path& file, const FlacSpec& spec);
+
+// What the reference decoder `flac -d` writes for a file: a chunk of its WAV output, found by
+// its id ("fmt ", "data"). Throws when the tool fails.
+std::vector<std::byte> FlacToolChunk(const std::filesystem::path& flacFile, const std::string& id);
+// A chunk of any RIFF/WAVE file.
+std::vector<std::byte> WavChunk(const std::filesystem::path& wavFile, const std::string& id);
+
+// The offset of the first FLAC audio frame in a native FLAC file.
+std::size_t FirstFlacFrameOffset(const std::vector<char>& bytes);
+
 // Writes the tones as a 16-bit PCM WAV file (extensible, with the usual speaker mask, for
 // more than two channels).
 void WriteWav(const std::filesystem::path& file, const ToneSpec& tone);

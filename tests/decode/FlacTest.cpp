@@ -1,0 +1,302 @@
+#include "decode/Decoder.h"
+#include "decode/FlacStream.h"
+#include "tests/support/AudioFixtures.h"
+#include "tests/support/TempDir.h"
+
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace zent {
+namespace {
+
+using test::EncodeFlac;
+using test::FlacSpec;
+using test::FlacToolChunk;
+using test::TempDir;
+using test::ToneSpec;
+
+std::vector<std::byte> ReadAll(DecoderStream& stream, std::size_t requestBytes = 65536) {
+    std::vector<std::byte> data;
+    std::vector<std::byte> buffer(requestBytes);
+    while (stream.IsActive()) {
+        const std::size_t got = stream.Read(buffer).Bytes;
+        data.insert(data.end(), buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(got));
+    }
+    return data;
+}
+
+std::vector<char> FileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteFileBytes(const std::filesystem::path& path, const std::vector<char>& bytes) {
+    std::ofstream(path, std::ios::binary).write(bytes.data(), std::ssize(bytes));
+}
+
+std::string Joined(const std::vector<std::string>& warnings) {
+    std::string text;
+    for (const std::string& warning : warnings)
+        text += warning + ";";
+    return text;
+}
+
+FlacSpec Spec(ToneSpec tone, int bits = 16, bool ogg = false, bool seekTable = true,
+              unsigned blockSize = 4096) {
+    FlacSpec spec;
+    spec.tone = tone;
+    spec.bits = bits;
+    spec.ogg = ogg;
+    spec.seekTable = seekTable;
+    spec.blockSize = blockSize;
+    return spec;
+}
+
+struct DepthCase {
+    const char* name;
+    int bits;
+    int channels;
+    int rate;
+    bool ogg;
+    int containerBits;
+};
+
+class FlacDepthTest : public ::testing::TestWithParam<DepthCase> {};
+
+TEST_P(FlacDepthTest, SourceSamplesAreTheReferenceDecodersBytes) {
+    const DepthCase& c = GetParam();
+    TempDir dir;
+    const auto path = dir.Path() / (std::string(c.name) + (c.ogg ? ".oga" : ".flac"));
+    EncodeFlac(path, Spec(ToneSpec{c.rate, c.channels, 1.5}, c.bits, c.ogg));
+    const auto stream = OpenDecoderStream(path, SampleKind::Source);
+    ASSERT_TRUE(stream);
+    EXPECT_EQ(stream->BitsPerSample(), c.containerBits);
+    EXPECT_EQ(stream->ValidBits(), c.bits);
+    EXPECT_EQ(stream->SourceBits(), c.bits);
+    EXPECT_EQ(stream->Channels(), c.channels);
+    EXPECT_EQ(stream->SampleRate(), c.rate);
+    const std::vector<std::byte> reference = FlacToolChunk(path, "data");
+    EXPECT_EQ(stream->LengthBytes(), std::ssize(reference));
+    // An odd request size splits frames between reads.
+    EXPECT_TRUE(ReadAll(*stream, 1001) == reference);
+    EXPECT_TRUE(stream->Warnings().empty()) << Joined(stream->Warnings());
+}
+
+INSTANTIATE_TEST_SUITE_P(Depths, FlacDepthTest,
+                         ::testing::Values(DepthCase{"s16stereo", 16, 2, 44100, false, 16},
+                                           DepthCase{"s24surround", 24, 6, 48000, false, 24},
+                                           DepthCase{"u8mono", 8, 1, 22050, false, 8},
+                                           DepthCase{"s12stereo", 12, 2, 32000, false, 16},
+                                           DepthCase{"s20stereo", 20, 2, 96000, false, 24},
+                                           DepthCase{"s4mono", 4, 1, 8000, false, 8},
+                                           DepthCase{"s32stereo", 32, 2, 44100, false, 32},
+                                           DepthCase{"s24eight", 24, 8, 48000, false, 24},
+                                           DepthCase{"oggs16", 16, 2, 44100, true, 16},
+                                           DepthCase{"oggs24", 24, 3, 48000, true, 24}),
+                         [](const auto& test) { return std::string(test.param.name); });
+
+TEST(FlacTest, SixteenBitAndFloatKindsOfADeeperSource) {
+    TempDir dir;
+    const auto path = dir.Path() / "deep.flac";
+    const std::vector<std::int32_t> source = EncodeFlac(path, Spec(ToneSpec{48000, 2, 0.5}, 24));
+    const auto int16 = OpenDecoderStream(path, SampleKind::Int16);
+    const auto float32 = OpenDecoderStream(path, SampleKind::Float32);
+    ASSERT_TRUE(int16 && float32);
+    const std::vector<std::byte> shorts = ReadAll(*int16);
+    const std::vector<std::byte> floats = ReadAll(*float32);
+    EXPECT_TRUE(int16->Warnings().empty()) << Joined(int16->Warnings());
+    ASSERT_EQ(shorts.size(), source.size() * 2);
+    ASSERT_EQ(floats.size(), source.size() * 4);
+    for (std::size_t i = 0; i < source.size(); ++i) {
+        std::int16_t s = 0;
+        float f = 0;
+        std::memcpy(&s, shorts.data() + 2 * i, 2);
+        std::memcpy(&f, floats.data() + 4 * i, 4);
+        ASSERT_EQ(s, std::lrint(std::ldexp(static_cast<double>(source[i]), -8))) << i;
+        ASSERT_EQ(f, static_cast<float>(std::ldexp(static_cast<double>(source[i]), -23))) << i;
+    }
+}
+
+struct SeekCase {
+    const char* name;
+    bool ogg;
+    bool seekTable;
+};
+
+class FlacSeekTest : public ::testing::TestWithParam<SeekCase> {};
+
+TEST_P(FlacSeekTest, SeekGivesTheSamplesOfADecodeFromTheStart) {
+    TempDir dir;
+    const auto path = dir.Path() / "seek.flac";
+    EncodeFlac(path, Spec(ToneSpec{44100, 2, 6.0}, 16, GetParam().ogg, GetParam().seekTable));
+    const auto whole = OpenDecoderStream(path, SampleKind::Source);
+    ASSERT_TRUE(whole);
+    const std::vector<std::byte> all = ReadAll(*whole);
+    for (const std::int64_t frame :
+         {std::int64_t{1}, std::int64_t{4095}, std::int64_t{100000}, std::int64_t{264599}}) {
+        const auto stream = OpenDecoderStream(path, SampleKind::Source);
+        ASSERT_TRUE(stream->CanSeekExactly());
+        stream->SeekToFrame(frame);
+        const std::vector<std::byte> rest = ReadAll(*stream, 4000);
+        ASSERT_TRUE(std::equal(rest.begin(), rest.end(), all.begin() + frame * 4, all.end()))
+            << frame;
+        EXPECT_EQ(std::ssize(rest), std::ssize(all) - frame * 4);
+        EXPECT_TRUE(stream->Warnings().empty()) << Joined(stream->Warnings());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, FlacSeekTest,
+                         ::testing::Values(SeekCase{"seektable", false, true},
+                                           SeekCase{"binarysearch", false, false},
+                                           SeekCase{"ogg", true, false}),
+                         [](const auto& test) { return std::string(test.param.name); });
+
+TEST(FlacTest, AFlippedByteInTheAudioKeepsTheLengthAndWarns) {
+    TempDir dir;
+    const auto path = dir.Path() / "flipped.flac";
+    EncodeFlac(path, Spec(ToneSpec{44100, 2, 3.0}, 16));
+    const std::vector<std::byte> reference = FlacToolChunk(path, "data");
+    std::vector<char> bytes = FileBytes(path);
+    const std::size_t audio = test::FirstFlacFrameOffset(bytes);
+    bytes[audio + (bytes.size() - audio) / 2] ^= 0x10;
+    WriteFileBytes(path, bytes);
+    const auto stream = OpenDecoderStream(path, SampleKind::Source);
+    ASSERT_TRUE(stream);
+    const std::vector<std::byte> data = ReadAll(*stream);
+    ASSERT_EQ(data.size(), reference.size());
+    const std::string warnings = Joined(stream->Warnings());
+    EXPECT_NE(warnings.find("replaced by silence"), std::string::npos) << warnings;
+    EXPECT_NE(warnings.find(kFlacChecksumWarning), std::string::npos) << warnings;
+    // Only the damaged frame differs, and it is silent; a damaged frame may hide the next
+    // one's start from the decoder.
+    std::size_t first = 0;
+    while (first < data.size() && data[first] == reference[first])
+        ++first;
+    std::size_t last = data.size();
+    while (last > first && data[last - 1] == reference[last - 1])
+        --last;
+    EXPECT_LE(last - first, 2 * 4096u * 4) << warnings;
+    for (std::size_t i = first; i < last; ++i)
+        ASSERT_EQ(data[i], std::byte{0}) << i;
+}
+
+TEST(FlacTest, AChecksumThatDoesNotMatchIsWarnedOfOnlyForADecodeFromTheStart) {
+    TempDir dir;
+    const auto path = dir.Path() / "sum.flac";
+    EncodeFlac(path, Spec(ToneSpec{44100, 2, 6.0}, 16));
+    std::vector<char> bytes = FileBytes(path);
+    // STREAMINFO's last byte is the MD5's last.
+    bytes[8 + 33] ^= 0x01;
+    WriteFileBytes(path, bytes);
+    const auto whole = OpenDecoderStream(path, SampleKind::Source);
+    // The trial seek of a slice plan leaves the check on.
+    ASSERT_TRUE(whole->CanSeekExactly());
+    ReadAll(*whole);
+    EXPECT_EQ(whole->Warnings(), std::vector<std::string>{kFlacChecksumWarning});
+    const auto sliced = OpenDecoderStream(path, SampleKind::Source);
+    sliced->SeekToFrame(1000);
+    ReadAll(*sliced);
+    EXPECT_TRUE(sliced->Warnings().empty());
+}
+
+TEST(FlacTest, TheDataCheckReadsTheSlicesBackInOrder) {
+    TempDir dir;
+    for (const int bits : {8, 12, 16, 24}) {
+        const auto path = dir.Path() / ("check" + std::to_string(bits) + ".flac");
+        EncodeFlac(path, Spec(ToneSpec{44100, 2, 1.0}, bits));
+        const auto stream = OpenDecoderStream(path, SampleKind::Source);
+        const std::unique_ptr<DataCheck> check = stream->NewDataCheck();
+        ASSERT_TRUE(check);
+        std::vector<std::byte> data = ReadAll(*stream);
+        // In uneven pieces, as the file is read back.
+        std::span<const std::byte> rest(data);
+        for (std::size_t piece = 1; !rest.empty(); piece = piece * 3 + 1) {
+            const std::size_t take = std::min(piece, rest.size());
+            check->Add(rest.first(take));
+            rest = rest.subspan(take);
+        }
+        EXPECT_EQ(check->Finish(), "") << bits;
+        const std::unique_ptr<DataCheck> damaged = stream->NewDataCheck();
+        data[data.size() / 2] ^= std::byte{0x80};
+        damaged->Add(data);
+        EXPECT_EQ(damaged->Finish(), kFlacChecksumWarning) << bits;
+    }
+}
+
+TEST(FlacTest, VorbisCommentsAreItsTags) {
+    TempDir dir;
+    const auto path = dir.Path() / "tags.flac";
+    FlacSpec spec = Spec(ToneSpec{44100, 1, 0.5});
+    spec.comments = {"TITLE=Song", "artist=Band", "TRACKNUMBER=3", "DATE=2001"};
+    EncodeFlac(path, spec);
+    const auto stream = OpenDecoderStream(path);
+    ASSERT_TRUE(stream);
+    EXPECT_EQ(stream->Tags().Title, "Song");
+    EXPECT_EQ(stream->Tags().Artist, "Band");
+    EXPECT_EQ(stream->Tags().Track, "3");
+    EXPECT_EQ(stream->Tags().Date, "2001");
+}
+
+TEST(FlacTest, TheSpeakerMaskIsFlacsOwnOrTheOneItsCommentsName) {
+    TempDir dir;
+    const auto plain = dir.Path() / "plain.flac";
+    const auto named = dir.Path() / "named.flac";
+    EncodeFlac(plain, Spec(ToneSpec{48000, 6, 0.2}, 24));
+    FlacSpec spec = Spec(ToneSpec{48000, 6, 0.2}, 24);
+    spec.comments = {"WAVEFORMATEXTENSIBLE_CHANNEL_MASK=0x003F"};
+    EncodeFlac(named, spec);
+    EXPECT_EQ(OpenDecoderStream(plain)->ChannelMask(), 0x60Fu);
+    EXPECT_EQ(OpenDecoderStream(named)->ChannelMask(), 0x3Fu);
+    EXPECT_TRUE(FlacToolChunk(named, "fmt ")[20] == std::byte{0x3F});
+}
+
+TEST(FlacTest, ANameOfAnotherKindDoesNotMatter) {
+    TempDir dir;
+    const auto native = dir.Path() / "native.mp3";
+    const auto ogg = dir.Path() / "inogg.ogg";
+    EncodeFlac(native, Spec(ToneSpec{44100, 2, 0.5}, 24));
+    EncodeFlac(ogg, Spec(ToneSpec{44100, 2, 0.5}, 24, true));
+    for (const auto& path : {native, ogg}) {
+        const auto stream = OpenDecoderStreamOrThrow(path, SampleKind::Source);
+        EXPECT_EQ(stream->BitsPerSample(), 24) << path;
+        EXPECT_EQ(stream->LengthBytes(), 22050 * 2 * 3) << path;
+    }
+}
+
+// Damage anywhere: every stream decodes or is refused, never more than its length, and a
+// stream that delivers keeps whole frames.
+TEST(FlacTest, SeededRandomDamageIsSurvived) {
+    TempDir dir;
+    const auto clean = dir.Path() / "clean.flac";
+    EncodeFlac(clean, Spec(ToneSpec{22050, 2, 2.0}, 16, false, true, 1152));
+    const std::vector<char> original = FileBytes(clean);
+    std::mt19937 random(2026);
+    for (int round = 0; round < 40; ++round) {
+        std::vector<char> bytes = original;
+        const int flips = 1 + static_cast<int>(random() % 8);
+        for (int i = 0; i < flips; ++i)
+            bytes[random() % bytes.size()] = static_cast<char>(random());
+        if (round % 4 == 3)
+            bytes.resize(random() % bytes.size());
+        const auto path = dir.Path() / "damaged.flac";
+        WriteFileBytes(path, bytes);
+        const auto stream = OpenDecoderStream(path, SampleKind::Source);
+        if (!stream)
+            continue;
+        try {
+            const std::vector<std::byte> data = ReadAll(*stream, 3000);
+            EXPECT_EQ(data.size() % 4, 0u) << round;
+        } catch (const std::exception&) {
+            // A decoder error is a clear refusal.
+        }
+    }
+}
+
+} // namespace
+} // namespace zent
