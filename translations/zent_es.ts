@@ -231,8 +231,8 @@
         <translation>Zent, conversor de MP3 OGG a WAV 1.0</translation>
     </message>
     <message>
-        <source>MP3, Ogg Vorbis and Opus files (*.mp3; *.ogg; *.opus)|*.mp3; *.ogg; *.opus</source>
-        <translation>Ficheros MP3, Ogg Vorbis y Opus (*.mp3; *.ogg; *.opus)|*.mp3; *.ogg; *.opus</translation>
+        <source>MP3, Ogg Vorbis, Opus and FLAC files (*.mp3; *.ogg; *.opus; *.flac; *.oga)|*.mp3; *.ogg; *.opus; *.flac; *.oga</source>
+        <translation>Ficheros MP3, Ogg Vorbis, Opus y FLAC (*.mp3; *.ogg; *.opus; *.flac; *.oga)|*.mp3; *.ogg; *.opus; *.flac; *.oga</translation>
     </message>
 </context>
 <context>

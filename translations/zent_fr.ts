@@ -231,8 +231,8 @@
         <translation>Zent, convertisseur MP3 OGG en WAV 1.0</translation>
     </message>
     <message>
-        <source>MP3, Ogg Vorbis and Opus files (*.mp3; *.ogg; *.opus)|*.mp3; *.ogg; *.opus</source>
-        <translation>Fichiers MP3, Ogg Vorbis et Opus (*.mp3; *.ogg; *.opus)|*.mp3; *.ogg; *.opus</translation>
+        <source>MP3, Ogg Vorbis, Opus and FLAC files (*.mp3; *.ogg; *.opus; *.flac; *.oga)|*.mp3; *.ogg; *.opus; *.flac; *.oga</source>
+        <translation>Fichiers MP3, Ogg Vorbis, Opus et FLAC (*.mp3; *.ogg; *.opus; *.flac; *.oga)|*.mp3; *.ogg; *.opus; *.flac; *.oga</translation>
     </message>
 </context>
 <context>

@@ -235,8 +235,8 @@
         <translation>Zent – konwerter MP3 OGG na WAV 1.0</translation>
     </message>
     <message>
-        <source>MP3, Ogg Vorbis and Opus files (*.mp3; *.ogg; *.opus)|*.mp3; *.ogg; *.opus</source>
-        <translation>Pliki MP3, Ogg Vorbis i Opus (*.mp3; *.ogg; *.opus)|*.mp3; *.ogg; *.opus</translation>
+        <source>MP3, Ogg Vorbis, Opus and FLAC files (*.mp3; *.ogg; *.opus; *.flac; *.oga)|*.mp3; *.ogg; *.opus; *.flac; *.oga</source>
+        <translation>Pliki MP3, Ogg Vorbis, Opus i FLAC (*.mp3; *.ogg; *.opus; *.flac; *.oga)|*.mp3; *.ogg; *.opus; *.flac; *.oga</translation>
     </message>
 </context>
 <context>

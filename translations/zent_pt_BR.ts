@@ -231,8 +231,8 @@
         <translation>Zent, conversor de MP3 OGG para WAV 1.0</translation>
     </message>
     <message>
-        <source>MP3, Ogg Vorbis and Opus files (*.mp3; *.ogg; *.opus)|*.mp3; *.ogg; *.opus</source>
-        <translation>Arquivos MP3, Ogg Vorbis e Opus (*.mp3; *.ogg; *.opus)|*.mp3; *.ogg; *.opus</translation>
+        <source>MP3, Ogg Vorbis, Opus and FLAC files (*.mp3; *.ogg; *.opus; *.flac; *.oga)|*.mp3; *.ogg; *.opus; *.flac; *.oga</source>
+        <translation>Arquivos MP3, Ogg Vorbis, Opus e FLAC (*.mp3; *.ogg; *.opus; *.flac; *.oga)|*.mp3; *.ogg; *.opus; *.flac; *.oga</translation>
     </message>
 </context>
 <context>
