@@ -146,14 +146,14 @@ void WriteAudio(const fs::path& dir) {
 
     // Small blocks, so that a short file has frames to lose and to seek among.
     const auto flac = [&dir](const char* name, ToneSpec tone, int bits, bool ogg, bool seekTable) {
-        zent::test::FlacSpec spec;
-        spec.tone = tone;
-        spec.bits = bits;
-        spec.ogg = ogg;
-        spec.seekTable = seekTable;
-        spec.blockSize = 576;
-        spec.comments = {"TITLE=Seed", "ARTIST=Zent"};
-        zent::test::EncodeFlac(dir / name, spec);
+        zent::test::FlacParams params;
+        params.tone = tone;
+        params.bits = bits;
+        params.ogg = ogg;
+        params.seekTable = seekTable;
+        params.blockSize = 576;
+        params.comments = {"TITLE=Seed", "ARTIST=Zent"};
+        zent::test::EncodeFlac(dir / name, params);
     };
     flac("stereo-16.flac", ToneSpec{44100, 2, kSeconds}, 16, false, true);
     flac("surround-24.flac", ToneSpec{48000, 6, kSeconds}, 24, false, false);

@@ -121,12 +121,12 @@ TEST_F(ConversionWindowTest, OpusAndAnMp3WithJunkAfterItsFramesConvertAsTheRefer
 }
 
 TEST_F(ConversionWindowTest, FlacAtItsOwnDepthConvertsAsTheReferenceDecoder) {
-    FlacSpec deep;
+    FlacParams deep;
     deep.tone = ToneSpec{48000, 6, 1.0};
     deep.bits = 24;
     const auto surround = media.File("surround.flac");
     EncodeFlac(surround, deep);
-    FlacSpec plain;
+    FlacParams plain;
     plain.ogg = true;
     const auto ogg = media.File("plain.oga");
     EncodeFlac(ogg, plain);

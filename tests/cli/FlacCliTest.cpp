@@ -15,12 +15,12 @@ namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-test::FlacSpec Spec(double seconds, int bits, int channels, bool ogg = false) {
-    test::FlacSpec spec;
-    spec.tone = {48000, channels, seconds};
-    spec.bits = bits;
-    spec.ogg = ogg;
-    return spec;
+test::FlacParams Params(double seconds, int bits, int channels, bool ogg = false) {
+    test::FlacParams params;
+    params.tone = {48000, channels, seconds};
+    params.bits = bits;
+    params.ogg = ogg;
+    return params;
 }
 
 std::vector<char> FileBytes(const fs::path& path) {
@@ -50,7 +50,7 @@ TEST_P(FlacCliDepth, WritesTheReferenceDecodersFormatAndSamplesByDefault) {
     const DepthCase& c = GetParam();
     test::TempDir dir;
     const fs::path source = dir.File(std::string(c.Name) + (c.Ogg ? ".oga" : ".flac"));
-    test::EncodeFlac(source, Spec(1.0, c.Bits, c.Channels, c.Ogg));
+    test::EncodeFlac(source, Params(1.0, c.Bits, c.Channels, c.Ogg));
     const test::CliOutcome outcome =
         test::RunCliProcess({"-q", "-o", ".", source.filename().string()}, dir.Path());
     ASSERT_EQ(outcome.ExitStatus, 0) << outcome.Err;
@@ -72,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(Depths, FlacCliDepth,
 
 TEST(FlacCli, AChosenFormatOverridesTheSourcesDepth) {
     test::TempDir dir;
-    test::EncodeFlac(dir.File("deep.flac"), Spec(0.5, 24, 2));
+    test::EncodeFlac(dir.File("deep.flac"), Params(0.5, 24, 2));
     ASSERT_EQ(
         test::RunCliProcess({"--format", "s16", "-o", ".", "deep.flac"}, dir.Path()).ExitStatus, 0);
     EXPECT_EQ(fs::file_size(dir.File("deep.wav")), 44u + 24000 * 2 * 2);
@@ -80,7 +80,7 @@ TEST(FlacCli, AChosenFormatOverridesTheSourcesDepth) {
 
 TEST(FlacCli, SlicesOnTwoJobsGiveTheBytesOfOneAndAreChecked) {
     test::TempDir dir;
-    test::EncodeFlac(dir.File("long.flac"), Spec(20.0, 24, 2));
+    test::EncodeFlac(dir.File("long.flac"), Params(20.0, 24, 2));
     fs::copy_file(dir.File("long.flac"), dir.File("flipped.flac"));
     FlipAudioByte(dir.File("flipped.flac"));
     fs::create_directories(dir.File("one"));
@@ -106,9 +106,9 @@ TEST(FlacCli, SlicesOnTwoJobsGiveTheBytesOfOneAndAreChecked) {
 
 TEST(FlacCli, TagsGoIntoTheInfoList) {
     test::TempDir dir;
-    test::FlacSpec spec = Spec(0.5, 16, 2);
-    spec.comments = {"TITLE=Lossless", "ARTIST=Someone"};
-    test::EncodeFlac(dir.File("tagged.flac"), spec);
+    test::FlacParams params = Params(0.5, 16, 2);
+    params.comments = {"TITLE=Lossless", "ARTIST=Someone"};
+    test::EncodeFlac(dir.File("tagged.flac"), params);
     ASSERT_EQ(test::RunCliProcess({"--tags", "-o", ".", "tagged.flac"}, dir.Path()).ExitStatus, 0);
     const std::vector<std::byte> info = test::WavChunk(dir.File("tagged.wav"), "LIST");
     const std::string text(reinterpret_cast<const char*>(info.data()), info.size());

@@ -16,7 +16,7 @@ namespace zent {
 namespace {
 
 using test::EncodeFlac;
-using test::FlacSpec;
+using test::FlacParams;
 using test::FlacToolChunk;
 using test::TempDir;
 using test::ToneSpec;
@@ -47,15 +47,15 @@ std::string Joined(const std::vector<std::string>& warnings) {
     return text;
 }
 
-FlacSpec Spec(ToneSpec tone, int bits = 16, bool ogg = false, bool seekTable = true,
-              unsigned blockSize = 4096) {
-    FlacSpec spec;
-    spec.tone = tone;
-    spec.bits = bits;
-    spec.ogg = ogg;
-    spec.seekTable = seekTable;
-    spec.blockSize = blockSize;
-    return spec;
+FlacParams Params(ToneSpec tone, int bits = 16, bool ogg = false, bool seekTable = true,
+                  unsigned blockSize = 4096) {
+    FlacParams params;
+    params.tone = tone;
+    params.bits = bits;
+    params.ogg = ogg;
+    params.seekTable = seekTable;
+    params.blockSize = blockSize;
+    return params;
 }
 
 struct DepthCase {
@@ -73,7 +73,7 @@ TEST_P(FlacDepthTest, SourceSamplesAreTheReferenceDecodersBytes) {
     const DepthCase& c = GetParam();
     TempDir dir;
     const auto path = dir.Path() / (std::string(c.name) + (c.ogg ? ".oga" : ".flac"));
-    EncodeFlac(path, Spec(ToneSpec{c.rate, c.channels, 1.5}, c.bits, c.ogg));
+    EncodeFlac(path, Params(ToneSpec{c.rate, c.channels, 1.5}, c.bits, c.ogg));
     const auto stream = OpenDecoderStream(path, SampleKind::Source);
     ASSERT_TRUE(stream);
     EXPECT_EQ(stream->BitsPerSample(), c.containerBits);
@@ -104,7 +104,7 @@ INSTANTIATE_TEST_SUITE_P(Depths, FlacDepthTest,
 TEST(FlacTest, SixteenBitAndFloatKindsOfADeeperSource) {
     TempDir dir;
     const auto path = dir.Path() / "deep.flac";
-    const std::vector<std::int32_t> source = EncodeFlac(path, Spec(ToneSpec{48000, 2, 0.5}, 24));
+    const std::vector<std::int32_t> source = EncodeFlac(path, Params(ToneSpec{48000, 2, 0.5}, 24));
     const auto int16 = OpenDecoderStream(path, SampleKind::Int16);
     const auto float32 = OpenDecoderStream(path, SampleKind::Float32);
     ASSERT_TRUE(int16 && float32);
@@ -134,7 +134,7 @@ class FlacSeekTest : public ::testing::TestWithParam<SeekCase> {};
 TEST_P(FlacSeekTest, SeekGivesTheSamplesOfADecodeFromTheStart) {
     TempDir dir;
     const auto path = dir.Path() / "seek.flac";
-    EncodeFlac(path, Spec(ToneSpec{44100, 2, 6.0}, 16, GetParam().ogg, GetParam().seekTable));
+    EncodeFlac(path, Params(ToneSpec{44100, 2, 6.0}, 16, GetParam().ogg, GetParam().seekTable));
     const auto whole = OpenDecoderStream(path, SampleKind::Source);
     ASSERT_TRUE(whole);
     const std::vector<std::byte> all = ReadAll(*whole);
@@ -160,7 +160,7 @@ INSTANTIATE_TEST_SUITE_P(Files, FlacSeekTest,
 TEST(FlacTest, AFlippedByteInTheAudioKeepsTheLengthAndWarns) {
     TempDir dir;
     const auto path = dir.Path() / "flipped.flac";
-    EncodeFlac(path, Spec(ToneSpec{44100, 2, 3.0}, 16));
+    EncodeFlac(path, Params(ToneSpec{44100, 2, 3.0}, 16));
     const std::vector<std::byte> reference = FlacToolChunk(path, "data");
     std::vector<char> bytes = FileBytes(path);
     const std::size_t audio = test::FirstFlacFrameOffset(bytes);
@@ -189,7 +189,7 @@ TEST(FlacTest, AFlippedByteInTheAudioKeepsTheLengthAndWarns) {
 TEST(FlacTest, AChecksumThatDoesNotMatchIsWarnedOfOnlyForADecodeFromTheStart) {
     TempDir dir;
     const auto path = dir.Path() / "sum.flac";
-    EncodeFlac(path, Spec(ToneSpec{44100, 2, 6.0}, 16));
+    EncodeFlac(path, Params(ToneSpec{44100, 2, 6.0}, 16));
     std::vector<char> bytes = FileBytes(path);
     // STREAMINFO's last byte is the MD5's last.
     bytes[8 + 33] ^= 0x01;
@@ -209,7 +209,7 @@ TEST(FlacTest, TheDataCheckReadsTheSlicesBackInOrder) {
     TempDir dir;
     for (const int bits : {8, 12, 16, 24}) {
         const auto path = dir.Path() / ("check" + std::to_string(bits) + ".flac");
-        EncodeFlac(path, Spec(ToneSpec{44100, 2, 1.0}, bits));
+        EncodeFlac(path, Params(ToneSpec{44100, 2, 1.0}, bits));
         const auto stream = OpenDecoderStream(path, SampleKind::Source);
         const std::unique_ptr<DataCheck> check = stream->NewDataCheck();
         ASSERT_TRUE(check);
@@ -232,9 +232,9 @@ TEST(FlacTest, TheDataCheckReadsTheSlicesBackInOrder) {
 TEST(FlacTest, VorbisCommentsAreItsTags) {
     TempDir dir;
     const auto path = dir.Path() / "tags.flac";
-    FlacSpec spec = Spec(ToneSpec{44100, 1, 0.5});
-    spec.comments = {"TITLE=Song", "artist=Band", "TRACKNUMBER=3", "DATE=2001"};
-    EncodeFlac(path, spec);
+    FlacParams params = Params(ToneSpec{44100, 1, 0.5});
+    params.comments = {"TITLE=Song", "artist=Band", "TRACKNUMBER=3", "DATE=2001"};
+    EncodeFlac(path, params);
     const auto stream = OpenDecoderStream(path);
     ASSERT_TRUE(stream);
     EXPECT_EQ(stream->Tags().Title, "Song");
@@ -247,10 +247,10 @@ TEST(FlacTest, TheSpeakerMaskIsFlacsOwnOrTheOneItsCommentsName) {
     TempDir dir;
     const auto plain = dir.Path() / "plain.flac";
     const auto named = dir.Path() / "named.flac";
-    EncodeFlac(plain, Spec(ToneSpec{48000, 6, 0.2}, 24));
-    FlacSpec spec = Spec(ToneSpec{48000, 6, 0.2}, 24);
-    spec.comments = {"WAVEFORMATEXTENSIBLE_CHANNEL_MASK=0x003F"};
-    EncodeFlac(named, spec);
+    EncodeFlac(plain, Params(ToneSpec{48000, 6, 0.2}, 24));
+    FlacParams params = Params(ToneSpec{48000, 6, 0.2}, 24);
+    params.comments = {"WAVEFORMATEXTENSIBLE_CHANNEL_MASK=0x003F"};
+    EncodeFlac(named, params);
     EXPECT_EQ(OpenDecoderStream(plain)->ChannelMask(), 0x60Fu);
     EXPECT_EQ(OpenDecoderStream(named)->ChannelMask(), 0x3Fu);
     EXPECT_TRUE(FlacToolChunk(named, "fmt ")[20] == std::byte{0x3F});
@@ -260,8 +260,8 @@ TEST(FlacTest, ANameOfAnotherKindDoesNotMatter) {
     TempDir dir;
     const auto native = dir.Path() / "native.mp3";
     const auto ogg = dir.Path() / "inogg.ogg";
-    EncodeFlac(native, Spec(ToneSpec{44100, 2, 0.5}, 24));
-    EncodeFlac(ogg, Spec(ToneSpec{44100, 2, 0.5}, 24, true));
+    EncodeFlac(native, Params(ToneSpec{44100, 2, 0.5}, 24));
+    EncodeFlac(ogg, Params(ToneSpec{44100, 2, 0.5}, 24, true));
     for (const auto& path : {native, ogg}) {
         const auto stream = OpenDecoderStreamOrThrow(path, SampleKind::Source);
         EXPECT_EQ(stream->BitsPerSample(), 24) << path;
@@ -274,7 +274,7 @@ TEST(FlacTest, ANameOfAnotherKindDoesNotMatter) {
 TEST(FlacTest, SeededRandomDamageIsSurvived) {
     TempDir dir;
     const auto clean = dir.Path() / "clean.flac";
-    EncodeFlac(clean, Spec(ToneSpec{22050, 2, 2.0}, 16, false, true, 1152));
+    EncodeFlac(clean, Params(ToneSpec{22050, 2, 2.0}, 16, false, true, 1152));
     const std::vector<char> original = FileBytes(clean);
     std::mt19937 random(2026);
     for (int round = 0; round < 40; ++round) {

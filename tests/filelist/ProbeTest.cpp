@@ -154,13 +154,13 @@ TEST_F(ProbeFileOnDisk, FilesAtOtherRatesProjectAtTheirOwnRate) {
     EXPECT_EQ(opusEntry.ProjectedSize, 1 * 2 * 48000 * 2);
 
     // FLAC at its own depth, native or in Ogg.
-    test::FlacSpec deep;
+    test::FlacParams deep;
     deep.tone = {48000, 6, 2.0};
     deep.bits = 24;
     const auto flac = FDir.File("surround.FLAC");
     test::EncodeFlac(flac, deep);
     EXPECT_EQ(Added(flac).ProjectedSize, 6 * 2 * 48000 * 3);
-    test::FlacSpec inOgg;
+    test::FlacParams inOgg;
     inOgg.tone = {44100, 2, 2.0};
     inOgg.ogg = true;
     const auto oga = FDir.File("stereo.oga");

@@ -445,10 +445,10 @@ struct FlacMetadataFree {
 
 } // namespace
 
-std::vector<std::int32_t> EncodeFlac(const std::filesystem::path& file, const FlacSpec& spec) {
-    const ToneSpec& tone = spec.tone;
+std::vector<std::int32_t> EncodeFlac(const std::filesystem::path& file, const FlacParams& params) {
+    const ToneSpec& tone = params.tone;
     const std::int64_t frames = FrameCount(tone);
-    const double scale = std::ldexp(0.5, spec.bits - 1);
+    const double scale = std::ldexp(0.5, params.bits - 1);
     std::vector<std::int32_t> samples(static_cast<std::size_t>(frames * tone.channels));
     std::uint32_t noise = 12345;
     for (std::int64_t i = 0; i < frames; ++i) {
@@ -466,26 +466,26 @@ std::vector<std::int32_t> EncodeFlac(const std::filesystem::path& file, const Fl
     std::unique_ptr<FLAC__StreamEncoder, FlacEncoderFree> encoder(FLAC__stream_encoder_new());
     FLAC__StreamEncoder* e = encoder.get();
     FLAC__stream_encoder_set_channels(e, static_cast<unsigned>(tone.channels));
-    FLAC__stream_encoder_set_bits_per_sample(e, static_cast<unsigned>(spec.bits));
+    FLAC__stream_encoder_set_bits_per_sample(e, static_cast<unsigned>(params.bits));
     FLAC__stream_encoder_set_sample_rate(e, static_cast<unsigned>(tone.sampleRate));
     FLAC__stream_encoder_set_compression_level(e, 5);
     // Depths outside the subset's need the full format.
-    FLAC__stream_encoder_set_streamable_subset(e, spec.bits % 4 == 0 && spec.bits >= 8);
-    FLAC__stream_encoder_set_blocksize(e, spec.blockSize);
+    FLAC__stream_encoder_set_streamable_subset(e, params.bits % 4 == 0 && params.bits >= 8);
+    FLAC__stream_encoder_set_blocksize(e, params.blockSize);
     FLAC__stream_encoder_set_total_samples_estimate(e, static_cast<FLAC__uint64>(frames));
     std::vector<FLAC__StreamMetadata*> blocks;
     std::unique_ptr<FLAC__StreamMetadata, FlacMetadataFree> seekTable;
     std::unique_ptr<FLAC__StreamMetadata, FlacMetadataFree> comments;
-    if (spec.seekTable && !spec.ogg) {
+    if (params.seekTable && !params.ogg) {
         seekTable.reset(FLAC__metadata_object_new(FLAC__METADATA_TYPE_SEEKTABLE));
         FLAC__metadata_object_seektable_template_append_spaced_points_by_samples(
             seekTable.get(), static_cast<unsigned>(tone.sampleRate),
             static_cast<FLAC__uint64>(frames));
         blocks.push_back(seekTable.get());
     }
-    if (!spec.comments.empty()) {
+    if (!params.comments.empty()) {
         comments.reset(FLAC__metadata_object_new(FLAC__METADATA_TYPE_VORBIS_COMMENT));
-        for (const std::string& text : spec.comments) {
+        for (const std::string& text : params.comments) {
             FLAC__StreamMetadata_VorbisComment_Entry entry{
                 static_cast<FLAC__uint32>(text.size()),
                 reinterpret_cast<FLAC__byte*>(const_cast<char*>(text.data()))};
@@ -496,8 +496,8 @@ std::vector<std::int32_t> EncodeFlac(const std::filesystem::path& file, const Fl
     if (!blocks.empty())
         FLAC__stream_encoder_set_metadata(e, blocks.data(), static_cast<unsigned>(blocks.size()));
     const FLAC__StreamEncoderInitStatus status =
-        spec.ogg ? FLAC__stream_encoder_init_ogg_file(e, file.c_str(), nullptr, nullptr)
-                 : FLAC__stream_encoder_init_file(e, file.c_str(), nullptr, nullptr);
+        params.ogg ? FLAC__stream_encoder_init_ogg_file(e, file.c_str(), nullptr, nullptr)
+                   : FLAC__stream_encoder_init_file(e, file.c_str(), nullptr, nullptr);
     if (status != FLAC__STREAM_ENCODER_INIT_STATUS_OK)
         throw std::runtime_error("cannot start the FLAC encoder for " + file.string());
     if (!FLAC__stream_encoder_process_interleaved(e, samples.data(),

@@ -41,7 +41,7 @@ void EncodeOpus(const std::filesystem::path& file, const ToneSpec& tone,
 
 // A FLAC file of the tones (at half scale, with a little seeded noise in the low bits) at any
 // depth, native or in Ogg.
-struct FlacSpec {
+struct FlacParams {
     ToneSpec tone;
     int bits = 16;
     bool ogg = false;
@@ -50,7 +50,7 @@ struct FlacSpec {
     std::vector<std::string> comments; // "KEY=value"
 };
 // Encodes with libFLAC; returns the source samples, interleaved.
-std::vector<std::int32_t> EncodeFlac(const std::filesystem::path& file, const FlacSpec& spec);
+std::vector<std::int32_t> EncodeFlac(const std::filesystem::path& file, const FlacParams& params);
 
 // What the reference decoder `flac -d` writes for a file: a chunk of its WAV output, found by
 // its id ("fmt ", "data"). Throws when the tool fails.
