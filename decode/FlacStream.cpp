@@ -163,7 +163,9 @@ FLAC__StreamDecoderWriteStatus WriteFrame(const FLAC__StreamDecoder* /*decoder*/
         header.number_type == FLAC__FRAME_NUMBER_TYPE_SAMPLE_NUMBER
             ? static_cast<std::int64_t>(header.number.sample_number)
             : static_cast<std::int64_t>(header.number.frame_number) * header.blocksize;
-    ClientOf(client).Stream->TakeFrame(buffer, first, header.blocksize);
+    ClientOf(client).Stream->TakeFrame(buffer, first, header.blocksize,
+                                       static_cast<int>(header.channels),
+                                       static_cast<int>(header.bits_per_sample));
     return FLAC__STREAM_DECODER_WRITE_STATUS_CONTINUE;
 }
 
@@ -452,7 +454,15 @@ void FlacStream::SeekToFrame(std::int64_t frame) {
 }
 
 void FlacStream::TakeFrame(const std::int32_t* const planes[], std::int64_t first,
-                           std::size_t frames) {
+                           std::size_t frames, int channels, int bits) {
+    // A frame of another channel count or depth than the stream's, or placed past its end, is
+    // damage that the frame's checksum let through: it is left out, and its time comes as
+    // silence before the next frame that fits.
+    const bool fits = channels == FChannels && bits == FBits && first >= 0;
+    if (!fits || (!FCounting && first >= FTotalFrames)) {
+        FPendingDamage = true;
+        return;
+    }
     if (FCounting) {
         FCounted = std::max(FCounted, first + static_cast<std::int64_t>(frames));
         return;

@@ -60,7 +60,8 @@ public:
     ReadResult Read(std::span<std::byte> buffer) override;
 
     // Called by libFLAC's callbacks.
-    void TakeFrame(const std::int32_t* const planes[], std::int64_t first, std::size_t frames);
+    void TakeFrame(const std::int32_t* const planes[], std::int64_t first, std::size_t frames,
+                   int channels, int bits);
     void TakeStreamInfo(const FlacStreamInfo& info);
     void TakeComments(std::vector<std::string> comments);
     void NoteDamage();
