@@ -110,9 +110,10 @@ OggCodec FirstOggCodec(NativeFile& file) {
     return CodecOfPacket(head.data() + packetAt, static_cast<long>(got - packetAt));
 }
 
-bool LastPageLacksEndMark(NativeFile& file) {
-    const std::int64_t resumeAt = file.Tell();
-    SyncState sync;
+namespace {
+
+// The file's last kTailBytes (or all of a shorter file) into sync, for reading its last pages.
+bool ReadTail(NativeFile& file, SyncState& sync) {
     if (!file.Seek(-kTailBytes, SEEK_END) && !file.Seek(0, SEEK_SET)) {
         return false;
     }
@@ -120,6 +121,17 @@ bool LastPageLacksEndMark(NativeFile& file) {
     const std::size_t got =
         buffer == nullptr ? 0 : file.Read(buffer, static_cast<std::size_t>(kTailBytes));
     ogg_sync_wrote(&sync.State, static_cast<long>(got));
+    return true;
+}
+
+} // namespace
+
+bool LastPageLacksEndMark(NativeFile& file) {
+    const std::int64_t resumeAt = file.Tell();
+    SyncState sync;
+    if (!ReadTail(file, sync)) {
+        return false;
+    }
     bool lastHasMark = false;
     bool anyPage = false;
     ogg_page page;
@@ -137,13 +149,9 @@ bool LastPageLacksEndMark(NativeFile& file) {
 bool LastGranuleIsWrong(NativeFile& file, std::int64_t maxFramesPerByte) {
     const std::int64_t resumeAt = file.Tell();
     SyncState sync;
-    if (!file.Seek(-kTailBytes, SEEK_END) && !file.Seek(0, SEEK_SET)) {
+    if (!ReadTail(file, sync)) {
         return false;
     }
-    char* buffer = ogg_sync_buffer(&sync.State, static_cast<long>(kTailBytes));
-    const std::size_t got =
-        buffer == nullptr ? 0 : file.Read(buffer, static_cast<std::size_t>(kTailBytes));
-    ogg_sync_wrote(&sync.State, static_cast<long>(got));
     // The last page of the last stream that carries a granule position, and the one before.
     std::int64_t last = -1;
     std::int64_t before = 0;
