@@ -663,8 +663,7 @@ void TMainForm::ConvertAll() {
         return;
     const unsigned jobs =
         FJobCount > 0 ? FJobCount : std::max(1u, std::thread::hardware_concurrency());
-    auto run = std::make_unique<ConversionRun>(static_cast<RunView&>(*this), WavWriterOptions{},
-                                               &FTargetNames, jobs);
+    auto run = std::make_unique<ConversionRun>(static_cast<RunView&>(*this), &FTargetNames, jobs);
     auto* events = new RunEvents(
         *run, [this] { Guarded([this] { RunDelivered(); }); }, this);
     try {

@@ -65,10 +65,8 @@ std::int64_t TruncatedTotal(double projectedTotal) {
     return static_cast<std::int64_t>(std::trunc(projectedTotal));
 }
 
-ConversionRun::ConversionRun(RunView& view, WavWriterOptions options, TargetNames* names,
-                             unsigned jobs)
-    : FView(view), FOptions(options), FJobs(std::max(1u, jobs)),
-      FNames(names ? *names : FRunNames) {}
+ConversionRun::ConversionRun(RunView& view, TargetNames* names, unsigned jobs)
+    : FView(view), FJobs(std::max(1u, jobs)), FNames(names ? *names : FRunNames) {}
 
 ConversionRun::~ConversionRun() = default;
 
@@ -106,7 +104,6 @@ bool ConversionRun::Prepare(EngineObserver& events) {
         EngineSettings settings;
         settings.Jobs = FJobs;
         settings.BufferSize = kDecodeBufferSize;
-        settings.MaxDataBytes = FOptions.MaxDataBytes;
         // The window says "Sample not loaded." of any file it cannot open, as when adding it.
         settings.OpenStream = [](const std::filesystem::path& path) {
             return OpenDecoderStream(path);

@@ -2,7 +2,6 @@
 
 #include "convert/ConversionEngine.h"
 #include "convert/TargetNames.h"
-#include "convert/WavWriter.h"
 
 #include <cstdint>
 #include <memory>
@@ -18,6 +17,13 @@ class RunView;
 struct FileEntry;
 
 inline constexpr const char* kPickValidDirectory = "Please pick a valid target directory.";
+inline constexpr const char* kOpeningFileText = "Opening file...";
+inline constexpr const char* kDonePrefix = "Done ";
+inline constexpr const char* kDoneSuffix = "%";
+inline constexpr const char* kClosingFileText = "Closing file ...";
+
+// Each of the window's jobs decodes in blocks of this size.
+inline constexpr std::size_t kDecodeBufferSize = 800000;
 
 // The batch run over the window's list, on the conversion engine: the entries go to the jobs
 // from the top, in display order; each converted entry leaves the list. The selection, status
@@ -30,8 +36,7 @@ class ConversionRun : public EngineObserver {
 public:
     // names, when given, outlives the run: a window's later runs then never replace what its
     // earlier ones wrote.
-    explicit ConversionRun(RunView& view, WavWriterOptions options = {},
-                           TargetNames* names = nullptr, unsigned jobs = 1);
+    explicit ConversionRun(RunView& view, TargetNames* names = nullptr, unsigned jobs = 1);
     ~ConversionRun() override;
 
     // The whole run, returning when it is over. Errors of the conversion reach the caller
@@ -76,7 +81,6 @@ private:
     void EndRun();
 
     RunView& FView;
-    WavWriterOptions FOptions;
     unsigned FJobs;
     std::string FDirectory;
     TargetNames FRunNames; // when no names are given: two sources of a run never meet in one file

@@ -167,6 +167,18 @@ void OutputFile::WriteAt(std::uint64_t offset, std::span<const std::byte> data) 
     }
 }
 
+void OutputFile::ReadAt(std::uint64_t offset, std::span<std::byte> data) const {
+    while (!data.empty()) {
+        const ssize_t got = ::pread(FHandle, data.data(), data.size(), static_cast<off_t>(offset));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            ThrowWriteError(got < 0 ? errno : EIO);
+        data = data.subspan(static_cast<std::size_t>(got));
+        offset += static_cast<std::uint64_t>(got);
+    }
+}
+
 void OutputFile::Truncate(std::uint64_t size) {
     if (FIo.Truncate(FHandle, static_cast<off_t>(size)) != 0)
         ThrowWriteError(errno);

@@ -58,6 +58,9 @@ public:
     void Write(std::span<const std::byte> data);
     void WriteAt(std::uint64_t offset, std::span<const std::byte> data);
     void Truncate(std::uint64_t size);
+    // Reads back bytes already written; EStreamError with StreamWriteErrorMessage when they
+    // cannot all be read.
+    void ReadAt(std::uint64_t offset, std::span<std::byte> data) const;
     // Closes the file and gives it the target's name, claimed atomically. Throws EStreamError
     // (a failure to take the name with CannotCreateFileMessage) or ETargetTaken; nothing of
     // the file stays behind then.

@@ -1,6 +1,5 @@
 #include "cli/BatchRunner.h"
-#include "convert/ConversionView.h"
-#include "convert/WavWriter.h"
+#include "convert/ConversionRun.h"
 #include "tests/cli/CliProcess.h"
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/TempDir.h"
@@ -36,21 +35,26 @@ std::map<std::string, std::uintmax_t> Listing(const fs::path& dir) {
     return names;
 }
 
-class NullView : public ConversionView {
-public:
-    void SetStatusText(const std::string&) override {}
-    void SetFileProgress(int) override {}
-    void AddTotalProgress(std::int64_t) override {}
-    void ProcessEvents() override {}
-    bool StopRequested() const override { return false; }
-};
+// What the window writes for a source: the engine on one job, in the window's blocks.
+void WindowConvert(const fs::path& source, const fs::path& target) {
+    struct Silent final : EngineObserver {
+        void FileStarted(FileId) override {}
+        void BytesWritten(FileId, std::int64_t, std::int64_t, std::int64_t) override {}
+        void FileEnded(const FileReport&) override {}
+    } quiet;
+    EngineSettings settings;
+    settings.BufferSize = kDecodeBufferSize;
+    EngineProgress progress;
+    ConversionEngine engine(std::move(settings), quiet, progress);
+    engine.Add({source.native(), target.native()});
+    engine.Close();
+    engine.Run();
+}
 
 // What the window writes for a source.
 std::string WindowBytes(const fs::path& source, const fs::path& scratch) {
-    std::vector<std::byte> buffer(kDecodeBufferSize);
-    NullView view;
     const fs::path target = scratch / "window.wav";
-    ConvertFile(target, source, buffer, view);
+    WindowConvert(source, target);
     std::string bytes = ReadFile(target);
     fs::remove(target);
     return bytes;

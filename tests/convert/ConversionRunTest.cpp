@@ -256,16 +256,6 @@ TEST_F(ConversionRunTest, VanishedSourceEndsTheRunAsNotLoaded) {
     EXPECT_EQ(FView.Log.back(), "EndConversionState");
 }
 
-TEST_F(ConversionRunTest, FileCutAtTheSizeLimitEndsTheRun) {
-    AddSource("a.mp3");
-    AddSource("b.mp3");
-    ConversionRun run(FView, WavWriterOptions{1000});
-    EXPECT_THAT(ConvertAllExpectingError(run), ::testing::HasSubstr("size limit"));
-    EXPECT_THAT(FView.EntryNames(), ElementsAre("a.mp3", "b.mp3"));
-    EXPECT_EQ(ReadWavFile(FOut.File("a.wav")).DataSize, 1000u);
-    EXPECT_EQ(FView.Log.back(), "EndConversionState");
-}
-
 struct RunFaultCase {
     const char* Name;
     // Sets up the fault, at the start or once the first block is written.
@@ -399,7 +389,7 @@ TEST_F(ConversionRunTest, LaterRunOfTheWindowNeverReplacesWhatAnEarlierOneWrote)
     // The first source again: its own file is replaced, no third one made.
     for (const auto& source : {first, second, first}) {
         FView.AddEntry(source);
-        ConversionRun(FView, {}, &names).ConvertAll();
+        ConversionRun(FView, &names).ConvertAll();
     }
     EXPECT_THAT(FileNames(FOut.Path()), ElementsAre("intro (2).wav", "intro.wav", "old.wav"));
     EXPECT_TRUE(ReadWavFile(FOut.File("intro.wav")).Samples == DecodeAll(first));
@@ -446,7 +436,7 @@ TEST_F(ConversionRunTest, SeveralJobsWriteTheBytesOfOneAndTheSelectionMovesDownT
         FView.Log.clear();
         for (const auto& source : sources)
             FView.AddEntry(source);
-        ConversionRun run(FView, {}, nullptr, jobs);
+        ConversionRun run(FView, nullptr, jobs);
         run.ConvertAll();
         EXPECT_THAT(FView.Entries, IsEmpty());
         const std::vector<std::string> selected = CallsAfter(FView.Log, "SelectAndFocus:");
@@ -488,7 +478,7 @@ TEST_F(ConversionRunTest, StopWithSeveralFilesInFlightKeepsTheTopmostShorterAndA
         if (call.starts_with("SetFileProgress:") && shown == "SelectAndFocus:a.mp3")
             FView.Stop = true;
     };
-    ConversionRun run(FView, {}, nullptr, 2);
+    ConversionRun run(FView, nullptr, 2);
     run.ConvertAll();
     const WavFile wav = ReadWavFile(FOut.File("a.wav"));
     EXPECT_EQ(wav.DataSize, wav.FileSize - 44);
@@ -502,7 +492,7 @@ TEST_F(ConversionRunTest, AnErrorWithSeveralFilesInFlightEndsTheRunAndKeepsUnfin
     std::filesystem::remove(AddSource("b.mp3").SourcePath);
     AddSource("c.mp3");
     AddSource("d.mp3");
-    ConversionRun run(FView, {}, nullptr, 2);
+    ConversionRun run(FView, nullptr, 2);
     EXPECT_EQ(ConvertAllExpectingError(run), kSampleNotLoaded);
     ExpectEntriesOfUnfinishedFiles(FView, FOut, {"a.mp3", "b.mp3", "c.mp3", "d.mp3"});
     EXPECT_THAT(FView.EntryNames(), ::testing::Contains("b.mp3"));
@@ -513,7 +503,7 @@ TEST_F(ConversionRunTest, EntriesAddedDuringARunOfSeveralJobsJoinIt) {
     AddSource("a.mp3", 5.0);
     AddSource("b.mp3", 5.0);
     const auto late = MakeSource("late.ogg");
-    ConversionRun run(FView, {}, nullptr, 2);
+    ConversionRun run(FView, nullptr, 2);
     FView.OnCall = [&](const std::string& call) {
         if (call == "SelectAndFocus:a.mp3") {
             FView.AddEntry(late);

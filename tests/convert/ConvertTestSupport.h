@@ -1,6 +1,6 @@
 #pragma once
 
-#include "convert/ConversionView.h"
+#include "convert/ConversionEngine.h"
 #include "convert/RunView.h"
 #include "decode/Decoder.h"
 #include "decode/FileIo.h"
@@ -97,26 +97,35 @@ private:
 // What follows the prefix, of each call that starts with it.
 std::vector<std::string> CallsAfter(const std::vector<std::string>& calls, std::string_view prefix);
 
-// Records every call as text: "text:Opening file...", "file:42", "total:4000", "events".
-class RecordingConversionView : public ConversionView {
+// One file through the conversion engine on one job, as both programs convert it, with a log
+// of the engine's events: "started", "bytes:B done:D of:L" for each block, "ended".
+class EngineRun final : public EngineObserver {
 public:
-    std::vector<std::string> Calls;
-    bool Stop = false;
-    // Runs after each recorded call, e.g. to request a stop at a chosen moment.
-    std::function<void(const std::string&)> OnCall;
+    EngineSettings Settings;
+    std::vector<std::string> Events;
+    // Runs after each block (e.g. to stop the engine: Stop(0) keeps the file).
+    std::function<void(ConversionEngine& engine, std::int64_t fileDone)> OnBytes;
 
-    void SetStatusText(const std::string& text) override { Record("text:" + text); }
-    void SetFileProgress(int percent) override { Record("file:" + std::to_string(percent)); }
-    void AddTotalProgress(std::int64_t bytes) override { Record("total:" + std::to_string(bytes)); }
-    void ProcessEvents() override { Record("events"); }
-    bool StopRequested() const override { return Stop; }
+    // The stream stands for the source "fake.mp3"; it must outlive the call.
+    FileReport Convert(DecoderStream& stream, const std::filesystem::path& target);
+    FileReport Convert(const std::filesystem::path& source, const std::filesystem::path& target);
+    std::int64_t BytesCounted() const;
 
-    std::vector<std::string> Texts() const; // only the status texts, without "text:"
-    std::int64_t TotalAdded() const;
+    void FileStarted(FileId id) override;
+    void BytesWritten(FileId id, std::int64_t bytes, std::int64_t fileDone,
+                      std::int64_t fileLength) override;
+    void FileEnded(const FileReport& report) override;
 
 private:
-    void Record(const std::string& call);
+    FileReport Run(const std::filesystem::path& source, const std::filesystem::path& target);
+
+    ConversionEngine* FEngine = nullptr;
+    FileReport FReport;
+    std::int64_t FBytes = 0;
 };
+
+// Every byte of a file.
+std::vector<std::byte> ReadAll(const std::filesystem::path& path);
 
 // A WAV file read back field by field.
 struct WavFile {
