@@ -234,11 +234,13 @@ std::int64_t EngineRun::BytesCounted() const {
 }
 
 void EngineRun::FileStarted(FileId) {
+    const std::lock_guard lock(FMutex);
     Events.push_back("started");
 }
 
 void EngineRun::BytesWritten(FileId, std::int64_t bytes, std::int64_t fileDone,
                              std::int64_t fileLength) {
+    const std::lock_guard lock(FMutex);
     FBytes += bytes;
     Events.push_back("bytes:" + std::to_string(bytes) + " done:" + std::to_string(fileDone) +
                      " of:" + std::to_string(fileLength));
@@ -247,6 +249,7 @@ void EngineRun::BytesWritten(FileId, std::int64_t bytes, std::int64_t fileDone,
 }
 
 void EngineRun::FileEnded(const FileReport& report) {
+    const std::lock_guard lock(FMutex);
     Events.push_back("ended");
     FReport = report;
 }

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -97,8 +98,9 @@ private:
 // What follows the prefix, of each call that starts with it.
 std::vector<std::string> CallsAfter(const std::vector<std::string>& calls, std::string_view prefix);
 
-// One file through the conversion engine on one job, as both programs convert it, with a log
-// of the engine's events: "started", "bytes:B done:D of:L" for each block, "ended".
+// One file through the conversion engine, as both programs convert it, with a log of the
+// engine's events: "started", "bytes:B done:D of:L" for each block, "ended". Events from
+// several jobs are taken one at a time.
 class EngineRun final : public EngineObserver {
 public:
     EngineSettings Settings;
@@ -120,6 +122,7 @@ private:
     FileReport Run(const std::filesystem::path& source, const std::filesystem::path& target);
 
     ConversionEngine* FEngine = nullptr;
+    std::mutex FMutex;
     FileReport FReport;
     std::int64_t FBytes = 0;
 };
