@@ -94,7 +94,7 @@ struct EngineSettings {
     OutputFormat Output;
     // When set, the file goes here in order as it is written (a pipe): no file is created,
     // nothing is cut into slices, and the header tells the length announced at the start
-    // (RF64's unknown sizes past 4 GiB). For one file only.
+    // (RF64's streaming header past 4 GiB). For one file only.
     std::ostream* StandardOutput = nullptr;
     // A stop from outside (a signal handler): every file in flight is abandoned.
     const std::atomic<bool>* ExternalStop = nullptr;

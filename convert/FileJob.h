@@ -69,7 +69,7 @@ void ConvertWhole(JobContext& context, const EngineFile& file, OpenedFile& opene
 // The one file to standard output, in order. The header tells the length the stream
 // announced (after the rate change): data the source holds beyond it is cut, a source that
 // ends within a codec frame of it is padded with silence, so the header holds. A stream past
-// what 32-bit sizes hold gets RF64's header of unknown sizes and goes out as it comes.
+// what 32-bit sizes hold gets RF64's streaming header and goes out as it comes.
 void ConvertToPipe(JobContext& context, const EngineFile& file, OpenedFile& opened,
                    FileReport& report, std::span<std::byte> buffer);
 

@@ -218,8 +218,6 @@ std::vector<std::byte> WavLayout::BuildHeader(std::uint64_t riffSize, std::uint6
 }
 
 std::vector<std::byte> WavLayout::StreamingHeader() const {
-    if (FContainer == WavContainer::Rf64)
-        return UnfinishedHeader();
     return Header(MaxDataBytes());
 }
 

@@ -68,8 +68,8 @@ public:
     // output whose length is known before it is written.
     std::vector<std::byte> Header(std::uint64_t dataBytes, std::uint64_t trailerBytes = 0) const;
     // For an output whose length is not known (a pipe): the largest sizes, as streaming
-    // tools write them (for RF64, sizes of 0: unknown); readers take the data up to the end
-    // of the stream.
+    // tools write them; readers take the data up to the end of the stream. (For RF64 the
+    // largest below 2^63: readers refuse sizes of 0 or past a signed 64-bit offset.)
     std::vector<std::byte> StreamingHeader() const;
     // The size fields (RIFF, data, and the frame count) for the finished file. Throws Error
     // when the sizes do not fit.

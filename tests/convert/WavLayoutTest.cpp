@@ -125,8 +125,9 @@ TEST(WavLayout, Rf64HeaderHoldsTheSizesInItsDs64Chunk) {
         EXPECT_EQ(TextAt(header, 48, 24), TextAt(plain.UnfinishedHeader(), 12, 24));
         for (const WavPatch& patch : layout.Patches(data, 10))
             EXPECT_EQ(U64At(header, patch.Offset), patch.Value);
-        // A pipe's header leaves the sizes unknown.
-        EXPECT_EQ(U64At(layout.StreamingHeader(), 28), 0u);
+        // A pipe's header claims the largest size readers take.
+        EXPECT_EQ(U64At(layout.StreamingHeader(), 28), layout.MaxDataBytes());
+        EXPECT_LT(U64At(layout.StreamingHeader(), 20), std::uint64_t{1} << 63);
     }
 }
 
