@@ -26,9 +26,7 @@ public:
         : FResults(results), FObserver(observer) {}
 
     void FileStarted(FileId) override {}
-    void BytesWritten(FileId, std::int64_t, std::int64_t, std::int64_t) override {
-        FObserver.BlockWritten();
-    }
+    void BytesWritten(FileId, std::int64_t, std::int64_t, std::int64_t) override {}
     void FileEnded(const FileReport& report) override {
         FileResult& result = FResults[report.Id];
         result.Status = StatusOf(report.Outcome);

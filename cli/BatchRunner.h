@@ -38,8 +38,6 @@ class BatchObserver {
 public:
     virtual ~BatchObserver() = default;
     virtual void FileFinished(const FileResult& result) = 0;
-    // After every block written; for tests that stop mid-file.
-    virtual void BlockWritten() {}
 };
 
 struct BatchSettings {

@@ -12,7 +12,6 @@
 #include <cmath>
 #include <exception>
 #include <filesystem>
-#include <mutex>
 #include <system_error>
 
 namespace zent {
@@ -28,33 +27,6 @@ std::string DoneText(int percent) {
     return kDonePrefix + std::to_string(percent) + kDoneSuffix;
 }
 
-// Passes the engine's events on one at a time, on whichever job's thread calls; an error in
-// handling one ends the run as a conversion error does.
-class SerialEvents final : public EngineObserver {
-public:
-    explicit SerialEvents(ConversionRun& run) : FRun(run) {}
-
-    void FileStarted(FileId id) override {
-        Guarded([&] { FRun.FileStarted(id); });
-    }
-    void BytesWritten(FileId id, std::int64_t bytes, std::int64_t fileDone,
-                      std::int64_t fileLength) override {
-        Guarded([&] { FRun.BytesWritten(id, bytes, fileDone, fileLength); });
-    }
-    void FileEnded(const FileReport& report) override {
-        Guarded([&] { FRun.FileEnded(report); });
-    }
-
-private:
-    template <typename F> void Guarded(F&& handle) {
-        const std::lock_guard lock(FMutex);
-        handle();
-    }
-
-    ConversionRun& FRun;
-    std::mutex FMutex;
-};
-
 } // namespace
 
 std::int64_t TruncatedTotal(double projectedTotal) {
@@ -69,15 +41,6 @@ ConversionRun::ConversionRun(RunView& view, TargetNames* names, unsigned jobs)
     : FView(view), FJobs(std::max(1u, jobs)), FNames(names ? *names : FRunNames) {}
 
 ConversionRun::~ConversionRun() = default;
-
-void ConversionRun::ConvertAll() {
-    SerialEvents events(*this);
-    if (!Prepare(events))
-        return;
-    FEngine->Run();
-    if (std::optional<std::string> error = Finish())
-        throw Error(*error);
-}
 
 void ConversionRun::Begin() {
     FEngine->Start();

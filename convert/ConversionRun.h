@@ -31,7 +31,7 @@ inline constexpr std::size_t kDecodeBufferSize = 800000;
 // the bytes of all jobs. A stop keeps the topmost file in flight as a shorter file and
 // abandons the others; an error ends the run like a stop without a kept file. The engine's
 // events reach the run through EngineObserver, one at a time, on the thread that owns the
-// view (ConvertAll: whichever job calls, under a lock).
+// view (the window's RunEvents carries them there).
 class ConversionRun : public EngineObserver {
 public:
     // names, when given, outlives the run: a window's later runs then never replace what its
@@ -39,13 +39,9 @@ public:
     explicit ConversionRun(RunView& view, TargetNames* names = nullptr, unsigned jobs = 1);
     ~ConversionRun() override;
 
-    // The whole run, returning when it is over. Errors of the conversion reach the caller
-    // after the window is back in its idle state.
-    void ConvertAll();
-
-    // The window's way, without waiting: Prepare hands the entries to the engine, whose events
-    // go to events (which passes them on to this object on the view's thread); false when no
-    // run began. Begin starts the jobs. Once Over, Finish ends the run and gives the message
+    // Without waiting: Prepare hands the entries to the engine, whose events go to events
+    // (which passes them on to this object on the view's thread, one at a time); false when
+    // no run began. Begin starts the jobs. Once Over, Finish ends the run and gives the message
     // of the error that ended it, if any.
     bool Prepare(EngineObserver& events);
     void Begin();

@@ -1,6 +1,7 @@
 #include "cli/BatchRunner.h"
 #include "convert/ConversionRun.h"
 #include "tests/cli/CliProcess.h"
+#include "tests/cli/StopAfterFirstRead.h"
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/TempDir.h"
 
@@ -238,15 +239,9 @@ TEST(CliRun, NulSeparatedInputTakesAnyName) {
     EXPECT_THAT(outcome.Out, HasSubstr(R"("source":"new\nline \udcff\udcfe.ogg")"));
 }
 
-// Stops the batch at the first block any job writes.
-class StopAtFirstBlock : public BatchObserver {
+class NoReports final : public BatchObserver {
 public:
-    explicit StopAtFirstBlock(std::atomic<bool>& stop) : FStop(stop) {}
     void FileFinished(const FileResult&) override {}
-    void BlockWritten() override { FStop = true; }
-
-private:
-    std::atomic<bool>& FStop;
 };
 
 TEST(CliRun, StopRemovesUnfinishedFilesAndLeavesExistingTargets) {
@@ -258,9 +253,14 @@ TEST(CliRun, StopRemovesUnfinishedFilesAndLeavesExistingTargets) {
                                        {dir.File("b.ogg"), dir.File("out/b.wav"), false},
                                        {dir.File("a.mp3"), dir.File("out/c.wav"), false}};
     std::atomic<bool> stop{false};
-    StopAtFirstBlock observer(stop);
+    NoReports observer;
     BatchProgress progress;
-    const std::vector<FileResult> results = RunBatch(jobs, {2, {}, {}}, stop, progress, observer);
+    // The batch stops at the first data any job reads.
+    BatchSettings settings{2, {}, {}};
+    settings.OpenStream = [&](const fs::path& path) {
+        return std::make_unique<StopAfterFirstRead>(OpenDecoderStreamOrThrow(path), stop);
+    };
+    const std::vector<FileResult> results = RunBatch(jobs, settings, stop, progress, observer);
     EXPECT_EQ(results[0].Status, FileStatus::Stopped);
     EXPECT_NE(results[1].Status, FileStatus::Converted);
     EXPECT_EQ(results[2].Status, FileStatus::NotStarted);

@@ -2,6 +2,7 @@
 #include "convert/ConversionRun.h"
 #include "convert/SlicePlan.h"
 #include "decode/Decoder.h"
+#include "tests/cli/StopAfterFirstRead.h"
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/TempDir.h"
 
@@ -89,12 +90,7 @@ private:
 
 class Quiet : public BatchObserver {
 public:
-    std::atomic<bool>* StopAtFirstBlock = nullptr;
     void FileFinished(const FileResult&) override {}
-    void BlockWritten() override {
-        if (StopAtFirstBlock)
-            *StopAtFirstBlock = true;
-    }
 };
 
 struct SplitRun {
@@ -114,8 +110,11 @@ SplitRun Convert(const fs::path& source, const std::vector<Slice>& slices,
             return slices;
         };
     std::atomic<bool> stop{false};
+    if (stopAtFirstBlock && settings.OpenStream)
+        settings.OpenStream = [&, open = settings.OpenStream](const fs::path& path) {
+            return std::make_unique<StopAfterFirstRead>(open(path), stop);
+        };
     Quiet observer;
-    observer.StopAtFirstBlock = stopAtFirstBlock ? &stop : nullptr;
     BatchProgress progress;
     const std::vector<FileJob> jobs = {{source.string(), (out.Path() / "x.wav").string(), false}};
     SplitRun run;

@@ -49,7 +49,7 @@ protected:
     // Runs and returns the message of the error that the run passed on.
     std::string ConvertAllExpectingError(ConversionRun& run) {
         try {
-            run.ConvertAll();
+            ConvertAll(run);
         } catch (const Error& error) {
             return error.what();
         }
@@ -76,7 +76,7 @@ protected:
         FView.OnCall = nullptr;
         FView.Stop = false;
         ConversionRun run(FView);
-        run.ConvertAll();
+        ConvertAll(run);
         EXPECT_THAT(FView.Entries, IsEmpty());
     }
 
@@ -98,7 +98,7 @@ TEST_F(ConversionRunTest, MissingDirectoryIsReportedAndChangesNothingElse) {
     FView.Directory = FOut.File("missing").string();
     AddSource("a.mp3");
     ConversionRun run(FView);
-    run.ConvertAll();
+    ConvertAll(run);
     EXPECT_THAT(FView.Log, ElementsAre("ShowErrorMessage:Please pick a valid target directory.",
                                        "FocusTargetDirectory"));
     EXPECT_THAT(FView.EntryNames(), ElementsAre("a.mp3"));
@@ -108,14 +108,14 @@ TEST_F(ConversionRunTest, EmptyDirectoryTextIsNotATargetDirectory) {
     FView.Directory.clear();
     AddSource("a.mp3");
     ConversionRun run(FView);
-    run.ConvertAll();
+    ConvertAll(run);
     EXPECT_THAT(FView.Log, ElementsAre("ShowErrorMessage:Please pick a valid target directory.",
                                        "FocusTargetDirectory"));
 }
 
 TEST_F(ConversionRunTest, EmptyListEndsWithoutAnyChange) {
     ConversionRun run(FView);
-    run.ConvertAll();
+    ConvertAll(run);
     EXPECT_THAT(FView.Log, IsEmpty());
 }
 
@@ -126,7 +126,7 @@ TEST_F(ConversionRunTest, EntriesAreConvertedFromTheTopAndEachIsRemoved) {
     FView.AddEntry(MakeSource("b.ogg"));
     AddSource("c.mp3");
     ConversionRun run(FView);
-    run.ConvertAll();
+    ConvertAll(run);
     EXPECT_THAT(FView.RunSteps(),
                 ElementsAre("ClearSelectionAndFocusList", "ClearStopRequest",
                             "BeginConversionState", "SelectAndFocus:a.mp3", "SetStatusInfo:a.mp3",
@@ -150,7 +150,7 @@ TEST_F(ConversionRunTest, TargetPathJoinsDirectoryAndNameWithWavExtension) {
             targets.push_back(FView.Entries.front()->TargetPath);
     };
     ConversionRun run(FView);
-    run.ConvertAll();
+    ConvertAll(run);
     const std::string dir = FOut.Path().string();
     EXPECT_THAT(targets, ElementsAre(dir + "/song.v1.wav", dir + "/noext.wav"));
     EXPECT_TRUE(TargetExists("song.v1.wav"));
@@ -166,7 +166,7 @@ TEST_F(ConversionRunTest, TrailingSeparatorIsKeptAsItIs) {
             target = FView.Entries.front()->TargetPath;
     };
     ConversionRun run(FView);
-    run.ConvertAll();
+    ConvertAll(run);
     EXPECT_EQ(target, FOut.Path().string() + "/a.wav");
     EXPECT_TRUE(TargetExists("a.wav"));
 }
@@ -179,7 +179,7 @@ TEST_F(ConversionRunTest, EntryAddedDuringTheRunIsConvertedInTheSameRun) {
             FView.AddEntry(late);
     };
     ConversionRun run(FView);
-    run.ConvertAll();
+    ConvertAll(run);
     EXPECT_THAT(FView.Entries, IsEmpty());
     EXPECT_TRUE(TargetExists("late.wav"));
 }
@@ -194,7 +194,7 @@ TEST_F(ConversionRunTest, StopDuringAFileKeepsItsEntryAndItsShorterFile) {
             FView.Stop = true;
     };
     ConversionRun run(FView);
-    run.ConvertAll();
+    ConvertAll(run);
     EXPECT_THAT(FView.EntryNames(), ElementsAre("long.mp3", "b.mp3"));
     const WavFile wav = ReadWavFile(FOut.File("long.wav"));
     EXPECT_EQ(wav.DataSize, 800000u);
@@ -214,7 +214,7 @@ TEST_F(ConversionRunTest, StopBetweenFilesEndsTheRunBeforeTheNextFile) {
             FView.Stop = true;
     };
     ConversionRun run(FView);
-    run.ConvertAll();
+    ConvertAll(run);
     EXPECT_THAT(FView.EntryNames(), ElementsAre("b.mp3", "c.mp3"));
     EXPECT_TRUE(TargetExists("a.wav"));
     EXPECT_FALSE(TargetExists("b.wav"));
@@ -224,7 +224,7 @@ TEST_F(ConversionRunTest, StopRequestedBeforeTheRunIsCleared) {
     AddSource("a.mp3");
     FView.Stop = true;
     ConversionRun run(FView);
-    run.ConvertAll();
+    ConvertAll(run);
     EXPECT_THAT(FView.Entries, IsEmpty());
     EXPECT_TRUE(TargetExists("a.wav"));
 }
@@ -321,7 +321,7 @@ TEST_F(ConversionRunTest, StopAtAnyStepKeepsTheEntryAndOnlyWholeFiles) {
                 FView.Stop = true;
         };
         ConversionRun run(FView);
-        run.ConvertAll();
+        ConvertAll(run);
         EXPECT_FALSE(TargetExists("b.wav"));
         ExpectNothingLostAndANextRunWorks({"a.mp3", "b.mp3"}, {});
     }
@@ -335,7 +335,7 @@ TEST_F(ConversionRunTest, SourceRemovedMidFileIsStillConvertedWhole) {
             std::filesystem::remove(source);
     };
     ConversionRun run(FView);
-    run.ConvertAll();
+    ConvertAll(run);
     EXPECT_THAT(FView.Entries, IsEmpty());
     EXPECT_TRUE(ReadWavFile(FOut.File("a.wav")).Samples == decoded);
 }
@@ -373,7 +373,7 @@ TEST_F(ConversionRunTest, SourcesOfTheSameNameInOneRunGetNumberedFiles) {
     FView.AddEntry(mp3);
     FView.AddEntry(ogg);
     ConversionRun run(FView);
-    run.ConvertAll();
+    ConvertAll(run);
     EXPECT_THAT(FileNames(FOut.Path()), ElementsAre("song (2).wav", "song.wav"));
     EXPECT_TRUE(ReadWavFile(FOut.File("song.wav")).Samples == DecodeAll(mp3));
     EXPECT_TRUE(ReadWavFile(FOut.File("song (2).wav")).Samples == DecodeAll(ogg));
@@ -389,7 +389,8 @@ TEST_F(ConversionRunTest, LaterRunOfTheWindowNeverReplacesWhatAnEarlierOneWrote)
     // The first source again: its own file is replaced, no third one made.
     for (const auto& source : {first, second, first}) {
         FView.AddEntry(source);
-        ConversionRun(FView, &names).ConvertAll();
+        ConversionRun run(FView, &names);
+        ConvertAll(run);
     }
     EXPECT_THAT(FileNames(FOut.Path()), ElementsAre("intro (2).wav", "intro.wav", "old.wav"));
     EXPECT_TRUE(ReadWavFile(FOut.File("intro.wav")).Samples == DecodeAll(first));
@@ -416,7 +417,7 @@ TEST_F(ConversionRunTest, LinkAtTheTargetNameIsReplacedNotWrittenThrough) {
         std::filesystem::create_symlink(pointee, FOut.File("song.wav"));
         FView.AddEntry(source);
         ConversionRun run(FView);
-        run.ConvertAll();
+        ConvertAll(run);
         EXPECT_FALSE(std::filesystem::is_symlink(FOut.File("song.wav")));
         EXPECT_TRUE(ReadWavFile(FOut.File("song.wav")).Samples == DecodeAll(source));
         EXPECT_EQ(std::filesystem::file_size(pointee), before);
@@ -437,7 +438,7 @@ TEST_F(ConversionRunTest, SeveralJobsWriteTheBytesOfOneAndTheSelectionMovesDownT
         for (const auto& source : sources)
             FView.AddEntry(source);
         ConversionRun run(FView, nullptr, jobs);
-        run.ConvertAll();
+        ConvertAll(run);
         EXPECT_THAT(FView.Entries, IsEmpty());
         const std::vector<std::string> selected = CallsAfter(FView.Log, "SelectAndFocus:");
         EXPECT_TRUE(std::is_sorted(selected.begin(), selected.end()));
@@ -479,7 +480,7 @@ TEST_F(ConversionRunTest, StopWithSeveralFilesInFlightKeepsTheTopmostShorterAndA
             FView.Stop = true;
     };
     ConversionRun run(FView, nullptr, 2);
-    run.ConvertAll();
+    ConvertAll(run);
     const WavFile wav = ReadWavFile(FOut.File("a.wav"));
     EXPECT_EQ(wav.DataSize, wav.FileSize - 44);
     EXPECT_LT(wav.DataSize, FrameCount({44100, 2, 10.0}) * 4);
@@ -510,7 +511,7 @@ TEST_F(ConversionRunTest, EntriesAddedDuringARunOfSeveralJobsJoinIt) {
             run.EntriesAdded();
         }
     };
-    run.ConvertAll();
+    ConvertAll(run);
     EXPECT_THAT(FView.Entries, IsEmpty());
     EXPECT_THAT(FileNames(FOut.Path()), ElementsAre("a.wav", "b.wav", "late.wav"));
 }
@@ -523,7 +524,7 @@ TEST_F(ConversionRunTest, TotalBarFollowsTheProjectedTotal) {
     const double bytes = static_cast<double>(FrameCount({44100, 1, 0.3}) * 2);
     FView.ProjectedTotal = 4 * bytes;
     ConversionRun run(FView);
-    run.ConvertAll();
+    ConvertAll(run);
     EXPECT_EQ(run.BytesDone(), static_cast<std::int64_t>(bytes));
     const std::vector<int> percents = FView.TotalPercents();
     ASSERT_FALSE(percents.empty());
@@ -535,7 +536,7 @@ TEST_F(ConversionRunTest, ZeroProjectedTotalKeepsTheBarWithinRange) {
     AddSource("b.mp3");
     FView.ProjectedTotal = 0;
     ConversionRun run(FView);
-    run.ConvertAll();
+    ConvertAll(run);
     EXPECT_THAT(FView.Entries, IsEmpty());
     const std::vector<int> percents = FView.TotalPercents();
     EXPECT_FALSE(percents.empty());
@@ -545,7 +546,7 @@ TEST_F(ConversionRunTest, ZeroProjectedTotalKeepsTheBarWithinRange) {
 TEST_F(ConversionRunTest, TotalProgressCountsBeyondThirtyTwoBits) {
     FView.ProjectedTotal = 6e9;
     ConversionRun run(FView);
-    run.ConvertAll(); // an empty list: only the counters are set
+    ConvertAll(run); // an empty list: only the counters are set
     run.AddTotalProgress(3'000'000'000);
     EXPECT_EQ(FView.Log.back(), "SetTotalProgress:50");
     run.AddTotalProgress(3'000'000'000);
