@@ -463,8 +463,8 @@ void TMainForm::UpdateStatus() {
         EnableControls(true);
 }
 
-void TMainForm::SetStatusText(const std::string& text) {
-    ShowStatus(FStatusPanel0, ShownCoreText(QString::fromStdString(text)));
+void TMainForm::SetStatusText(const CoreText& text) {
+    ShowStatus(FStatusPanel0, ShownCoreText(text));
 }
 
 void TMainForm::SetStatusInfo(const std::string& text) {
@@ -693,7 +693,7 @@ void TMainForm::RunDelivered() {
     FRunEvents->deleteLater();
     FRunEvents = nullptr;
     const std::unique_ptr<ConversionRun> run = std::move(FRun);
-    const std::optional<std::string> message = run->Finish();
+    const std::optional<CoreText> message = run->Finish();
     const std::exception_ptr error = message ? std::make_exception_ptr(Error(*message)) : nullptr;
     for (const auto& feedback : FRunFeedback)
         feedback->RunEnded(FConvertedInRun, error ? ExceptionMessage(error) : QString());
@@ -705,8 +705,8 @@ std::string TMainForm::TargetDirectoryText() const {
     return JvDirectoryEdit1->Path();
 }
 
-void TMainForm::ShowErrorMessage(const std::string& message) {
-    Dialogs::Current().ShowError(this, ShownCoreText(QString::fromStdString(message)));
+void TMainForm::ShowErrorMessage(const CoreText& message) {
+    Dialogs::Current().ShowError(this, ShownCoreText(message));
 }
 
 void TMainForm::FocusTargetDirectory() {

@@ -97,7 +97,7 @@ public:
     void EndConversionState() override;
     void UpdateStatus() override;
     void EnableControls(bool enable);
-    void SetStatusText(const std::string& text) override;
+    void SetStatusText(const CoreText& text) override;
     void SetStatusInfo(const std::string& text) override;
 
     // Where the window's feedback to the desktop goes (notification, taskbar progress); the
@@ -127,7 +127,7 @@ private:
 
     // RunView
     std::string TargetDirectoryText() const override;
-    void ShowErrorMessage(const std::string& message) override;
+    void ShowErrorMessage(const CoreText& message) override;
     void FocusTargetDirectory() override;
     FileEntry* FirstEntry() override;
     std::size_t EntryCount() const override;

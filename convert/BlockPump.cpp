@@ -70,7 +70,7 @@ void PipeSink::Flush() {
 
 void PipeSink::Check() const {
     if (!FOut)
-        throw EStreamError(StreamWriteErrorMessage(kStandardOutputName, errno != 0 ? errno : EIO));
+        throw EStreamError(StreamWriteErrorText(kStandardOutputName, errno != 0 ? errno : EIO));
 }
 
 PumpResult Pump(BlockSource& source, BlockSink& sink, const PumpLimits& limits,

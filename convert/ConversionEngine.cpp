@@ -228,7 +228,7 @@ private:
                                                     ? FSettings.OpenStream(source)
                                                     : OpenDecoderStreamOrThrow(source, kind);
         if (!stream)
-            throw EDecoderError(kSampleNotLoaded);
+            throw EDecoderError(CoreText{CoreTextId::SampleNotLoaded});
         return stream;
     }
 
@@ -269,6 +269,7 @@ private:
             } catch (const std::exception& error) {
                 report.Outcome = FileOutcome::Failed;
                 report.Message = error.what();
+                report.Text = TextOf(error);
             }
         }
         Ended(report);

@@ -3,6 +3,7 @@
 #include "convert/OutputFile.h"
 #include "convert/SampleShaper.h"
 #include "convert/SlicePlan.h"
+#include "framework/CoreText.h"
 
 #include <atomic>
 #include <cstddef>
@@ -44,6 +45,7 @@ struct FileReport {
     FileId Id = 0;
     FileOutcome Outcome = FileOutcome::Abandoned;
     std::string Message;
+    CoreText Text;           // Message by identity, for the window's translation
     std::string Warning;     // for a file that converts, but may not be whole
     std::string Target;      // the name the file took, when it differs from the one asked for
     std::int64_t Frames = 0; // sample frames written

@@ -23,10 +23,6 @@ bool IsExistingDirectory(const std::string& text) {
     return !text.empty() && std::filesystem::is_directory(ToFileSystemPath(text), error);
 }
 
-std::string DoneText(int percent) {
-    return kDonePrefix + std::to_string(percent) + kDoneSuffix;
-}
-
 } // namespace
 
 std::int64_t TruncatedTotal(double projectedTotal) {
@@ -49,7 +45,7 @@ void ConversionRun::Begin() {
 bool ConversionRun::Prepare(EngineObserver& events) {
     const std::string directoryText = FView.TargetDirectoryText();
     if (!IsExistingDirectory(directoryText)) {
-        FView.ShowErrorMessage(kPickValidDirectory);
+        FView.ShowErrorMessage({CoreTextId::PickValidDirectory});
         FView.FocusTargetDirectory();
         return false;
     }
@@ -114,7 +110,7 @@ void ConversionRun::FileStarted(FileId id) {
     FollowTopmost();
     StopRequestChanged();
     if (!FStopping && FShown == id)
-        FView.SetStatusText(kOpeningFileText);
+        FView.SetStatusText({CoreTextId::OpeningFile});
 }
 
 void ConversionRun::BytesWritten(FileId id, std::int64_t bytes, std::int64_t fileDone,
@@ -129,7 +125,7 @@ void ConversionRun::BytesWritten(FileId id, std::int64_t bytes, std::int64_t fil
         return;
     const int percent = ProgressPercent(fileDone, fileLength);
     FView.SetFileProgress(percent);
-    FView.SetStatusText(DoneText(percent));
+    FView.SetStatusText({CoreTextId::Done, {std::to_string(percent)}});
     StopRequestChanged();
 }
 
@@ -139,7 +135,7 @@ void ConversionRun::FileEnded(const FileReport& report) {
     FileEntry* entry = FItems[report.Id].Entry;
     if (report.Outcome == FileOutcome::Converted) {
         if (FShown == report.Id)
-            FView.SetStatusText(kClosingFileText);
+            FView.SetStatusText({CoreTextId::ClosingFile});
         StopRequestChanged();
         // A stop that came as the file was closed keeps its entry, as one a moment earlier
         // would have.
@@ -148,7 +144,7 @@ void ConversionRun::FileEnded(const FileReport& report) {
             --FKnownInView;
         }
     } else if (report.Outcome == FileOutcome::Failed) {
-        Fail(report.Message);
+        Fail(report.Text);
     }
     FollowTopmost();
     EntriesAdded();
@@ -194,7 +190,7 @@ void ConversionRun::StopEngine(std::optional<FileId> keep) {
     CloseWhenOver();
 }
 
-void ConversionRun::Fail(const std::string& message) {
+void ConversionRun::Fail(const CoreText& message) {
     if (!FError)
         FError = message;
     if (!FStopping)
@@ -206,7 +202,7 @@ void ConversionRun::CloseWhenOver() {
         FEngine->Close();
 }
 
-std::optional<std::string> ConversionRun::Finish() {
+std::optional<CoreText> ConversionRun::Finish() {
     FEngine->Close();
     FEngine->Wait();
     EndRun();

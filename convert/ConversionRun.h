@@ -16,12 +16,6 @@ namespace zent {
 class RunView;
 struct FileEntry;
 
-inline constexpr const char* kPickValidDirectory = "Please pick a valid target directory.";
-inline constexpr const char* kOpeningFileText = "Opening file...";
-inline constexpr const char* kDonePrefix = "Done ";
-inline constexpr const char* kDoneSuffix = "%";
-inline constexpr const char* kClosingFileText = "Closing file ...";
-
 // Each of the window's jobs decodes in blocks of this size.
 inline constexpr std::size_t kDecodeBufferSize = 800000;
 
@@ -46,7 +40,7 @@ public:
     bool Prepare(EngineObserver& events);
     void Begin();
     bool Over() const { return FEngine && FOutstanding == 0; }
-    std::optional<std::string> Finish();
+    std::optional<CoreText> Finish();
     // The window's stop flag was set.
     void StopRequestChanged();
     // Entries were added to the list during the run.
@@ -72,7 +66,7 @@ private:
     std::optional<FileId> Topmost(); // the file in flight nearest the top of the list
     void FollowTopmost();
     void StopEngine(std::optional<FileId> keep);
-    void Fail(const std::string& message);
+    void Fail(const CoreText& message);
     void CloseWhenOver();
     void EndRun();
 
@@ -90,7 +84,7 @@ private:
     std::optional<FileId> FShown; // the entry the selection and the bars follow
     std::size_t FOutstanding = 0; // handed out and not ended
     bool FStopping = false;
-    std::optional<std::string> FError;
+    std::optional<CoreText> FError;
     EngineProgress FProgress;
     std::unique_ptr<ConversionEngine> FEngine; // last: its jobs end before the rest goes
 };

@@ -168,7 +168,7 @@ std::optional<FileReport> SlicedFile::RunSlice(JobContext& context, std::size_t 
     } catch (const FileAbandoned&) {
         FAbandoned = true;
     } catch (const std::exception& error) {
-        Fail(error.what());
+        Fail(TextOf(error));
     }
     if (--FPending != 0)
         return std::nullopt;
@@ -209,7 +209,7 @@ void SlicedFile::ConvertSlice(JobContext& context, std::size_t index,
     AddNew(FWarnings[index], stream->Warnings());
     // A slice before the last must deliver all its frames.
     if (!result.Interrupted && !last && result.SourceBytes < slice.Count * FSourceFrameBytes)
-        throw EDecoderError(SourceEndsEarlyMessage(
+        throw EDecoderError(SourceEndsEarlyText(
             FJob.Source,
             static_cast<double>(slice.First * FSourceFrameBytes + result.SourceBytes) /
                 static_cast<double>(FBytesPerSecond),
@@ -226,7 +226,7 @@ bool SlicedFile::SliceGoesOn(JobContext& context, std::int64_t sourceBytes) {
     return !FFailed;
 }
 
-void SlicedFile::Fail(const std::string& message) {
+void SlicedFile::Fail(const CoreText& message) {
     const std::lock_guard lock(FMutex);
     if (!FFailed)
         FFailMessage = message;
@@ -284,6 +284,7 @@ FileReport SlicedFile::Finish(const JobContext& context) {
     } catch (const std::exception& error) {
         report.Outcome = FileOutcome::Failed;
         report.Message = error.what();
+        report.Text = TextOf(error);
         report.Frames = 0;
     }
     return report;

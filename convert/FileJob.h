@@ -91,7 +91,7 @@ private:
     void ConvertSlice(JobContext& context, std::size_t index, std::unique_ptr<DecoderStream> stream,
                       std::span<std::byte> buffer);
     bool SliceGoesOn(JobContext& context, std::int64_t sourceBytes);
-    void Fail(const std::string& message);
+    void Fail(const CoreText& message);
     std::int64_t ContiguousBytes() const;
     FileReport Finish(const JobContext& context);
 
@@ -108,7 +108,7 @@ private:
     std::atomic<bool> FStopped{false};   // kept as a shorter file
     std::atomic<bool> FAbandoned{false}; // left without output
     std::mutex FMutex;
-    std::string FFailMessage;
+    CoreText FFailMessage;
     const bool FShaped;
     const WavLayout FLayout;
     const std::vector<std::byte> FInfoChunk;

@@ -38,12 +38,17 @@ void MoveUp(OutputFile& file, std::uint64_t from, std::uint64_t to, std::uint64_
 
 } // namespace
 
+CoreText SourceEndsEarlyText(const std::filesystem::path& sourcePath, double decodedSeconds,
+                             double lengthSeconds) {
+    // Decoded time rounded down and length up, so that the two never read the same.
+    return {CoreTextId::EndsEarly,
+            {sourcePath.string(), MinutesSeconds(std::floor(decodedSeconds)),
+             MinutesSeconds(std::ceil(lengthSeconds))}};
+}
+
 std::string SourceEndsEarlyMessage(const std::filesystem::path& sourcePath, double decodedSeconds,
                                    double lengthSeconds) {
-    // Decoded time rounded down and length up, so that the two never read the same.
-    return "The file \"" + sourcePath.string() + "\" ends early: only " +
-           MinutesSeconds(std::floor(decodedSeconds)) + " of " +
-           MinutesSeconds(std::ceil(lengthSeconds)) + " could be decoded.";
+    return SourceEndsEarlyText(sourcePath, decodedSeconds, lengthSeconds).English();
 }
 
 void CheckFullLength(const std::filesystem::path& sourcePath, std::int64_t decodedBytes,
@@ -52,9 +57,9 @@ void CheckFullLength(const std::filesystem::path& sourcePath, std::int64_t decod
     if (decodedBytes + allowedShortBytes >= lengthBytes)
         return;
     const auto rate = static_cast<double>(bytesPerSecond);
-    throw EDecoderError(SourceEndsEarlyMessage(
-        sourcePath, rate > 0 ? static_cast<double>(decodedBytes) / rate : 0.0,
-        rate > 0 ? static_cast<double>(lengthBytes) / rate : 0.0));
+    throw EDecoderError(
+        SourceEndsEarlyText(sourcePath, rate > 0 ? static_cast<double>(decodedBytes) / rate : 0.0,
+                            rate > 0 ? static_cast<double>(lengthBytes) / rate : 0.0));
 }
 
 void FinishWavFile(OutputFile& file, const WavFinish& finish,

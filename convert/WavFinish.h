@@ -1,6 +1,7 @@
 #pragma once
 
 #include "convert/WavLayout.h"
+#include "framework/CoreText.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -13,6 +14,8 @@ namespace zent {
 class OutputFile;
 
 // A source that ended well before the length it announced when it was opened.
+CoreText SourceEndsEarlyText(const std::filesystem::path& sourcePath, double decodedSeconds,
+                             double lengthSeconds);
 std::string SourceEndsEarlyMessage(const std::filesystem::path& sourcePath, double decodedSeconds,
                                    double lengthSeconds);
 

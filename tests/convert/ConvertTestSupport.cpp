@@ -248,7 +248,7 @@ void ConvertAll(ConversionRun& run) {
         return;
     run.Begin();
     events.WaitUntilOver();
-    if (const std::optional<std::string> error = run.Finish())
+    if (const std::optional<CoreText> error = run.Finish())
         throw Error(*error);
 }
 
@@ -409,8 +409,8 @@ void RecordingRunView::Record(const std::string& call) {
         OnCall(call);
 }
 
-void RecordingRunView::ShowErrorMessage(const std::string& message) {
-    Record("ShowErrorMessage:" + message);
+void RecordingRunView::ShowErrorMessage(const CoreText& message) {
+    Record("ShowErrorMessage:" + message.English());
 }
 
 void RecordingRunView::FocusTargetDirectory() {
@@ -448,8 +448,8 @@ void RecordingRunView::EndConversionState() {
 void RecordingRunView::UpdateStatus() {
     Record("UpdateStatus");
 }
-void RecordingRunView::SetStatusText(const std::string& text) {
-    Record("SetStatusText:" + text);
+void RecordingRunView::SetStatusText(const CoreText& text) {
+    Record("SetStatusText:" + text.English());
 }
 void RecordingRunView::SetStatusInfo(const std::string& text) {
     Record("SetStatusInfo:" + text);

@@ -177,7 +177,7 @@ public:
     std::vector<int> TotalPercents() const;
 
     std::string TargetDirectoryText() const override { return Directory; }
-    void ShowErrorMessage(const std::string& message) override;
+    void ShowErrorMessage(const CoreText& message) override;
     void FocusTargetDirectory() override;
     FileEntry* FirstEntry() override;
     std::size_t EntryCount() const override { return Entries.size(); }
@@ -189,7 +189,7 @@ public:
     void BeginConversionState() override;
     void EndConversionState() override;
     void UpdateStatus() override;
-    void SetStatusText(const std::string& text) override;
+    void SetStatusText(const CoreText& text) override;
     void SetStatusInfo(const std::string& text) override;
     void SetFileProgress(int percent) override;
     void SetTotalProgress(int percent) override;
