@@ -87,7 +87,7 @@ std::vector<FileResult> RunBatch(const std::vector<FileJob>& jobs, const BatchSe
     engineSettings.ExternalStop = &stop;
     ConversionEngine engine(std::move(engineSettings), collector, progress);
     for (const FileJob& job : jobs)
-        engine.Add({job.Source, job.Target, job.Skip, job.Existing});
+        engine.Add(job);
     engine.Close();
     engine.Run();
     return results;

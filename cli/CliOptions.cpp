@@ -30,13 +30,13 @@ unsigned ParseJobs(const std::string& text) {
     return value;
 }
 
-ExistingPolicy ParseExisting(const std::string& text) {
+ExistingTarget ParseExisting(const std::string& text) {
     if (text == "overwrite")
-        return ExistingPolicy::Overwrite;
+        return ExistingTarget::Replace;
     if (text == "skip")
-        return ExistingPolicy::Skip;
+        return ExistingTarget::Keep;
     if (text == "rename")
-        return ExistingPolicy::Rename;
+        return ExistingTarget::Numbered;
     Fail("invalid value '" + text + "' for --existing: give overwrite, skip or rename");
 }
 

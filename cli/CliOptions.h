@@ -1,5 +1,6 @@
 #pragma once
 
+#include "convert/OutputFile.h"
 #include "convert/SampleFormat.h"
 #include "framework/Errors.h"
 
@@ -13,16 +14,15 @@ inline constexpr const char* kProgramName = "zent-cli";
 // The argument that stands for the paths read from standard input.
 inline constexpr const char* kStdinArgument = "-";
 
-// What happens to a WAV file that is there before the run.
-enum class ExistingPolicy { Overwrite, Skip, Rename };
-
 struct CliOptions {
     std::string OutputDir = ".";
     bool MakeOutputDir = false;
     unsigned Jobs = 1;
     bool Recursive = false;
     bool NulSeparated = false;
-    ExistingPolicy Existing = ExistingPolicy::Overwrite;
+    // What happens to a WAV file that is there before the run (--existing overwrite, skip,
+    // rename), and to its name taken meanwhile by another program.
+    ExistingTarget Existing = ExistingTarget::Replace;
     bool Quiet = false;
     bool Json = false;
     bool Help = false;
