@@ -60,6 +60,13 @@ public:
     std::int64_t CodecFrameFrames() const override { return 1152; }
     bool CanSeekExactly() const override { return true; }
     void SeekToFrame(std::int64_t frame) override { FPosition = frame * 4; }
+    // Known at the start, and one found by every decoder that reaches the end.
+    std::vector<std::string> Warnings() const override {
+        std::vector<std::string> found = {"tagged oddly"};
+        if (FPosition == FLength)
+            found.push_back("ends without its end-of-stream mark");
+        return found;
+    }
     ReadResult Read(std::span<std::byte> buffer) override {
         const auto count = static_cast<std::size_t>(
             std::min<std::int64_t>(static_cast<std::int64_t>(buffer.size()), FLength - FPosition));
@@ -203,6 +210,25 @@ TEST(ReshapedOutput, StopKeepsWholeFramesFromTheStart) {
         EXPECT_LT(kept.size(), all.size());
         EXPECT_TRUE(std::equal(kept.begin(), kept.end(), all.begin())) << "a gap in the data";
         EXPECT_EQ(std::filesystem::file_size(dir.File("stopped.wav")), 68 + kept.size());
+    }
+}
+
+// Warnings found while decoding count too; a sliced file names each once.
+TEST(Warnings, ThoseFoundWhileDecodingAreReportedOnce) {
+    for (const unsigned jobs : {1u, 3u}) {
+        SCOPED_TRACE(jobs);
+        TempDir dir;
+        EngineRun run;
+        run.Settings.Jobs = jobs;
+        run.Settings.PlanSlices = [&](const DecoderStream&, const SliceContext&) {
+            return EvenSlices(44100 * 20, static_cast<int>(jobs));
+        };
+        run.Settings.OpenStream = [](const std::filesystem::path&) {
+            return std::make_unique<SeekableStream>(4 * 44100 * 20);
+        };
+        const FileReport report = run.Convert(std::filesystem::path("fake.mp3"), dir.File("a.wav"));
+        EXPECT_EQ(report.Outcome, FileOutcome::Converted) << report.Message;
+        EXPECT_EQ(report.Warning, "tagged oddly; ends without its end-of-stream mark");
     }
 }
 
