@@ -67,9 +67,9 @@ double FileResult::Seconds() const {
     return SampleRate > 0 ? static_cast<double>(Frames) / SampleRate : 0.0;
 }
 
-std::vector<FileResult> RunBatch(const std::vector<FileJob>& jobs, const BatchSettings& settings,
+std::vector<FileResult> RunBatch(const std::vector<FileJob>& jobs, EngineSettings settings,
                                  const std::atomic<bool>& stop, BatchProgress& progress,
-                                 BatchObserver& observer, const BatchOutput& output) {
+                                 BatchObserver& observer) {
     std::vector<FileResult> results(jobs.size());
     for (std::size_t i = 0; i < jobs.size(); ++i) {
         results[i].Source = jobs[i].Source;
@@ -78,14 +78,8 @@ std::vector<FileResult> RunBatch(const std::vector<FileJob>& jobs, const BatchSe
     if (jobs.empty())
         return results;
     ResultCollector collector(results, observer);
-    EngineSettings engineSettings;
-    engineSettings.Jobs = settings.Jobs;
-    engineSettings.OpenStream = settings.OpenStream;
-    engineSettings.PlanSlices = settings.PlanSlices;
-    engineSettings.Output = output.Format;
-    engineSettings.StandardOutput = output.StandardOutput;
-    engineSettings.ExternalStop = &stop;
-    ConversionEngine engine(std::move(engineSettings), collector, progress);
+    settings.ExternalStop = &stop;
+    ConversionEngine engine(std::move(settings), collector, progress);
     for (const FileJob& job : jobs)
         engine.Add(job);
     engine.Close();

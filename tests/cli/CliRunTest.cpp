@@ -256,7 +256,8 @@ TEST(CliRun, StopRemovesUnfinishedFilesAndLeavesExistingTargets) {
     NoReports observer;
     BatchProgress progress;
     // The batch stops at the first data any job reads.
-    BatchSettings settings{2, {}, {}};
+    EngineSettings settings;
+    settings.Jobs = 2;
     settings.OpenStream = [&](const fs::path& path) {
         return std::make_unique<StopAfterFirstRead>(OpenDecoderStreamOrThrow(path), stop);
     };

@@ -101,8 +101,7 @@ struct SplitRun {
 
 // Converts one source through the batch with the slices given (none: the automatic plan).
 SplitRun Convert(const fs::path& source, const std::vector<Slice>& slices,
-                 BatchSettings settings = {}, std::atomic<bool>* stopAtFirstBlock = nullptr,
-                 const BatchOutput& output = {}) {
+                 EngineSettings settings = {}, std::atomic<bool>* stopAtFirstBlock = nullptr) {
     test::TempDir out;
     settings.Jobs = std::max<unsigned>(settings.Jobs, 4);
     if (!slices.empty())
@@ -118,14 +117,14 @@ SplitRun Convert(const fs::path& source, const std::vector<Slice>& slices,
     BatchProgress progress;
     const std::vector<FileJob> jobs = {{source.string(), (out.Path() / "x.wav").string(), false}};
     SplitRun run;
-    run.Result = RunBatch(jobs, settings, stop, progress, observer, output)[0];
+    run.Result = RunBatch(jobs, std::move(settings), stop, progress, observer)[0];
     run.Bytes = ReadFile(out.Path() / "x.wav");
     run.Names = Names(out.Path());
     return run;
 }
 
-BatchSettings PatternSettings(const PatternSpec& layout) {
-    BatchSettings settings;
+EngineSettings PatternSettings(const PatternSpec& layout) {
+    EngineSettings settings;
     settings.OpenStream = [=](const fs::path&) {
         return std::make_unique<PatternStream>(layout);
     };
@@ -191,7 +190,7 @@ TEST(Slices, AnyCutGivesTheBytesOfOnePiece) {
     std::condition_variable opening;
     int opened = 0;
     bool sideBySide = false;
-    BatchSettings counting;
+    EngineSettings counting;
     counting.OpenStream = [&](const fs::path&) {
         const std::lock_guard lock(mutex);
         ++opened;
@@ -280,7 +279,7 @@ TEST(Slices, AStopKeepingTheFileLeavesTheWholeSlicesFromTheStartAsAValidShorterF
     const std::int64_t frames = 400000;
     const std::string whole =
         Convert(dir.File("p"), {{0, frames}}, PatternSettings({frames})).Bytes;
-    const BatchSettings pattern = PatternSettings({frames});
+    const EngineSettings pattern = PatternSettings({frames});
     StopAtFirstBlock observer;
     EngineProgress progress;
     EngineSettings settings;
@@ -340,10 +339,11 @@ TEST(Slices, AnotherFormatAndChannelCountCutGiveTheBytesOfOnePiece) {
     test::TempDir dir;
     const fs::path source = dir.File("cbr.mp3");
     test::EncodeMp3(source, {44100, 2, 3.0});
-    const BatchOutput output{{SampleFormat::S24, 0, 1, true}, nullptr};
-    const SplitRun whole = Convert(source, {}, {}, nullptr, output);
+    EngineSettings settings;
+    settings.Output = {SampleFormat::S24, 0, 1, true};
+    const SplitRun whole = Convert(source, {}, settings);
     ASSERT_EQ(whole.Result.Status, FileStatus::Converted) << whole.Result.Message;
-    const SplitRun cut = Convert(source, EvenSlices(whole.Result.Frames, 3), {}, nullptr, output);
+    const SplitRun cut = Convert(source, EvenSlices(whole.Result.Frames, 3), settings);
     EXPECT_EQ(cut.Result.Status, FileStatus::Converted) << cut.Result.Message;
     EXPECT_EQ(cut.Bytes, whole.Bytes);
     EXPECT_EQ(cut.Names, whole.Names);
