@@ -1,12 +1,14 @@
 #pragma once
 
+#include "framework/CoreText.h"
+
 #include <QString>
 
 namespace zent {
 
-// The texts of the UI-free core (status texts, its messages) in the user's language: the
-// core speaks English; the window translates what it shows. A message that the table does not
-// know is shown as it is.
-QString ShownCoreText(const QString& text);
+// A text of the UI-free core (a status text, a message) in the user's language, by its
+// identity: the arguments (paths, numbers, the system's reason) are put in unchanged. A text
+// of no identity, or one without a translation, is shown in English.
+QString ShownCoreText(const CoreText& text);
 
 } // namespace zent

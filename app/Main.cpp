@@ -17,7 +17,6 @@
 #include "controls/ErrorHandler.h"
 #include "controls/ProgressCyl.h"
 #include "controls/TextFit.h"
-#include "convert/WavWriter.h"
 #include "decode/Decoder.h"
 #include "filelist/FileListModel.h"
 #include "filelist/Formats.h"
@@ -319,14 +318,16 @@ void TMainForm::FitStatusBar() {
     constexpr int kStatusBarFrame = 4; // above and below the panels' text
     StatusBar1->setFixedHeight(
         std::max(kStatusBarHeight, FStatusPanel0->sizeHint().height() + kStatusBarFrame));
-    const QStringList english = {QLatin1String(kOpeningFileText), QLatin1String(kClosingFileText),
-                                 QLatin1String(kDonePrefix) + QStringLiteral("100") +
-                                     QLatin1String(kDoneSuffix),
-                                 QStringLiteral("%n file(s)")};
+    const CoreText texts[] = {
+        {CoreTextId::OpeningFile}, {CoreTextId::ClosingFile}, {CoreTextId::Done, {"100"}}};
+    QStringList english;
     QStringList shown;
-    for (const QString& text : english)
-        shown << (text.contains(QLatin1String("%n")) ? tr("%n file(s)", nullptr, 100)
-                                                     : ShownCoreText(text));
+    for (const CoreText& text : texts) {
+        english << QString::fromStdString(text.English());
+        shown << ShownCoreText(text);
+    }
+    english << QStringLiteral("%n file(s)");
+    shown << tr("%n file(s)", nullptr, 100);
     FStatusPanel0->setFixedWidth(
         kStatusPanel0Width +
         ExtraWidthForTexts(FStatusPanel0->fontMetrics(), shown, english, kStatusPanel0Width));
@@ -488,8 +489,8 @@ void TMainForm::UpdateStatus() {
         EnableControls(true);
 }
 
-void TMainForm::SetStatusText(const std::string& text) {
-    ShowStatus(FStatusPanel0, ShownCoreText(QString::fromStdString(text)));
+void TMainForm::SetStatusText(const CoreText& text) {
+    ShowStatus(FStatusPanel0, ShownCoreText(text));
 }
 
 void TMainForm::SetStatusInfo(const std::string& text) {

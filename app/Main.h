@@ -2,6 +2,7 @@
 
 #include "app/Places.h"
 #include "app/ShellFiles.h"
+#include "framework/CoreText.h"
 
 #include <QMainWindow>
 #include <cstddef>
@@ -107,7 +108,7 @@ public:
     void EndConversionState();
     void UpdateStatus();
     void EnableControls(bool enable);
-    void SetStatusText(const std::string& text);
+    void SetStatusText(const CoreText& text);
     void SetStatusInfo(const std::string& text);
 
     // Where the window's feedback to the desktop goes (notification, taskbar progress); the

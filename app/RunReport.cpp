@@ -33,9 +33,9 @@ QString OutcomeText(FileOutcome outcome) {
 }
 
 QString ReasonText(const RunReportRow& row) {
-    if (row.Outcome == FileOutcome::Skipped && row.Reason.empty())
+    if (row.Outcome == FileOutcome::Skipped && row.Reason.English().empty())
         return RunReport::tr("A file of this name was there already and was left as it was.");
-    return ShownCoreText(QString::fromStdString(row.Reason));
+    return ShownCoreText(row.Reason);
 }
 
 } // namespace

@@ -25,8 +25,8 @@ WindowRun::~WindowRun() = default;
 void WindowRun::Start(unsigned jobs, const RunChoices& choices) {
     if (FRun)
         return;
-    auto run = std::make_unique<ConversionRun>(static_cast<RunView&>(*this), WavWriterOptions{},
-                                               &FTargetNames, jobs, choices);
+    auto run =
+        std::make_unique<ConversionRun>(static_cast<RunView&>(*this), &FTargetNames, jobs, choices);
     auto* events = new RunEvents(
         *run, [this] { Guarded([this] { Delivered(); }); }, &F.Form);
     try {
@@ -94,7 +94,7 @@ void WindowRun::Finished() {
     FRunEvents->deleteLater();
     FRunEvents = nullptr;
     const std::unique_ptr<ConversionRun> run = std::move(FRun);
-    const std::optional<std::string> message = run->Finish();
+    const std::optional<CoreText> message = run->Finish();
     const std::vector<RunReportRow>& rows = run->Report();
     RunCounts counts;
     counts.Failed = run->FailedCount();
@@ -103,7 +103,7 @@ void WindowRun::Finished() {
         return row.Outcome == FileOutcome::Skipped;
     });
     counts.Converted = FRemoved - static_cast<int>(skipped);
-    const QString error = message ? ShownCoreText(QString::fromStdString(*message)) : QString();
+    const QString error = message ? ShownCoreText(*message) : QString();
     for (const auto& feedback : F.Feedback)
         feedback->RunEnded(counts, error);
     // One failure that ended the run says all in its message box.
@@ -123,8 +123,8 @@ std::string WindowRun::TargetDirectoryText() const {
     return F.Target.Path();
 }
 
-void WindowRun::ShowErrorMessage(const std::string& message) {
-    Dialogs::Current().ShowError(&F.Form, ShownCoreText(QString::fromStdString(message)));
+void WindowRun::ShowErrorMessage(const CoreText& message) {
+    Dialogs::Current().ShowError(&F.Form, ShownCoreText(message));
 }
 
 void WindowRun::FocusTargetDirectory() {
@@ -202,7 +202,7 @@ void WindowRun::UpdateStatus() {
     F.Form.UpdateStatus();
 }
 
-void WindowRun::SetStatusText(const std::string& text) {
+void WindowRun::SetStatusText(const CoreText& text) {
     F.Form.SetStatusText(text);
 }
 

@@ -55,7 +55,7 @@ private:
 
     // RunView
     std::string TargetDirectoryText() const override;
-    void ShowErrorMessage(const std::string& message) override;
+    void ShowErrorMessage(const CoreText& message) override;
     void FocusTargetDirectory() override;
     FileEntry* FirstEntry() override;
     std::size_t EntryCount() const override;
@@ -67,7 +67,7 @@ private:
     void BeginConversionState() override;
     void EndConversionState() override;
     void UpdateStatus() override;
-    void SetStatusText(const std::string& text) override;
+    void SetStatusText(const CoreText& text) override;
     void SetStatusInfo(const std::string& text) override;
     void SetFileProgress(int percent) override;
     void SetTotalProgress(int percent) override;

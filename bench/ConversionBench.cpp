@@ -1,8 +1,8 @@
 // Conversion against the decoders alone and against the command-line decoders: the writer
 // should add little beyond decoding.
 #include "bench/Bench.h"
-#include "convert/ConversionView.h"
-#include "convert/WavWriter.h"
+#include "convert/ConversionEngine.h"
+#include "convert/ConversionRun.h"
 #include "decode/Decoder.h"
 #include "tests/support/AudioFixtures.h"
 
@@ -36,14 +36,17 @@ struct Source {
     double AudioSeconds = 0;
 };
 
-// Counts what the writer reports; the event pump runs as in the program.
-class ConsoleView : public ConversionView {
+// Counts the bytes the engine reports.
+class ByteCounter final : public EngineObserver {
 public:
-    void SetStatusText(const std::string&) override {}
-    void SetFileProgress(int) override {}
-    void AddTotalProgress(std::int64_t bytes) override { FBytes += bytes; }
-    void ProcessEvents() override { QCoreApplication::processEvents(); }
-    bool StopRequested() const override { return false; }
+    void FileStarted(FileId) override {}
+    void BytesWritten(FileId, std::int64_t bytes, std::int64_t, std::int64_t) override {
+        FBytes += bytes;
+    }
+    void FileEnded(const FileReport& report) override {
+        if (report.Outcome != FileOutcome::Converted)
+            throw std::runtime_error(report.Message);
+    }
 
     std::int64_t Bytes() const { return FBytes; }
 
@@ -131,9 +134,16 @@ void MeasureFormat(
         while (stream->IsActive())
             stream->Read(buffer);
     };
-    ConsoleView view;
+    ByteCounter view;
+    // One file on one job in the window's blocks, as the window converts it.
     const auto convertOne = [&](const Source& source) {
-        ConvertFile(targetFor(source), source.Path, buffer, view);
+        EngineSettings settings;
+        settings.BufferSize = kDecodeBufferSize;
+        EngineProgress progress;
+        ConversionEngine engine(std::move(settings), view, progress);
+        engine.Add({source.Path.native(), targetFor(source).native()});
+        engine.Close();
+        engine.Run();
     };
     const auto runTool = [&](const Source& source) {
         RunTool(toolCommand(source, targetFor(source)));

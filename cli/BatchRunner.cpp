@@ -26,9 +26,7 @@ public:
         : FResults(results), FObserver(observer) {}
 
     void FileStarted(FileId) override {}
-    void BytesWritten(FileId, std::int64_t, std::int64_t, std::int64_t) override {
-        FObserver.BlockWritten();
-    }
+    void BytesWritten(FileId, std::int64_t, std::int64_t, std::int64_t) override {}
     void FileEnded(const FileReport& report) override {
         FileResult& result = FResults[report.Id];
         result.Status = StatusOf(report.Outcome);
@@ -36,14 +34,6 @@ public:
             result.Target = report.Target;
         result.Message = report.Message;
         result.Warning = report.Warning;
-        // Only a file cut at the WAV size limit fails with frames written: it is kept, a valid
-        // file up to the limit, so it is reported as what it is, converted with the cut as
-        // its warning.
-        if (report.Outcome == FileOutcome::Failed && report.Frames > 0) {
-            result.Status = FileStatus::Converted;
-            result.Warning = report.Message;
-            result.Message.clear();
-        }
         result.Frames = report.Frames;
         result.Channels = report.Channels;
         result.SampleRate = report.SampleRate;
@@ -77,9 +67,9 @@ double FileResult::Seconds() const {
     return SampleRate > 0 ? static_cast<double>(Frames) / SampleRate : 0.0;
 }
 
-std::vector<FileResult> RunBatch(const std::vector<FileJob>& jobs, const BatchSettings& settings,
+std::vector<FileResult> RunBatch(const std::vector<FileJob>& jobs, EngineSettings settings,
                                  const std::atomic<bool>& stop, BatchProgress& progress,
-                                 BatchObserver& observer, const BatchOutput& output) {
+                                 BatchObserver& observer) {
     std::vector<FileResult> results(jobs.size());
     for (std::size_t i = 0; i < jobs.size(); ++i) {
         results[i].Source = jobs[i].Source;
@@ -88,18 +78,10 @@ std::vector<FileResult> RunBatch(const std::vector<FileJob>& jobs, const BatchSe
     if (jobs.empty())
         return results;
     ResultCollector collector(results, observer);
-    EngineSettings engineSettings;
-    engineSettings.Jobs = settings.Jobs;
-    engineSettings.OpenStream = settings.OpenStream;
-    engineSettings.PlanSlices = settings.PlanSlices;
-    if (settings.MaxDataBytes > 0)
-        engineSettings.MaxDataBytes = settings.MaxDataBytes;
-    engineSettings.Output = output.Format;
-    engineSettings.StandardOutput = output.StandardOutput;
-    engineSettings.ExternalStop = &stop;
-    ConversionEngine engine(std::move(engineSettings), collector, progress);
+    settings.ExternalStop = &stop;
+    ConversionEngine engine(std::move(settings), collector, progress);
     for (const FileJob& job : jobs)
-        engine.Add({job.Source, job.Target, job.Skip, job.Existing});
+        engine.Add(job);
     engine.Close();
     engine.Run();
     return results;

@@ -38,31 +38,13 @@ class BatchObserver {
 public:
     virtual ~BatchObserver() = default;
     virtual void FileFinished(const FileResult& result) = 0;
-    // After every block written; for tests that stop mid-file.
-    virtual void BlockWritten() {}
 };
 
-struct BatchSettings {
-    unsigned Jobs = 1;
-    // How a source is opened; null when it cannot be decoded.
-    std::function<std::unique_ptr<DecoderStream>(const std::filesystem::path&)> OpenStream;
-    // The slices a file is cut into (PlanSlices unless a test forces its own).
-    std::function<std::vector<Slice>(const DecoderStream&, const SliceContext&)> PlanSlices;
-    // Data bytes a file may hold; 0 for the WAV limit. Tests make it small.
-    std::uint64_t MaxDataBytes = 0;
-};
-
-// What the files hold, and (for one file) the stream it goes to instead of a file.
-struct BatchOutput {
-    OutputFormat Format;
-    std::ostream* StandardOutput = nullptr;
-};
-
-// Converts the jobs with the conversion engine on settings.Jobs jobs. After stop is set every
-// job ends after its current block; its unfinished file is removed and files not yet begun
-// stay untouched.
-std::vector<FileResult> RunBatch(const std::vector<FileJob>& jobs, const BatchSettings& settings,
+// Converts the jobs with the conversion engine, as settings say (their ExternalStop is stop).
+// After stop is set every job ends after its current block; its unfinished file is removed and
+// files not yet begun stay untouched.
+std::vector<FileResult> RunBatch(const std::vector<FileJob>& jobs, EngineSettings settings,
                                  const std::atomic<bool>& stop, BatchProgress& progress,
-                                 BatchObserver& observer, const BatchOutput& output = {});
+                                 BatchObserver& observer);
 
 } // namespace zent::cli

@@ -220,9 +220,11 @@ int RunCli(const std::vector<std::string>& args, const CliEnvironment& env) {
         reporter.Note("no input files in shard " + std::to_string(options.Part->Index + 1) + "/" +
                       std::to_string(options.Part->Count) + " (" + std::to_string(planned.Total) +
                       " in all)");
-    BatchOutput output{OutputFormatOf(options), nullptr};
+    EngineSettings settings;
+    settings.Jobs = options.Jobs;
+    settings.Output = OutputFormatOf(options);
     if (options.ToStandardOutput) {
-        output.StandardOutput = &env.Out;
+        settings.StandardOutput = &env.Out;
         for (FileJob& job : jobs)
             job = {job.Source, kStandardOutputTarget, false, ExistingTarget::Replace};
     } else {
@@ -231,7 +233,7 @@ int RunCli(const std::vector<std::string>& args, const CliEnvironment& env) {
     {
         ProgressTicker ticker(reporter);
         std::vector<FileResult> converted =
-            RunBatch(jobs, {options.Jobs, {}, {}}, env.Stop, progress, reporter, output);
+            RunBatch(jobs, std::move(settings), env.Stop, progress, reporter);
         results.insert(results.end(), converted.begin(), converted.end());
     }
     reporter.Finish(results, options.Jobs);

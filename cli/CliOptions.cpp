@@ -31,13 +31,13 @@ unsigned ParseJobs(const std::string& text) {
     return value;
 }
 
-ExistingPolicy ParseExisting(const std::string& text) {
+ExistingTarget ParseExisting(const std::string& text) {
     if (text == "overwrite")
-        return ExistingPolicy::Overwrite;
+        return ExistingTarget::Replace;
     if (text == "skip")
-        return ExistingPolicy::Skip;
+        return ExistingTarget::Keep;
     if (text == "rename")
-        return ExistingPolicy::Rename;
+        return ExistingTarget::Numbered;
     Fail("invalid value '" + text + "' for --existing: give overwrite, skip or rename");
 }
 
@@ -291,7 +291,8 @@ Shard ShardOfArrayTask(const std::function<const char*(const char*)>& variable) 
 
 std::string HelpText() {
     return R"(Usage: zent-cli [OPTIONS] FILE|DIR...
-Converts MP3, Ogg Vorbis and Opus files into PCM WAV files (by default 16-bit, 44-byte header).
+Converts MP3, Ogg Vorbis and Opus files into PCM WAV files (by default 16-bit, 44-byte header;
+RF64, which ffmpeg, SoX and the common audio editors read, for samples past 4 GiB).
 
   -o, --output-dir DIR   write the WAV files into DIR (default: the current directory)
       --mkdir            create the output directory when it does not exist
@@ -330,7 +331,8 @@ Converts MP3, Ogg Vorbis and Opus files into PCM WAV files (by default 16-bit, 4
                          down together where they add up to more than full scale, so
                          that the mix never clips
   -o -                   write the WAV file of one input to standard output (a pipe),
-                         with the exact sizes in its header; messages go to standard error
+                         with the exact sizes in its header (past 4 GiB, an RF64 header
+                         that claims the largest size); messages go to standard error
       --flat             with -r, put every file straight into the output directory
                          instead of keeping the folder tree below it
       --tags             copy title, artist, album, track, date, genre and comment into

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "convert/OutputFile.h"
 #include "convert/SampleFormat.h"
 #include "framework/Errors.h"
 
@@ -15,9 +16,6 @@ inline constexpr const char* kProgramName = "zent-cli";
 // The argument that stands for the paths read from standard input.
 inline constexpr const char* kStdinArgument = "-";
 
-// What happens to a WAV file that is there before the run.
-enum class ExistingPolicy { Overwrite, Skip, Rename };
-
 // Part K of N of the inputs: those whose index in byte order, from 0, is K-1 modulo N.
 struct Shard {
     unsigned Index = 0; // K-1
@@ -30,7 +28,9 @@ struct CliOptions {
     unsigned Jobs = 1;
     bool Recursive = false;
     bool NulSeparated = false;
-    ExistingPolicy Existing = ExistingPolicy::Overwrite;
+    // What happens to a WAV file that is there before the run (--existing overwrite, skip,
+    // rename), and to its name taken meanwhile by another program.
+    ExistingTarget Existing = ExistingTarget::Replace;
     bool Quiet = false;
     bool Json = false;
     bool Help = false;

@@ -21,19 +21,6 @@ bool NameTaken(const std::string& path) {
         std::filesystem::symlink_status(std::filesystem::path(path), error));
 }
 
-// Names that were free when planned are claimed so that no other program's file is replaced.
-ExistingTarget ClaimFor(ExistingPolicy existing) {
-    switch (existing) {
-    case ExistingPolicy::Rename:
-        return ExistingTarget::Numbered;
-    case ExistingPolicy::Skip:
-        return ExistingTarget::Keep;
-    case ExistingPolicy::Overwrite:
-        break;
-    }
-    return ExistingTarget::Replace;
-}
-
 // The folder with a trailing separator, or empty. Parts that could climb out of the output
 // directory or start at the root are dropped: nothing is written outside it.
 std::string FolderBelow(std::string_view folder) {
@@ -54,7 +41,7 @@ std::string FolderBelow(std::string_view folder) {
 
 std::vector<FileJob> PlanTargets(const std::vector<std::string>& sources,
                                  const std::vector<std::string>& folders,
-                                 const std::string& outputDir, ExistingPolicy existing) {
+                                 const std::string& outputDir, ExistingTarget existing) {
     const std::string outputDirectory = IncludeTrailingSeparator(outputDir);
     TargetNames names;
     std::vector<FileJob> jobs;
@@ -63,12 +50,12 @@ std::vector<FileJob> PlanTargets(const std::vector<std::string>& sources,
         const std::string& source = sources[i];
         const std::string directory =
             outputDirectory + (i < folders.size() ? FolderBelow(folders[i]) : std::string());
-        FileJob job{source, names.Claim(directory, ExtractFileName(source)), false,
-                    ClaimFor(existing)};
-        if (existing == ExistingPolicy::Rename) {
+        // A name free when planned is claimed so that no other program's file is replaced.
+        FileJob job{source, names.Claim(directory, ExtractFileName(source)), false, existing};
+        if (existing == ExistingTarget::Numbered) {
             while (NameTaken(job.Target))
                 job.Target = names.Claim(directory, ExtractFileName(source));
-        } else if (existing == ExistingPolicy::Skip) {
+        } else if (existing == ExistingTarget::Keep) {
             job.Skip = NameTaken(job.Target);
         }
         jobs.push_back(std::move(job));

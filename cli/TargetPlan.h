@@ -1,22 +1,15 @@
 #pragma once
 
 #include "cli/CliOptions.h"
-#include "convert/OutputFile.h"
+#include "convert/ConversionEngine.h"
 
 #include <string>
 #include <vector>
 
 namespace zent::cli {
 
-// One source and the WAV file it becomes.
-struct FileJob {
-    std::string Source;
-    std::string Target;
-    // The target was there before the run and --existing skip leaves it alone.
-    bool Skip = false;
-    // What writing does when another program took the name meanwhile.
-    ExistingTarget Existing = ExistingTarget::Replace;
-};
+// One source and the WAV file it becomes: the engine's own record.
+using FileJob = EngineFile;
 
 // Names are claimed in the order of the sources, by the window's same-name rule, before any
 // file is converted: the result does not depend on which job finishes first. Whether a target
@@ -25,6 +18,6 @@ struct FileJob {
 // outputDir; names are numbered within each folder.
 std::vector<FileJob> PlanTargets(const std::vector<std::string>& sources,
                                  const std::vector<std::string>& folders,
-                                 const std::string& outputDir, ExistingPolicy existing);
+                                 const std::string& outputDir, ExistingTarget existing);
 
 } // namespace zent::cli

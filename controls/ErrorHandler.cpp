@@ -1,6 +1,7 @@
 #include "controls/ErrorHandler.h"
 
 #include "controls/Dialogs.h"
+#include "framework/Errors.h"
 
 #include <QCoreApplication>
 #include <QPointer>
@@ -28,8 +29,7 @@ QString ExceptionMessage(std::exception_ptr error) {
     try {
         std::rethrow_exception(error);
     } catch (const std::exception& e) {
-        const QString message = QString::fromUtf8(e.what());
-        return gTranslator ? gTranslator(message) : message;
+        return gTranslator ? gTranslator(TextOf(e)) : QString::fromUtf8(e.what());
     } catch (...) {
         return QCoreApplication::translate("CoreText", "Unknown error");
     }

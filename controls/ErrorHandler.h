@@ -1,5 +1,7 @@
 #pragma once
 
+#include "framework/CoreText.h"
+
 #include <QString>
 #include <exception>
 #include <utility>
@@ -25,7 +27,7 @@ template <typename Handler> void Guarded(Handler&& handler) noexcept {
 }
 
 // Turns a message into the text shown, in the user's language; none by default.
-using MessageTranslator = QString (*)(const QString& message);
+using MessageTranslator = QString (*)(const CoreText& message);
 void SetMessageTranslator(MessageTranslator translator);
 
 // The window that error boxes are centred on.

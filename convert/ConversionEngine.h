@@ -3,7 +3,7 @@
 #include "convert/OutputFile.h"
 #include "convert/SampleShaper.h"
 #include "convert/SlicePlan.h"
-#include "convert/WavHeader.h"
+#include "framework/CoreText.h"
 
 #include <atomic>
 #include <cstddef>
@@ -38,13 +38,14 @@ enum class FileOutcome {
     Skipped,   // also a target that another writer took meanwhile
     Stopped,   // ended by a stop and kept: a valid, shorter file under its name
     Abandoned, // ended by a stop without output: the target stays as it was
-    Failed,    // Message says why; a file cut at the WAV size limit is kept and fails too
+    Failed,    // Message says why
 };
 
 struct FileReport {
     FileId Id = 0;
     FileOutcome Outcome = FileOutcome::Abandoned;
     std::string Message;
+    CoreText Text;           // Message by identity, for the window's translation
     std::string Warning;     // for a file that converts, but may not be whole
     std::string Target;      // the name the file took, when it differs from the one asked for
     std::int64_t Frames = 0; // sample frames written
@@ -83,8 +84,9 @@ inline constexpr std::size_t kJobBufferSize = 128 * 1024;
 struct EngineSettings {
     unsigned Jobs = 1;
     std::size_t BufferSize = kJobBufferSize;
-    // Data bytes a file may hold (cut down to kWavMaxDataBytes).
-    std::uint64_t MaxDataBytes = kWavMaxDataBytes;
+    // Data bytes past which a file is written as RF64 although its 32-bit sizes would still
+    // hold them: for tests, which meet RF64 without 4 GiB of audio.
+    std::uint64_t MaxRiffDataBytes = ~std::uint64_t{0};
     // How a source is opened; null when it cannot be decoded. OpenDecoderStreamOrThrow when
     // unset.
     std::function<std::unique_ptr<DecoderStream>(const std::filesystem::path&)> OpenStream;
@@ -93,8 +95,8 @@ struct EngineSettings {
     // What the files hold; by default the decoder's 16-bit samples as they come.
     OutputFormat Output;
     // When set, the file goes here in order as it is written (a pipe): no file is created,
-    // nothing is cut into slices, and the header tells the length announced at the start.
-    // For one file only.
+    // nothing is cut into slices, and the header tells the length announced at the start
+    // (RF64's streaming header past 4 GiB). For one file only.
     std::ostream* StandardOutput = nullptr;
     // A stop from outside (a signal handler): every file in flight is abandoned.
     const std::atomic<bool>* ExternalStop = nullptr;
@@ -106,7 +108,8 @@ struct EngineSettings {
 // or a file is much longer than the others, it is cut into slices that several jobs decode
 // at once into their places in the file, giving the bytes of a conversion in one piece.
 // Settings.Output may ask for other samples than the decoder's 16 bits: such a file is decoded
-// as float and mixed, resampled and written in its format on the way.
+// as float and mixed, resampled and written in its format on the way. A file whose data will
+// not fit 32-bit sizes is written as RF64. The work on one file is in FileJob.
 // Every public function may be called from any thread.
 class ConversionEngine {
 public:

@@ -12,7 +12,6 @@
 #include <cmath>
 #include <exception>
 #include <filesystem>
-#include <mutex>
 #include <system_error>
 
 namespace zent {
@@ -23,37 +22,6 @@ bool IsExistingDirectory(const std::string& text) {
     std::error_code error;
     return !text.empty() && std::filesystem::is_directory(ToFileSystemPath(text), error);
 }
-
-std::string DoneText(int percent) {
-    return kDonePrefix + std::to_string(percent) + kDoneSuffix;
-}
-
-// Passes the engine's events on one at a time, on whichever job's thread calls; an error in
-// handling one ends the run as a conversion error does.
-class SerialEvents final : public EngineObserver {
-public:
-    explicit SerialEvents(ConversionRun& run) : FRun(run) {}
-
-    void FileStarted(FileId id) override {
-        Guarded([&] { FRun.FileStarted(id); });
-    }
-    void BytesWritten(FileId id, std::int64_t bytes, std::int64_t fileDone,
-                      std::int64_t fileLength) override {
-        Guarded([&] { FRun.BytesWritten(id, bytes, fileDone, fileLength); });
-    }
-    void FileEnded(const FileReport& report) override {
-        Guarded([&] { FRun.FileEnded(report); });
-    }
-
-private:
-    template <typename F> void Guarded(F&& handle) {
-        const std::lock_guard lock(FMutex);
-        handle();
-    }
-
-    ConversionRun& FRun;
-    std::mutex FMutex;
-};
 
 } // namespace
 
@@ -99,21 +67,11 @@ std::int64_t TruncatedTotal(double projectedTotal) {
     return static_cast<std::int64_t>(std::trunc(projectedTotal));
 }
 
-ConversionRun::ConversionRun(RunView& view, WavWriterOptions options, TargetNames* names,
-                             unsigned jobs, RunChoices choices)
-    : FView(view), FOptions(options), FChoices(std::move(choices)), FJobs(std::max(1u, jobs)),
+ConversionRun::ConversionRun(RunView& view, TargetNames* names, unsigned jobs, RunChoices choices)
+    : FView(view), FChoices(std::move(choices)), FJobs(std::max(1u, jobs)),
       FNames(names ? *names : FRunNames) {}
 
 ConversionRun::~ConversionRun() = default;
-
-void ConversionRun::ConvertAll() {
-    SerialEvents events(*this);
-    if (!Prepare(events))
-        return;
-    FEngine->Run();
-    if (std::optional<std::string> error = Finish())
-        throw Error(*error);
-}
 
 void ConversionRun::Begin() {
     FEngine->Start();
@@ -122,7 +80,7 @@ void ConversionRun::Begin() {
 bool ConversionRun::Prepare(EngineObserver& events) {
     const std::string directoryText = FView.TargetDirectoryText();
     if (!IsExistingDirectory(directoryText)) {
-        FView.ShowErrorMessage(kPickValidDirectory);
+        FView.ShowErrorMessage({CoreTextId::PickValidDirectory});
         FView.FocusTargetDirectory();
         return false;
     }
@@ -140,7 +98,6 @@ bool ConversionRun::Prepare(EngineObserver& events) {
         EngineSettings settings;
         settings.Jobs = FJobs;
         settings.BufferSize = kDecodeBufferSize;
-        settings.MaxDataBytes = FOptions.MaxDataBytes;
         settings.Output = FChoices.Output;
         // The window says "Sample not loaded." of any file it cannot open, as when adding it.
         // A lossless source keeps its depth, as the list projects its size.
@@ -210,7 +167,7 @@ void ConversionRun::FileStarted(FileId id) {
     FollowTopmost();
     StopRequestChanged();
     if (!FStopping && FShown == id)
-        FView.SetStatusText(kOpeningFileText);
+        FView.SetStatusText({CoreTextId::OpeningFile});
 }
 
 void ConversionRun::BytesWritten(FileId id, std::int64_t bytes, std::int64_t fileDone,
@@ -225,7 +182,7 @@ void ConversionRun::BytesWritten(FileId id, std::int64_t bytes, std::int64_t fil
         return;
     const int percent = ProgressPercent(fileDone, fileLength);
     FView.SetFileProgress(percent);
-    FView.SetStatusText(DoneText(percent));
+    FView.SetStatusText({CoreTextId::Done, {std::to_string(percent)}});
     StopRequestChanged();
 }
 
@@ -237,7 +194,10 @@ void ConversionRun::FileEnded(const FileReport& report) {
         (report.Outcome == FileOutcome::Converted && !report.Warning.empty()))
         FReport.push_back(
             {entry->FileName, report.Outcome,
-             report.Outcome == FileOutcome::Failed ? report.Message : report.Warning});
+             report.Outcome == FileOutcome::Failed
+                 ? report.Text
+                 : (report.Warning.empty() ? CoreText{}
+                                           : CoreText{CoreTextId::Plain, {report.Warning}})});
     if (report.Outcome == FileOutcome::Skipped) {
         // Done with, as a converted file is; not a failure.
         FIds.erase(entry);
@@ -245,7 +205,7 @@ void ConversionRun::FileEnded(const FileReport& report) {
         --FKnownInView;
     } else if (report.Outcome == FileOutcome::Converted) {
         if (FShown == report.Id)
-            FView.SetStatusText(kClosingFileText);
+            FView.SetStatusText({CoreTextId::ClosingFile});
         StopRequestChanged();
         // A stop that came as the file was closed keeps its entry, as one a moment earlier
         // would have.
@@ -258,7 +218,7 @@ void ConversionRun::FileEnded(const FileReport& report) {
     } else if (report.Outcome == FileOutcome::Failed) {
         ++FFailed;
         if (!FChoices.KeepGoing)
-            Fail(report.Message);
+            Fail(report.Text);
     }
     FollowTopmost();
     EntriesAdded();
@@ -304,7 +264,7 @@ void ConversionRun::StopEngine(std::optional<FileId> keep) {
     CloseWhenOver();
 }
 
-void ConversionRun::Fail(const std::string& message) {
+void ConversionRun::Fail(const CoreText& message) {
     if (!FError)
         FError = message;
     if (!FStopping)
@@ -316,7 +276,7 @@ void ConversionRun::CloseWhenOver() {
         FEngine->Close();
 }
 
-std::optional<std::string> ConversionRun::Finish() {
+std::optional<CoreText> ConversionRun::Finish() {
     FEngine->Close();
     FEngine->Wait();
     EndRun();

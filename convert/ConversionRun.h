@@ -2,7 +2,6 @@
 
 #include "convert/ConversionEngine.h"
 #include "convert/TargetNames.h"
-#include "convert/WavWriter.h"
 
 #include <cstdint>
 #include <memory>
@@ -17,7 +16,8 @@ namespace zent {
 class RunView;
 struct FileEntry;
 
-inline constexpr const char* kPickValidDirectory = "Please pick a valid target directory.";
+// Each of the window's jobs decodes in blocks of this size.
+inline constexpr std::size_t kDecodeBufferSize = 800000;
 
 // What a run writes and how it meets trouble; the defaults are the window's first ways.
 struct RunChoices {
@@ -33,7 +33,7 @@ struct RunChoices {
 struct RunReportRow {
     std::string FileName;
     FileOutcome Outcome = FileOutcome::Failed;
-    std::string Reason; // the error or the warning; empty for a skipped file
+    CoreText Reason; // the error or the warning; no text for a skipped file
 };
 
 // The batch run over the window's list, on the conversion engine: the entries go to the jobs
@@ -42,28 +42,23 @@ struct RunReportRow {
 // the bytes of all jobs. A stop keeps the topmost file in flight as a shorter file and
 // abandons the others; an error ends the run like a stop without a kept file. The engine's
 // events reach the run through EngineObserver, one at a time, on the thread that owns the
-// view (ConvertAll: whichever job calls, under a lock).
+// view (the window's RunEvents carries them there).
 class ConversionRun : public EngineObserver {
 public:
     // names, when given, outlives the run: a window's later runs then never replace what its
     // earlier ones wrote.
-    explicit ConversionRun(RunView& view, WavWriterOptions options = {},
-                           TargetNames* names = nullptr, unsigned jobs = 1,
+    explicit ConversionRun(RunView& view, TargetNames* names = nullptr, unsigned jobs = 1,
                            RunChoices choices = {});
     ~ConversionRun() override;
 
-    // The whole run, returning when it is over. Errors of the conversion reach the caller
-    // after the window is back in its idle state.
-    void ConvertAll();
-
-    // The window's way, without waiting: Prepare hands the entries to the engine, whose events
-    // go to events (which passes them on to this object on the view's thread); false when no
-    // run began. Begin starts the jobs. Once Over, Finish ends the run and gives the message
+    // Without waiting: Prepare hands the entries to the engine, whose events go to events
+    // (which passes them on to this object on the view's thread, one at a time); false when
+    // no run began. Begin starts the jobs. Once Over, Finish ends the run and gives the message
     // of the error that ended it, if any.
     bool Prepare(EngineObserver& events);
     void Begin();
     bool Over() const { return FEngine && FOutstanding == 0; }
-    std::optional<std::string> Finish();
+    std::optional<CoreText> Finish();
     // The window's stop flag was set.
     void StopRequestChanged();
     // Entries were added to the list during the run.
@@ -94,14 +89,13 @@ private:
     std::optional<FileId> Topmost(); // the file in flight nearest the top of the list
     void FollowTopmost();
     void StopEngine(std::optional<FileId> keep);
-    void Fail(const std::string& message);
+    void Fail(const CoreText& message);
     void CloseWhenOver();
     void EndRun();
 
     class FailureStop;
 
     RunView& FView;
-    WavWriterOptions FOptions;
     RunChoices FChoices;
     std::vector<RunReportRow> FReport;
     int FFailed = 0;
@@ -118,7 +112,7 @@ private:
     std::optional<FileId> FShown; // the entry the selection and the bars follow
     std::size_t FOutstanding = 0; // handed out and not ended
     bool FStopping = false;
-    std::optional<std::string> FError;
+    std::optional<CoreText> FError;
     EngineProgress FProgress;
     std::unique_ptr<FailureStop> FFailureStop; // between the engine and the events
     std::unique_ptr<ConversionEngine> FEngine; // last: its jobs end before the rest goes

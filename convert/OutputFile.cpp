@@ -78,18 +78,18 @@ std::filesystem::path TemporaryBeside(const std::filesystem::path& target) {
 void CheckReplaceable(const std::filesystem::path& target, ExistingTarget existing) {
     const long maxName = ::pathconf(DirectoryOf(target).c_str(), _PC_NAME_MAX);
     if (maxName > 0 && target.filename().native().size() > static_cast<std::size_t>(maxName))
-        throw EStreamError(CannotCreateFileMessage(target, ENAMETOOLONG));
+        throw EStreamError(CannotCreateFileText(target, ENAMETOOLONG));
     struct stat status {};
     if (::lstat(target.c_str(), &status) != 0)
         return;
     if (S_ISDIR(status.st_mode))
-        throw EStreamError(CannotCreateFileMessage(target, EISDIR));
+        throw EStreamError(CannotCreateFileText(target, EISDIR));
     if (!S_ISREG(status.st_mode) && !S_ISLNK(status.st_mode))
-        throw EStreamError(CannotCreateFileMessage(target, EEXIST));
+        throw EStreamError(CannotCreateFileText(target, EEXIST));
     // A file the user made read-only is kept, as writing it in place would have kept it.
     if (existing == ExistingTarget::Replace && S_ISREG(status.st_mode) &&
         ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
-        throw EStreamError(CannotCreateFileMessage(target, errno));
+        throw EStreamError(CannotCreateFileText(target, errno));
 }
 
 int RenameNoReplace(const char* from, const char* to) {
@@ -137,16 +137,24 @@ void RemoveStaleTemporaries(const std::filesystem::path& directory) {
     }
 }
 
+CoreText CannotCreateFileText(const std::filesystem::path& path, int errorNumber) {
+    return {CoreTextId::CannotCreateFile, {path.string(), std::strerror(errorNumber)}};
+}
+
+CoreText StreamWriteErrorText(const std::filesystem::path& path, int errorNumber) {
+    return {CoreTextId::StreamWriteError, {path.string(), std::strerror(errorNumber)}};
+}
+
 std::string CannotCreateFileMessage(const std::filesystem::path& path, int errorNumber) {
-    return "Cannot create file \"" + path.string() + "\". " + std::strerror(errorNumber);
+    return CannotCreateFileText(path, errorNumber).English();
 }
 
 std::string StreamWriteErrorMessage(const std::filesystem::path& path, int errorNumber) {
-    return "Stream write error: \"" + path.string() + "\". " + std::strerror(errorNumber);
+    return StreamWriteErrorText(path, errorNumber).English();
 }
 
 std::string TargetIsSourceMessage(const std::filesystem::path& path) {
-    return "Cannot create file \"" + path.string() + "\". It is the source file.";
+    return CoreText{CoreTextId::TargetIsSource, {path.string()}}.English();
 }
 
 void RefuseSourceAsTarget(const std::filesystem::path& source,
@@ -156,7 +164,7 @@ void RefuseSourceAsTarget(const std::filesystem::path& source,
     // A link at the target is replaced itself, which leaves what it points at alone.
     if (::stat(source.c_str(), &sourceStatus) == 0 && ::lstat(target.c_str(), &targetStatus) == 0 &&
         sourceStatus.st_dev == targetStatus.st_dev && sourceStatus.st_ino == targetStatus.st_ino)
-        throw EStreamError(TargetIsSourceMessage(target));
+        throw EStreamError(CoreText{CoreTextId::TargetIsSource, {target.string()}});
 }
 
 OutputFile::OutputFile(const std::filesystem::path& target, ExistingTarget existing)
@@ -191,7 +199,7 @@ void OutputFile::OpenNamed() {
         }
     }
     if (FHandle < 0)
-        throw EStreamError(CannotCreateFileMessage(FTarget, errno));
+        throw EStreamError(CannotCreateFileText(FTarget, errno));
 }
 
 OutputFile::~OutputFile() {
@@ -204,7 +212,7 @@ OutputFile::~OutputFile() {
 }
 
 void OutputFile::ThrowWriteError(int errorNumber) const {
-    throw EStreamError(StreamWriteErrorMessage(FTarget, errorNumber));
+    throw EStreamError(StreamWriteErrorText(FTarget, errorNumber));
 }
 
 void OutputFile::Write(std::span<const std::byte> data) {
@@ -276,7 +284,7 @@ void OutputFile::CommitUnnamed() {
                 FTemporary = hidden;
         }
         if (FTemporary.empty())
-            throw EStreamError(CannotCreateFileMessage(FTarget, EEXIST));
+            throw EStreamError(CannotCreateFileText(FTarget, EEXIST));
         CommitNamed();
         return;
     }
@@ -297,7 +305,7 @@ void OutputFile::CommitNamed() {
         ThrowWriteError(errno);
     if (FExisting == ExistingTarget::Replace) {
         if (FIo.Rename(FTemporary.c_str(), FTarget.c_str()) != 0)
-            throw EStreamError(CannotCreateFileMessage(FTarget, errno));
+            throw EStreamError(CannotCreateFileText(FTarget, errno));
         return;
     }
     while (!TakeName(FTarget, false))
@@ -316,15 +324,15 @@ bool OutputFile::TakeName(const std::filesystem::path& name, bool unnamed) {
         return true;
     if (errno == EEXIST)
         return false;
-    throw EStreamError(CannotCreateFileMessage(name, errno));
+    throw EStreamError(CannotCreateFileText(name, errno));
 }
 
 void OutputFile::NextTarget() {
     if (FExisting == ExistingTarget::Keep)
-        throw ETargetTaken(CannotCreateFileMessage(FTarget, EEXIST));
+        throw ETargetTaken(CannotCreateFileText(FTarget, EEXIST));
     const NumberedName name = SplitNumberedFileName(FTarget.filename().native());
     if (++FNumber > kClaimAttempts)
-        throw EStreamError(CannotCreateFileMessage(FTarget, EEXIST));
+        throw EStreamError(CannotCreateFileText(FTarget, EEXIST));
     FTarget.replace_filename(NumberedFileName(name.Stem, std::max(FNumber, name.Number + 1)));
 }
 

@@ -14,8 +14,10 @@ namespace zent {
 class FileIo;
 
 // Cannot create file "PATH". SYSTEM ERROR TEXT
+CoreText CannotCreateFileText(const std::filesystem::path& path, int errorNumber);
 std::string CannotCreateFileMessage(const std::filesystem::path& path, int errorNumber);
 // Stream write error: "PATH". SYSTEM ERROR TEXT
+CoreText StreamWriteErrorText(const std::filesystem::path& path, int errorNumber);
 std::string StreamWriteErrorMessage(const std::filesystem::path& path, int errorNumber);
 // Cannot create file "PATH". It is the source file.
 std::string TargetIsSourceMessage(const std::filesystem::path& path);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "framework/CoreText.h"
+
 #include <cstddef>
 #include <string>
 
@@ -13,8 +15,8 @@ public:
     virtual ~RunView() = default;
 
     virtual std::string TargetDirectoryText() const = 0;
-    virtual void ShowErrorMessage(const std::string& message) = 0; // error box, one OK button
-    virtual void FocusTargetDirectory() = 0;                       // if it can take the focus
+    virtual void ShowErrorMessage(const CoreText& message) = 0; // error box, one OK button
+    virtual void FocusTargetDirectory() = 0;                    // if it can take the focus
 
     virtual FileEntry* FirstEntry() = 0; // in display order; null when the list is empty
     virtual std::size_t EntryCount() const = 0;
@@ -27,7 +29,7 @@ public:
     virtual void BeginConversionState() = 0;
     virtual void EndConversionState() = 0;
     virtual void UpdateStatus() = 0;
-    virtual void SetStatusText(const std::string& text) = 0; // panel 0
+    virtual void SetStatusText(const CoreText& text) = 0;    // panel 0
     virtual void SetStatusInfo(const std::string& text) = 0; // panel 1
     virtual void SetFileProgress(int percent) = 0;
     virtual void SetTotalProgress(int percent) = 0;

@@ -181,6 +181,9 @@ void SampleWriter::WriteIntegers(std::span<const float> samples, std::byte* targ
 }
 
 std::size_t SampleWriter::Write(std::span<const float> samples, std::byte* target) {
+    // A resampler's block may hold no sample yet; its target may then be null.
+    if (samples.empty())
+        return 0;
     switch (FFormat) {
     case SampleFormat::U8:
         WriteIntegers<8>(samples, target);

@@ -112,7 +112,8 @@ std::span<const float> FloatFrameReader::Next(std::int64_t maxFrames) {
     const std::size_t samples = whole / frameBytes * FChannels;
     FSamples.resize(samples);
     if (FFloat) {
-        std::memcpy(FSamples.data(), FRaw.data(), whole);
+        if (whole > 0)
+            std::memcpy(FSamples.data(), FRaw.data(), whole);
     } else {
         for (std::size_t i = 0; i < samples; ++i) {
             std::int16_t value = 0;

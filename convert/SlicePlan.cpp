@@ -1,6 +1,5 @@
 #include "convert/SlicePlan.h"
 
-#include "convert/WavHeader.h"
 #include "decode/Decoder.h"
 
 #include <algorithm>
@@ -24,8 +23,7 @@ std::vector<Slice> PlanSlices(const DecoderStream& stream, const SliceContext& c
     const std::int64_t length = stream.LengthBytes();
     const std::int64_t frames = frameBytes > 0 ? length / frameBytes : 0;
     const std::vector<Slice> whole = {{0, frames}};
-    if (!context.Cuttable || context.Jobs < 2 || frames <= 0 ||
-        static_cast<std::uint64_t>(length) > kWavMaxDataBytes)
+    if (!context.Cuttable || context.Jobs < 2 || frames <= 0)
         return whole;
     const bool jobsIdle = context.FilesNotTaken + 1 < context.Jobs;
     const bool longFile =

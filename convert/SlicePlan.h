@@ -39,7 +39,7 @@ std::vector<Slice> EvenSlices(std::int64_t totalFrames, int count);
 
 // The slices a file is converted in; one slice (the whole file) when it is not cut: one job,
 // an output that cannot be cut, a decoder that cannot seek exactly, a file shorter than
-// kMinSliceSeconds per slice, a file too large for one WAV file, or a batch whose jobs are all
+// kMinSliceSeconds per slice, or a batch whose jobs are all
 // still busy with whole files.
 std::vector<Slice> PlanSlices(const DecoderStream& stream, const SliceContext& context);
 

@@ -24,6 +24,13 @@ constexpr std::uint32_t kExtensibleFmtSize = 40; // cbSize 22
 constexpr std::uint16_t kExtensionSize = 22;
 constexpr std::uint32_t kFactSize = 4;
 constexpr std::uint64_t kChunkHeader = 8;
+// RIFF, data and frame sizes of 64 bits and an empty table of other chunks' sizes.
+constexpr std::uint32_t kDs64Size = 28;
+constexpr std::uint64_t kDs64Offset =
+    20; // the RIFF size, after "RF64", its size, "WAVE", "ds64", 28
+// The largest file size RF64 can be asked to hold: the readers' signed 64-bit offsets.
+constexpr std::uint64_t kMax64 =
+    static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
 // "RIFF", its size, "WAVE".
 constexpr std::uint64_t kRiffHeader = 12;
 constexpr std::uint64_t kMax32 = std::numeric_limits<std::uint32_t>::max();
@@ -48,8 +55,10 @@ public:
         FBytes.push_back(static_cast<std::byte>(value & 0xFFu));
         FBytes.push_back(static_cast<std::byte>(value >> 8));
     }
-    void U32(std::uint32_t value) {
-        for (int i = 0; i < 4; ++i)
+    void U32(std::uint32_t value) { Le(value, 4); }
+    void U64(std::uint64_t value) { Le(value, 8); }
+    void Le(std::uint64_t value, std::size_t width) {
+        for (std::size_t i = 0; i < width; ++i)
             FBytes.push_back(static_cast<std::byte>((value >> (8 * i)) & 0xFFu));
     }
     void Raw(std::string_view text) {
@@ -78,6 +87,12 @@ bool HasFact(WavCoding coding) {
 
 } // namespace
 
+std::vector<std::byte> WavPatch::Bytes() const {
+    std::vector<std::byte> bytes;
+    ByteAppender(bytes).Le(Value, Width);
+    return bytes;
+}
+
 std::uint32_t WavChannelMask(int channels) {
     return channels >= 0 && channels < static_cast<int>(kChannelMasks.size())
                ? kChannelMasks[static_cast<std::size_t>(channels)]
@@ -85,12 +100,13 @@ std::uint32_t WavChannelMask(int channels) {
 }
 
 WavLayout::WavLayout(SampleFormat format, int channels, std::uint32_t sampleRate, int validBits,
-                     std::uint32_t channelMask)
+                     std::uint32_t channelMask, WavContainer container)
     : FFormat(format),
       FValidBits(static_cast<std::uint16_t>(
           validBits > 0 && validBits < BitsPerSample(format) ? validBits : BitsPerSample(format))),
       FChannelMask(channelMask != 0 ? channelMask : WavChannelMask(channels)),
-      FCoding(WavCoding::Pcm), FChannels(0), FSampleRate(sampleRate), FBlockAlign(0) {
+      FCoding(WavCoding::Pcm), FContainer(container), FChannels(0), FSampleRate(sampleRate),
+      FBlockAlign(0) {
     const std::int64_t frameBytes = std::int64_t{channels} * BytesPerSample(format);
     if (channels < 1 || frameBytes > std::numeric_limits<std::uint16_t>::max() || sampleRate == 0 ||
         std::uint64_t{sampleRate} * static_cast<std::uint64_t>(frameBytes) > kMax32)
@@ -113,17 +129,37 @@ WavLayout WavLayout::Plain(SampleFormat format, int channels, std::uint32_t samp
     return layout;
 }
 
+WavLayout WavLayout::DecoderSamples(int bitsPerSample, int channels, std::uint32_t sampleRate) {
+    return Plain(bitsPerSample == 8 ? SampleFormat::U8 : SampleFormat::S16, channels, sampleRate);
+}
+
+WavLayout WavLayout::AsRf64() const {
+    WavLayout layout = *this;
+    layout.FContainer = WavContainer::Rf64;
+    return layout;
+}
+
+WavLayout WavLayout::For(std::uint64_t dataBytes, std::uint64_t trailerBytes,
+                         std::uint64_t limit) const {
+    if (FContainer == WavContainer::Rf64 ||
+        (dataBytes <= MaxDataBytes(trailerBytes) && dataBytes <= limit))
+        return *this;
+    return AsRf64();
+}
+
 std::size_t WavLayout::HeaderSize() const {
-    return static_cast<std::size_t>(kRiffHeader + kChunkHeader + FmtSizeOf(FCoding) +
-                                    (HasFact(FCoding) ? kChunkHeader + kFactSize : 0) +
-                                    kChunkHeader);
+    return static_cast<std::size_t>(
+        kRiffHeader + (FContainer == WavContainer::Rf64 ? kChunkHeader + kDs64Size : 0) +
+        kChunkHeader + FmtSizeOf(FCoding) + (HasFact(FCoding) ? kChunkHeader + kFactSize : 0) +
+        kChunkHeader);
 }
 
 std::uint64_t WavLayout::MaxDataBytes(std::uint64_t trailerBytes) const {
+    const std::uint64_t limit = FContainer == WavContainer::Rf64 ? kMax64 : kMax32;
     const std::uint64_t overhead = HeaderSize() - kChunkHeader + trailerBytes;
-    if (overhead >= kMax32)
+    if (overhead >= limit)
         return 0;
-    const std::uint64_t room = kMax32 - overhead;
+    const std::uint64_t room = limit - overhead;
     return room - room % FBlockAlign;
 }
 
@@ -134,11 +170,11 @@ std::vector<std::byte> WavLayout::UnfinishedHeader() const {
 std::vector<std::byte> WavLayout::Header(std::uint64_t dataBytes,
                                          std::uint64_t trailerBytes) const {
     const std::vector<WavPatch> sizes = Patches(dataBytes, trailerBytes);
-    return BuildHeader(sizes[0].Value, sizes[1].Value, HasFact(FCoding) ? sizes[2].Value : 0);
+    return BuildHeader(sizes[0].Value, sizes[1].Value, sizes.size() > 2 ? sizes[2].Value : 0);
 }
 
-std::vector<std::byte> WavLayout::BuildHeader(std::uint32_t riffSize, std::uint32_t dataSize,
-                                              std::uint32_t frames) const {
+std::vector<std::byte> WavLayout::BuildHeader(std::uint64_t riffSize, std::uint64_t dataSize,
+                                              std::uint64_t frames) const {
     std::vector<std::byte> bytes;
     bytes.reserve(HeaderSize());
     ByteAppender out(bytes);
@@ -147,9 +183,22 @@ std::vector<std::byte> WavLayout::BuildHeader(std::uint32_t riffSize, std::uint3
     const auto bits = static_cast<std::uint16_t>(BitsPerSample(FFormat));
     const std::uint16_t plainTag = IsFloat(FFormat) ? kTagIeeeFloat : kTagPcm;
 
-    out.Tag("RIFF");
-    out.U32(riffSize);
+    const bool rf64 = FContainer == WavContainer::Rf64;
+    // In RF64 the 32-bit fields say "see ds64".
+    const auto field = [&](std::uint64_t value) {
+        return rf64 ? static_cast<std::uint32_t>(kMax32) : static_cast<std::uint32_t>(value);
+    };
+    out.Tag(rf64 ? "RF64" : "RIFF");
+    out.U32(field(riffSize));
     out.Tag("WAVE");
+    if (rf64) {
+        out.Tag("ds64");
+        out.U32(kDs64Size);
+        out.U64(riffSize);
+        out.U64(dataSize);
+        out.U64(frames);
+        out.U32(0);
+    }
     out.Tag("fmt ");
     out.U32(static_cast<std::uint32_t>(FmtSizeOf(FCoding)));
     out.U16(extensible ? kTagExtensible : plainTag);
@@ -171,10 +220,10 @@ std::vector<std::byte> WavLayout::BuildHeader(std::uint32_t riffSize, std::uint3
     if (HasFact(FCoding)) {
         out.Tag("fact");
         out.U32(kFactSize);
-        out.U32(frames);
+        out.U32(field(frames));
     }
     out.Tag("data");
-    out.U32(dataSize);
+    out.U32(field(dataSize));
     return bytes;
 }
 
@@ -185,8 +234,12 @@ std::vector<std::byte> WavLayout::StreamingHeader() const {
 std::vector<WavPatch> WavLayout::Patches(std::uint64_t dataBytes,
                                          std::uint64_t trailerBytes) const {
     const std::uint64_t riff = HeaderSize() - kChunkHeader + dataBytes + trailerBytes;
-    if (riff > kMax32)
+    if (riff > (FContainer == WavContainer::Rf64 ? kMax64 : kMax32) || riff < dataBytes)
         throw Error("A WAV file cannot hold more than 4 GB.");
+    const std::uint64_t frames = dataBytes / FBlockAlign;
+    if (FContainer == WavContainer::Rf64)
+        return {
+            {kDs64Offset, riff, 8}, {kDs64Offset + 8, dataBytes, 8}, {kDs64Offset + 16, frames, 8}};
     const std::uint64_t header = HeaderSize();
     std::vector<WavPatch> patches = {
         {4, static_cast<std::uint32_t>(riff)},
@@ -194,8 +247,7 @@ std::vector<WavPatch> WavLayout::Patches(std::uint64_t dataBytes,
     };
     if (HasFact(FCoding)) {
         // The fact chunk's frame count is the last field before the data chunk's header.
-        patches.push_back({header - kChunkHeader - kFactSize,
-                           static_cast<std::uint32_t>(dataBytes / FBlockAlign)});
+        patches.push_back({header - kChunkHeader - kFactSize, frames});
     }
     return patches;
 }

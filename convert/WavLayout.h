@@ -13,16 +13,23 @@ class DecoderStream;
 
 // How the format chunk describes the samples.
 enum class WavCoding {
-    Pcm,             // tag 1, the 44-byte header: 8 and 16 bits, one or two channels (Plain: any)
+    Pcm,             // tag 1, the 44-byte header: 8 and 16 bits, one or two channels (or any,
+                     // for the decoder's own samples)
     IeeeFloat,       // tag 3 with a "fact" chunk: float, one or two channels
     ExtensiblePcm,   // tag 0xFFFE: integers of more than 16 bits or more than two channels
     ExtensibleFloat, // tag 0xFFFE with a "fact" chunk: float, more than two channels
 };
 
-// A 32-bit little-endian value to write at an offset of the file.
+// Which RIFF form the header takes: the classic one of 32-bit sizes, or RF64 for data past
+// 4 GiB, whose 64-bit sizes stand in a "ds64" chunk with 0xFFFFFFFF in the 32-bit fields.
+enum class WavContainer { Riff, Rf64 };
+
+// A little-endian value of Width bytes (4 or 8) to write at an offset of the file.
 struct WavPatch {
     std::uint64_t Offset = 0;
-    std::uint32_t Value = 0;
+    std::uint64_t Value = 0;
+    std::size_t Width = 4;
+    std::vector<std::byte> Bytes() const;
     bool operator==(const WavPatch&) const = default;
 };
 
@@ -41,16 +48,26 @@ public:
     // channelMask, when set, is the speaker mask of an extensible header instead of
     // WavChannelMask's.
     WavLayout(SampleFormat format, int channels, std::uint32_t sampleRate, int validBits = 0,
-              std::uint32_t channelMask = 0);
+              std::uint32_t channelMask = 0, WavContainer container = WavContainer::Riff);
     // The 44-byte header of 8 or 16-bit samples for any channel count, as the window has
     // always written a lossy source's samples.
     static WavLayout Plain(SampleFormat format, int channels, std::uint32_t sampleRate);
+    // The decoder's own 8 or 16-bit samples under the 44-byte header, whatever the channel
+    // count: the bytes the window has always written.
+    static WavLayout DecoderSamples(int bitsPerSample, int channels, std::uint32_t sampleRate);
+    // The layout whose sizes fit dataBytes of samples and a trailer of trailerBytes: this one
+    // when they fit its 32-bit fields (and limit), else its RF64 form.
+    WavLayout For(std::uint64_t dataBytes, std::uint64_t trailerBytes,
+                  std::uint64_t limit = ~std::uint64_t{0}) const;
+    WavLayout AsRf64() const;
 
+    SampleFormat Format() const { return FFormat; }
     WavCoding Coding() const { return FCoding; }
+    WavContainer Container() const { return FContainer; }
     std::uint16_t BlockAlign() const { return FBlockAlign; }
     std::uint32_t ByteRate() const { return FBlockAlign * FSampleRate; }
     std::size_t HeaderSize() const;
-    // The most data bytes, in whole frames, whose sizes still fit the 32-bit fields.
+    // The most data bytes, in whole frames, whose sizes still fit the size fields.
     std::uint64_t MaxDataBytes(std::uint64_t trailerBytes = 0) const;
 
     // The header with every size field 0, to patch once the data is written (the 44 bytes
@@ -60,19 +77,22 @@ public:
     // output whose length is known before it is written.
     std::vector<std::byte> Header(std::uint64_t dataBytes, std::uint64_t trailerBytes = 0) const;
     // For an output whose length is not known (a pipe): the largest sizes, as streaming
-    // tools write them; readers take the data up to the end of the stream.
+    // tools write them; readers take the data up to the end of the stream. (For RF64 the
+    // largest below 2^63: readers refuse sizes of 0 or past a signed 64-bit offset.)
     std::vector<std::byte> StreamingHeader() const;
-    // The size fields (RIFF, data, and the fact chunk's frame count) for the finished file.
+    // The size fields (RIFF, data, and the frame count) for the finished file. Throws Error
+    // when the sizes do not fit.
     std::vector<WavPatch> Patches(std::uint64_t dataBytes, std::uint64_t trailerBytes = 0) const;
 
 private:
-    std::vector<std::byte> BuildHeader(std::uint32_t riffSize, std::uint32_t dataSize,
-                                       std::uint32_t frames) const;
+    std::vector<std::byte> BuildHeader(std::uint64_t riffSize, std::uint64_t dataSize,
+                                       std::uint64_t frames) const;
 
     SampleFormat FFormat;
     std::uint16_t FValidBits;
     std::uint32_t FChannelMask;
     WavCoding FCoding;
+    WavContainer FContainer;
     std::uint16_t FChannels;
     std::uint32_t FSampleRate;
     std::uint16_t FBlockAlign;

@@ -123,7 +123,7 @@ void DecoderStream::SeekToFrame(std::int64_t /*frame*/) {
 }
 
 std::string StreamStuckMessage(const std::filesystem::path& sourcePath) {
-    return "Cannot decode \"" + sourcePath.string() + "\": the decoder stopped delivering data.";
+    return CoreText{CoreTextId::DecoderStuck, {sourcePath.string()}}.English();
 }
 
 std::size_t ReadGuarded(DecoderStream& stream, std::span<std::byte> buffer,
@@ -135,7 +135,7 @@ std::size_t ReadGuarded(DecoderStream& stream, std::span<std::byte> buffer,
             return result.Bytes;
         }
     }
-    throw EDecoderError(StreamStuckMessage(sourcePath));
+    throw EDecoderError(CoreText{CoreTextId::DecoderStuck, {sourcePath.string()}});
 }
 
 void InitDecoders() {

@@ -171,8 +171,7 @@ std::size_t OpusStream::Decode(std::byte* target, std::size_t size) {
         }
         if (got < 0) {
             FEnded = true;
-            throw EDecoderError("Cannot decode \"" + FPathText +
-                                "\": the Ogg Opus data is damaged.");
+            throw EDecoderError(CoreText{CoreTextId::OpusDamaged, {FPathText}});
         }
         if (got == 0 || !InStream(link)) {
             FEnded = true;

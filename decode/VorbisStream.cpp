@@ -181,8 +181,7 @@ std::size_t VorbisStream::Decode(std::byte* target, std::size_t size) {
         }
         if (got < 0) {
             FEnded = true;
-            throw EDecoderError("Cannot decode \"" + FPathText +
-                                "\": the Ogg Vorbis data is damaged.");
+            throw EDecoderError(CoreText{CoreTextId::VorbisDamaged, {FPathText}});
         }
         if (got == 0 || link >= FLinkCount) {
             FEnded = true;
@@ -335,7 +334,7 @@ void VorbisStream::SeekToFrame(std::int64_t frame) {
     // follow are those of a decode from the start.
     if (ov_pcm_seek(&FVorbis->File, frame) != 0) {
         FEnded = true;
-        throw EDecoderError("Cannot decode \"" + FPathText + "\": cannot seek in the file.");
+        throw EDecoderError(CoreText{CoreTextId::CannotSeek, {FPathText}});
     }
     ClearCarry(frame);
     FEnded = false;

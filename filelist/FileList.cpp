@@ -82,7 +82,7 @@ std::int64_t ProjectWavDataSize(std::int32_t channels, std::int32_t lengthSecond
 
 std::int32_t GetChannelCount(const DecoderStream* stream) {
     if (stream == nullptr)
-        throw Error(kSampleNotLoaded);
+        throw Error(CoreText{CoreTextId::SampleNotLoaded});
     return stream->Channels();
 }
 

@@ -1,15 +1,32 @@
 #pragma once
 
+#include "framework/CoreText.h"
+
+#include <memory>
 #include <stdexcept>
 #include <string>
 
 namespace zent {
 
-// Every error the program reports to a person is one of these; its message is shown as it is.
+// Every error the program reports to a person is one of these: a message shown as it is, or
+// one of the core's texts by identity (what() is then its English text).
 class Error : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit Error(const std::string& message) : std::runtime_error(message) {}
+    explicit Error(const char* message) : std::runtime_error(message) {}
+    explicit Error(CoreText text)
+        : std::runtime_error(text.English()),
+          FText(std::make_shared<const CoreText>(std::move(text))) {}
+
+    // The message by identity; Plain with the message for one of no identity.
+    CoreText Text() const { return FText ? *FText : CoreText{CoreTextId::Plain, {what()}}; }
+
+private:
+    std::shared_ptr<const CoreText> FText; // shared: copying an exception must not throw
 };
+
+// What a person is told of any exception.
+CoreText TextOf(const std::exception& error);
 
 // A text that cannot be turned into a value ("Invalid property element: %s").
 class EConvertError : public Error {

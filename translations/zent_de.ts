@@ -48,16 +48,20 @@
         <translation>„%1“ kann nicht dekodiert werden: %2</translation>
     </message>
     <message>
-        <source>The file &quot;%1&quot; was cut at the WAV size limit: a WAV file cannot hold more than 4 GB.</source>
-        <translation>Die Datei „%1“ wurde an der Größengrenze von WAV abgeschnitten: Eine WAV-Datei kann höchstens 4 GB aufnehmen.</translation>
-    </message>
-    <message>
         <source>The file &quot;%1&quot; ends early: only %2 of %3 could be decoded.</source>
         <translation>Die Datei „%1“ endet zu früh: Nur %2 von %3 konnten dekodiert werden.</translation>
     </message>
     <message>
         <source>Unknown error</source>
         <translation>Unbekannter Fehler</translation>
+    </message>
+    <message>
+        <source>Cannot create file &quot;%1&quot;. It is the source file.</source>
+        <translation>Die Datei „%1“ kann nicht angelegt werden. Sie ist die Quelldatei.</translation>
+    </message>
+    <message>
+        <source>Cannot decode &quot;%1&quot;: the Ogg Opus data is damaged.</source>
+        <translation>„%1“ kann nicht dekodiert werden: Die Ogg-Opus-Daten sind beschädigt.</translation>
     </message>
 </context>
 <context>

@@ -48,16 +48,20 @@
         <translation>No se puede decodificar «%1»: %2</translation>
     </message>
     <message>
-        <source>The file &quot;%1&quot; was cut at the WAV size limit: a WAV file cannot hold more than 4 GB.</source>
-        <translation>El fichero «%1» se ha cortado en el límite de tamaño de WAV: un fichero WAV no puede contener más de 4&#xa0;GB.</translation>
-    </message>
-    <message>
         <source>The file &quot;%1&quot; ends early: only %2 of %3 could be decoded.</source>
         <translation>El fichero «%1» termina antes de tiempo: solo se pudieron decodificar %2 de %3.</translation>
     </message>
     <message>
         <source>Unknown error</source>
         <translation>Error desconocido</translation>
+    </message>
+    <message>
+        <source>Cannot create file &quot;%1&quot;. It is the source file.</source>
+        <translation>No se puede crear el fichero «%1». Es el fichero de origen.</translation>
+    </message>
+    <message>
+        <source>Cannot decode &quot;%1&quot;: the Ogg Opus data is damaged.</source>
+        <translation>No se puede decodificar «%1»: los datos Ogg Opus están dañados.</translation>
     </message>
 </context>
 <context>

@@ -48,16 +48,20 @@
         <translation>Impossible de décoder «&#xa0;%1&#xa0;»&#xa0;: %2</translation>
     </message>
     <message>
-        <source>The file &quot;%1&quot; was cut at the WAV size limit: a WAV file cannot hold more than 4 GB.</source>
-        <translation>Le fichier «&#xa0;%1&#xa0;» a été tronqué à la taille maximale d’un WAV&#xa0;: un fichier WAV ne peut pas dépasser 4&#xa0;Go.</translation>
-    </message>
-    <message>
         <source>The file &quot;%1&quot; ends early: only %2 of %3 could be decoded.</source>
         <translation>Le fichier «&#xa0;%1&#xa0;» se termine trop tôt&#xa0;: le décodage s’est arrêté à %2 sur %3.</translation>
     </message>
     <message>
         <source>Unknown error</source>
         <translation>Erreur inconnue</translation>
+    </message>
+    <message>
+        <source>Cannot create file &quot;%1&quot;. It is the source file.</source>
+        <translation>Impossible de créer le fichier «&#xa0;%1&#xa0;». C’est le fichier source.</translation>
+    </message>
+    <message>
+        <source>Cannot decode &quot;%1&quot;: the Ogg Opus data is damaged.</source>
+        <translation>Impossible de décoder «&#xa0;%1&#xa0;»&#xa0;: les données Ogg Opus sont endommagées.</translation>
     </message>
 </context>
 <context>

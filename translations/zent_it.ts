@@ -48,16 +48,20 @@
         <translation>Impossibile decodificare «%1»: %2</translation>
     </message>
     <message>
-        <source>The file &quot;%1&quot; was cut at the WAV size limit: a WAV file cannot hold more than 4 GB.</source>
-        <translation>Il file «%1» è stato troncato al limite di dimensione dei WAV: un file WAV non può contenere più di 4&#xa0;GB.</translation>
-    </message>
-    <message>
         <source>The file &quot;%1&quot; ends early: only %2 of %3 could be decoded.</source>
         <translation>Il file «%1» termina prima del previsto: è stato possibile decodificare solo %2 di %3.</translation>
     </message>
     <message>
         <source>Unknown error</source>
         <translation>Errore sconosciuto</translation>
+    </message>
+    <message>
+        <source>Cannot create file &quot;%1&quot;. It is the source file.</source>
+        <translation>Impossibile creare il file «%1». È il file di origine.</translation>
+    </message>
+    <message>
+        <source>Cannot decode &quot;%1&quot;: the Ogg Opus data is damaged.</source>
+        <translation>Impossibile decodificare «%1»: i dati Ogg Opus sono danneggiati.</translation>
     </message>
 </context>
 <context>

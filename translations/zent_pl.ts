@@ -48,16 +48,20 @@
         <translation>Nie można zdekodować „%1”: %2</translation>
     </message>
     <message>
-        <source>The file &quot;%1&quot; was cut at the WAV size limit: a WAV file cannot hold more than 4 GB.</source>
-        <translation>Plik „%1” został obcięty na granicy rozmiaru WAV: plik WAV nie może mieć więcej niż 4&#xa0;GB.</translation>
-    </message>
-    <message>
         <source>The file &quot;%1&quot; ends early: only %2 of %3 could be decoded.</source>
         <translation>Plik „%1” kończy się przedwcześnie: zdekodowano tylko %2 z %3.</translation>
     </message>
     <message>
         <source>Unknown error</source>
         <translation>Nieznany błąd</translation>
+    </message>
+    <message>
+        <source>Cannot create file &quot;%1&quot;. It is the source file.</source>
+        <translation>Nie można utworzyć pliku „%1”. Jest to plik źródłowy.</translation>
+    </message>
+    <message>
+        <source>Cannot decode &quot;%1&quot;: the Ogg Opus data is damaged.</source>
+        <translation>Nie można zdekodować „%1”: dane Ogg Opus są uszkodzone.</translation>
     </message>
 </context>
 <context>

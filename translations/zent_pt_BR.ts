@@ -48,16 +48,20 @@
         <translation>Não é possível decodificar “%1”: %2</translation>
     </message>
     <message>
-        <source>The file &quot;%1&quot; was cut at the WAV size limit: a WAV file cannot hold more than 4 GB.</source>
-        <translation>O arquivo “%1” foi cortado no limite de tamanho do WAV: um arquivo WAV não pode ter mais de 4&#xa0;GB.</translation>
-    </message>
-    <message>
         <source>The file &quot;%1&quot; ends early: only %2 of %3 could be decoded.</source>
         <translation>O arquivo “%1” termina antes do esperado: só foi possível decodificar %2 de %3.</translation>
     </message>
     <message>
         <source>Unknown error</source>
         <translation>Erro desconhecido</translation>
+    </message>
+    <message>
+        <source>Cannot create file &quot;%1&quot;. It is the source file.</source>
+        <translation>Não é possível criar o arquivo “%1”. Ele é o arquivo de origem.</translation>
+    </message>
+    <message>
+        <source>Cannot decode &quot;%1&quot;: the Ogg Opus data is damaged.</source>
+        <translation>Não é possível decodificar “%1”: os dados Ogg Opus estão danificados.</translation>
     </message>
 </context>
 <context>

@@ -324,10 +324,12 @@ TEST_F(DesktopTest, UnderAGermanLocaleTheWindowSpeaksGermanAndUnderCAsWritten) {
     EXPECT_EQ(StatusPanel(0), "0 Dateien");
     EXPECT_EQ(form->Model().headerData(0, Qt::Horizontal).toString(), "Dateiname");
     // The core's messages are translated around the path, which stays as it is.
-    EXPECT_EQ(ShownCoreText("Cannot create file \"/m/\u00e4 \"x\".wav\". Disk full"),
+    EXPECT_EQ(ShownCoreText({CoreTextId::CannotCreateFile, {"/m/\u00e4 \"x\".wav", "Disk full"}}),
               "Die Datei \u201e/m/\u00e4 \"x\".wav\u201c kann nicht angelegt werden. Disk full");
-    EXPECT_EQ(ShownCoreText("Done 42%"), "Fertig 42%");
-    EXPECT_EQ(ShownCoreText("a text of no table"), "a text of no table");
+    EXPECT_EQ(ShownCoreText({CoreTextId::Done, {"42"}}), "Fertig 42%");
+    // An argument that looks like a placeholder stays as it is.
+    EXPECT_EQ(ShownCoreText({CoreTextId::Done, {"%1"}}), "Fertig %1%");
+    EXPECT_EQ(ShownCoreText({CoreTextId::Plain, {"a text of no table"}}), "a text of no table");
     form.reset();
     for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
         QCoreApplication::removeTranslator(translator);

@@ -378,8 +378,10 @@ TEST_F(OutputWindowTest, TranslatedTextsFitTheirControls) {
         }
         StartForm();
         auto* panel = Child<QLabel>("StatusPanel0");
-        for (const char* text : {"Opening file...", "Closing file ...", "Done 100%"}) {
-            const QString shown = ShownCoreText(QLatin1String(text));
+        for (const CoreText& text :
+             {CoreText{CoreTextId::OpeningFile}, CoreText{CoreTextId::ClosingFile},
+              CoreText{CoreTextId::Done, {"100"}}}) {
+            const QString shown = ShownCoreText(text);
             EXPECT_GE(panel->contentsRect().width(), panel->fontMetrics().horizontalAdvance(shown))
                 << shown.toStdString();
         }

@@ -10,6 +10,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <ostream>
 #include <random>
 
 namespace zent::cli {
@@ -59,6 +60,10 @@ std::vector<Kind> Kinds() {
              test::EncodeOpus(file, {48000, 2, 8.5});
          }},
     };
+}
+
+void PrintTo(const Kind& c, std::ostream* out) {
+    *out << c.Name;
 }
 
 class JobCounts : public testing::TestWithParam<Kind> {};

@@ -24,7 +24,7 @@ TEST(CliOptions, EachOptionInEveryForm) {
         {{"a.mp3"},
          [](const CliOptions& o) {
              return o.OutputDir == "." && o.Jobs == kProcessors && !o.Recursive && !o.Quiet &&
-                    !o.Json && !o.MakeOutputDir && o.Existing == ExistingPolicy::Overwrite;
+                    !o.Json && !o.MakeOutputDir && o.Existing == ExistingTarget::Replace;
          }},
         {{"-o", "out", "a"},
          [](const CliOptions& o) {
@@ -68,15 +68,15 @@ TEST(CliOptions, EachOptionInEveryForm) {
          }},
         {{"--existing", "skip", "a"},
          [](const CliOptions& o) {
-             return o.Existing == ExistingPolicy::Skip;
+             return o.Existing == ExistingTarget::Keep;
          }},
         {{"--existing=rename", "a"},
          [](const CliOptions& o) {
-             return o.Existing == ExistingPolicy::Rename;
+             return o.Existing == ExistingTarget::Numbered;
          }},
         {{"--existing=overwrite", "a"},
          [](const CliOptions& o) {
-             return o.Existing == ExistingPolicy::Overwrite;
+             return o.Existing == ExistingTarget::Replace;
          }},
         {{"-h"},
          [](const CliOptions& o) {

@@ -1,7 +1,7 @@
 #include "cli/BatchRunner.h"
-#include "convert/ConversionView.h"
-#include "convert/WavWriter.h"
+#include "convert/ConversionRun.h"
 #include "tests/cli/CliProcess.h"
+#include "tests/cli/StopAfterFirstRead.h"
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/TempDir.h"
 
@@ -36,21 +36,26 @@ std::map<std::string, std::uintmax_t> Listing(const fs::path& dir) {
     return names;
 }
 
-class NullView : public ConversionView {
-public:
-    void SetStatusText(const std::string&) override {}
-    void SetFileProgress(int) override {}
-    void AddTotalProgress(std::int64_t) override {}
-    void ProcessEvents() override {}
-    bool StopRequested() const override { return false; }
-};
+// What the window writes for a source: the engine on one job, in the window's blocks.
+void WindowConvert(const fs::path& source, const fs::path& target) {
+    struct Silent final : EngineObserver {
+        void FileStarted(FileId) override {}
+        void BytesWritten(FileId, std::int64_t, std::int64_t, std::int64_t) override {}
+        void FileEnded(const FileReport&) override {}
+    } quiet;
+    EngineSettings settings;
+    settings.BufferSize = kDecodeBufferSize;
+    EngineProgress progress;
+    ConversionEngine engine(std::move(settings), quiet, progress);
+    engine.Add({source.native(), target.native()});
+    engine.Close();
+    engine.Run();
+}
 
 // What the window writes for a source.
 std::string WindowBytes(const fs::path& source, const fs::path& scratch) {
-    std::vector<std::byte> buffer(kDecodeBufferSize);
-    NullView view;
     const fs::path target = scratch / "window.wav";
-    ConvertFile(target, source, buffer, view);
+    WindowConvert(source, target);
     std::string bytes = ReadFile(target);
     fs::remove(target);
     return bytes;
@@ -234,15 +239,9 @@ TEST(CliRun, NulSeparatedInputTakesAnyName) {
     EXPECT_THAT(outcome.Out, HasSubstr(R"("source":"new\nline \udcff\udcfe.ogg")"));
 }
 
-// Stops the batch at the first block any job writes.
-class StopAtFirstBlock : public BatchObserver {
+class NoReports final : public BatchObserver {
 public:
-    explicit StopAtFirstBlock(std::atomic<bool>& stop) : FStop(stop) {}
     void FileFinished(const FileResult&) override {}
-    void BlockWritten() override { FStop = true; }
-
-private:
-    std::atomic<bool>& FStop;
 };
 
 TEST(CliRun, StopRemovesUnfinishedFilesAndLeavesExistingTargets) {
@@ -254,9 +253,15 @@ TEST(CliRun, StopRemovesUnfinishedFilesAndLeavesExistingTargets) {
                                        {dir.File("b.ogg"), dir.File("out/b.wav"), false},
                                        {dir.File("a.mp3"), dir.File("out/c.wav"), false}};
     std::atomic<bool> stop{false};
-    StopAtFirstBlock observer(stop);
+    NoReports observer;
     BatchProgress progress;
-    const std::vector<FileResult> results = RunBatch(jobs, {2, {}, {}}, stop, progress, observer);
+    // The batch stops at the first data any job reads.
+    EngineSettings settings;
+    settings.Jobs = 2;
+    settings.OpenStream = [&](const fs::path& path) {
+        return std::make_unique<StopAfterFirstRead>(OpenDecoderStreamOrThrow(path), stop);
+    };
+    const std::vector<FileResult> results = RunBatch(jobs, settings, stop, progress, observer);
     EXPECT_EQ(results[0].Status, FileStatus::Stopped);
     EXPECT_NE(results[1].Status, FileStatus::Converted);
     EXPECT_EQ(results[2].Status, FileStatus::NotStarted);
@@ -268,22 +273,24 @@ public:
     void FileFinished(const FileResult&) override {}
 };
 
-// The file stays, cut at the limit: the report says so instead of calling it failed.
-TEST(CliRun, FileCutAtTheSizeLimitIsKeptAndReportedAsConvertedWithAWarning) {
+// Past the RIFF sizes the file is RF64 and whole: nothing is cut, nothing to warn of.
+TEST(CliRun, FilePastTheRiffSizesIsConvertedWholeAsRf64) {
     test::TempDir dir;
     test::EncodeMp3(dir.File("a.mp3"), {44100, 2, 1.0});
     const std::vector<FileJob> jobs = {{dir.File("a.mp3"), dir.File("a.wav"), false}};
     std::atomic<bool> stop{false};
     Collect observer;
     BatchProgress progress;
-    BatchSettings settings{1, {}, {}};
-    settings.MaxDataBytes = 4000;
+    EngineSettings settings;
+    settings.MaxRiffDataBytes = 4000;
     const FileResult result = RunBatch(jobs, settings, stop, progress, observer)[0];
     EXPECT_EQ(result.Status, FileStatus::Converted);
-    EXPECT_EQ(result.Frames, 1000);
-    EXPECT_THAT(result.Warning, HasSubstr("was cut at the WAV size limit"));
-    EXPECT_EQ(result.Message, "");
-    EXPECT_EQ(fs::file_size(dir.File("a.wav")), 44u + 4000u);
+    EXPECT_GT(result.Frames, 1000);
+    EXPECT_EQ(result.Warning, "");
+    std::ifstream in(dir.File("a.wav"), std::ios::binary);
+    std::string magic(4, '\0');
+    in.read(magic.data(), 4);
+    EXPECT_EQ(magic, "RF64");
 }
 
 } // namespace

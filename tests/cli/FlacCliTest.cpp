@@ -7,6 +7,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <ostream>
 
 namespace zent::cli {
 namespace {
@@ -43,6 +44,10 @@ struct DepthCase {
     bool Ogg;
     std::size_t HeaderBytes;
 };
+
+void PrintTo(const DepthCase& c, std::ostream* out) {
+    *out << c.Name;
+}
 
 class FlacCliDepth : public ::testing::TestWithParam<DepthCase> {};
 

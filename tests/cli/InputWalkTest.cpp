@@ -85,7 +85,7 @@ TEST(InputWalk, FilesBelowADirectoryKeepTheirFoldersUnlessFlat) {
     const auto targets = [&](const std::vector<std::string>& folders) {
         std::vector<std::string> names;
         for (const FileJob& job :
-             PlanTargets(inputs.Files, folders, "out", ExistingPolicy::Overwrite))
+             PlanTargets(inputs.Files, folders, "out", ExistingTarget::Replace))
             names.push_back(job.Target);
         return names;
     };
@@ -105,7 +105,7 @@ TEST(InputWalk, TargetFoldersNeverLeaveTheOutputDirectory) {
         {"a/../b", "out/a/b/x.wav"},
     };
     for (const auto& [folder, target] : cases)
-        EXPECT_EQ(PlanTargets({"x.mp3"}, {folder}, "out", ExistingPolicy::Overwrite)[0].Target,
+        EXPECT_EQ(PlanTargets({"x.mp3"}, {folder}, "out", ExistingTarget::Replace)[0].Target,
                   target)
             << folder;
 }

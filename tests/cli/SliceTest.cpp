@@ -1,8 +1,8 @@
 #include "cli/BatchRunner.h"
-#include "convert/ConversionView.h"
+#include "convert/ConversionRun.h"
 #include "convert/SlicePlan.h"
-#include "convert/WavWriter.h"
 #include "decode/Decoder.h"
+#include "tests/cli/StopAfterFirstRead.h"
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/TempDir.h"
 
@@ -90,12 +90,7 @@ private:
 
 class Quiet : public BatchObserver {
 public:
-    std::atomic<bool>* StopAtFirstBlock = nullptr;
     void FileFinished(const FileResult&) override {}
-    void BlockWritten() override {
-        if (StopAtFirstBlock)
-            *StopAtFirstBlock = true;
-    }
 };
 
 struct SplitRun {
@@ -106,8 +101,7 @@ struct SplitRun {
 
 // Converts one source through the batch with the slices given (none: the automatic plan).
 SplitRun Convert(const fs::path& source, const std::vector<Slice>& slices,
-                 BatchSettings settings = {}, std::atomic<bool>* stopAtFirstBlock = nullptr,
-                 const BatchOutput& output = {}) {
+                 EngineSettings settings = {}, std::atomic<bool>* stopAtFirstBlock = nullptr) {
     test::TempDir out;
     settings.Jobs = std::max<unsigned>(settings.Jobs, 4);
     if (!slices.empty())
@@ -115,19 +109,22 @@ SplitRun Convert(const fs::path& source, const std::vector<Slice>& slices,
             return slices;
         };
     std::atomic<bool> stop{false};
+    if (stopAtFirstBlock && settings.OpenStream)
+        settings.OpenStream = [&, open = settings.OpenStream](const fs::path& path) {
+            return std::make_unique<StopAfterFirstRead>(open(path), stop);
+        };
     Quiet observer;
-    observer.StopAtFirstBlock = stopAtFirstBlock ? &stop : nullptr;
     BatchProgress progress;
     const std::vector<FileJob> jobs = {{source.string(), (out.Path() / "x.wav").string(), false}};
     SplitRun run;
-    run.Result = RunBatch(jobs, settings, stop, progress, observer, output)[0];
+    run.Result = RunBatch(jobs, std::move(settings), stop, progress, observer)[0];
     run.Bytes = ReadFile(out.Path() / "x.wav");
     run.Names = Names(out.Path());
     return run;
 }
 
-BatchSettings PatternSettings(const PatternSpec& layout) {
-    BatchSettings settings;
+EngineSettings PatternSettings(const PatternSpec& layout) {
+    EngineSettings settings;
     settings.OpenStream = [=](const fs::path&) {
         return std::make_unique<PatternStream>(layout);
     };
@@ -193,7 +190,7 @@ TEST(Slices, AnyCutGivesTheBytesOfOnePiece) {
     std::condition_variable opening;
     int opened = 0;
     bool sideBySide = false;
-    BatchSettings counting;
+    EngineSettings counting;
     counting.OpenStream = [&](const fs::path&) {
         const std::lock_guard lock(mutex);
         ++opened;
@@ -282,7 +279,7 @@ TEST(Slices, AStopKeepingTheFileLeavesTheWholeSlicesFromTheStartAsAValidShorterF
     const std::int64_t frames = 400000;
     const std::string whole =
         Convert(dir.File("p"), {{0, frames}}, PatternSettings({frames})).Bytes;
-    const BatchSettings pattern = PatternSettings({frames});
+    const EngineSettings pattern = PatternSettings({frames});
     StopAtFirstBlock observer;
     EngineProgress progress;
     EngineSettings settings;
@@ -316,14 +313,21 @@ TEST(Slices, AStopKeepingTheFileLeavesTheWholeSlicesFromTheStartAsAValidShorterF
     EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"x.wav"}));
 }
 
-class NullView : public ConversionView {
-public:
-    void SetStatusText(const std::string&) override {}
-    void SetFileProgress(int) override {}
-    void AddTotalProgress(std::int64_t) override {}
-    void ProcessEvents() override {}
-    bool StopRequested() const override { return false; }
-};
+// What the window writes for a source: the engine on one job, in the window's blocks.
+void WindowConvert(const fs::path& source, const fs::path& target) {
+    struct Silent final : EngineObserver {
+        void FileStarted(FileId) override {}
+        void BytesWritten(FileId, std::int64_t, std::int64_t, std::int64_t) override {}
+        void FileEnded(const FileReport&) override {}
+    } quiet;
+    EngineSettings settings;
+    settings.BufferSize = kDecodeBufferSize;
+    EngineProgress progress;
+    ConversionEngine engine(std::move(settings), quiet, progress);
+    engine.Add({source.native(), target.native()});
+    engine.Close();
+    engine.Run();
+}
 
 void Concatenate(const fs::path& target, const std::vector<fs::path>& parts) {
     std::ofstream out(target, std::ios::binary);
@@ -335,10 +339,11 @@ TEST(Slices, AnotherFormatAndChannelCountCutGiveTheBytesOfOnePiece) {
     test::TempDir dir;
     const fs::path source = dir.File("cbr.mp3");
     test::EncodeMp3(source, {44100, 2, 3.0});
-    const BatchOutput output{{SampleFormat::S24, 0, 1, true}, nullptr};
-    const SplitRun whole = Convert(source, {}, {}, nullptr, output);
+    EngineSettings settings;
+    settings.Output = {SampleFormat::S24, 0, 1, true};
+    const SplitRun whole = Convert(source, {}, settings);
     ASSERT_EQ(whole.Result.Status, FileStatus::Converted) << whole.Result.Message;
-    const SplitRun cut = Convert(source, EvenSlices(whole.Result.Frames, 3), {}, nullptr, output);
+    const SplitRun cut = Convert(source, EvenSlices(whole.Result.Frames, 3), settings);
     EXPECT_EQ(cut.Result.Status, FileStatus::Converted) << cut.Result.Message;
     EXPECT_EQ(cut.Bytes, whole.Bytes);
     EXPECT_EQ(cut.Names, whole.Names);
@@ -414,7 +419,6 @@ TEST(Slices, RealDecodersCutOnAndOffCodecFramesGiveTheBytesOfOnePiece) {
              Concatenate(f, {dir.File("link1"), dir.File("link2")});
          }},
     };
-    std::vector<std::byte> buffer(kDecodeBufferSize);
     for (const Layout& layout : layouts) {
         SCOPED_TRACE(layout.Name);
         const fs::path source = dir.File(layout.Name);
@@ -423,8 +427,7 @@ TEST(Slices, RealDecodersCutOnAndOffCodecFramesGiveTheBytesOfOnePiece) {
         ASSERT_TRUE(stream);
         const std::int64_t frames = stream->LengthBytes() / (2 * stream->Channels());
         const std::int64_t codec = stream->CodecFrameFrames();
-        NullView view;
-        ConvertFile(dir.File("whole.wav"), source, buffer, view);
+        WindowConvert(source, dir.File("whole.wav"));
         const std::string whole = ReadFile(dir.File("whole.wav"));
         ASSERT_EQ(stream->CanSeekExactly(), layout.Seeks);
         if (!layout.Seeks) {

@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace zent {
 namespace {
@@ -144,6 +145,10 @@ struct ZeroDivisor {
     std::function<void(TPCColorStyle&)> SetZero;
     std::function<double(const TPCColorStyle&)> Read;
 };
+
+void PrintTo(const ZeroDivisor& c, std::ostream* out) {
+    *out << c.Name;
+}
 
 class ProgressCylZeroDivisor : public testing::TestWithParam<ZeroDivisor> {};
 

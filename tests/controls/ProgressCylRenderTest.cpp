@@ -2,6 +2,7 @@
 #include "tests/controls/ProgressCylTestSupport.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace zent {
 namespace {
@@ -21,6 +22,10 @@ struct ForeCase {
     bool RedFull;
     bool BlueFull;
 };
+
+void PrintTo(const ForeCase& c, std::ostream* out) {
+    *out << c.Name;
+}
 
 class ProgramBarFill : public testing::TestWithParam<ForeCase> {};
 
@@ -176,6 +181,10 @@ struct InvertCase {
     TRgb Background;
     TRgb Label;
 };
+
+void PrintTo(const InvertCase& c, std::ostream* out) {
+    *out << c.Name;
+}
 
 class ProgressCylInvertedText : public testing::TestWithParam<InvertCase> {};
 

@@ -1,14 +1,17 @@
 #include "tests/convert/ConvertTestSupport.h"
 
-#include "convert/WavWriter.h"
+#include "convert/WavFinish.h"
 #include "framework/Errors.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <stdexcept>
+#include <utility>
 
 namespace zent::test {
 
@@ -33,6 +36,8 @@ std::string TagAt(const std::vector<std::byte>& bytes, std::size_t offset) {
     return tag;
 }
 
+} // namespace
+
 std::vector<std::byte> ReadAll(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
@@ -42,8 +47,6 @@ std::vector<std::byte> ReadAll(const std::filesystem::path& path) {
     std::memcpy(bytes.data(), chars.data(), chars.size());
     return bytes;
 }
-
-} // namespace
 
 std::byte PatternByte(std::uint64_t position) {
     return static_cast<std::byte>((position * 7 + position / 251) & 0xFFu);
@@ -169,12 +172,6 @@ int FaultyFileIo::Rename(const char* from, const char* to) {
     return Fails(IoCall::Rename, shortNow) ? -1 : FileIo::Rename(from, to);
 }
 
-void RecordingConversionView::Record(const std::string& call) {
-    Calls.push_back(call);
-    if (OnCall)
-        OnCall(call);
-}
-
 std::vector<std::string> CallsAfter(const std::vector<std::string>& calls,
                                     std::string_view prefix) {
     std::vector<std::string> rests;
@@ -184,15 +181,127 @@ std::vector<std::string> CallsAfter(const std::vector<std::string>& calls,
     return rests;
 }
 
-std::vector<std::string> RecordingConversionView::Texts() const {
-    return CallsAfter(Calls, "text:");
+namespace {
+
+// Hands a stream the test owns to the engine.
+class BorrowedStream final : public DecoderStream {
+public:
+    explicit BorrowedStream(DecoderStream& stream) : F(stream) {}
+    int Channels() const override { return F.Channels(); }
+    SampleKind Kind() const override { return F.Kind(); }
+    int BitsPerSample() const override { return F.BitsPerSample(); }
+    int SampleRate() const override { return F.SampleRate(); }
+    AudioTags Tags() const override { return F.Tags(); }
+    std::int64_t LengthBytes() const override { return F.LengthBytes(); }
+    bool IsActive() const override { return F.IsActive(); }
+    std::int64_t CodecFrameFrames() const override { return F.CodecFrameFrames(); }
+    std::vector<std::string> Warnings() const override { return F.Warnings(); }
+    ReadResult Read(std::span<std::byte> buffer) override { return F.Read(buffer); }
+
+private:
+    DecoderStream& F;
+};
+
+} // namespace
+
+namespace {
+
+// Passes the engine's events on to the run one at a time, on whichever job's thread calls.
+class SerialEvents final : public EngineObserver {
+public:
+    explicit SerialEvents(ConversionRun& run) : FRun(run) {}
+
+    void FileStarted(FileId id) override {
+        Guarded([&] { FRun.FileStarted(id); });
+    }
+    void BytesWritten(FileId id, std::int64_t bytes, std::int64_t fileDone,
+                      std::int64_t fileLength) override {
+        Guarded([&] { FRun.BytesWritten(id, bytes, fileDone, fileLength); });
+    }
+    void FileEnded(const FileReport& report) override {
+        Guarded([&] { FRun.FileEnded(report); });
+    }
+    void WaitUntilOver() {
+        std::unique_lock lock(FMutex);
+        FChanged.wait(lock, [&] { return FRun.Over(); });
+    }
+
+private:
+    template <typename F> void Guarded(F&& handle) {
+        {
+            const std::lock_guard lock(FMutex);
+            handle();
+        }
+        FChanged.notify_all();
+    }
+
+    ConversionRun& FRun;
+    std::mutex FMutex;
+    std::condition_variable FChanged;
+};
+
+} // namespace
+
+void ConvertAll(ConversionRun& run) {
+    SerialEvents events(run);
+    if (!run.Prepare(events))
+        return;
+    run.Begin();
+    events.WaitUntilOver();
+    if (const std::optional<CoreText> error = run.Finish())
+        throw Error(*error);
 }
 
-std::int64_t RecordingConversionView::TotalAdded() const {
-    std::int64_t sum = 0;
-    for (const std::string& bytes : CallsAfter(Calls, "total:"))
-        sum += std::stoll(bytes);
-    return sum;
+FileReport EngineRun::Convert(DecoderStream& stream, const std::filesystem::path& target) {
+    bool opened = false;
+    Settings.OpenStream = [&](const std::filesystem::path&) -> std::unique_ptr<DecoderStream> {
+        if (std::exchange(opened, true))
+            return nullptr;
+        return std::make_unique<BorrowedStream>(stream);
+    };
+    return Run("fake.mp3", target);
+}
+
+FileReport EngineRun::Convert(const std::filesystem::path& source,
+                              const std::filesystem::path& target) {
+    return Run(source, target);
+}
+
+FileReport EngineRun::Run(const std::filesystem::path& source,
+                          const std::filesystem::path& target) {
+    EngineProgress progress;
+    ConversionEngine engine(Settings, *this, progress);
+    FEngine = &engine;
+    engine.Add({source.native(), target.native()});
+    engine.Close();
+    engine.Run();
+    FEngine = nullptr;
+    return FReport;
+}
+
+std::int64_t EngineRun::BytesCounted() const {
+    return FBytes;
+}
+
+void EngineRun::FileStarted(FileId) {
+    const std::lock_guard lock(FMutex);
+    Events.push_back("started");
+}
+
+void EngineRun::BytesWritten(FileId, std::int64_t bytes, std::int64_t fileDone,
+                             std::int64_t fileLength) {
+    const std::lock_guard lock(FMutex);
+    FBytes += bytes;
+    Events.push_back("bytes:" + std::to_string(bytes) + " done:" + std::to_string(fileDone) +
+                     " of:" + std::to_string(fileLength));
+    if (OnBytes)
+        OnBytes(*FEngine, fileDone);
+}
+
+void EngineRun::FileEnded(const FileReport& report) {
+    const std::lock_guard lock(FMutex);
+    Events.push_back("ended");
+    FReport = report;
 }
 
 WavFile ReadWavFile(const std::filesystem::path& path) {
@@ -300,8 +409,8 @@ void RecordingRunView::Record(const std::string& call) {
         OnCall(call);
 }
 
-void RecordingRunView::ShowErrorMessage(const std::string& message) {
-    Record("ShowErrorMessage:" + message);
+void RecordingRunView::ShowErrorMessage(const CoreText& message) {
+    Record("ShowErrorMessage:" + message.English());
 }
 
 void RecordingRunView::FocusTargetDirectory() {
@@ -339,8 +448,8 @@ void RecordingRunView::EndConversionState() {
 void RecordingRunView::UpdateStatus() {
     Record("UpdateStatus");
 }
-void RecordingRunView::SetStatusText(const std::string& text) {
-    Record("SetStatusText:" + text);
+void RecordingRunView::SetStatusText(const CoreText& text) {
+    Record("SetStatusText:" + text.English());
 }
 void RecordingRunView::SetStatusInfo(const std::string& text) {
     Record("SetStatusInfo:" + text);

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "convert/ConversionView.h"
+#include "convert/ConversionEngine.h"
+#include "convert/ConversionRun.h"
 #include "convert/RunView.h"
 #include "decode/Decoder.h"
 #include "decode/FileIo.h"
@@ -11,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -97,26 +99,42 @@ private:
 // What follows the prefix, of each call that starts with it.
 std::vector<std::string> CallsAfter(const std::vector<std::string>& calls, std::string_view prefix);
 
-// Records every call as text: "text:Opening file...", "file:42", "total:4000", "events".
-class RecordingConversionView : public ConversionView {
+// One file through the conversion engine, as both programs convert it, with a log of the
+// engine's events: "started", "bytes:B done:D of:L" for each block, "ended". Events from
+// several jobs are taken one at a time.
+class EngineRun final : public EngineObserver {
 public:
-    std::vector<std::string> Calls;
-    bool Stop = false;
-    // Runs after each recorded call, e.g. to request a stop at a chosen moment.
-    std::function<void(const std::string&)> OnCall;
+    EngineSettings Settings;
+    std::vector<std::string> Events;
+    // Runs after each block (e.g. to stop the engine: Stop(0) keeps the file).
+    std::function<void(ConversionEngine& engine, std::int64_t fileDone)> OnBytes;
 
-    void SetStatusText(const std::string& text) override { Record("text:" + text); }
-    void SetFileProgress(int percent) override { Record("file:" + std::to_string(percent)); }
-    void AddTotalProgress(std::int64_t bytes) override { Record("total:" + std::to_string(bytes)); }
-    void ProcessEvents() override { Record("events"); }
-    bool StopRequested() const override { return Stop; }
+    // The stream stands for the source "fake.mp3"; it must outlive the call.
+    FileReport Convert(DecoderStream& stream, const std::filesystem::path& target);
+    FileReport Convert(const std::filesystem::path& source, const std::filesystem::path& target);
+    std::int64_t BytesCounted() const;
 
-    std::vector<std::string> Texts() const; // only the status texts, without "text:"
-    std::int64_t TotalAdded() const;
+    void FileStarted(FileId id) override;
+    void BytesWritten(FileId id, std::int64_t bytes, std::int64_t fileDone,
+                      std::int64_t fileLength) override;
+    void FileEnded(const FileReport& report) override;
 
 private:
-    void Record(const std::string& call);
+    FileReport Run(const std::filesystem::path& source, const std::filesystem::path& target);
+
+    ConversionEngine* FEngine = nullptr;
+    std::mutex FMutex;
+    FileReport FReport;
+    std::int64_t FBytes = 0;
 };
+
+// Every byte of a file.
+std::vector<std::byte> ReadAll(const std::filesystem::path& path);
+
+// The window's run to its end, the engine's events passed to it on the jobs' threads one at a
+// time, each handled before its job goes on. Throws Error with the message of the error that
+// ended the run.
+void ConvertAll(ConversionRun& run);
 
 // A WAV file read back field by field.
 struct WavFile {
@@ -159,7 +177,7 @@ public:
     std::vector<int> TotalPercents() const;
 
     std::string TargetDirectoryText() const override { return Directory; }
-    void ShowErrorMessage(const std::string& message) override;
+    void ShowErrorMessage(const CoreText& message) override;
     void FocusTargetDirectory() override;
     FileEntry* FirstEntry() override;
     std::size_t EntryCount() const override { return Entries.size(); }
@@ -171,7 +189,7 @@ public:
     void BeginConversionState() override;
     void EndConversionState() override;
     void UpdateStatus() override;
-    void SetStatusText(const std::string& text) override;
+    void SetStatusText(const CoreText& text) override;
     void SetStatusInfo(const std::string& text) override;
     void SetFileProgress(int percent) override;
     void SetTotalProgress(int percent) override;

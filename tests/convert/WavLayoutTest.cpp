@@ -1,6 +1,5 @@
 #include "convert/WavLayout.h"
 
-#include "convert/WavHeader.h"
 #include "framework/Errors.h"
 
 #include <gtest/gtest.h>
@@ -20,6 +19,10 @@ std::uint32_t U32At(const std::vector<std::byte>& bytes, std::size_t at) {
 std::uint16_t U16At(const std::vector<std::byte>& bytes, std::size_t at) {
     return static_cast<std::uint16_t>(static_cast<unsigned>(bytes[at]) |
                                       static_cast<unsigned>(bytes[at + 1]) << 8);
+}
+
+std::uint64_t U64At(const std::vector<std::byte>& bytes, std::size_t at) {
+    return U32At(bytes, at) | std::uint64_t{U32At(bytes, at + 4)} << 32;
 }
 
 std::string TextAt(const std::vector<std::byte>& bytes, std::size_t at, std::size_t size) {
@@ -79,16 +82,65 @@ TEST(WavLayout, HeaderForEveryFormatAndChannelCount) {
 }
 
 TEST(WavLayout, PlainSixteenAndEightBitKeepTheFortyFourByteHeader) {
+    // The bytes the window has always written: RIFF, WAVE, a 16-byte fmt chunk, data.
+    const std::string stereo16 =
+        std::string("RIFF\0\0\0\0WAVEfmt \x10\0\0\0\x01\0\x02\0", 24) +
+        std::string("\x44\xAC\0\0\x10\xB1\x02\0\x04\0\x10\0data\0\0\0\0", 20);
+    EXPECT_EQ(TextAt(WavLayout(SampleFormat::S16, 2, 44100).UnfinishedHeader(), 0, 44), stereo16);
+    // The decoder's own samples keep it for any number of channels.
+    const WavLayout six = WavLayout::DecoderSamples(16, 6, 48000);
+    EXPECT_EQ(six.UnfinishedHeader().size(), 44u);
+    EXPECT_EQ(U16At(six.UnfinishedHeader(), 20), 1u);
+    EXPECT_EQ(six.BlockAlign(), 12u);
     for (const auto& [format, channels] : std::vector<std::pair<SampleFormat, int>>{
              {SampleFormat::S16, 1}, {SampleFormat::S16, 2}, {SampleFormat::U8, 2}}) {
         const WavLayout layout(format, channels, 44100);
-        const WavHeaderBytes today =
-            BuildWavHeader({static_cast<std::uint16_t>(channels), 44100,
-                            static_cast<std::uint16_t>(BitsPerSample(format))});
-        EXPECT_EQ(layout.UnfinishedHeader(), std::vector<std::byte>(today.begin(), today.end()));
-        EXPECT_EQ(layout.Patches(1000),
-                  (std::vector<WavPatch>{{kWavRiffSizeOffset, 1036}, {kWavDataSizeOffset, 1000}}));
+        const auto header = layout.UnfinishedHeader();
+        ASSERT_EQ(header.size(), 44u);
+        EXPECT_EQ(U16At(header, 22), channels);
+        EXPECT_EQ(U16At(header, 32), channels * BytesPerSample(format));
+        EXPECT_EQ(U16At(header, 34), BitsPerSample(format));
+        EXPECT_EQ(layout.Patches(1000), (std::vector<WavPatch>{{4, 1036}, {40, 1000}}));
     }
+}
+
+TEST(WavLayout, Rf64HeaderHoldsTheSizesInItsDs64Chunk) {
+    for (const SampleFormat format : {SampleFormat::S16, SampleFormat::F32}) {
+        const WavLayout plain(format, 2, 44100);
+        const WavLayout layout = plain.AsRf64();
+        const std::uint64_t data = 5'000'000'000ull;
+        const auto header = layout.Header(data, 10);
+        ASSERT_EQ(header.size(), plain.HeaderSize() + 36);
+        EXPECT_EQ(TextAt(header, 0, 4), "RF64");
+        EXPECT_EQ(U32At(header, 4), 0xFFFFFFFFu);
+        EXPECT_EQ(TextAt(header, 12, 4), "ds64");
+        EXPECT_EQ(U32At(header, 16), 28u);
+        EXPECT_EQ(U64At(header, 20), header.size() - 8 + data + 10);
+        EXPECT_EQ(U64At(header, 28), data);
+        EXPECT_EQ(U64At(header, 36), data / layout.BlockAlign());
+        EXPECT_EQ(TextAt(header, 48, 4), "fmt ");
+        EXPECT_EQ(TextAt(header, header.size() - 8, 4), "data");
+        EXPECT_EQ(U32At(header, header.size() - 4), 0xFFFFFFFFu);
+        // The format chunk is the plain one's.
+        EXPECT_EQ(TextAt(header, 48, 24), TextAt(plain.UnfinishedHeader(), 12, 24));
+        for (const WavPatch& patch : layout.Patches(data, 10))
+            EXPECT_EQ(U64At(header, patch.Offset), patch.Value);
+        // A pipe's header claims the largest size readers take.
+        EXPECT_EQ(U64At(layout.StreamingHeader(), 28), layout.MaxDataBytes());
+        EXPECT_LT(U64At(layout.StreamingHeader(), 20), std::uint64_t{1} << 63);
+    }
+}
+
+TEST(WavLayout, Rf64IsChosenOnlyPastWhat32BitSizesHold) {
+    const WavLayout layout(SampleFormat::S16, 2, 44100);
+    const std::uint64_t most = layout.MaxDataBytes();
+    EXPECT_EQ(layout.For(most, 0).Container(), WavContainer::Riff);
+    EXPECT_EQ(layout.For(most + 4, 0).Container(), WavContainer::Rf64);
+    // The trailer counts.
+    EXPECT_EQ(layout.For(layout.MaxDataBytes(100), 100).Container(), WavContainer::Riff);
+    EXPECT_EQ(layout.For(layout.MaxDataBytes(100) + 4, 100).Container(), WavContainer::Rf64);
+    EXPECT_EQ(layout.For(1000, 0, 996).Container(), WavContainer::Rf64);
+    EXPECT_EQ(layout.For(1000, 0, 1000).Container(), WavContainer::Riff);
 }
 
 TEST(WavLayout, PatchesGiveTheSizesOfTheFinishedFile) {

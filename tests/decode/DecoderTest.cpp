@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <iterator>
 #include <limits>
+#include <ostream>
 #include <random>
 #include <string>
 #include <tuple>
@@ -140,6 +141,11 @@ struct Mp3Case {
     bool vbr;
     bool infoTag;
 };
+
+void PrintTo(const Mp3Case& c, std::ostream* out) {
+    *out << c.sampleRate << (c.channels == 1 ? " mono" : " stereo") << (c.vbr ? " VBR" : " CBR")
+         << (c.infoTag ? " tagged" : " untagged");
+}
 
 std::string Mp3CaseName(const testing::TestParamInfo<Mp3Case>& info) {
     const Mp3Case& c = info.param;

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -66,6 +67,10 @@ struct DepthCase {
     bool ogg;
     int containerBits;
 };
+
+void PrintTo(const DepthCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class FlacDepthTest : public ::testing::TestWithParam<DepthCase> {};
 
@@ -128,6 +133,10 @@ struct SeekCase {
     bool ogg;
     bool seekTable;
 };
+
+void PrintTo(const SeekCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class FlacSeekTest : public ::testing::TestWithParam<SeekCase> {};
 

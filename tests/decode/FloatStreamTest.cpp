@@ -8,6 +8,7 @@
 #include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,10 @@ struct FloatCase {
     int StepsApart; // how far the rounded floats may be from the 16-bit samples
     bool SeeksExactly;
 };
+
+void PrintTo(const FloatCase& c, std::ostream* out) {
+    *out << c.Name;
+}
 
 std::vector<FloatCase> FloatCases() {
     std::vector<FloatCase> cases;

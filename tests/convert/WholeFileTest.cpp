@@ -1,7 +1,7 @@
-#include "convert/WavWriter.h"
-
+#include "convert/ConversionEngine.h"
 #include "convert/OutputFile.h"
 #include "convert/Progress.h"
+#include "convert/WavFinish.h"
 #include "filelist/FileList.h"
 #include "framework/Errors.h"
 #include "tests/convert/ConvertTestSupport.h"
@@ -25,23 +25,40 @@ using ::testing::IsEmpty;
 
 constexpr std::size_t kBufferSize = 800000;
 
-class WavWriterTest : public ::testing::Test {
+// One whole file through the engine, as the window converts it (blocks of 800000 bytes).
+class WholeFileTest : public ::testing::Test {
 protected:
+    WholeFileTest() { FRun.Settings.BufferSize = kBufferSize; }
+
     std::filesystem::path Target() const { return FTemp.File("out.wav"); }
 
-    WavFile Write(FakeStream& stream, const WavWriterOptions& options = {}) {
-        WriteWavFile(stream, "fake.mp3", Target(), FBuffer, FView, options);
+    FileReport Convert(FakeStream& stream) { return FRun.Convert(stream, Target()); }
+    WavFile Write(FakeStream& stream) {
+        const FileReport report = Convert(stream);
+        EXPECT_EQ(report.Outcome, FileOutcome::Converted) << report.Message;
         return ReadWavFile(Target());
+    }
+    // The block events: "bytes:B done:D of:L".
+    std::vector<std::string> Blocks() const { return CallsAfter(FRun.Events, "bytes:"); }
+    // Stops the engine once fileDone reaches done; keep says whether the file stays.
+    void StopAt(std::int64_t done, bool keep) {
+        FRun.OnBytes = [=](ConversionEngine& engine, std::int64_t fileDone) {
+            if (fileDone >= done) {
+                if (keep)
+                    engine.Stop(0);
+                else
+                    engine.Stop();
+            }
+        };
     }
 
     TempDir FTemp;
-    std::vector<std::byte> FBuffer = std::vector<std::byte>(kBufferSize);
-    RecordingConversionView FView;
+    EngineRun FRun;
 };
 
 // --- Header --------------------------------------------------------------------------------
 
-TEST_F(WavWriterTest, StereoHeaderDescribesSixteenBitPcmAt44100) {
+TEST_F(WholeFileTest, StereoHeaderDescribesSixteenBitPcmAt44100) {
     FakeStream stream(2, 44100);
     stream.SetBlocks({4000});
     const WavFile wav = Write(stream);
@@ -70,7 +87,7 @@ struct FormatCase {
     std::uint32_t ByteRate;
 };
 
-TEST_F(WavWriterTest, FormatFieldsFollowTheDecodedData) {
+TEST_F(WholeFileTest, FormatFieldsFollowTheDecodedData) {
     const FormatCase cases[] = {
         {"mono", 1, 22050, 16, 2, 44100},
         {"six channels", 6, 48000, 16, 12, 576000},
@@ -92,7 +109,7 @@ TEST_F(WavWriterTest, FormatFieldsFollowTheDecodedData) {
 
 // --- Data and status -----------------------------------------------------------------------
 
-TEST_F(WavWriterTest, DataIsTheDecodedBytesUnchangedAndNothingAfter) {
+TEST_F(WholeFileTest, DataIsTheDecodedBytesUnchangedAndNothingAfter) {
     FakeStream stream(2, 44100);
     stream.SetContinuous(2 * kBufferSize + 1234 * 4);
     const WavFile wav = Write(stream);
@@ -101,76 +118,53 @@ TEST_F(WavWriterTest, DataIsTheDecodedBytesUnchangedAndNothingAfter) {
     EXPECT_EQ(wav.RiffSize, wav.FileSize - 8);
 }
 
-TEST_F(WavWriterTest, OneFileReportsOpeningDonePercentagesAndClosing) {
+TEST_F(WholeFileTest, EachBlockIsCountedWithTheFilesProgress) {
     FakeStream stream(2, 44100);
     stream.SetBlocks({4000, 4000});
     Write(stream);
-    EXPECT_THAT(FView.Calls, ElementsAre("text:Opening file...", "total:4000", "events", "file:50",
-                                         "text:Done 50%", "total:4000", "events", "file:100",
-                                         "text:Done 100%", "text:Closing file ..."));
+    EXPECT_THAT(FRun.Events, ElementsAre("started", "bytes:4000 done:4000 of:8000",
+                                         "bytes:4000 done:8000 of:8000", "ended"));
 }
 
-TEST_F(WavWriterTest, PercentagesRoundHalvesToEven) {
-    FakeStream stream(2, 44100);
-    stream.SetBlocks({100, 100, 100, 100, 100, 100, 100, 100});
-    Write(stream);
-    EXPECT_THAT(FView.Texts(),
-                ElementsAre("Opening file...", "Done 12%", "Done 25%", "Done 38%", "Done 50%",
-                            "Done 62%", "Done 75%", "Done 88%", "Done 100%", "Closing file ..."));
-}
-
-TEST_F(WavWriterTest, StreamWithoutDataGivesHeaderOnlyFile) {
+TEST_F(WholeFileTest, StreamWithoutDataGivesHeaderOnlyFile) {
     FakeStream stream(2, 44100);
     stream.SetBlocks({});
     const WavFile wav = Write(stream);
     EXPECT_EQ(wav.FileSize, 44u);
     EXPECT_EQ(wav.RiffSize, 36u);
     EXPECT_EQ(wav.DataSize, 0u);
-    EXPECT_THAT(FView.Calls, ElementsAre("text:Opening file...", "text:Closing file ..."));
+    EXPECT_THAT(FRun.Events, ElementsAre("started", "ended"));
 }
 
-TEST_F(WavWriterTest, EmptyBlocksNeitherMoveTheBarNorChangeTheText) {
+TEST_F(WholeFileTest, EmptyBlocksAreNotCounted) {
     FakeStream stream(2, 44100);
     stream.SetBlocks({0, 4000, 0, 0, 4000, 0});
     const WavFile wav = Write(stream);
     EXPECT_EQ(wav.DataSize, 8000u);
-    EXPECT_THAT(FView.Calls, ElementsAre("text:Opening file...", "total:4000", "events", "file:50",
-                                         "text:Done 50%", "total:4000", "events", "file:100",
-                                         "text:Done 100%", "text:Closing file ..."));
+    EXPECT_THAT(Blocks(), ElementsAre("4000 done:4000 of:8000", "4000 done:8000 of:8000"));
 }
 
-TEST_F(WavWriterTest, PercentIsCappedWhenDataOutrunsTheLength) {
+TEST_F(WholeFileTest, DataBeyondTheAnnouncedLengthIsKept) {
     FakeStream stream(2, 44100);
     stream.SetBlocks({4000, 4000});
-    stream.SetLength(2000);
-    Write(stream);
-    EXPECT_THAT(FView.Texts(),
-                ElementsAre("Opening file...", "Done 100%", "Done 100%", "Closing file ..."));
-}
-
-TEST_F(WavWriterTest, LengthOfZeroShowsFullBarOnceDataArrives) {
-    FakeStream stream(2, 44100);
-    stream.SetBlocks({4000});
     stream.SetLength(0);
     const WavFile wav = Write(stream);
-    EXPECT_EQ(wav.DataSize, 4000u);
-    EXPECT_THAT(FView.Calls, ::testing::Contains("file:100"));
+    EXPECT_EQ(wav.DataSize, 8000u);
+    EXPECT_THAT(Blocks(), ElementsAre("4000 done:4000 of:0", "4000 done:8000 of:0"));
 }
 
-TEST_F(WavWriterTest, BlocksHoldWholeFramesWhenTheBufferDoesNot) {
+TEST_F(WholeFileTest, BlocksHoldWholeFramesWhenTheBufferDoesNot) {
     FakeStream stream(6, 44100); // 12-byte frames; 800000 is not a multiple of 12
     stream.SetContinuous(3 * kBufferSize);
-    FView.OnCall = [this](const std::string& call) {
-        if (call == "events")
-            FView.Stop = true;
-    };
-    const WavFile wav = Write(stream);
+    StopAt(1, true);
+    Convert(stream);
+    const WavFile wav = ReadWavFile(Target());
     EXPECT_EQ(stream.RequestSizes().at(0), kBufferSize - kBufferSize % 12);
     EXPECT_EQ(wav.DataSize % 12, 0u);
     EXPECT_EQ(wav.DataSize, wav.FileSize - 44);
 }
 
-TEST_F(WavWriterTest, ExistingTargetIsOverwritten) {
+TEST_F(WholeFileTest, ExistingTargetIsOverwritten) {
     WriteBytes(Target(), 100000, 'x');
     FakeStream stream(2, 44100);
     stream.SetBlocks({4000});
@@ -181,135 +175,80 @@ TEST_F(WavWriterTest, ExistingTargetIsOverwritten) {
 
 // --- Stop ----------------------------------------------------------------------------------
 
-TEST_F(WavWriterTest, StopDuringFileLeavesValidShorterFile) {
+TEST_F(WholeFileTest, StopDuringFileLeavesValidShorterFile) {
     FakeStream stream(2, 44100);
     stream.SetContinuous(5 * kBufferSize);
-    int pumps = 0;
-    FView.OnCall = [&](const std::string& call) {
-        if (call == "events" && ++pumps == 2)
-            FView.Stop = true;
-    };
-    const WavFile wav = Write(stream);
+    StopAt(2 * kBufferSize, true);
+    EXPECT_EQ(Convert(stream).Outcome, FileOutcome::Stopped);
+    const WavFile wav = ReadWavFile(Target());
     EXPECT_EQ(stream.ReadCount(), 2u);
     EXPECT_EQ(wav.FileSize, 44 + 2 * kBufferSize);
     EXPECT_EQ(wav.RiffSize, wav.FileSize - 8);
     EXPECT_EQ(wav.DataSize, wav.FileSize - 44);
     EXPECT_EQ(wav.Samples, PatternBytes(2 * kBufferSize));
     EXPECT_THAT(FileNames(FTemp.Path()), ElementsAre("out.wav"));
-    // The stopped block's progress is not shown.
-    EXPECT_THAT(FView.Texts(), ElementsAre("Opening file...", "Done 20%", "Closing file ..."));
-    EXPECT_EQ(FView.TotalAdded(), static_cast<std::int64_t>(2 * kBufferSize));
+    EXPECT_EQ(FRun.BytesCounted(), static_cast<std::int64_t>(2 * kBufferSize));
 }
 
-TEST_F(WavWriterTest, StopThatKeepsNoFileLeavesTheTargetAsItWas) {
+TEST_F(WholeFileTest, StopThatKeepsNoFileLeavesTheTargetAsItWas) {
     WriteBytes(Target(), 100, 'x');
     FakeStream stream(2, 44100);
     stream.SetContinuous(5 * kBufferSize);
-    FView.OnCall = [&](const std::string& call) {
-        FView.Stop = call == "events";
-    };
-    EXPECT_FALSE(WriteWavFile(stream, "fake.mp3", Target(), FBuffer, FView,
-                              WavWriterOptions{.KeepStoppedFile = false}));
+    StopAt(1, false);
+    EXPECT_EQ(Convert(stream).Outcome, FileOutcome::Abandoned);
     EXPECT_THAT(FileNames(FTemp.Path()), ElementsAre("out.wav"));
     EXPECT_EQ(std::filesystem::file_size(Target()), 100u);
 }
 
 // --- Errors --------------------------------------------------------------------------------
 
-TEST_F(WavWriterTest, DecoderErrorLeavesNoFileBehind) {
+TEST_F(WholeFileTest, DecoderErrorLeavesNoFileBehind) {
     FakeStream stream(2, 44100);
     stream.SetBlocks({4000, 4000, 4000});
     stream.FailAfter(2, "broken frame");
-    try {
-        Write(stream);
-        FAIL() << "the decoder error must end the file";
-    } catch (const EDecoderError& error) {
-        EXPECT_STREQ(error.what(), "broken frame");
-    }
+    const FileReport report = Convert(stream);
+    EXPECT_EQ(report.Outcome, FileOutcome::Failed);
+    EXPECT_EQ(report.Message, "broken frame");
     EXPECT_THAT(FileNames(FTemp.Path()), IsEmpty());
 }
 
-TEST_F(WavWriterTest, DataBeyondTheSizeLimitIsCutAtWholeFrames) {
-    FakeStream stream(2, 44100);
-    stream.SetContinuous(kBufferSize);
-    try {
-        Write(stream, WavWriterOptions{1002});
-        FAIL() << "cutting the file must be reported";
-    } catch (const EWavSizeLimitError& error) {
-        EXPECT_THAT(error.what(), HasSubstr("\"" + Target().string() + "\""));
-        EXPECT_THAT(error.what(), HasSubstr("size limit"));
-    }
-    const WavFile wav = ReadWavFile(Target());
-    EXPECT_EQ(wav.DataSize, 1000u);
-    EXPECT_EQ(wav.RiffSize, 1036u);
-    EXPECT_EQ(wav.FileSize, 1044u);
-    EXPECT_EQ(wav.Samples, PatternBytes(1000));
-    EXPECT_EQ(FView.TotalAdded(), 1000);
-}
-
-TEST_F(WavWriterTest, DataThatFillsTheSizeLimitExactlyIsNotCut) {
-    FakeStream stream(2, 44100);
-    stream.SetBlocks({4000, 4000});
-    const WavFile wav = Write(stream, WavWriterOptions{8000});
-    EXPECT_EQ(wav.DataSize, 8000u);
-}
-
-TEST_F(WavWriterTest, TargetNamingADirectoryCannotBeCreated) {
+TEST_F(WholeFileTest, TargetNamingADirectoryCannotBeCreated) {
     const auto target = FTemp.File("taken.wav");
     std::filesystem::create_directory(target);
     FakeStream stream(2, 44100);
     stream.SetBlocks({4000});
-    try {
-        WriteWavFile(stream, "fake.mp3", target, FBuffer, FView);
-        FAIL() << "creating the file must fail";
-    } catch (const EStreamError& error) {
-        EXPECT_EQ(std::string(error.what()),
-                  "Cannot create file \"" + target.string() + "\". " + std::strerror(EISDIR));
-    }
+    EXPECT_EQ(FRun.Convert(stream, target).Message,
+              "Cannot create file \"" + target.string() + "\". " + std::strerror(EISDIR));
     EXPECT_EQ(stream.ReadCount(), 0u);
 }
 
-TEST_F(WavWriterTest, TargetUnderARegularFileCannotBeCreated) {
+TEST_F(WholeFileTest, TargetUnderARegularFileCannotBeCreated) {
     WriteBytes(FTemp.File("plain"), 10, 'x');
     const auto target = FTemp.File("plain") / "out.wav";
     FakeStream stream(2, 44100);
     stream.SetBlocks({4000});
-    try {
-        WriteWavFile(stream, "fake.mp3", target, FBuffer, FView);
-        FAIL() << "creating the file must fail";
-    } catch (const EStreamError& error) {
-        EXPECT_EQ(std::string(error.what()),
-                  "Cannot create file \"" + target.string() + "\". " + std::strerror(ENOTDIR));
-    }
+    EXPECT_EQ(FRun.Convert(stream, target).Message,
+              "Cannot create file \"" + target.string() + "\". " + std::strerror(ENOTDIR));
 }
 
 // Lowers the file size limit of this process; writes past it fail instead of killing it.
-TEST_F(WavWriterTest, FullDiskIsAWriteErrorAndLeavesNoFile) {
+TEST_F(WholeFileTest, FullDiskIsAWriteErrorAndLeavesNoFile) {
     FakeStream stream(2, 44100);
     stream.SetBlocks({4000, 4000, 4000, 4000});
     std::string message;
     {
         const FileSizeLimit limit(10000);
-        try {
-            WriteWavFile(stream, "fake.mp3", Target(), FBuffer, FView);
-        } catch (const EStreamError& error) {
-            message = error.what();
-        }
+        message = Convert(stream).Message;
     }
     EXPECT_EQ(message, StreamWriteErrorMessage(Target(), EFBIG));
     EXPECT_THAT(FileNames(FTemp.Path()), IsEmpty());
 }
 
-TEST_F(WavWriterTest, TargetThatIsNoFileIsNotReplaced) {
+TEST_F(WholeFileTest, TargetThatIsNoFileIsNotReplaced) {
     ASSERT_EQ(::mkfifo(Target().c_str(), 0600), 0);
     FakeStream stream(2, 44100);
     stream.SetBlocks({4000});
-    try {
-        Write(stream);
-        FAIL() << "a pipe must not be replaced";
-    } catch (const EStreamError& error) {
-        EXPECT_EQ(std::string(error.what()), CannotCreateFileMessage(Target(), EEXIST));
-    }
+    EXPECT_EQ(Convert(stream).Message, CannotCreateFileMessage(Target(), EEXIST));
     EXPECT_EQ(stream.ReadCount(), 0u);
     EXPECT_TRUE(std::filesystem::is_fifo(Target()));
     EXPECT_THAT(FileNames(FTemp.Path()), ElementsAre("out.wav"));
@@ -324,7 +263,7 @@ struct FaultCase {
 };
 
 // Whatever step fails, the name keeps what it had and no hidden file is left.
-TEST_F(WavWriterTest, FailureAtAnyStepLeavesTheTargetAsItWas) {
+TEST_F(WholeFileTest, FailureAtAnyStepLeavesTheTargetAsItWas) {
     const FaultCase cases[] = {
         {"header, disk full", IoCall::Write, 0, ENOSPC, false},
         {"header, short write", IoCall::Write, 0, ENOSPC, true},
@@ -343,11 +282,7 @@ TEST_F(WavWriterTest, FailureAtAnyStepLeavesTheTargetAsItWas) {
             io.Fail(c.Call, c.CallsBefore, c.Error, c.ShortFirst);
             FakeStream stream(2, 44100);
             stream.SetBlocks({4000, 4000});
-            try {
-                Write(stream);
-            } catch (const EStreamError& error) {
-                message = error.what();
-            }
+            message = Convert(stream).Message;
         }
         EXPECT_EQ(message, c.Call == IoCall::Rename ? CannotCreateFileMessage(Target(), c.Error)
                                                     : StreamWriteErrorMessage(Target(), c.Error));
@@ -359,7 +294,7 @@ TEST_F(WavWriterTest, FailureAtAnyStepLeavesTheTargetAsItWas) {
     EXPECT_EQ(Write(stream).Samples, PatternBytes(8000));
 }
 
-TEST_F(WavWriterTest, SourceEndingShortOfItsLengthIsAnError) {
+TEST_F(WholeFileTest, SourceEndingShortOfItsLengthIsAnError) {
     const std::int64_t oneCodecFrame = 1152 * 4;
     for (const bool beyondOneFrame : {false, true}) {
         SCOPED_TRACE(beyondOneFrame);
@@ -371,31 +306,21 @@ TEST_F(WavWriterTest, SourceEndingShortOfItsLengthIsAnError) {
             EXPECT_EQ(Write(stream).DataSize, 4000u);
             continue;
         }
-        try {
-            Write(stream);
-            FAIL() << "a short source must be an error";
-        } catch (const EDecoderError& error) {
-            EXPECT_THAT(error.what(), HasSubstr("\"fake.mp3\" ends early"));
-        }
+        EXPECT_THAT(Convert(stream).Message, HasSubstr("\"fake.mp3\" ends early"));
         EXPECT_THAT(FileNames(FTemp.Path()), IsEmpty());
     }
     EXPECT_EQ(SourceEndsEarlyMessage("/music/song.mp3", 83.7, 179.2),
               "The file \"/music/song.mp3\" ends early: only 01:23 of 03:00 could be decoded.");
 }
 
-TEST_F(WavWriterTest, StreamThatKeepsDeliveringNothingIsAnError) {
+TEST_F(WholeFileTest, StreamThatKeepsDeliveringNothingIsAnError) {
     for (const int emptyReads : {kMaxEmptyReads - 1, kMaxEmptyReads}) {
         SCOPED_TRACE(emptyReads);
         std::vector<std::size_t> blocks(static_cast<std::size_t>(emptyReads), 0);
         blocks.push_back(4000);
         FakeStream stream(2, 44100);
         stream.SetBlocks(blocks);
-        std::string message;
-        try {
-            Write(stream);
-        } catch (const EDecoderError& error) {
-            message = error.what();
-        }
+        const std::string message = Convert(stream).Message;
         if (emptyReads < kMaxEmptyReads)
             EXPECT_EQ(message, "");
         else
@@ -405,18 +330,16 @@ TEST_F(WavWriterTest, StreamThatKeepsDeliveringNothingIsAnError) {
 
 // --- Real sources --------------------------------------------------------------------------
 
-TEST_F(WavWriterTest, VanishedSourceIsNotLoadedAndCreatesNothing) {
+TEST_F(WholeFileTest, VanishedSourceIsNotLoadedAndCreatesNothing) {
     const auto source = FTemp.File("gone.mp3");
     EncodeMp3(source, {44100, 2, 0.5});
     std::filesystem::remove(source);
-    try {
-        ConvertFile(Target(), source, FBuffer, FView);
-        FAIL() << "a missing source must be reported";
-    } catch (const Error& error) {
-        EXPECT_STREQ(error.what(), kSampleNotLoaded);
-    }
+    FRun.Settings.OpenStream = [](const std::filesystem::path& path) {
+        return OpenDecoderStream(path);
+    };
+    EXPECT_EQ(FRun.Convert(source, Target()).Message, kSampleNotLoaded);
     EXPECT_FALSE(std::filesystem::exists(Target()));
-    EXPECT_TRUE(FView.Calls.empty());
+    EXPECT_THAT(CallsAfter(FRun.Events, "bytes:"), IsEmpty());
 }
 
 // mpg123 and oggdec decode the same sources independently; their data must match ours.
@@ -429,10 +352,10 @@ void ExpectSameSamplesAsTool(const std::string& command, const std::filesystem::
     EXPECT_TRUE(wav.Samples == reference) << "decoded samples differ";
 }
 
-TEST_F(WavWriterTest, Mp3ConversionMatchesAnIndependentDecode) {
+TEST_F(WholeFileTest, Mp3ConversionMatchesAnIndependentDecode) {
     const auto source = FTemp.File("tone.mp3");
     EncodeMp3(source, {44100, 2, 3.0});
-    ConvertFile(Target(), source, FBuffer, FView);
+    FRun.Convert(source, Target());
     const WavFile wav = ReadWavFile(Target());
     EXPECT_EQ(wav.Channels, 2u);
     EXPECT_EQ(wav.SampleRate, 44100u);
@@ -441,10 +364,10 @@ TEST_F(WavWriterTest, Mp3ConversionMatchesAnIndependentDecode) {
                             Target(), reference);
 }
 
-TEST_F(WavWriterTest, OggConversionMatchesAnIndependentDecode) {
+TEST_F(WholeFileTest, OggConversionMatchesAnIndependentDecode) {
     const auto source = FTemp.File("tone.ogg");
     EncodeOgg(source, {48000, 1, 3.0});
-    ConvertFile(Target(), source, FBuffer, FView);
+    FRun.Convert(source, Target());
     const WavFile wav = ReadWavFile(Target());
     EXPECT_EQ(wav.Channels, 1u);
     EXPECT_EQ(wav.SampleRate, 48000u);

@@ -1,0 +1,331 @@
+#include "convert/FileJob.h"
+
+#include "convert/BlockPump.h"
+#include "convert/WavFinish.h"
+#include "framework/Errors.h"
+
+#include <algorithm>
+
+namespace zent {
+
+namespace {
+
+// The output's header from the announced length: RF64 only when 32-bit sizes cannot hold it.
+WavLayout ChooseLayout(const WavLayout& layout, std::uint64_t dataBytes,
+                       const std::vector<std::byte>& infoChunk, std::uint64_t maxRiffData) {
+    return layout.For(dataBytes, TrailerAfterData(dataBytes, infoChunk).size(), maxRiffData);
+}
+
+// The source's warnings not yet among known, in order.
+void AddNew(std::vector<std::string>& known, const std::vector<std::string>& warnings) {
+    for (const std::string& warning : warnings)
+        if (std::find(known.begin(), known.end(), warning) == known.end())
+            known.push_back(warning);
+}
+
+// A sink that hands what it writes to a check as well.
+class CheckedSink final : public BlockSink {
+public:
+    CheckedSink(BlockSink& sink, DataCheck* check) : FSink(sink), FCheck(check) {}
+    void Put(std::span<const std::byte> bytes) override {
+        FSink.Put(bytes);
+        if (FCheck)
+            FCheck->Add(bytes);
+    }
+
+private:
+    BlockSink& FSink;
+    DataCheck* FCheck;
+};
+
+std::unique_ptr<BlockSource> SourceOf(OpenedFile& opened, const EngineFile& file,
+                                      std::size_t bufferBytes, std::span<std::byte> buffer) {
+    if (opened.Shaper)
+        return std::make_unique<ShapedBlocks>(*opened.Stream, *opened.Shaper, bufferBytes,
+                                              file.Source);
+    return std::make_unique<PlainBlocks>(*opened.Stream, buffer, file.Source);
+}
+
+} // namespace
+
+std::string JoinedWarnings(const std::vector<std::string>& warnings) {
+    std::string joined;
+    for (const std::string& warning : warnings)
+        joined += (joined.empty() ? "" : "; ") + warning;
+    return joined;
+}
+
+OpenedFile OpenFile(JobContext& context, const EngineFile& file, FileReport& report) {
+    const EngineSettings& settings = context.Settings();
+    const OutputFormat& asked = settings.Output;
+    // The plain path writes a lossless source's own samples, unless a format was chosen.
+    const SampleKind plainKind = asked.SourceDepth ? SampleKind::Source : SampleKind::Int16;
+    std::unique_ptr<DecoderStream> stream =
+        context.Open(file.Source, asked.IsDefault() ? plainKind : SampleKind::Float32);
+    const OutputFormat out = asked.ForSource(stream->SourceBits());
+    std::unique_ptr<SampleShaper> shaper;
+    if (!asked.IsPlainFor(stream->Channels(), stream->SampleRate()))
+        shaper = std::make_unique<SampleShaper>(stream->Channels(), stream->SampleRate(), out);
+    else if (stream->Kind() == SampleKind::Float32)
+        stream = context.Open(file.Source, plainKind);
+    report.Channels = shaper ? shaper->Channels() : stream->Channels();
+    report.SampleRate = shaper ? shaper->Rate() : stream->SampleRate();
+    report.Warning = JoinedWarnings(stream->Warnings());
+    const WavLayout layout = shaper ? shaper->Layout() : StreamLayout(*stream);
+    std::vector<std::byte> info =
+        shaper && out.Tags ? BuildInfoChunk(stream->Tags()) : std::vector<std::byte>();
+    const std::int64_t frameBytes = std::max<std::int64_t>(
+        1, static_cast<std::int64_t>(stream->Channels()) * (stream->BitsPerSample() / 8));
+    const std::int64_t frames = stream->LengthBytes() / frameBytes;
+    const std::uint64_t data =
+        static_cast<std::uint64_t>(shaper ? shaper->TargetFrames(frames) : frames) *
+        layout.BlockAlign();
+    WavLayout chosen = ChooseLayout(layout, data, info, settings.MaxRiffDataBytes);
+    return {std::move(stream), std::move(shaper), out, chosen, std::move(info), frameBytes, data};
+}
+
+void ConvertWhole(JobContext& context, const EngineFile& file, OpenedFile& opened,
+                  FileReport& report, std::span<std::byte> buffer) {
+    const EngineSettings& settings = context.Settings();
+    DecoderStream& stream = *opened.Stream;
+    const std::int64_t length = stream.LengthBytes();
+    OutputFile out(file.Target, file.Existing);
+    out.Write(opened.Layout.UnfinishedHeader());
+    const std::unique_ptr<BlockSource> source = SourceOf(opened, file, settings.BufferSize, buffer);
+    FileSink sink(out);
+    std::int64_t done = 0;
+    const PumpResult result = Pump(*source, sink, {}, [&](std::int64_t bytes) {
+        done += bytes;
+        context.Count(report.Id, bytes, done, length, opened.BytesPerSecond());
+        return context.KeepsGoing(report.Id);
+    });
+    report.Warning = JoinedWarnings(stream.Warnings());
+    FinishWavFile(out,
+                  {.Layout = opened.Layout,
+                   .DataBytes = result.Written,
+                   .SourceBytes = result.SourceBytes,
+                   .LengthBytes = length,
+                   .AllowedShortBytes = opened.AllowedShortBytes(),
+                   .SourceBytesPerSecond = opened.BytesPerSecond(),
+                   .Stopped = result.Interrupted,
+                   .InfoChunk = opened.InfoChunk,
+                   .MaxRiffDataBytes = settings.MaxRiffDataBytes},
+                  file.Source);
+    report.Outcome = result.Interrupted ? FileOutcome::Stopped : FileOutcome::Converted;
+    report.Target = out.Target().native();
+    report.Frames = static_cast<std::int64_t>(result.Written / opened.Layout.BlockAlign());
+}
+
+void ConvertToPipe(JobContext& context, const EngineFile& file, OpenedFile& opened,
+                   FileReport& report, std::span<std::byte> buffer) {
+    const EngineSettings& settings = context.Settings();
+    DecoderStream& stream = *opened.Stream;
+    const WavLayout& layout = opened.Layout;
+    const bool streaming = layout.Container() == WavContainer::Rf64;
+    const std::vector<std::byte> trailer =
+        streaming ? std::vector<std::byte>() : TrailerAfterData(opened.DataBytes, opened.InfoChunk);
+    const std::uint64_t dataBytes = streaming ? ~std::uint64_t{0} : opened.DataBytes;
+    const std::int64_t length = stream.LengthBytes();
+
+    PipeSink out(*settings.StandardOutput);
+    out.Put(streaming ? layout.StreamingHeader() : layout.Header(dataBytes, trailer.size()));
+    const std::unique_ptr<BlockSource> source = SourceOf(opened, file, settings.BufferSize, buffer);
+    std::int64_t done = 0;
+    const PumpResult result = Pump(*source, out, {.MaxBytes = dataBytes}, [&](std::int64_t bytes) {
+        done += bytes;
+        context.Count(report.Id, bytes, done, length, opened.BytesPerSecond());
+        return context.KeepsGoing(report.Id);
+    });
+    if (result.Interrupted)
+        throw FileAbandoned{};
+    std::uint64_t written = result.Written;
+    if (!streaming) {
+        if (!result.Full)
+            CheckFullLength(file.Source, result.SourceBytes, length, opened.AllowedShortBytes(),
+                            opened.BytesPerSecond());
+        const bool unsigned8 = layout.Format() == SampleFormat::U8;
+        const std::vector<std::byte> silence(
+            static_cast<std::size_t>(std::min<std::uint64_t>(dataBytes - written, 1 << 16)),
+            unsigned8 ? std::byte{0x80} : std::byte{0});
+        while (written < dataBytes) {
+            const auto size = static_cast<std::size_t>(
+                std::min<std::uint64_t>(silence.size(), dataBytes - written));
+            out.Put(std::span<const std::byte>(silence).first(size));
+            written += size;
+        }
+        out.Put(trailer);
+    }
+    out.Flush();
+    report.Warning = JoinedWarnings(stream.Warnings());
+    report.Outcome = FileOutcome::Converted;
+    report.Target = file.Target;
+    report.Frames = static_cast<std::int64_t>(written / layout.BlockAlign());
+}
+
+SlicedFile::SlicedFile(FileId id, EngineFile file, FileReport report, const OpenedFile& opened,
+                       std::vector<Slice> slices)
+    : FId(id), FJob(std::move(file)), FReport(std::move(report)), FSlices(std::move(slices)),
+      FDelivered(FSlices.size(), 0), FWarnings(FSlices.size()),
+      FPending(static_cast<int>(FSlices.size())), FShaped(opened.Shaper != nullptr),
+      FKind(opened.Stream->Kind()), FOutput(opened.Output),
+      FCheck(FShaped ? nullptr : opened.Stream->NewDataCheck()), FLayout(opened.Layout),
+      FInfoChunk(opened.InfoChunk), FSourceFrameBytes(opened.SourceFrameBytes),
+      FLength(opened.Stream->LengthBytes()), FAllowedShortBytes(opened.AllowedShortBytes()),
+      FBytesPerSecond(opened.BytesPerSecond()), FFile(FJob.Target, FJob.Existing) {
+    FWarnings.front() = opened.Stream->Warnings();
+    FFile.Write(FLayout.UnfinishedHeader());
+}
+
+std::optional<FileReport> SlicedFile::RunSlice(JobContext& context, std::size_t index,
+                                               std::unique_ptr<DecoderStream> stream,
+                                               std::span<std::byte> buffer) {
+    try {
+        ConvertSlice(context, index, std::move(stream), buffer);
+    } catch (const FileAbandoned&) {
+        FAbandoned = true;
+    } catch (const std::exception& error) {
+        Fail(TextOf(error));
+    }
+    if (--FPending != 0)
+        return std::nullopt;
+    return Finish(context);
+}
+
+void SlicedFile::ConvertSlice(JobContext& context, std::size_t index,
+                              std::unique_ptr<DecoderStream> stream, std::span<std::byte> buffer) {
+    if (FFailed)
+        return;
+    if (!context.KeepsGoing(FId)) {
+        FStopped = true;
+        return;
+    }
+    const Slice& slice = FSlices[index];
+    const bool last = index + 1 == FSlices.size();
+    if (!stream)
+        stream = context.Open(FJob.Source, FKind);
+    if (slice.First != 0)
+        stream->SeekToFrame(slice.First);
+    // Only an output whose samples depend on their own frame alone is cut: a shaper of its
+    // own per slice gives the same bytes at the same places as one over the whole file.
+    std::unique_ptr<SampleShaper> shaper;
+    std::unique_ptr<BlockSource> source;
+    if (FShaped) {
+        shaper = std::make_unique<SampleShaper>(stream->Channels(), stream->SampleRate(), FOutput);
+        source = std::make_unique<ShapedBlocks>(*stream, *shaper, context.Settings().BufferSize,
+                                                FJob.Source);
+    } else {
+        source = std::make_unique<PlainBlocks>(*stream, buffer, FJob.Source);
+    }
+    FileSink file(FFile, FLayout.HeaderSize() +
+                             static_cast<std::uint64_t>(slice.First) * FLayout.BlockAlign());
+    // The first slice is checked as it goes, while it is still in the cache.
+    CheckedSink sink(file, index == 0 ? FCheck.get() : nullptr);
+    const PumpResult result = Pump(*source, sink, {.MaxFrames = last ? kAnyFrames : slice.Count},
+                                   [&](std::int64_t bytes) { return SliceGoesOn(context, bytes); });
+    FDelivered[index] = result.SourceBytes;
+    AddNew(FWarnings[index], stream->Warnings());
+    // A slice before the last must deliver all its frames.
+    if (!result.Interrupted && !last && result.SourceBytes < slice.Count * FSourceFrameBytes)
+        throw EDecoderError(SourceEndsEarlyText(
+            FJob.Source,
+            static_cast<double>(slice.First * FSourceFrameBytes + result.SourceBytes) /
+                static_cast<double>(FBytesPerSecond),
+            static_cast<double>(FLength) / static_cast<double>(FBytesPerSecond)));
+}
+
+// false when the slice is to end here: a stop, or another slice of the file failed.
+bool SlicedFile::SliceGoesOn(JobContext& context, std::int64_t sourceBytes) {
+    context.Count(FId, sourceBytes, FDone += sourceBytes, FLength, FBytesPerSecond);
+    if (!context.KeepsGoing(FId)) {
+        FStopped = true;
+        return false;
+    }
+    return !FFailed;
+}
+
+void SlicedFile::Fail(const CoreText& message) {
+    const std::lock_guard lock(FMutex);
+    if (!FFailed)
+        FFailMessage = message;
+    FFailed = true;
+}
+
+// The source bytes from the start that are in place: whole slices, then the first partial one.
+std::int64_t SlicedFile::ContiguousBytes() const {
+    std::int64_t total = 0;
+    for (std::size_t i = 0; i < FSlices.size(); ++i) {
+        total += FDelivered[i];
+        if (FDelivered[i] < FSlices[i].Count * FSourceFrameBytes)
+            break;
+    }
+    return total;
+}
+
+FileReport SlicedFile::Finish(const JobContext& context) {
+    FileReport report = FReport;
+    try {
+        if (FFailed)
+            throw Error(FFailMessage);
+        if (FAbandoned) {
+            report.Outcome = FileOutcome::Abandoned;
+            return report;
+        }
+        // Every slice but the last ended where it should, the last where the data did; a
+        // stopped file keeps what is in place from the start.
+        const std::int64_t total = ContiguousBytes();
+        report.Frames = total / FSourceFrameBytes;
+        std::vector<std::string> warnings;
+        for (const std::vector<std::string>& found : FWarnings)
+            AddNew(warnings, found);
+        if (!FStopped)
+            if (std::string mismatch = CheckedData(context); !mismatch.empty())
+                AddNew(warnings, {mismatch});
+        report.Warning = JoinedWarnings(warnings);
+        const std::uint64_t data =
+            FShaped ? static_cast<std::uint64_t>(report.Frames) * FLayout.BlockAlign()
+                    : static_cast<std::uint64_t>(total);
+        FinishWavFile(FFile,
+                      {.Layout = FLayout,
+                       .DataBytes = data,
+                       .SourceBytes = total,
+                       .LengthBytes = FLength,
+                       .AllowedShortBytes = FAllowedShortBytes,
+                       .SourceBytesPerSecond = FBytesPerSecond,
+                       .Stopped = FStopped,
+                       .TrimTail = true,
+                       .InfoChunk = FInfoChunk,
+                       .MaxRiffDataBytes = context.Settings().MaxRiffDataBytes},
+                      FJob.Source);
+        report.Target = FFile.Target().native();
+        report.Outcome = FStopped ? FileOutcome::Stopped : FileOutcome::Converted;
+    } catch (const ETargetTaken&) {
+        report.Outcome = FileOutcome::Skipped;
+        report.Frames = 0;
+    } catch (const std::exception& error) {
+        report.Outcome = FileOutcome::Failed;
+        report.Message = error.what();
+        report.Text = TextOf(error);
+        report.Frames = 0;
+    }
+    return report;
+}
+
+std::string SlicedFile::CheckedData(const JobContext& context) {
+    if (!FCheck)
+        return {};
+    std::vector<std::byte> block(context.Settings().BufferSize);
+    std::uint64_t offset = FLayout.HeaderSize() + static_cast<std::uint64_t>(FDelivered.front());
+    const std::uint64_t end = FLayout.HeaderSize() + static_cast<std::uint64_t>(ContiguousBytes());
+    while (offset < end) {
+        const std::size_t got =
+            FFile.ReadAt(offset, std::span(block).first(static_cast<std::size_t>(
+                                     std::min<std::uint64_t>(block.size(), end - offset))));
+        if (got == 0)
+            break;
+        FCheck->Add(std::span(block).first(got));
+        offset += got;
+    }
+    return FCheck->Finish();
+}
+
+} // namespace zent
