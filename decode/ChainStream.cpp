@@ -35,6 +35,12 @@ ChainStream::ChainStream(std::vector<std::unique_ptr<DecoderStream>> runs,
                          std::filesystem::path path)
     : FRuns(std::move(runs)), FPath(std::move(path)), FChannels(FRuns.front()->Channels()),
       FSampleRate(FRuns.front()->SampleRate()) {
+    // The mixer makes mono or stereo only: the chain plays as far as its runs can be brought
+    // into the first one's format (the links' headers may say otherwise than their streams).
+    const auto playable = [this](const std::unique_ptr<DecoderStream>& run) {
+        return run->Channels() == FChannels || FChannels <= 2;
+    };
+    FRuns.erase(std::find_if_not(FRuns.begin(), FRuns.end(), playable), FRuns.end());
     const std::int64_t frameBytes = std::int64_t{FChannels} * SampleBytes(Kind());
     std::int64_t frames = 0;
     for (const auto& run : FRuns) {
