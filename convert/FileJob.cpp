@@ -68,6 +68,8 @@ OpenedFile OpenFile(JobContext& context, const EngineFile& file, FileReport& rep
         shaper = std::make_unique<SampleShaper>(stream->Channels(), stream->SampleRate(), out);
     else if (stream->Kind() == SampleKind::Float32)
         stream = context.Open(file.Source, plainKind);
+    if (shaper && !IsFloat(out.Format))
+        stream->ClipSoftly();
     report.Channels = shaper ? shaper->Channels() : stream->Channels();
     report.SampleRate = shaper ? shaper->Rate() : stream->SampleRate();
     report.Warning = JoinedWarnings(stream->Warnings());
@@ -201,8 +203,11 @@ void SlicedFile::ConvertSlice(JobContext& context, std::size_t index,
     }
     const Slice& slice = FSlices[index];
     const bool last = index + 1 == FSlices.size();
-    if (!stream)
+    if (!stream) {
         stream = context.Open(FJob.Source, FKind);
+        if (FShaped && !IsFloat(FOutput.Format))
+            stream->ClipSoftly();
+    }
     if (slice.First != 0)
         stream->SeekToFrame(slice.First);
     // Only an output whose samples depend on their own frame alone is cut: a shaper of its

@@ -104,6 +104,11 @@ public:
     // has been read to its end; some are known as soon as it opens.
     virtual std::vector<std::string> Warnings() const;
 
+    // For float samples that will be written as integers: a decoder whose own integer output
+    // bends peaks beyond full scale softly back below it (Opus) does the same to its floats.
+    // Call before the first Read or SeekToFrame.
+    virtual void ClipSoftly() {}
+
     // For a file converted in slices: a check of the whole file's data, fed with the bytes
     // of every slice in order. Null when the stream has nothing to check the data against.
     virtual std::unique_ptr<DataCheck> NewDataCheck() const { return nullptr; }

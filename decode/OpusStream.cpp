@@ -178,8 +178,8 @@ std::size_t OpusStream::Decode(std::byte* target, std::size_t size) {
             break;
         }
         // A signal beyond full scale is bent back below it, as libopus's own 16-bit output
-        // does, instead of being cut flat; floats keep it as it is.
-        if (FKind == SampleKind::Int16) {
+        // does, instead of being cut flat; floats keep it unless they are to become integers.
+        if (FKind == SampleKind::Int16 || FSoftClip) {
             opus_pcm_soft_clip(FFloats.data(), got, FChannels, FClipMemory.data());
         }
         FPendingAt = 0;

@@ -31,6 +31,7 @@ public:
     // One link only: a chain's links restart their decoders.
     bool CanSeekExactly() const override { return FSeekable; }
     void SeekToFrame(std::int64_t frame) override;
+    void ClipSoftly() override { FSoftClip = true; }
 
 private:
     OpusStream(std::unique_ptr<NativeFile> file, const std::filesystem::path& path,
@@ -50,6 +51,7 @@ private:
     int FLinkCount = 0;         // leading links with the first link's channel count
     bool FUnseekable = false;   // read as a stream: its granule positions could not be used
     bool FSeekable = false;     // to a sample frame, for slices
+    bool FSoftClip = false;     // also in float output
     std::vector<float> FFloats; // the packet being handed out
     std::size_t FPendingAt = 0; // its first frame not handed out yet
     std::size_t FPendingFrames = 0;

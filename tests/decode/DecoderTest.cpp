@@ -647,6 +647,18 @@ TEST(DecoderOpus, LouderThanFullScaleIsSoftClippedAsTheReferenceDecoder) {
         worst = std::max(worst, std::abs(ours[i] - reference[i]));
     }
     EXPECT_LE(worst, 2);
+    // Floats that are to become integers are bent the same way.
+    const auto clipped = OpenDecoderStream(file, SampleKind::Float32);
+    clipped->ClipSoftly();
+    const auto bent = ReadAll(*clipped);
+    ASSERT_EQ(bent.size(), ours.size() * 4);
+    long farthest = 0;
+    for (std::size_t i = 0; i < ours.size(); ++i) {
+        float value = 0.0f;
+        std::memcpy(&value, bent.data() + i * 4, 4);
+        farthest = std::max(farthest, std::abs(std::lround(value * 32768.0f) - ours[i]));
+    }
+    EXPECT_LE(farthest, 1);
 }
 
 TEST(DecoderOgg, CutFileDecodesWhatIsThereAndSaysItLacksItsEndMark) {
