@@ -523,13 +523,14 @@ void Mpg123Stream::SeekToFrame(std::int64_t frame) {
     std::optional<Decoder> decoder = OpenDecoder(nullptr);
     FEnded = true;
     if (!decoder) {
-        throw EDecoderError("Cannot decode \"" + FPathText + "\": cannot seek in the file.");
+        throw EDecoderError(CoreText{CoreTextId::CannotSeek, {FPathText}});
     }
     FDecoder = std::move(decoder);
     mpg123_handle* handle = FDecoder->Handle.get();
     if (mpg123_param(handle, MPG123_PREFRAMES, kSeekPreroll, 0) != MPG123_OK ||
         mpg123_seek(handle, static_cast<off_t>(frame), SEEK_SET) != static_cast<off_t>(frame)) {
-        throw EDecoderError("Cannot decode \"" + FPathText + "\": " + mpg123_strerror(handle));
+        throw EDecoderError(
+            CoreText{CoreTextId::CannotDecode, {FPathText, mpg123_strerror(handle)}});
     }
     FDelivered = frame * FrameBytes();
     FEnded = false;
@@ -559,7 +560,8 @@ ReadResult Mpg123Stream::Read(std::span<std::byte> buffer) {
             if (FDelivered >= FLengthBytes) {
                 break;
             }
-            throw EDecoderError("Cannot decode \"" + FPathText + "\": " + mpg123_strerror(handle));
+            throw EDecoderError(
+                CoreText{CoreTextId::CannotDecode, {FPathText, mpg123_strerror(handle)}});
         }
         if (FEnded && FWholeByInfo && FDelivered < FLengthBytes) {
             // A whole file that its Info header counts, short of that count: libmpg123 skipped
