@@ -435,8 +435,9 @@ bool FlacStream::CanSeekExactly() const {
 
 void FlacStream::SeekToFrame(std::int64_t frame) {
     if (frame < 0 || frame >= FTotalFrames)
-        throw EDecoderError("Cannot decode \"" + FPathText + "\": no sample frame " +
-                            std::to_string(frame) + " in it.");
+        throw EDecoderError(
+            CoreText{CoreTextId::CannotDecode,
+                     {FPathText, "no sample frame " + std::to_string(frame) + " in it."}});
     FCarryBegin = FCarryEnd = 0;
     FNextFrame = frame;
     FFromStart = false;
@@ -448,8 +449,7 @@ void FlacStream::SeekToFrame(std::int64_t frame) {
     FSeeking = false;
     if (!done) {
         FEnded = true;
-        throw EDecoderError("Cannot decode \"" + FPathText +
-                            "\": the FLAC file cannot be positioned at a sample frame.");
+        throw EDecoderError(CoreText{CoreTextId::CannotSeek, {FPathText}});
     }
 }
 
@@ -595,7 +595,8 @@ ReadResult FlacStream::Read(std::span<std::byte> buffer) {
                    state == FLAC__STREAM_DECODER_SEEK_ERROR) {
             FEnded = true;
             FTarget = nullptr;
-            throw EDecoderError("Cannot decode \"" + FPathText + "\": the FLAC data is damaged.");
+            throw EDecoderError(
+                CoreText{CoreTextId::CannotDecode, {FPathText, "the FLAC data is damaged."}});
         }
     }
     filled += FTargetUsed;

@@ -215,8 +215,7 @@ void OpusStream::SeekToFrame(std::int64_t frame) {
     std::fill(FClipMemory.begin(), FClipMemory.end(), 0.0f);
     if (op_pcm_seek(FOpus->File, start) != 0) {
         FEnded = true;
-        throw EDecoderError("Cannot decode \"" + FPathText +
-                            "\": the Ogg Opus file cannot be positioned at a sample frame.");
+        throw EDecoderError(CoreText{CoreTextId::CannotSeek, {FPathText}});
     }
     // Decoded as every frame is, so that whatever follows the decoder warms up too.
     std::vector<std::byte> thrown(kFloatFrames * FrameBytes());
@@ -225,7 +224,8 @@ void OpusStream::SeekToFrame(std::int64_t frame) {
             std::min<std::int64_t>(left, static_cast<std::int64_t>(kFloatFrames)));
         const std::size_t got = Decode(thrown.data(), ask * FrameBytes());
         if (got == 0)
-            throw EDecoderError("Cannot decode \"" + FPathText + "\": it ends before its length.");
+            throw EDecoderError(
+                CoreText{CoreTextId::CannotDecode, {FPathText, "it ends before its length."}});
         left -= static_cast<std::int64_t>(got / FrameBytes());
     }
 }
