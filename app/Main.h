@@ -1,30 +1,25 @@
 #pragma once
 
 #include "app/Places.h"
-#include "app/ShellFiles.h"
 #include "framework/CoreText.h"
 
 #include <QMainWindow>
 #include <cstddef>
-#include <deque>
 #include <exception>
 #include <memory>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 class QLabel;
 class QEvent;
 class QMimeData;
 class QStatusBar;
-class QTimer;
 class QToolButton;
 
 namespace zent {
 
 class DirectoryEdit;
-struct FileEntry;
 class FileListModel;
 class FileListView;
 class LinkLabel;
@@ -34,7 +29,7 @@ class TComponent;
 class TOptionsItem;
 class TOutputItem;
 class TProgressCyl;
-class ProbeBatch;
+class WindowIntake;
 class WindowRun;
 
 // The address that the link label opens.
@@ -54,7 +49,7 @@ inline constexpr const char* kOutputSection = "Output";
 std::string AppDirFromPath(const QString& executableDir);
 
 // The main window: owns the options, the list, the run and the two bars; the subsystems do
-// the work.
+// the work. Its controls are made in MainControls.cpp.
 class TMainForm : public QMainWindow {
     Q_OBJECT
 public:
@@ -78,7 +73,7 @@ public:
 
     bool Converting() const { return FConverting; }
     // Files are being probed on worker threads and added to the list in their order.
-    bool Adding() const { return FProbe != nullptr; }
+    bool Adding() const;
     // Files converted at once; the number of processors unless set.
     void SetJobCount(unsigned jobs) { FJobCount = jobs; }
     bool StopRequested() const { return FStopRequested; }
@@ -129,10 +124,6 @@ private:
     void LoadOptions(const std::string& fileName);
     void SaveOptions(const std::string& fileName);
     void SortList();
-    void StartProbing();
-    void TakeFolder(FileEntry& entry);
-    void AddProbed();
-    void ReportAddError(std::exception_ptr error);
     void FitStatusBar();
     void ShowStatus(QLabel* panel, const QString& text);
 
@@ -143,12 +134,8 @@ private:
     std::unique_ptr<TOutputItem> FOutput;
     bool FConverting = false;
     unsigned FJobCount = 0;
-    std::unique_ptr<WindowRun> FRun;    // its jobs end before the window's children go
-    std::unique_ptr<ProbeBatch> FProbe; // the batch being added on worker threads
-    std::deque<std::vector<std::string>> FWaitingAdds;
-    // The folder each file from a dropped folder goes below, until its entry is in the list.
-    std::unordered_map<std::string, std::string> FFolderOf;
-    QTimer* FProbeTimer = nullptr;
+    std::unique_ptr<WindowRun> FRun;       // its jobs end before the window's children go
+    std::unique_ptr<WindowIntake> FIntake; // goes first: it holds on to the run
     bool FStopRequested = false;
     int FSortColumn = 0;
     bool FSortAscending = true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/RunFeedback.h"
+#include "app/RunReport.h"
 #include "convert/ConversionRun.h"
 #include "convert/RunView.h"
 #include "convert/TargetNames.h"
@@ -16,7 +17,6 @@ class DirectoryEdit;
 class FileListModel;
 class FileListView;
 class RunEvents;
-class RunReport;
 class TMainForm;
 class TProgressCyl;
 
