@@ -26,7 +26,8 @@ bool Failed(const FileRecord& record);
 // before the batch starts.
 using BatchProgress = EngineProgress;
 
-// Told about every finished file, from the job's thread; must be thread-safe.
+// Told about every finished file (its record has a report), from the job's thread; must be
+// thread-safe.
 class BatchObserver {
 public:
     virtual ~BatchObserver() = default;

@@ -207,17 +207,15 @@ void Reporter::Record(const std::string& line) {
 
 void Reporter::FileFinished(const FileRecord& record) {
     const std::lock_guard lock(FMutex);
-    if (record.Report)
-        Record(JsonLine(record));
+    const FileReport& report = *record.Report; // a finished file has one
+    Record(JsonLine(record));
     ++FFilesShown;
     ClearLine();
     const std::string source = ShownText(record.Source);
     const std::string target = ShownText(record.Target);
-    const FileReport report = record.Report.value_or(FileReport{});
-    const bool started = record.Report.has_value();
-    if (Failed(record)) {
+    if (report.Outcome == FileOutcome::Failed) {
         FErr << kProgramName << ": " << source << ": " << ShownText(report.Message) << '\n';
-    } else if (started && !FOptions.Quiet && !FOptions.Terminal) {
+    } else if (!FOptions.Quiet && !FOptions.Terminal) {
         const std::string count =
             "[" + std::to_string(FFilesShown) + "/" + std::to_string(FProgress.FilesTotal) + "] ";
         if (report.Outcome == FileOutcome::Converted)
@@ -228,7 +226,7 @@ void Reporter::FileFinished(const FileRecord& record) {
             FErr << count << "stopped " << source << '\n';
     }
     // Even when quiet: the file is kept, but may not be whole.
-    if (!Failed(record) && !report.Warning.empty())
+    if (report.Outcome != FileOutcome::Failed && !report.Warning.empty())
         FErr << kProgramName << ": " << source << ": " << ShownText(report.Warning) << '\n';
     FErr.flush();
     CheckOutputs();
@@ -238,8 +236,7 @@ void Reporter::Problem(const FileRecord& record) {
     const std::lock_guard lock(FMutex);
     Record(JsonLine(record));
     ClearLine();
-    FErr << kProgramName << ": " << ShownText(record.Report ? record.Report->Message : "") << '\n'
-         << std::flush;
+    FErr << kProgramName << ": " << ShownText(record.Report->Message) << '\n' << std::flush;
     CheckOutputs();
 }
 
