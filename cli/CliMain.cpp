@@ -6,6 +6,7 @@
 #include "cli/Reporter.h"
 #include "cli/TargetPlan.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -24,6 +25,13 @@ namespace {
 constexpr std::chrono::milliseconds kProgressInterval{250};
 // What the reports name as the target of -o -.
 constexpr const char* kStandardOutputTarget = "-";
+
+FileRecord FailedRecord(const std::string& source, const std::string& message) {
+    FileReport report;
+    report.Outcome = FileOutcome::Failed;
+    report.Message = message;
+    return {source, {}, std::move(report)};
+}
 
 OutputFormat OutputFormatOf(const CliOptions& options) {
     return {options.Format, static_cast<int>(options.Rate), options.Channels, options.Tags,
@@ -50,7 +58,7 @@ void PrepareOutputDir(const CliOptions& options) {
 // folder cannot be created fails with the system's reason and leaves the batch; the others
 // go on.
 std::vector<FileJob> CreateTargetFolders(std::vector<FileJob> jobs, BatchProgress& progress,
-                                         Reporter& reporter, std::vector<FileResult>& failed) {
+                                         Reporter& reporter, std::vector<FileRecord>& failed) {
     std::map<std::filesystem::path, std::string> tried; // folder, why it could not be created
     std::vector<FileJob> ready;
     for (FileJob& job : jobs) {
@@ -66,14 +74,11 @@ std::vector<FileJob> CreateTargetFolders(std::vector<FileJob> jobs, BatchProgres
                         "cannot create the folder \"" + folder.native() + "\": " + error.message();
             }
             if (!found->second.empty()) {
-                FileResult result;
-                result.Source = job.Source;
-                result.Target = job.Target;
-                result.Status = FileStatus::Failed;
-                result.Message = found->second;
+                FileRecord record = FailedRecord(job.Source, found->second);
+                record.Target = job.Target;
                 ++progress.FilesFinished;
-                reporter.FileFinished(result);
-                failed.push_back(std::move(result));
+                reporter.FileFinished(record);
+                failed.push_back(std::move(record));
                 continue;
             }
         }
@@ -117,17 +122,12 @@ int StoppedStatus(int signalNumber) {
 
 namespace {
 
-// Problems found before the run, as the failed results they are.
-std::vector<FileResult> ProblemResults(const std::vector<InputProblem>& problems) {
-    std::vector<FileResult> results;
-    for (const InputProblem& problem : problems) {
-        FileResult result;
-        result.Source = problem.Source;
-        result.Status = FileStatus::Failed;
-        result.Message = problem.Message;
-        results.push_back(std::move(result));
-    }
-    return results;
+// Problems found before the run, as the failed records they are.
+std::vector<FileRecord> ProblemRecords(const std::vector<InputProblem>& problems) {
+    std::vector<FileRecord> records;
+    for (const InputProblem& problem : problems)
+        records.push_back(FailedRecord(problem.Source, problem.Message));
+    return records;
 }
 
 // The files whose names are planned, and of them the ones this process converts.
@@ -211,12 +211,12 @@ int RunCli(const std::vector<std::string>& args, const CliEnvironment& env) {
     progress.FilesTotal = static_cast<int>(jobs.size());
     Reporter reporter({options.Quiet, options.Json, env.ErrIsTerminal}, progress, env.Out, env.Err,
                       env.Stop, report.is_open() ? &report : nullptr);
-    std::vector<FileResult> results = ProblemResults(inputs.Errors);
-    for (const FileResult& problem : results)
+    std::vector<FileRecord> records = ProblemRecords(inputs.Errors);
+    for (const FileRecord& problem : records)
         reporter.Problem(problem);
     if (jobs.empty() && planned.Total == 0)
         reporter.Note("no input files");
-    else if (jobs.empty() && results.empty())
+    else if (jobs.empty() && records.empty())
         reporter.Note("no input files in shard " + std::to_string(options.Part->Index + 1) + "/" +
                       std::to_string(options.Part->Count) + " (" + std::to_string(planned.Total) +
                       " in all)");
@@ -228,25 +228,22 @@ int RunCli(const std::vector<std::string>& args, const CliEnvironment& env) {
         for (FileJob& job : jobs)
             job = {job.Source, kStandardOutputTarget, false, ExistingTarget::Replace};
     } else {
-        jobs = CreateTargetFolders(std::move(jobs), progress, reporter, results);
+        jobs = CreateTargetFolders(std::move(jobs), progress, reporter, records);
     }
     {
         ProgressTicker ticker(reporter);
-        std::vector<FileResult> converted =
+        std::vector<FileRecord> converted =
             RunBatch(jobs, std::move(settings), env.Stop, progress, reporter);
-        results.insert(results.end(), converted.begin(), converted.end());
+        records.insert(records.end(), converted.begin(), converted.end());
     }
-    reporter.Finish(results, options.Jobs);
+    reporter.Finish(records, options.Jobs);
 
     // Output that did not arrive is a failure even when it stopped the run.
     if (reporter.OutputFailed())
         return kExitFailed;
     if (env.Stop.load())
         return StoppedStatus(env.StopSignal.load());
-    bool failed = false;
-    for (const FileResult& result : results)
-        failed = failed || result.Status == FileStatus::Failed;
-    return failed ? kExitFailed : kExitConverted;
+    return std::any_of(records.begin(), records.end(), Failed) ? kExitFailed : kExitConverted;
 }
 
 } // namespace zent::cli

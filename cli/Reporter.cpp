@@ -36,17 +36,22 @@ std::string Number(double value) {
     return text;
 }
 
+double Seconds(const FileReport& report) {
+    return report.SampleRate > 0 ? static_cast<double>(report.Frames) / report.SampleRate : 0.0;
+}
+
 } // namespace
 
-std::string JsonLine(const FileResult& result) {
-    return "{\"source\":" + JsonString(result.Source) + ",\"target\":" + JsonString(result.Target) +
-           ",\"seconds\":" + Number(result.Seconds()) +
-           ",\"frames\":" + std::to_string(result.Frames) +
-           ",\"channels\":" + std::to_string(result.Channels) +
-           ",\"rate\":" + std::to_string(result.SampleRate) +
-           ",\"status\":" + JsonString(StatusName(result.Status)) +
-           ",\"message\":" + JsonString(result.Message) +
-           (result.Warning.empty() ? "" : ",\"warning\":" + JsonString(result.Warning)) + "}\n";
+std::string JsonLine(const FileRecord& record) {
+    const FileReport report = record.Report.value_or(FileReport{});
+    return "{\"source\":" + JsonString(record.Source) + ",\"target\":" + JsonString(record.Target) +
+           ",\"seconds\":" + Number(Seconds(report)) +
+           ",\"frames\":" + std::to_string(report.Frames) +
+           ",\"channels\":" + std::to_string(report.Channels) +
+           ",\"rate\":" + std::to_string(report.SampleRate) +
+           ",\"status\":" + JsonString(StatusName(record)) +
+           ",\"message\":" + JsonString(report.Message) +
+           (report.Warning.empty() ? "" : ",\"warning\":" + JsonString(report.Warning)) + "}\n";
 }
 
 namespace {
@@ -118,27 +123,30 @@ std::string ShownText(std::string_view text) {
     return shown;
 }
 
-RunSummary Summarize(const std::vector<FileResult>& results, double wallSeconds) {
+RunSummary Summarize(const std::vector<FileRecord>& records, double wallSeconds) {
     RunSummary summary;
     summary.WallSeconds = wallSeconds;
-    for (const FileResult& result : results) {
-        switch (result.Status) {
-        case FileStatus::Converted:
+    for (const FileRecord& record : records) {
+        if (!record.Report) {
+            ++summary.NotStarted;
+            continue;
+        }
+        const FileReport& report = *record.Report;
+        switch (report.Outcome) {
+        case FileOutcome::Converted:
             ++summary.Converted;
-            summary.Warned += result.Warning.empty() ? 0 : 1;
-            summary.AudioSeconds += result.Seconds();
+            summary.Warned += report.Warning.empty() ? 0 : 1;
+            summary.AudioSeconds += Seconds(report);
             break;
-        case FileStatus::Skipped:
+        case FileOutcome::Skipped:
             ++summary.Skipped;
             break;
-        case FileStatus::Failed:
+        case FileOutcome::Failed:
             ++summary.Failed;
             break;
-        case FileStatus::Stopped:
+        case FileOutcome::Stopped:
+        case FileOutcome::Abandoned:
             ++summary.Stopped;
-            break;
-        case FileStatus::NotStarted:
-            ++summary.NotStarted;
             break;
         }
     }
@@ -197,38 +205,38 @@ void Reporter::Record(const std::string& line) {
         *FReport << line << std::flush;
 }
 
-void Reporter::FileFinished(const FileResult& result) {
+void Reporter::FileFinished(const FileRecord& record) {
     const std::lock_guard lock(FMutex);
-    if (result.Status != FileStatus::NotStarted)
-        Record(JsonLine(result));
+    const FileReport& report = *record.Report; // a finished file has one
+    Record(JsonLine(record));
     ++FFilesShown;
     ClearLine();
-    const std::string source = ShownText(result.Source);
-    const std::string target = ShownText(result.Target);
-    if (result.Status == FileStatus::Failed) {
-        FErr << kProgramName << ": " << source << ": " << ShownText(result.Message) << '\n';
+    const std::string source = ShownText(record.Source);
+    const std::string target = ShownText(record.Target);
+    if (report.Outcome == FileOutcome::Failed) {
+        FErr << kProgramName << ": " << source << ": " << ShownText(report.Message) << '\n';
     } else if (!FOptions.Quiet && !FOptions.Terminal) {
         const std::string count =
             "[" + std::to_string(FFilesShown) + "/" + std::to_string(FProgress.FilesTotal) + "] ";
-        if (result.Status == FileStatus::Converted)
+        if (report.Outcome == FileOutcome::Converted)
             FErr << count << source << " -> " << target << '\n';
-        else if (result.Status == FileStatus::Skipped)
+        else if (report.Outcome == FileOutcome::Skipped)
             FErr << count << "skipped " << source << ": " << target << " is already there\n";
-        else if (result.Status == FileStatus::Stopped)
+        else
             FErr << count << "stopped " << source << '\n';
     }
     // Even when quiet: the file is kept, but may not be whole.
-    if (result.Status != FileStatus::Failed && !result.Warning.empty())
-        FErr << kProgramName << ": " << source << ": " << ShownText(result.Warning) << '\n';
+    if (report.Outcome != FileOutcome::Failed && !report.Warning.empty())
+        FErr << kProgramName << ": " << source << ": " << ShownText(report.Warning) << '\n';
     FErr.flush();
     CheckOutputs();
 }
 
-void Reporter::Problem(const FileResult& result) {
+void Reporter::Problem(const FileRecord& record) {
     const std::lock_guard lock(FMutex);
-    Record(JsonLine(result));
+    Record(JsonLine(record));
     ClearLine();
-    FErr << kProgramName << ": " << ShownText(result.Message) << '\n' << std::flush;
+    FErr << kProgramName << ": " << ShownText(record.Report->Message) << '\n' << std::flush;
     CheckOutputs();
 }
 
@@ -247,16 +255,16 @@ void Reporter::Tick() {
     CheckOutputs();
 }
 
-void Reporter::Finish(const std::vector<FileResult>& results, unsigned jobs) {
+void Reporter::Finish(const std::vector<FileRecord>& records, unsigned jobs) {
     const std::lock_guard lock(FMutex);
     ClearLine();
     const double wall =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - FStart).count();
-    const RunSummary summary = Summarize(results, wall);
+    const RunSummary summary = Summarize(records, wall);
     if (FReport != nullptr) {
-        for (const FileResult& result : results) {
-            if (result.Status == FileStatus::NotStarted)
-                *FReport << JsonLine(result);
+        for (const FileRecord& record : records) {
+            if (!record.Report)
+                *FReport << JsonLine(record);
         }
         *FReport << SummaryJson(summary, jobs) << std::flush;
     }

@@ -23,7 +23,7 @@ struct ReporterOptions {
 std::string ProgressLine(int filesDone, int filesTotal, double fraction, double realtime,
                          double secondsLeft);
 
-// How a run went, counted from its results.
+// How a run went, counted from its records.
 struct RunSummary {
     int Converted = 0;
     int Skipped = 0;
@@ -34,13 +34,13 @@ struct RunSummary {
     double AudioSeconds = 0; // of the files converted
     double WallSeconds = 0;
 };
-RunSummary Summarize(const std::vector<FileResult>& results, double wallSeconds);
+RunSummary Summarize(const std::vector<FileRecord>& records, double wallSeconds);
 // "3 converted, 1 skipped, 0 failed; 12:00 of audio in 0:20, 36.0x realtime"
 std::string SummaryLine(const RunSummary& summary);
 // The report's last record: {"summary":{"converted":3,...,"not_started":0,"jobs":2,...}}
 std::string SummaryJson(const RunSummary& summary, unsigned jobs);
 // A file's record in --json and the report.
-std::string JsonLine(const FileResult& result);
+std::string JsonLine(const FileRecord& record);
 
 // Text as a person's terminal shows it safely: control characters escaped as "\n", "\t", "\r"
 // or each byte in three octal digits ("\033", "\302\233"), so that a name can neither split a
@@ -56,17 +56,17 @@ public:
     Reporter(const ReporterOptions& options, const BatchProgress& progress, std::ostream& out,
              std::ostream& err, std::atomic<bool>& stop, std::ostream* report = nullptr);
 
-    void FileFinished(const FileResult& result) override;
+    void FileFinished(const FileRecord& record) override;
     // Problems found before any conversion (a folder that could not be read): a failed
-    // result whose message names its source.
-    void Problem(const FileResult& result);
+    // record whose message names its source.
+    void Problem(const FileRecord& record);
     // A note for the person, not a failure ("no input files").
     void Note(const std::string& message);
     // Redraws the progress line (terminal only).
     void Tick();
     // Clears the progress line, records the files never started in the report and ends it with
     // the summary; unless quiet, ends with the summary line.
-    void Finish(const std::vector<FileResult>& results, unsigned jobs);
+    void Finish(const std::vector<FileRecord>& records, unsigned jobs);
     // A write of either output failed; the run was stopped then.
     bool OutputFailed() const { return FOutputFailed.load(); }
 

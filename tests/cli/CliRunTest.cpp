@@ -241,7 +241,7 @@ TEST(CliRun, NulSeparatedInputTakesAnyName) {
 
 class NoReports final : public BatchObserver {
 public:
-    void FileFinished(const FileResult&) override {}
+    void FileFinished(const FileRecord&) override {}
 };
 
 TEST(CliRun, StopRemovesUnfinishedFilesAndLeavesExistingTargets) {
@@ -261,16 +261,16 @@ TEST(CliRun, StopRemovesUnfinishedFilesAndLeavesExistingTargets) {
     settings.OpenStream = [&](const fs::path& path) {
         return std::make_unique<StopAfterFirstRead>(OpenDecoderStreamOrThrow(path), stop);
     };
-    const std::vector<FileResult> results = RunBatch(jobs, settings, stop, progress, observer);
-    EXPECT_EQ(results[0].Status, FileStatus::Stopped);
-    EXPECT_NE(results[1].Status, FileStatus::Converted);
-    EXPECT_EQ(results[2].Status, FileStatus::NotStarted);
+    const std::vector<FileRecord> records = RunBatch(jobs, settings, stop, progress, observer);
+    EXPECT_STREQ(StatusName(records[0]), "stopped");
+    EXPECT_STRNE(StatusName(records[1]), "converted");
+    EXPECT_STREQ(StatusName(records[2]), "not started");
     EXPECT_EQ(Listing(dir.File("out")), (std::map<std::string, std::uintmax_t>{{"a.wav", 3}}));
 }
 
 class Collect final : public BatchObserver {
 public:
-    void FileFinished(const FileResult&) override {}
+    void FileFinished(const FileRecord&) override {}
 };
 
 // Past the RIFF sizes the file is RF64 and whole: nothing is cut, nothing to warn of.
@@ -283,10 +283,11 @@ TEST(CliRun, FilePastTheRiffSizesIsConvertedWholeAsRf64) {
     BatchProgress progress;
     EngineSettings settings;
     settings.MaxRiffDataBytes = 4000;
-    const FileResult result = RunBatch(jobs, settings, stop, progress, observer)[0];
-    EXPECT_EQ(result.Status, FileStatus::Converted);
-    EXPECT_GT(result.Frames, 1000);
-    EXPECT_EQ(result.Warning, "");
+    const FileRecord record = RunBatch(jobs, settings, stop, progress, observer)[0];
+    ASSERT_TRUE(record.Report);
+    EXPECT_EQ(record.Report->Outcome, FileOutcome::Converted);
+    EXPECT_GT(record.Report->Frames, 1000);
+    EXPECT_EQ(record.Report->Warning, "");
     std::ifstream in(dir.File("a.wav"), std::ios::binary);
     std::string magic(4, '\0');
     in.read(magic.data(), 4);

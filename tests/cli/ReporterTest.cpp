@@ -7,24 +7,26 @@ namespace zent::cli {
 namespace {
 
 TEST(Reporter, SummaryCountsTheFilesAndTheAudioOfTheConvertedOnes) {
-    std::vector<FileResult> results(5);
-    const auto converted = [](FileResult& result, std::int64_t frames, int rate) {
-        result.Status = FileStatus::Converted;
-        result.Frames = frames;
-        result.SampleRate = rate;
+    std::vector<FileRecord> records(5);
+    const auto ended = [](FileRecord& record, FileOutcome outcome, std::int64_t frames = 0,
+                          int rate = 0) {
+        record.Report.emplace();
+        record.Report->Outcome = outcome;
+        record.Report->Frames = frames;
+        record.Report->SampleRate = rate;
     };
-    converted(results[0], 44100 * 90, 44100);
-    converted(results[1], 22050 * 30, 22050);
-    results[2].Status = FileStatus::Skipped;
-    results[3].Status = FileStatus::Failed;
-    EXPECT_EQ(SummaryLine(Summarize(results, 4.0)),
+    ended(records[0], FileOutcome::Converted, 44100 * 90, 44100);
+    ended(records[1], FileOutcome::Converted, 22050 * 30, 22050);
+    ended(records[2], FileOutcome::Skipped);
+    ended(records[3], FileOutcome::Failed);
+    EXPECT_EQ(SummaryLine(Summarize(records, 4.0)),
               "2 converted, 1 skipped, 1 failed, 1 not started; 2:00 of audio in 0:04, 30.0x "
               "realtime");
-    results[4].Status = FileStatus::Stopped;
-    EXPECT_EQ(SummaryLine(Summarize(results, 0.0)),
+    ended(records[4], FileOutcome::Abandoned);
+    EXPECT_EQ(SummaryLine(Summarize(records, 0.0)),
               "2 converted, 1 skipped, 1 failed, 1 stopped; 2:00 of audio in 0:00, 0.0x realtime");
-    results[1].Warning = "ends without its end-of-stream mark: it may be cut short";
-    EXPECT_EQ(SummaryLine(Summarize(results, 4.0)),
+    records[1].Report->Warning = "ends without its end-of-stream mark: it may be cut short";
+    EXPECT_EQ(SummaryLine(Summarize(records, 4.0)),
               "2 converted (1 with warnings), 1 skipped, 1 failed, 1 stopped; 2:00 of audio in "
               "0:04, 30.0x realtime");
 }
@@ -56,40 +58,36 @@ TEST(Reporter, EachFinishedFileGetsItsOwnNumber) {
     progress.FilesTotal = 2;
     progress.FilesFinished = 2;
     Reporter reporter({}, progress, out, err, stop);
-    FileResult result;
-    result.Status = FileStatus::Skipped;
-    result.Source = "a.mp3";
-    result.Target = "a.wav";
-    reporter.FileFinished(result);
-    reporter.FileFinished(result);
+    FileRecord record{"a.mp3", "a.wav", FileReport{}};
+    record.Report->Outcome = FileOutcome::Skipped;
+    reporter.FileFinished(record);
+    reporter.FileFinished(record);
     EXPECT_EQ(err.str(), "[1/2] skipped a.mp3: a.wav is already there\n"
                          "[2/2] skipped a.mp3: a.wav is already there\n");
 }
 
 TEST(Reporter, ReportEndsWithTheUnstartedFilesAndTheSummary) {
-    std::vector<FileResult> results(3);
-    results[0].Source = "a.mp3";
-    results[0].Status = FileStatus::Stopped;
-    results[1].Source = "b.mp3";
-    results[2].Source = "c.mp3";
+    std::vector<FileRecord> records = {
+        {"a.mp3", "", FileReport{}}, {"b.mp3", "", std::nullopt}, {"c.mp3", "", std::nullopt}};
+    records[0].Report->Outcome = FileOutcome::Stopped;
     std::ostringstream out;
     std::ostringstream err;
     std::ostringstream report;
     std::atomic<bool> stop = false;
     BatchProgress progress;
     Reporter reporter({true, false, false}, progress, out, err, stop, &report);
-    reporter.FileFinished(results[0]);
-    reporter.Finish(results, 1);
+    reporter.FileFinished(records[0]);
+    reporter.Finish(records, 1);
     std::istringstream lines(report.str());
-    std::vector<std::string> records;
+    std::vector<std::string> written;
     for (std::string line; std::getline(lines, line);)
-        records.push_back(line);
-    ASSERT_EQ(records.size(), 4u) << report.str();
-    EXPECT_NE(records[0].find("\"status\":\"stopped\""), std::string::npos);
-    EXPECT_NE(records[2].find("\"source\":\"c.mp3\""), std::string::npos);
-    EXPECT_NE(records[2].find("\"status\":\"not started\""), std::string::npos);
+        written.push_back(line);
+    ASSERT_EQ(written.size(), 4u) << report.str();
+    EXPECT_NE(written[0].find("\"status\":\"stopped\""), std::string::npos);
+    EXPECT_NE(written[2].find("\"source\":\"c.mp3\""), std::string::npos);
+    EXPECT_NE(written[2].find("\"status\":\"not started\""), std::string::npos);
     EXPECT_EQ(
-        records[3].rfind("{\"summary\":{\"converted\":0,\"skipped\":0,\"failed\":0,\"stopped\":1,"
+        written[3].rfind("{\"summary\":{\"converted\":0,\"skipped\":0,\"failed\":0,\"stopped\":1,"
                          "\"not_started\":2,\"jobs\":1,\"wall_seconds\":",
                          0),
         0u);

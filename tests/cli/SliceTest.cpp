@@ -90,11 +90,11 @@ private:
 
 class Quiet : public BatchObserver {
 public:
-    void FileFinished(const FileResult&) override {}
+    void FileFinished(const FileRecord&) override {}
 };
 
 struct SplitRun {
-    FileResult Result;
+    FileReport Result;
     std::string Bytes;
     std::vector<std::string> Names;
 };
@@ -117,7 +117,9 @@ SplitRun Convert(const fs::path& source, const std::vector<Slice>& slices,
     BatchProgress progress;
     const std::vector<FileJob> jobs = {{source.string(), (out.Path() / "x.wav").string(), false}};
     SplitRun run;
-    run.Result = RunBatch(jobs, std::move(settings), stop, progress, observer)[0];
+    const FileRecord record = RunBatch(jobs, std::move(settings), stop, progress, observer)[0];
+    EXPECT_TRUE(record.Report) << "never started";
+    run.Result = record.Report.value_or(FileReport{});
     run.Bytes = ReadFile(out.Path() / "x.wav");
     run.Names = Names(out.Path());
     return run;
@@ -168,7 +170,7 @@ TEST(Slices, AnyCutGivesTheBytesOfOnePiece) {
     test::TempDir dir;
     const std::int64_t frames = 300000;
     const SplitRun whole = Convert(dir.File("p"), {{0, frames}}, PatternSettings({frames}));
-    ASSERT_EQ(whole.Result.Status, FileStatus::Converted);
+    ASSERT_EQ(whole.Result.Outcome, FileOutcome::Converted);
     ASSERT_EQ(whole.Bytes.size(), 44u + frames * 4);
     const std::vector<std::vector<Slice>> cuts = {
         EvenSlices(frames, 2),
@@ -179,7 +181,7 @@ TEST(Slices, AnyCutGivesTheBytesOfOnePiece) {
     };
     for (const auto& cut : cuts) {
         const SplitRun split = Convert(dir.File("p"), cut, PatternSettings({frames}));
-        EXPECT_EQ(split.Result.Status, FileStatus::Converted);
+        EXPECT_EQ(split.Result.Outcome, FileOutcome::Converted);
         EXPECT_EQ(split.Result.Frames, frames);
         EXPECT_TRUE(split.Bytes == whole.Bytes) << cut.size() << " slices";
         EXPECT_EQ(split.Names, std::vector<std::string>{"x.wav"});
@@ -215,19 +217,19 @@ TEST(Slices, FailureOrStopInOneSliceLeavesNothing) {
     const std::int64_t frames = 400000;
     const std::vector<Slice> cut = EvenSlices(frames, 4);
     const SplitRun failed = Convert(dir.File("p"), cut, PatternSettings({frames, 250000}));
-    EXPECT_EQ(failed.Result.Status, FileStatus::Failed);
+    EXPECT_EQ(failed.Result.Outcome, FileOutcome::Failed);
     EXPECT_EQ(failed.Result.Message, "broken at the chosen frame");
     EXPECT_TRUE(failed.Names.empty());
 
     std::atomic<bool> stopMarker{false};
     const SplitRun stopped = Convert(dir.File("p"), cut, PatternSettings({frames}), &stopMarker);
-    EXPECT_EQ(stopped.Result.Status, FileStatus::Stopped);
+    EXPECT_EQ(stopped.Result.Outcome, FileOutcome::Abandoned);
     EXPECT_TRUE(stopped.Names.empty());
 
     // A source that gives less than its length fails as a whole file does.
     const SplitRun shortRun =
         Convert(dir.File("p"), EvenSlices(200000, 3), PatternSettings({100000, -1, 200000}));
-    EXPECT_EQ(shortRun.Result.Status, FileStatus::Failed);
+    EXPECT_EQ(shortRun.Result.Outcome, FileOutcome::Failed);
     EXPECT_NE(shortRun.Result.Message.find("ends early"), std::string::npos);
     EXPECT_TRUE(shortRun.Names.empty());
 
@@ -235,7 +237,7 @@ TEST(Slices, FailureOrStopInOneSliceLeavesNothing) {
     PatternSpec stalling{frames};
     stalling.StallAt = 150000;
     const SplitRun stuck = Convert(dir.File("p"), cut, PatternSettings(stalling));
-    EXPECT_EQ(stuck.Result.Status, FileStatus::Failed);
+    EXPECT_EQ(stuck.Result.Outcome, FileOutcome::Failed);
     EXPECT_NE(stuck.Result.Message.find("stopped delivering data"), std::string::npos);
     EXPECT_TRUE(stuck.Names.empty());
 }
@@ -246,15 +248,15 @@ TEST(Slices, EndMayFallShortOfTheLengthByOneCodecFrameAtMost) {
     const std::int64_t codecFrame = 1152; // PatternStream's
     struct Case {
         std::int64_t Delivered;
-        FileStatus Status;
+        FileOutcome Outcome;
     };
-    for (const Case& c : {Case{stated - codecFrame, FileStatus::Converted},
-                          Case{stated - codecFrame - 1, FileStatus::Failed}}) {
+    for (const Case& c : {Case{stated - codecFrame, FileOutcome::Converted},
+                          Case{stated - codecFrame - 1, FileOutcome::Failed}}) {
         SCOPED_TRACE(c.Delivered);
         const SplitRun run = Convert(dir.File("p"), EvenSlices(c.Delivered, 3),
                                      PatternSettings({c.Delivered, -1, stated}));
-        EXPECT_EQ(run.Result.Status, c.Status);
-        EXPECT_EQ(run.Names.size(), c.Status == FileStatus::Converted ? 1u : 0u);
+        EXPECT_EQ(run.Result.Outcome, c.Outcome);
+        EXPECT_EQ(run.Names.size(), c.Outcome == FileOutcome::Converted ? 1u : 0u);
     }
 }
 
@@ -342,9 +344,9 @@ TEST(Slices, AnotherFormatAndChannelCountCutGiveTheBytesOfOnePiece) {
     EngineSettings settings;
     settings.Output = {SampleFormat::S24, 0, 1, true};
     const SplitRun whole = Convert(source, {}, settings);
-    ASSERT_EQ(whole.Result.Status, FileStatus::Converted) << whole.Result.Message;
+    ASSERT_EQ(whole.Result.Outcome, FileOutcome::Converted) << whole.Result.Message;
     const SplitRun cut = Convert(source, EvenSlices(whole.Result.Frames, 3), settings);
-    EXPECT_EQ(cut.Result.Status, FileStatus::Converted) << cut.Result.Message;
+    EXPECT_EQ(cut.Result.Outcome, FileOutcome::Converted) << cut.Result.Message;
     EXPECT_EQ(cut.Bytes, whole.Bytes);
     EXPECT_EQ(cut.Names, whole.Names);
 }
@@ -444,7 +446,7 @@ TEST(Slices, RealDecodersCutOnAndOffCodecFramesGiveTheBytesOfOnePiece) {
         };
         for (const auto& cut : cuts) {
             const SplitRun split = Convert(source, cut);
-            EXPECT_EQ(split.Result.Status, FileStatus::Converted) << split.Result.Message;
+            EXPECT_EQ(split.Result.Outcome, FileOutcome::Converted) << split.Result.Message;
             EXPECT_TRUE(split.Bytes == whole) << "cut at " << cut[1].First;
         }
     }

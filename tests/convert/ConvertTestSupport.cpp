@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <condition_variable>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -203,54 +202,6 @@ private:
 };
 
 } // namespace
-
-namespace {
-
-// Passes the engine's events on to the run one at a time, on whichever job's thread calls.
-class SerialEvents final : public EngineObserver {
-public:
-    explicit SerialEvents(ConversionRun& run) : FRun(run) {}
-
-    void FileStarted(FileId id) override {
-        Guarded([&] { FRun.FileStarted(id); });
-    }
-    void BytesWritten(FileId id, std::int64_t bytes, std::int64_t fileDone,
-                      std::int64_t fileLength) override {
-        Guarded([&] { FRun.BytesWritten(id, bytes, fileDone, fileLength); });
-    }
-    void FileEnded(const FileReport& report) override {
-        Guarded([&] { FRun.FileEnded(report); });
-    }
-    void WaitUntilOver() {
-        std::unique_lock lock(FMutex);
-        FChanged.wait(lock, [&] { return FRun.Over(); });
-    }
-
-private:
-    template <typename F> void Guarded(F&& handle) {
-        {
-            const std::lock_guard lock(FMutex);
-            handle();
-        }
-        FChanged.notify_all();
-    }
-
-    ConversionRun& FRun;
-    std::mutex FMutex;
-    std::condition_variable FChanged;
-};
-
-} // namespace
-
-void ConvertAll(ConversionRun& run) {
-    SerialEvents events(run);
-    if (!run.Prepare(events))
-        return;
-    run.Begin();
-    events.WaitUntilOver();
-    if (const std::optional<CoreText> error = run.Finish())
-        throw Error(*error);
-}
 
 FileReport EngineRun::Convert(DecoderStream& stream, const std::filesystem::path& target) {
     bool opened = false;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "convert/ConversionEngine.h"
-#include "convert/ConversionRun.h"
 #include "convert/RunView.h"
 #include "decode/Decoder.h"
 #include "decode/FileIo.h"
@@ -130,11 +129,6 @@ private:
 
 // Every byte of a file.
 std::vector<std::byte> ReadAll(const std::filesystem::path& path);
-
-// The window's run to its end, the engine's events passed to it on the jobs' threads one at a
-// time, each handled before its job goes on. Throws Error with the message of the error that
-// ended the run.
-void ConvertAll(ConversionRun& run);
 
 // A WAV file read back field by field.
 struct WavFile {

@@ -1,5 +1,7 @@
+// The window's run on the engine, its events carried to it by RunEvents as in the window.
 #include "convert/ConversionRun.h"
 
+#include "app/RunEvents.h"
 #include "convert/OutputFile.h"
 #include "convert/TargetNames.h"
 #include "filelist/FileList.h"
@@ -9,15 +11,101 @@
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/TempDir.h"
 
+#include <QEventLoop>
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
 #include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <mutex>
 
 namespace zent::test {
 namespace {
+
+// How the jobs go while their events travel to the run.
+enum class Pace {
+    Free, // as in the window: a job goes on while its events wait for the next delivery
+    // A job that sent an event waits until it was delivered: the test acts at a known point
+    // of a file (a stop after its first block, a fault before its second).
+    Held,
+};
+
+// Passes the engine's events on to RunEvents and holds the job that sent one until a delivery
+// has taken it.
+class HeldJobs final : public EngineObserver {
+public:
+    explicit HeldJobs(RunEvents& events) : FEvents(events) {}
+
+    void FileStarted(FileId id) override {
+        FEvents.FileStarted(id);
+        Hold();
+    }
+    void BytesWritten(FileId id, std::int64_t bytes, std::int64_t fileDone,
+                      std::int64_t fileLength) override {
+        FEvents.BytesWritten(id, bytes, fileDone, fileLength);
+        Hold();
+    }
+    void FileEnded(const FileReport& report) override {
+        FEvents.FileEnded(report);
+        Hold();
+    }
+    // After each delivery, on the test's thread.
+    void Delivered() {
+        {
+            const std::lock_guard lock(FMutex);
+            ++FDeliveries;
+        }
+        FChanged.notify_all();
+    }
+    // No delivery comes any more.
+    void Release() {
+        {
+            const std::lock_guard lock(FMutex);
+            FReleased = true;
+        }
+        FChanged.notify_all();
+    }
+
+private:
+    void Hold() {
+        std::unique_lock lock(FMutex);
+        // The delivery under way may have taken the events before this one; the next takes it.
+        const int until = FDeliveries + 2;
+        FChanged.wait(lock, [&] { return FReleased || FDeliveries >= until; });
+    }
+
+    RunEvents& FEvents;
+    std::mutex FMutex;
+    std::condition_variable FChanged;
+    int FDeliveries = 0;
+    bool FReleased = false;
+};
+
+// The window's run to its end, on this thread's event loop. Throws Error with the message of
+// the error that ended the run.
+void ConvertAll(ConversionRun& run, Pace pace = Pace::Free) {
+    QEventLoop loop;
+    std::optional<HeldJobs> held;
+    RunEvents events(run, [&] {
+        if (held)
+            held->Delivered();
+        if (run.Over())
+            loop.quit();
+    });
+    EngineObserver& observer =
+        pace == Pace::Held ? static_cast<EngineObserver&>(held.emplace(events)) : events;
+    if (!run.Prepare(observer))
+        return;
+    run.Begin();
+    loop.exec();
+    events.Stop();
+    if (held)
+        held->Release();
+    if (const std::optional<CoreText> error = run.Finish())
+        throw Error(*error);
+}
 
 using ::testing::AllOf;
 using ::testing::Each;
@@ -47,9 +135,9 @@ protected:
     }
 
     // Runs and returns the message of the error that the run passed on.
-    std::string ConvertAllExpectingError(ConversionRun& run) {
+    std::string ConvertAllExpectingError(ConversionRun& run, Pace pace = Pace::Free) {
         try {
-            ConvertAll(run);
+            ConvertAll(run, pace);
         } catch (const Error& error) {
             return error.what();
         }
@@ -194,7 +282,7 @@ TEST_F(ConversionRunTest, StopDuringAFileKeepsItsEntryAndItsShorterFile) {
             FView.Stop = true;
     };
     ConversionRun run(FView);
-    ConvertAll(run);
+    ConvertAll(run, Pace::Held);
     EXPECT_THAT(FView.EntryNames(), ElementsAre("long.mp3", "b.mp3"));
     const WavFile wav = ReadWavFile(FOut.File("long.wav"));
     EXPECT_EQ(wav.DataSize, 800000u);
@@ -214,7 +302,7 @@ TEST_F(ConversionRunTest, StopBetweenFilesEndsTheRunBeforeTheNextFile) {
             FView.Stop = true;
     };
     ConversionRun run(FView);
-    ConvertAll(run);
+    ConvertAll(run, Pace::Held);
     EXPECT_THAT(FView.EntryNames(), ElementsAre("b.mp3", "c.mp3"));
     EXPECT_TRUE(TargetExists("a.wav"));
     EXPECT_FALSE(TargetExists("b.wav"));
@@ -301,7 +389,7 @@ TEST_F(ConversionRunTest, FailureAtAnyStepKeepsTheEntryAndLeavesNoFile) {
                 }
             };
             ConversionRun run(FView);
-            message = ConvertAllExpectingError(run);
+            message = ConvertAllExpectingError(run, Pace::Held);
         }
         EXPECT_THAT(message, HasSubstr(c.Message));
         EXPECT_THAT(FileNames(FOut.Path()), IsEmpty());
@@ -321,7 +409,7 @@ TEST_F(ConversionRunTest, StopAtAnyStepKeepsTheEntryAndOnlyWholeFiles) {
                 FView.Stop = true;
         };
         ConversionRun run(FView);
-        ConvertAll(run);
+        ConvertAll(run, Pace::Held);
         EXPECT_FALSE(TargetExists("b.wav"));
         ExpectNothingLostAndANextRunWorks({"a.mp3", "b.mp3"}, {});
     }
@@ -335,7 +423,7 @@ TEST_F(ConversionRunTest, SourceRemovedMidFileIsStillConvertedWhole) {
             std::filesystem::remove(source);
     };
     ConversionRun run(FView);
-    ConvertAll(run);
+    ConvertAll(run, Pace::Held);
     EXPECT_THAT(FView.Entries, IsEmpty());
     EXPECT_TRUE(ReadWavFile(FOut.File("a.wav")).Samples == decoded);
 }
@@ -480,7 +568,7 @@ TEST_F(ConversionRunTest, StopWithSeveralFilesInFlightKeepsTheTopmostShorterAndA
             FView.Stop = true;
     };
     ConversionRun run(FView, nullptr, 2);
-    ConvertAll(run);
+    ConvertAll(run, Pace::Held);
     const WavFile wav = ReadWavFile(FOut.File("a.wav"));
     EXPECT_EQ(wav.DataSize, wav.FileSize - 44);
     EXPECT_LT(wav.DataSize, FrameCount({44100, 2, 10.0}) * 4);
