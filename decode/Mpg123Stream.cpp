@@ -533,7 +533,8 @@ bool Mpg123Stream::Start() {
         encoderDelay = -1;
     }
     off_t samples = mpg123_length(handle);
-    if (encoderDelay < 0 || !infoCoversTheFile) {
+    FLengthAnnounced = encoderDelay >= 0 && infoCoversTheFile;
+    if (!FLengthAnnounced) {
         // The scan goes on a decoder of its own: Read decodes from one that has read nothing
         // yet, whatever is asked of the stream.
         std::optional<Decoder> scanned = ScannedDecoder();
@@ -669,7 +670,7 @@ bool Mpg123Stream::PlaceAfterGap(std::int64_t at, std::int64_t end, const mpg123
     if (!audio || lost <= 0) {
         return audio;
     }
-    if (FWholeByInfo && !FCounting && !FGapsPlanned) {
+    if (FLengthAnnounced && !FGapsPlanned) {
         FGapPlan = PlanGaps();
         FGapsPlanned = true;
     }
@@ -759,10 +760,9 @@ std::optional<std::vector<Mpg123Stream::PlannedGap>> Mpg123Stream::PlanGaps() co
 
 void Mpg123Stream::DecodeNextFrame() {
     mpg123_handle* handle = FDecoder->Handle.get();
-    off_t number = 0;
     unsigned char* audio = nullptr;
     std::size_t bytes = 0;
-    const int result = mpg123_decode_frame(handle, &number, &audio, &bytes);
+    const int result = mpg123_decode_frame(handle, nullptr, &audio, &bytes);
     if (result == MPG123_NEW_FORMAT) {
         return;
     }
@@ -809,7 +809,7 @@ ReadResult Mpg123Stream::Read(std::span<std::byte> buffer) {
         auto room = static_cast<std::int64_t>(buffer.size() - filled);
         // Silence in the place of lost frames keeps the length the file announces: what
         // would go beyond it is the padding after the last frame's audio.
-        if (FGapsFilled && FWholeByInfo && !FCounting) {
+        if (FGapsFilled && FLengthAnnounced) {
             room = std::min(room, FLengthBytes - FDelivered);
             if (room <= 0) {
                 FEnded = true;

@@ -103,6 +103,7 @@ private:
     bool FEnded = false;
     bool FCounting = false;         // decoding only to count the bytes
     bool FWholeByInfo = false;      // the Info header counts every byte of the file
+    bool FLengthAnnounced = false;  // the length is the LAME/Info header's, frames unread
     std::int64_t FSilenceBytes = 0; // owed at the end for lost frames no gap accounted for
     // Frames in the file: where the last audio frame ended (-1 before the first), the bytes
     // and count of the audio frames so far, and the last one's header facts.
