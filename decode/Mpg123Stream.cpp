@@ -230,6 +230,12 @@ double MeanFrameBytes(const mpg123_frameinfo& info) {
     return perSecond * bits / static_cast<double>(info.rate);
 }
 
+// Whether two frames decode to one format: MPEG version, layer, rate, mono or not.
+bool SameFormat(const mpg123_frameinfo& a, const mpg123_frameinfo& b) {
+    return a.version == b.version && a.layer == b.layer && a.rate == b.rate &&
+           (a.mode == MPG123_M_MONO) == (b.mode == MPG123_M_MONO);
+}
+
 // Bytes from..to between two frames of audio, less what held no audio to lose: the tags and
 // the Info frame that each part of joined files brings along.
 std::int64_t LostBytes(NativeFile& file, std::int64_t from, std::int64_t to) {
@@ -580,7 +586,7 @@ void Mpg123Stream::ResetReading() {
     FEnded = false;
     FSilenceBytes = 0;
     FFrameEnd = -1;
-    FFramesBytes = 0;
+    FRecentFrameBytes.fill(0);
     FFramesSeen = 0;
     FSteadyBitrate = true;
     FGapsFilled = false;
@@ -680,14 +686,19 @@ bool Mpg123Stream::PlaceAfterGap(std::int64_t at, std::int64_t end, const mpg123
         FillGap(gap == FGapPlan->end() ? 0 : gap->Frames);
         return true;
     }
-    // The frames lost are told by their bytes: exactly at a steady bit rate, by the mean
-    // frame so far at a changing one.
+    // The frames lost are told by their bytes: exactly at a steady bit rate, by the mean of
+    // the frames around the gap at a changing one.
     const bool steady = FSteadyBitrate && info.bitrate == FLastFrame.bitrate &&
                         info.rate == FLastFrame.rate && info.layer == FLastFrame.layer;
-    const double frameBytes = steady
-                                  ? MeanFrameBytes(info)
-                                  : static_cast<double>(FFramesBytes) /
-                                        static_cast<double>(std::max<std::int64_t>(FFramesSeen, 1));
+    const auto recent = static_cast<std::size_t>(
+        std::min<std::int64_t>(FFramesSeen, static_cast<std::int64_t>(FRecentFrameBytes.size())));
+    std::int64_t recentBytes = info.framesize;
+    for (std::size_t i = 0; i < recent; ++i) {
+        recentBytes += FRecentFrameBytes[i];
+    }
+    const double frameBytes =
+        steady ? MeanFrameBytes(info)
+               : static_cast<double>(recentBytes) / static_cast<double>(recent + 1);
     FillGap(frameBytes > 0.0 ? std::llround(static_cast<double>(lost) / frameBytes) : 0);
     return true;
 }
@@ -722,14 +733,16 @@ std::optional<std::vector<Mpg123Stream::PlannedGap>> Mpg123Stream::PlanGaps() co
     NativeFile& file = *scanned->File;
     std::int64_t frames = 0;
     std::int64_t end = -1;
+    std::uint32_t format = 0;
     std::int64_t lostBytes = 0;
     for (std::size_t i = 0; i < fill; ++i) {
-        std::array<unsigned char, 4> header{};
-        if (!ReadAt(file, offsets[i], header.data(), header.size())) {
+        std::array<unsigned char, 4> bytes{};
+        if (!ReadAt(file, offsets[i], bytes.data(), bytes.size())) {
             return std::nullopt;
         }
-        const std::int64_t frameEnd = offsets[i] + FrameBytesByHeader(BigEndian32(header.data()));
-        if (end >= 0 && offsets[i] != end) {
+        const std::uint32_t header = BigEndian32(bytes.data());
+        const std::int64_t frameEnd = offsets[i] + FrameBytesByHeader(header);
+        if (end >= 0 && (offsets[i] != end || FormatKey(header) != format)) {
             if (!FollowedOn(file, offsets[i], frameEnd)) {
                 continue;
             }
@@ -740,6 +753,7 @@ std::optional<std::vector<Mpg123Stream::PlannedGap>> Mpg123Stream::PlanGaps() co
             }
         }
         end = frameEnd;
+        format = FormatKey(header);
         ++frames;
     }
     // The frames the header counts tell how many were lost in all; the gaps share them by
@@ -789,12 +803,15 @@ void Mpg123Stream::DecodeNextFrame() {
     const std::int64_t at = mpg123_framepos(handle);
     if (mpg123_info(handle, &info) == MPG123_OK && info.framesize > 0) {
         // Frames that do not follow on from the one before: bytes were skipped between them.
-        if (FFrameEnd >= 0 && at != FFrameEnd && !PlaceAfterGap(at, at + info.framesize, info)) {
+        // Damage can turn a header into one of another format, too.
+        if (FFrameEnd >= 0 && (at != FFrameEnd || !SameFormat(info, FLastFrame)) &&
+            !PlaceAfterGap(at, at + info.framesize, info)) {
             return;
         }
         FSteadyBitrate = FSteadyBitrate && (FFramesSeen == 0 || info.bitrate == FLastFrame.bitrate);
         FFrameEnd = at + info.framesize;
-        FFramesBytes += info.framesize;
+        FRecentFrameBytes[static_cast<std::size_t>(FFramesSeen) % FRecentFrameBytes.size()] =
+            info.framesize;
         ++FFramesSeen;
         FLastFrame = info;
     }

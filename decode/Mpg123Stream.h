@@ -3,6 +3,7 @@
 #include "decode/Decoder.h"
 #include "decode/NativeFile.h"
 
+#include <array>
 #include <memory>
 #include <mpg123.h>
 #include <optional>
@@ -105,10 +106,10 @@ private:
     bool FWholeByInfo = false;      // the Info header counts every byte of the file
     bool FLengthAnnounced = false;  // the length is the LAME/Info header's, frames unread
     std::int64_t FSilenceBytes = 0; // owed at the end for lost frames no gap accounted for
-    // Frames in the file: where the last audio frame ended (-1 before the first), the bytes
-    // and count of the audio frames so far, and the last one's header facts.
+    // Frames in the file: where the last audio frame ended (-1 before the first), the sizes of
+    // the latest audio frames, their count so far, and the last one's header facts.
     std::int64_t FFrameEnd = -1;
-    std::int64_t FFramesBytes = 0;
+    std::array<std::int64_t, 16> FRecentFrameBytes{};
     std::int64_t FFramesSeen = 0;
     bool FSteadyBitrate = true;
     mpg123_frameinfo FLastFrame{};
