@@ -519,6 +519,7 @@ bool Mpg123Stream::Start() {
     }
     const bool infoCoversTheFile = InfoHeaderCoversTheFile(file);
     FWholeByInfo = EndByInfoHeader(file) == EndBeforeTags(file) && file.Seek(0, SEEK_SET);
+    FAudioStart = SkipId3v2Tags(file, 0, fileEnd);
     FDecoder = OpenDecoder(std::move(FDecoder->File));
     if (!FDecoder) {
         return false;
@@ -540,6 +541,11 @@ bool Mpg123Stream::Start() {
     }
     off_t samples = mpg123_length(handle);
     FLengthAnnounced = encoderDelay >= 0 && infoCoversTheFile;
+    // Where the header tells how many frames there are, the first one is looked at too:
+    // damage may have taken the frames after the Info frame.
+    if (FLengthAnnounced) {
+        FFrameEnd = FAudioStart;
+    }
     if (!FLengthAnnounced) {
         // The scan goes on a decoder of its own: Read decodes from one that has read nothing
         // yet, whatever is asked of the stream.
@@ -588,6 +594,8 @@ void Mpg123Stream::ResetReading() {
     FFrameEnd = -1;
     FRecentFrameBytes.fill(0);
     FFramesSeen = 0;
+    FDecodedFrames = 0;
+    FLeadTrimBytes = 0;
     FSteadyBitrate = true;
     FGapsFilled = false;
     FGapBytes = 0;
@@ -704,8 +712,10 @@ bool Mpg123Stream::PlaceAfterGap(std::int64_t at, std::int64_t end, const mpg123
 }
 
 void Mpg123Stream::FillGap(std::int64_t frames) {
-    if (frames > 0) {
-        FGapBytes = frames * FFrameFrames * FrameBytes();
+    const std::int64_t silence = frames * FFrameFrames * FrameBytes() - FLeadTrimBytes;
+    FLeadTrimBytes = 0;
+    if (silence > 0) {
+        FGapBytes = silence;
         FGapsFilled = true;
         FWarnings.push_back(SilenceWarning(FGapBytes));
     }
@@ -732,7 +742,7 @@ std::optional<std::vector<Mpg123Stream::PlannedGap>> Mpg123Stream::PlanGaps() co
     // The frames of audio as Read finds them, and the bytes lost between them.
     NativeFile& file = *scanned->File;
     std::int64_t frames = 0;
-    std::int64_t end = -1;
+    std::int64_t end = FAudioStart;
     std::uint32_t format = 0;
     std::int64_t lostBytes = 0;
     for (std::size_t i = 0; i < fill; ++i) {
@@ -742,7 +752,7 @@ std::optional<std::vector<Mpg123Stream::PlannedGap>> Mpg123Stream::PlanGaps() co
         }
         const std::uint32_t header = BigEndian32(bytes.data());
         const std::int64_t frameEnd = offsets[i] + FrameBytesByHeader(header);
-        if (end >= 0 && (offsets[i] != end || FormatKey(header) != format)) {
+        if (offsets[i] != end || (frames > 0 && FormatKey(header) != format)) {
             if (!FollowedOn(file, offsets[i], frameEnd)) {
                 continue;
             }
@@ -804,8 +814,16 @@ void Mpg123Stream::DecodeNextFrame() {
     if (mpg123_info(handle, &info) == MPG123_OK && info.framesize > 0) {
         // Frames that do not follow on from the one before: bytes were skipped between them.
         // Damage can turn a header into one of another format, too.
-        if (FFrameEnd >= 0 && (at != FFrameEnd || !SameFormat(info, FLastFrame)) &&
+        const bool first = FDecodedFrames++ == 0;
+        if (FFrameEnd >= 0 &&
+            (at != FFrameEnd || (FFramesSeen > 0 && !SameFormat(info, FLastFrame))) &&
             !PlaceAfterGap(at, at + info.framesize, info)) {
+            // Gapless decoding cut the encoder delay from the first frame decoded: where that
+            // frame is dropped, the silence for it is that much shorter.
+            if (first) {
+                FLeadTrimBytes = std::max<std::int64_t>(
+                    FFrameFrames * FrameBytes() - static_cast<std::int64_t>(bytes), 0);
+            }
             return;
         }
         FSteadyBitrate = FSteadyBitrate && (FFramesSeen == 0 || info.bitrate == FLastFrame.bitrate);

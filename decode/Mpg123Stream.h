@@ -95,7 +95,8 @@ private:
     std::filesystem::path FPath;
     std::string FPathText;
     SampleKind FKind;
-    std::int64_t FAudioEnd = -1; // where the audio ends in the file; -1 at its end
+    std::int64_t FAudioEnd = -1;  // where the audio ends in the file; -1 at its end
+    std::int64_t FAudioStart = 0; // after the ID3v2 tags at the start
     int FChannels = 0;
     int FSampleRate = 0;
     std::int64_t FLengthBytes = 0;
@@ -111,6 +112,8 @@ private:
     std::int64_t FFrameEnd = -1;
     std::array<std::int64_t, 16> FRecentFrameBytes{};
     std::int64_t FFramesSeen = 0;
+    std::int64_t FDecodedFrames = 0; // audio or not
+    std::int64_t FLeadTrimBytes = 0; // cut from a dropped first frame, owed by the gap after it
     bool FSteadyBitrate = true;
     mpg123_frameinfo FLastFrame{};
     bool FGapsFilled = false;                // silence stands in for lost frames somewhere

@@ -1191,6 +1191,13 @@ TEST(DecoderBadInput, Mp3LostFramesKeepTheirTimeAtTheGap) {
             EXPECT_LE(TailDifference(intact, damaged.samples), 2);
             EXPECT_NEAR(damaged.warnedAt, 3.0, 0.3);
         }
+        // The frames right after the Info frame: the header's count tells they are missing.
+        if (source.options.infoTag) {
+            const DamageResult damaged = DecodeDamaged(dir, file, 500, 4000, nullptr);
+            EXPECT_EQ(damaged.lengthBytes, whole->LengthBytes());
+            EXPECT_LE(TailDifference(intact, damaged.samples), 2);
+            EXPECT_NEAR(damaged.warnedAt, 0.0, 0.05);
+        }
     }
 }
 
