@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -76,6 +77,37 @@ bool ReadAt(NativeFile& file, std::int64_t offset, unsigned char* buffer, std::s
     return offset >= 0 && file.Seek(offset, SEEK_SET) && file.Read(buffer, size) == size;
 }
 
+// Where a Xing or Info tag stands in a layer III frame with this header: after the side
+// information.
+std::size_t XingTagOffset(std::uint32_t header) {
+    const bool mpeg1 = ((header >> 19) & 3) == 3;
+    const bool mono = ((header >> 6) & 3) == 3;
+    return 4 + (mpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17));
+}
+
+// A time in the file as minutes and seconds, as a person reads it: "1:02.5".
+std::string ClockTime(double seconds) {
+    const auto tenths = static_cast<std::int64_t>(seconds * 10.0 + 0.5);
+    char text[32];
+    std::snprintf(text, sizeof text, "%lld:%02lld.%lld", static_cast<long long>(tenths / 600),
+                  static_cast<long long>(tenths / 10 % 60), static_cast<long long>(tenths % 10));
+    return text;
+}
+
+// Reads elsewhere in a file that libmpg123 reads on from where it left it.
+class PositionKept {
+public:
+    explicit PositionKept(NativeFile& file) : FFile(file), FAt(file.Tell()) {}
+    ~PositionKept() { Restore(); }
+    PositionKept(const PositionKept&) = delete;
+    PositionKept& operator=(const PositionKept&) = delete;
+    bool Restore() { return FFile.Seek(FAt, SEEK_SET); }
+
+private:
+    NativeFile& FFile;
+    std::int64_t FAt;
+};
+
 // Where the MPEG data ends by the byte count of a LAME/Xing header in the first frame; -1
 // when there is no such count.
 std::int64_t EndByInfoHeader(NativeFile& file) {
@@ -94,14 +126,11 @@ std::int64_t EndByInfoHeader(NativeFile& file) {
         return -1;
     }
     const std::uint32_t header = BigEndian32(frame.data());
-    const bool mpeg1 = ((header >> 19) & 3) == 3;
-    const bool mono = ((header >> 6) & 3) == 3;
     const bool layer3 = ((header >> 17) & 3) == 1;
     if ((header & 0xffe00000) != 0xffe00000 || !layer3) {
         return -1;
     }
-    const std::size_t tagAt = 4 + (mpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17));
-    const unsigned char* tag = frame.data() + tagAt;
+    const unsigned char* tag = frame.data() + XingTagOffset(header);
     if (std::memcmp(tag, "Info", 4) != 0 && std::memcmp(tag, "Xing", 4) != 0) {
         return -1;
     }
@@ -187,6 +216,75 @@ std::int64_t FrameBytesByHeader(std::uint32_t header) {
         return (12 * bits / rate + padding) * 4;
     }
     return (layer == 3 && !mpeg1 ? 72 : 144) * bits / rate + padding;
+}
+
+// The mean length in bytes of frames of this bit rate, padding included.
+double MeanFrameBytes(const mpg123_frameinfo& info) {
+    if (info.bitrate <= 0 || info.rate <= 0) {
+        return 0.0;
+    }
+    const double bits = info.bitrate * 1000.0;
+    const double perSecond = info.layer == 1                                 ? 48.0
+                             : info.layer == 3 && info.version != MPG123_1_0 ? 72.0
+                                                                             : 144.0;
+    return perSecond * bits / static_cast<double>(info.rate);
+}
+
+// Whether two frames decode to one format: MPEG version, layer, rate, mono or not.
+bool SameFormat(const mpg123_frameinfo& a, const mpg123_frameinfo& b) {
+    return a.version == b.version && a.layer == b.layer && a.rate == b.rate &&
+           (a.mode == MPG123_M_MONO) == (b.mode == MPG123_M_MONO);
+}
+
+// Bytes from..to between two frames of audio, less what held no audio to lose: the tags and
+// the Info frame that each part of joined files brings along.
+std::int64_t LostBytes(NativeFile& file, std::int64_t from, std::int64_t to) {
+    constexpr std::int64_t kId3v1Bytes = 128;
+    std::array<unsigned char, 64> head{};
+    std::int64_t at = from;
+    while (at < to) {
+        const auto got = static_cast<std::size_t>(
+            std::min<std::int64_t>(static_cast<std::int64_t>(head.size()), to - at));
+        if (!ReadAt(file, at, head.data(), got)) {
+            break;
+        }
+        std::int64_t skip = 0;
+        if (got >= 10) {
+            skip = Id3v2TagBytes(std::span<const std::uint8_t, 10>(head.data(), 10));
+        }
+        if (skip == 0 && got >= 3 && std::memcmp(head.data(), "TAG", 3) == 0) {
+            skip = kId3v1Bytes;
+        }
+        const std::uint32_t header = got >= 4 ? BigEndian32(head.data()) : 0;
+        const std::size_t tagAt = XingTagOffset(header);
+        if (skip == 0 && FrameBytesByHeader(header) > 0 && tagAt + 4 <= got &&
+            (std::memcmp(head.data() + tagAt, "Xing", 4) == 0 ||
+             std::memcmp(head.data() + tagAt, "Info", 4) == 0)) {
+            skip = FrameBytesByHeader(header);
+        }
+        if (skip == 0 || at + skip > to) {
+            break;
+        }
+        at += skip;
+    }
+    return to - at;
+}
+
+// Whether the frame at..end is audio after a gap. Damage decodes now and then as a frame of its
+// own: bytes that pass for a frame header, with no frame of the same format following on. The
+// last frame has none.
+bool FollowedOn(NativeFile& file, std::int64_t at, std::int64_t end) {
+    std::array<unsigned char, 4> own{};
+    std::array<unsigned char, 4> next{};
+    if (!ReadAt(file, at, own.data(), own.size())) {
+        return false;
+    }
+    if (!ReadAt(file, end, next.data(), next.size())) {
+        return true;
+    }
+    const std::uint32_t header = BigEndian32(next.data());
+    return FrameBytesByHeader(header) > 0 &&
+           FormatKey(header) == FormatKey(BigEndian32(own.data()));
 }
 
 // Random bytes hold a false frame header now and then, but hardly ever two in a row that
@@ -277,6 +375,8 @@ struct IndexedFrames {
     bool FormatChanges = true;
     // Each frame begins where the one before ends.
     bool FollowOn = false;
+    // Bytes that held audio lie between frames: damage that decoding searched past.
+    bool LosesAudio = false;
 };
 
 IndexedFrames InspectFrames(mpg123_handle* handle, NativeFile& file) {
@@ -303,9 +403,11 @@ IndexedFrames InspectFrames(mpg123_handle* handle, NativeFile& file) {
             first = key;
         }
         frames.FormatChanges = key != first;
-        if (i + 1 < fill) {
-            frames.FollowOn =
-                frames.FollowOn && offsets[i] + FrameBytesByHeader(header) == offsets[i + 1];
+        if (i + 1 < fill && offsets[i] + FrameBytesByHeader(header) != offsets[i + 1]) {
+            frames.FollowOn = false;
+            frames.LosesAudio =
+                frames.LosesAudio ||
+                LostBytes(file, offsets[i] + FrameBytesByHeader(header), offsets[i + 1]) > 0;
         }
     }
     // libmpg123 reads on from where it left the file.
@@ -417,6 +519,7 @@ bool Mpg123Stream::Start() {
     }
     const bool infoCoversTheFile = InfoHeaderCoversTheFile(file);
     FWholeByInfo = EndByInfoHeader(file) == EndBeforeTags(file) && file.Seek(0, SEEK_SET);
+    FAudioStart = SkipId3v2Tags(file, 0, fileEnd);
     FDecoder = OpenDecoder(std::move(FDecoder->File));
     if (!FDecoder) {
         return false;
@@ -437,7 +540,13 @@ bool Mpg123Stream::Start() {
         encoderDelay = -1;
     }
     off_t samples = mpg123_length(handle);
-    if (encoderDelay < 0 || !infoCoversTheFile) {
+    FLengthAnnounced = encoderDelay >= 0 && infoCoversTheFile;
+    // Where the header tells how many frames there are, the first one is looked at too:
+    // damage may have taken the frames after the Info frame.
+    if (FLengthAnnounced) {
+        FFrameEnd = FAudioStart;
+    }
+    if (!FLengthAnnounced) {
         // The scan goes on a decoder of its own: Read decodes from one that has read nothing
         // yet, whatever is asked of the stream.
         std::optional<Decoder> scanned = ScannedDecoder();
@@ -446,8 +555,9 @@ bool Mpg123Stream::Start() {
         }
         const IndexedFrames frames = InspectFrames(scanned->Handle.get(), *scanned->File);
         // libmpg123 converts frames of another format to the first one, and counts them in
-        // the first format's terms: only decoding tells how many samples they give.
-        if (frames.FormatChanges) {
+        // the first format's terms: only decoding tells how many samples they give. Where
+        // frames were lost, decoding tells how much silence takes their place.
+        if (frames.FormatChanges || frames.LosesAudio) {
             FSeek->Answer = Positioning::Refused;
             return CountByDecoding();
         }
@@ -462,21 +572,37 @@ bool Mpg123Stream::Start() {
 }
 
 bool Mpg123Stream::CountByDecoding() {
-    mpg123_handle* handle = FDecoder->Handle.get();
-    std::vector<unsigned char> buffer(kCountBufferBytes);
+    std::vector<std::byte> buffer(kCountBufferBytes);
     std::int64_t total = 0;
-    for (;;) {
-        std::size_t done = 0;
-        const int result = mpg123_read(handle, buffer.data(), buffer.size(), &done);
-        total += static_cast<std::int64_t>(done);
-        // A decoding error ends the data where Read will end it too.
-        if (result != MPG123_OK && result != MPG123_NEW_FORMAT) {
-            break;
-        }
+    // A decoding error ends the data where Read will end it too.
+    FCounting = true;
+    while (IsActive()) {
+        total += static_cast<std::int64_t>(Read(buffer).Bytes);
     }
+    FCounting = false;
     FLengthBytes = total - total % FrameBytes();
     FDecoder = OpenDecoder(nullptr);
+    ResetReading();
+    FWarnings.clear();
     return total > 0 && FDecoder.has_value();
+}
+
+void Mpg123Stream::ResetReading() {
+    FDelivered = 0;
+    FEnded = false;
+    FSilenceBytes = 0;
+    FFrameEnd = -1;
+    FRecentFrameBytes.fill(0);
+    FFramesSeen = 0;
+    FDecodedFrames = 0;
+    FLeadTrimBytes = 0;
+    FSteadyBitrate = true;
+    FGapsFilled = false;
+    FGapBytes = 0;
+    FPending = nullptr;
+    FPendingBytes = 0;
+    FGapPlan.reset();
+    FGapsPlanned = false;
 }
 
 AudioTags Mpg123Stream::Tags() const {
@@ -526,6 +652,7 @@ void Mpg123Stream::SeekToFrame(std::int64_t frame) {
         throw EDecoderError(CoreText{CoreTextId::CannotSeek, {FPathText}});
     }
     FDecoder = std::move(decoder);
+    ResetReading();
     mpg123_handle* handle = FDecoder->Handle.get();
     if (mpg123_param(handle, MPG123_PREFRAMES, kSeekPreroll, 0) != MPG123_OK ||
         mpg123_seek(handle, static_cast<off_t>(frame), SEEK_SET) != static_cast<off_t>(frame)) {
@@ -536,51 +663,219 @@ void Mpg123Stream::SeekToFrame(std::int64_t frame) {
     FEnded = false;
 }
 
-ReadResult Mpg123Stream::Read(std::span<std::byte> buffer) {
-    auto* out = reinterpret_cast<unsigned char*>(buffer.data());
-    std::size_t filled = 0;
+std::string Mpg123Stream::SilenceWarning(std::int64_t silenceBytes) const {
+    const double rate = FSampleRate;
+    return "data lost or damaged at " +
+           ClockTime(static_cast<double>(FDelivered / FrameBytes()) / rate) + ": " +
+           ClockTime(static_cast<double>(silenceBytes / FrameBytes()) / rate) +
+           " of silence in its place";
+}
+
+bool Mpg123Stream::PlaceAfterGap(std::int64_t at, std::int64_t end, const mpg123_frameinfo& info) {
+    NativeFile& file = *FDecoder->File;
+    PositionKept kept(file);
+    // A frame of damage: its time is part of the gap.
+    const bool audio = FollowedOn(file, at, end);
+    const std::int64_t lost = audio ? LostBytes(file, FFrameEnd, at) : 0;
+    if (!kept.Restore()) {
+        throw EDecoderError(
+            CoreText{CoreTextId::CannotDecode, {FPathText, "the file cannot be read."}});
+    }
+    if (!audio || lost <= 0) {
+        return audio;
+    }
+    if (FLengthAnnounced && !FGapsPlanned) {
+        FGapPlan = PlanGaps();
+        FGapsPlanned = true;
+    }
+    if (FGapPlan) {
+        const auto gap = std::find_if(FGapPlan->begin(), FGapPlan->end(),
+                                      [at](const PlannedGap& planned) { return planned.At == at; });
+        FillGap(gap == FGapPlan->end() ? 0 : gap->Frames);
+        return true;
+    }
+    // The frames lost are told by their bytes: exactly at a steady bit rate, by the mean of
+    // the frames around the gap at a changing one.
+    const bool steady = FSteadyBitrate && info.bitrate == FLastFrame.bitrate &&
+                        info.rate == FLastFrame.rate && info.layer == FLastFrame.layer;
+    const auto recent = static_cast<std::size_t>(
+        std::min<std::int64_t>(FFramesSeen, static_cast<std::int64_t>(FRecentFrameBytes.size())));
+    std::int64_t recentBytes = info.framesize;
+    for (std::size_t i = 0; i < recent; ++i) {
+        recentBytes += FRecentFrameBytes[i];
+    }
+    const double frameBytes =
+        steady ? MeanFrameBytes(info)
+               : static_cast<double>(recentBytes) / static_cast<double>(recent + 1);
+    FillGap(frameBytes > 0.0 ? std::llround(static_cast<double>(lost) / frameBytes) : 0);
+    return true;
+}
+
+void Mpg123Stream::FillGap(std::int64_t frames) {
+    const std::int64_t silence = frames * FFrameFrames * FrameBytes() - FLeadTrimBytes;
+    FLeadTrimBytes = 0;
+    if (silence > 0) {
+        FGapBytes = silence;
+        FGapsFilled = true;
+        FWarnings.push_back(SilenceWarning(FGapBytes));
+    }
+}
+
+std::optional<std::vector<Mpg123Stream::PlannedGap>> Mpg123Stream::PlanGaps() const {
+    std::vector<PlannedGap> gaps;
+    long delay = 0;
+    long padding = 0;
     mpg123_handle* handle = FDecoder->Handle.get();
-    while (!FEnded && filled < buffer.size()) {
-        std::size_t done = 0;
-        const int result = mpg123_read(handle, out + filled, buffer.size() - filled, &done);
-        // Bytes may come with any status, a format change included.
-        filled += done;
-        FDelivered += static_cast<std::int64_t>(done);
-        switch (result) {
-        case MPG123_OK:
-        case MPG123_NEW_FORMAT:
-            break;
-        case MPG123_DONE:
-            FEnded = true;
-            break;
-        default:
-            FEnded = true;
-            // Bytes after the last frame that libmpg123 cannot read end the audio where the
-            // mpg123 tool ends it too.
-            if (FDelivered >= FLengthBytes) {
-                break;
+    if (mpg123_getstate(handle, MPG123_ENC_DELAY, &delay, nullptr) != MPG123_OK ||
+        mpg123_getstate(handle, MPG123_ENC_PADDING, &padding, nullptr) != MPG123_OK ||
+        FFrameFrames <= 0) {
+        return std::nullopt;
+    }
+    std::optional<Decoder> scanned = ScannedDecoder();
+    off_t* offsets = nullptr;
+    off_t step = 0;
+    std::size_t fill = 0;
+    if (!scanned || mpg123_index(scanned->Handle.get(), &offsets, &step, &fill) != MPG123_OK ||
+        step != 1) {
+        return std::nullopt;
+    }
+    // The frames of audio as Read finds them, and the bytes lost between them.
+    NativeFile& file = *scanned->File;
+    std::int64_t frames = 0;
+    std::int64_t end = FAudioStart;
+    std::uint32_t format = 0;
+    std::int64_t lostBytes = 0;
+    for (std::size_t i = 0; i < fill; ++i) {
+        std::array<unsigned char, 4> bytes{};
+        if (!ReadAt(file, offsets[i], bytes.data(), bytes.size())) {
+            return std::nullopt;
+        }
+        const std::uint32_t header = BigEndian32(bytes.data());
+        const std::int64_t frameEnd = offsets[i] + FrameBytesByHeader(header);
+        if (offsets[i] != end || (frames > 0 && FormatKey(header) != format)) {
+            if (!FollowedOn(file, offsets[i], frameEnd)) {
+                continue;
             }
+            const std::int64_t lost = LostBytes(file, end, offsets[i]);
+            if (lost > 0) {
+                gaps.push_back({offsets[i], lost, 0});
+                lostBytes += lost;
+            }
+        }
+        end = frameEnd;
+        format = FormatKey(header);
+        ++frames;
+    }
+    // The frames the header counts tell how many were lost in all; the gaps share them by
+    // their bytes.
+    const std::int64_t announced = FLengthBytes / FrameBytes() + delay + padding;
+    const std::int64_t lostFrames =
+        std::max<std::int64_t>((announced + FFrameFrames / 2) / FFrameFrames - frames, 0);
+    std::int64_t given = 0;
+    std::int64_t bytesSoFar = 0;
+    for (PlannedGap& gap : gaps) {
+        bytesSoFar += gap.Bytes;
+        const std::int64_t due = lostFrames * bytesSoFar / lostBytes;
+        gap.Frames = due - given;
+        given = due;
+    }
+    return gaps;
+}
+
+void Mpg123Stream::DecodeNextFrame() {
+    mpg123_handle* handle = FDecoder->Handle.get();
+    unsigned char* audio = nullptr;
+    std::size_t bytes = 0;
+    const int result = mpg123_decode_frame(handle, nullptr, &audio, &bytes);
+    if (result == MPG123_NEW_FORMAT) {
+        return;
+    }
+    if (result != MPG123_OK) {
+        FEnded = true;
+        // Bytes after the last frame that libmpg123 cannot read end the audio where the
+        // mpg123 tool ends it too.
+        if (result != MPG123_DONE && !FCounting && FDelivered < FLengthBytes) {
             throw EDecoderError(
                 CoreText{CoreTextId::CannotDecode, {FPathText, mpg123_strerror(handle)}});
         }
-        if (FEnded && FWholeByInfo && FDelivered < FLengthBytes) {
-            // A whole file that its Info header counts, short of that count: libmpg123 skipped
-            // damaged frames inside it. The time they held is silence at the end, so that the
-            // file keeps the length it announces.
+        if (!FCounting && FWholeByInfo && FDelivered < FLengthBytes) {
+            // A whole file that its Info header counts, short of that count: frames were lost
+            // that no gap showed, at its end, or more than the gaps were given. The file keeps
+            // the length it announces.
             FSilenceBytes = FLengthBytes - FDelivered;
-            char seconds[32];
-            std::snprintf(seconds, sizeof seconds, "%.1f",
-                          static_cast<double>(FSilenceBytes / FrameBytes()) / FSampleRate);
-            FWarnings.push_back(std::string("damaged frames skipped: ") + seconds +
-                                " s of audio lost, silence in its place at the end");
+            if (!FGapsFilled || FSilenceBytes >= FFrameFrames * FrameBytes()) {
+                FWarnings.push_back(SilenceWarning(FSilenceBytes));
+            }
         }
+        return;
     }
-    if (FEnded && FSilenceBytes > 0 && filled < buffer.size()) {
-        const auto count = static_cast<std::size_t>(std::min<std::int64_t>(
-            FSilenceBytes, static_cast<std::int64_t>(buffer.size() - filled)));
-        std::memset(out + filled, 0, count);
-        filled += count;
-        FSilenceBytes -= static_cast<std::int64_t>(count);
+    mpg123_frameinfo info{};
+    const std::int64_t at = mpg123_framepos(handle);
+    if (mpg123_info(handle, &info) == MPG123_OK && info.framesize > 0) {
+        // Frames that do not follow on from the one before: bytes were skipped between them.
+        // Damage can turn a header into one of another format, too.
+        const bool first = FDecodedFrames++ == 0;
+        if (FFrameEnd >= 0 &&
+            (at != FFrameEnd || (FFramesSeen > 0 && !SameFormat(info, FLastFrame))) &&
+            !PlaceAfterGap(at, at + info.framesize, info)) {
+            // Gapless decoding cut the encoder delay from the first frame decoded: where that
+            // frame is dropped, the silence for it is that much shorter.
+            if (first) {
+                FLeadTrimBytes = std::max<std::int64_t>(
+                    FFrameFrames * FrameBytes() - static_cast<std::int64_t>(bytes), 0);
+            }
+            return;
+        }
+        FSteadyBitrate = FSteadyBitrate && (FFramesSeen == 0 || info.bitrate == FLastFrame.bitrate);
+        FFrameEnd = at + info.framesize;
+        FRecentFrameBytes[static_cast<std::size_t>(FFramesSeen) % FRecentFrameBytes.size()] =
+            info.framesize;
+        ++FFramesSeen;
+        FLastFrame = info;
+    }
+    FPending = audio;
+    FPendingBytes = bytes;
+}
+
+ReadResult Mpg123Stream::Read(std::span<std::byte> buffer) {
+    auto* out = reinterpret_cast<unsigned char*>(buffer.data());
+    std::size_t filled = 0;
+    while (filled < buffer.size()) {
+        auto room = static_cast<std::int64_t>(buffer.size() - filled);
+        // Silence in the place of lost frames keeps the length the file announces: what
+        // would go beyond it is the padding after the last frame's audio.
+        if (FGapsFilled && FLengthAnnounced) {
+            room = std::min(room, FLengthBytes - FDelivered);
+            if (room <= 0) {
+                FEnded = true;
+                FGapBytes = 0;
+                FPendingBytes = 0;
+                FSilenceBytes = 0;
+                break;
+            }
+        }
+        std::int64_t count = 0;
+        if (FGapBytes > 0) {
+            count = std::min(FGapBytes, room);
+            std::memset(out + filled, 0, static_cast<std::size_t>(count));
+            FGapBytes -= count;
+        } else if (FPendingBytes > 0) {
+            count = std::min(static_cast<std::int64_t>(FPendingBytes), room);
+            std::memcpy(out + filled, FPending, static_cast<std::size_t>(count));
+            FPending += count;
+            FPendingBytes -= static_cast<std::size_t>(count);
+        } else if (!FEnded) {
+            DecodeNextFrame();
+            continue;
+        } else if (FSilenceBytes > 0) {
+            count = std::min(FSilenceBytes, room);
+            std::memset(out + filled, 0, static_cast<std::size_t>(count));
+            FSilenceBytes -= count;
+        } else {
+            break;
+        }
+        filled += static_cast<std::size_t>(count);
+        FDelivered += count;
     }
     return ReadResult::Of(filled, !IsActive());
 }

@@ -131,6 +131,7 @@ TEST(CliExact, DamagedAndOddFilesConvertWholeAndSaySo) {
     test::TempDir dir;
     const test::ToneSpec tone{44100, 2, 8.0};
     test::EncodeMp3(dir.File("cbr.mp3"), tone);
+    test::EncodeMp3(dir.File("bare.mp3"), tone, {false, false, 128});
     test::EncodeOgg(dir.File("vorbis.ogg"), tone);
     test::EncodeOgg(dir.File("tail.ogg"), {44100, 2, 3.0});
     std::mt19937 random(25);
@@ -148,6 +149,12 @@ TEST(CliExact, DamagedAndOddFilesConvertWholeAndSaySo) {
         const std::vector<char> tail = FileBytes(dir.File("tail.ogg"));
         bytes.insert(bytes.end(), tail.begin(), tail.end());
     });
+    // Frames lost to zeroed bytes in the middle.
+    const auto zeroed = [](std::vector<char>& bytes) {
+        std::fill_n(bytes.begin() + static_cast<long>(bytes.size() / 2), 8000, '\0');
+    };
+    make("zeroed.mp3", "cbr.mp3", zeroed);
+    make("zeroed-bare.mp3", "bare.mp3", zeroed);
     make("junk-before.ogg", "vorbis.ogg",
          [&](std::vector<char>& bytes) { bytes.insert(bytes.begin(), junk.begin(), junk.end()); });
     make("lost-page.ogg", "vorbis.ogg", [](std::vector<char>& bytes) {
@@ -164,9 +171,14 @@ TEST(CliExact, DamagedAndOddFilesConvertWholeAndSaySo) {
         bytes.insert(bytes.end(), mono.begin(), mono.end());
     });
     const std::vector<OddFile> files = {
-        {"junk-tail.mp3", "cbr.mp3", false},      {"ogg-tail.mp3", "cbr.mp3", false},
-        {"junk-before.ogg", "vorbis.ogg", false}, {"lost-page.ogg", nullptr, true},
-        {"absurd-granule.ogg", nullptr, true},    {"chain.ogg", nullptr, true},
+        {"junk-tail.mp3", "cbr.mp3", false},
+        {"ogg-tail.mp3", "cbr.mp3", false},
+        {"junk-before.ogg", "vorbis.ogg", false},
+        {"lost-page.ogg", nullptr, true},
+        {"absurd-granule.ogg", nullptr, true},
+        {"chain.ogg", nullptr, true},
+        {"zeroed.mp3", nullptr, true},
+        {"zeroed-bare.mp3", nullptr, true},
     };
     std::vector<std::string> args = {"--json", "-q",  "-j",      "2",
                                      "-o",     "out", "cbr.mp3", "vorbis.ogg"};
@@ -196,6 +208,7 @@ TEST(CliExact, DamagedAndOddFilesConvertWholeAndSaySo) {
     }
     // The lost page's time is silence: the file keeps its whole length.
     EXPECT_EQ(wav("lost-page.ogg").size(), wav("vorbis.ogg").size());
+    EXPECT_EQ(wav("zeroed.mp3").size(), wav("cbr.mp3").size());
 }
 
 } // namespace
