@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstdio>
 #include <cstring>
 
 namespace zent {
@@ -12,15 +11,6 @@ namespace zent {
 namespace {
 
 constexpr std::size_t kRawBytes = 64 * 1024;
-
-// A time in the file as minutes and seconds, as a person reads it: "1:02.5".
-std::string ClockTime(double seconds) {
-    const auto tenths = static_cast<long long>(seconds * 10.0 + 0.5);
-    char text[32];
-    std::snprintf(text, sizeof text, "%lld:%02lld.%lld", tenths / 600, tenths / 10 % 60,
-                  tenths % 10);
-    return text;
-}
 
 std::string FormatName(int rate, int channels) {
     return std::to_string(rate) + " Hz " +

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <mpg123.h>
@@ -102,6 +103,20 @@ std::unique_ptr<DecoderStream> OpenOgg(const std::filesystem::path& path,
 }
 
 } // namespace
+
+std::string ClockTime(double seconds) {
+    const auto tenths = static_cast<long long>(seconds * 10.0 + 0.5);
+    char text[32];
+    std::snprintf(text, sizeof text, "%lld:%02lld.%lld", tenths / 600, tenths / 10 % 60,
+                  tenths % 10);
+    return text;
+}
+
+std::string LostDataWarning(std::int64_t atFrame, std::int64_t silenceFrames, int rate) {
+    const double perSecond = rate > 0 ? rate : 1;
+    return "data lost or damaged at " + ClockTime(static_cast<double>(atFrame) / perSecond) + ": " +
+           ClockTime(static_cast<double>(silenceFrames) / perSecond) + " of silence in its place";
+}
 
 double DecoderStream::LengthSeconds() const {
     const std::int64_t bytesPerSecond =

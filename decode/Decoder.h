@@ -39,6 +39,12 @@ struct ReadResult {
 inline constexpr const char* kWrongLengthWarning =
     "announces a wrong length: the audio its pages hold was decoded";
 
+// A time in the file as minutes and seconds, as a person reads it: "1:02.5".
+std::string ClockTime(double seconds);
+// The warning for a stretch of a file that could not be decoded and became silence, so that
+// what follows keeps its time: where it is and how long, in sample frames at rate.
+std::string LostDataWarning(std::int64_t atFrame, std::int64_t silenceFrames, int rate);
+
 // What a stream's samples are, chosen when it is opened. Float32 is the decoder's own precision:
 // little-endian IEEE floats, full scale -1..1 (peaks may go beyond), never rounded to 16 bits
 // on the way. Source is the samples of a lossless source as they are, in the smallest WAV

@@ -7,7 +7,6 @@
 #include <array>
 #include <bit>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <vector>
@@ -83,15 +82,6 @@ std::size_t XingTagOffset(std::uint32_t header) {
     const bool mpeg1 = ((header >> 19) & 3) == 3;
     const bool mono = ((header >> 6) & 3) == 3;
     return 4 + (mpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17));
-}
-
-// A time in the file as minutes and seconds, as a person reads it: "1:02.5".
-std::string ClockTime(double seconds) {
-    const auto tenths = static_cast<std::int64_t>(seconds * 10.0 + 0.5);
-    char text[32];
-    std::snprintf(text, sizeof text, "%lld:%02lld.%lld", static_cast<long long>(tenths / 600),
-                  static_cast<long long>(tenths / 10 % 60), static_cast<long long>(tenths % 10));
-    return text;
 }
 
 // Reads elsewhere in a file that libmpg123 reads on from where it left it.
@@ -664,11 +654,7 @@ void Mpg123Stream::SeekToFrame(std::int64_t frame) {
 }
 
 std::string Mpg123Stream::SilenceWarning(std::int64_t silenceBytes) const {
-    const double rate = FSampleRate;
-    return "data lost or damaged at " +
-           ClockTime(static_cast<double>(FDelivered / FrameBytes()) / rate) + ": " +
-           ClockTime(static_cast<double>(silenceBytes / FrameBytes()) / rate) +
-           " of silence in its place";
+    return LostDataWarning(FDelivered / FrameBytes(), silenceBytes / FrameBytes(), FSampleRate);
 }
 
 bool Mpg123Stream::PlaceAfterGap(std::int64_t at, std::int64_t end, const mpg123_frameinfo& info) {

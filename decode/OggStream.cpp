@@ -3,7 +3,6 @@
 #include "decode/OggSupport.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 namespace zent {
@@ -13,15 +12,6 @@ namespace {
 constexpr std::size_t kCarryFrames = 256;
 // Frames decoded after a hole are held back at most this long for a granule position.
 constexpr std::int64_t kMaxHeldSeconds = 4;
-
-// A time in the file as minutes and seconds, as a person reads it: "1:02.5".
-std::string ClockTime(double seconds) {
-    const auto tenths = static_cast<std::int64_t>(seconds * 10.0 + 0.5);
-    char text[32];
-    std::snprintf(text, sizeof text, "%lld:%02lld.%lld", static_cast<long long>(tenths / 600),
-                  static_cast<long long>(tenths / 10 % 60), static_cast<long long>(tenths % 10));
-    return text;
-}
 
 } // namespace
 
@@ -87,10 +77,7 @@ std::size_t OggStream::DecodePlaced(std::byte* target, std::size_t size) {
     std::vector<std::byte> held(target, target + got);
     const std::int64_t silence = PlaceAfterHole(held);
     if (silence > 0) {
-        const double rate = SampleRate();
-        FWarnings.push_back(
-            "data lost or damaged at " + ClockTime(static_cast<double>(FFrame) / rate) + ": " +
-            ClockTime(static_cast<double>(silence) / rate) + " of silence in its place");
+        FWarnings.push_back(LostDataWarning(FFrame, silence, SampleRate()));
     }
     FSilenceBytes = silence * static_cast<std::int64_t>(frameBytes);
     FFrame += silence + static_cast<std::int64_t>(held.size() / frameBytes);
