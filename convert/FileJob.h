@@ -39,9 +39,6 @@ protected:
     ~JobContext() = default;
 };
 
-// One text for the report: a file's warnings, in the order found.
-std::string JoinedWarnings(const std::vector<std::string>& warnings);
-
 // A source opened for conversion and the output it becomes.
 struct OpenedFile {
     std::unique_ptr<DecoderStream> Stream;
@@ -96,7 +93,7 @@ private:
     std::int64_t ContiguousBytes() const;
     FileReport Finish(const JobContext& context);
     // The check of the data in place, once the slices have written it; empty when it matches.
-    std::string CheckedData(const JobContext& context);
+    std::optional<CoreText> CheckedData(const JobContext& context);
 
     const FileId FId;
     const EngineFile FJob;
@@ -104,7 +101,7 @@ private:
     const std::vector<Slice> FSlices;
     // Per slice, each written by its own job and read once FPending reached 0.
     std::vector<std::int64_t> FDelivered; // source bytes
-    std::vector<std::vector<std::string>> FWarnings;
+    std::vector<std::vector<CoreText>> FWarnings;
     std::atomic<int> FPending;
     std::atomic<std::int64_t> FDone{0};
     std::atomic<bool> FFailed{false};
