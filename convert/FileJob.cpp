@@ -68,11 +68,18 @@ OpenedFile OpenFile(JobContext& context, const EngineFile& file, FileReport& rep
     std::unique_ptr<DecoderStream> stream =
         context.Open(file.Source, asked.IsDefault() ? plainKind : SampleKind::Float32);
     const OutputFormat out = asked.ForSource(stream->SourceBits());
+    // Samples deeper than float's 24 bits asked for as 32-bit integers, and nothing else
+    // changed: the source's own samples are those, exactly.
+    const int rate = stream->SampleRate();
+    const int channels = stream->Channels();
+    const bool ownDeepSamples = out.Format == SampleFormat::S32 && stream->SourceBits() > 24 &&
+                                !out.Tags && (out.Rate == 0 || out.Rate == rate) &&
+                                (out.Channels == 0 || out.Channels == channels);
     std::unique_ptr<SampleShaper> shaper;
-    if (!asked.IsPlainFor(stream->Channels(), stream->SampleRate()))
-        shaper = std::make_unique<SampleShaper>(stream->Channels(), stream->SampleRate(), out);
+    if (!asked.IsPlainFor(channels, rate) && !ownDeepSamples)
+        shaper = std::make_unique<SampleShaper>(channels, rate, out);
     else if (stream->Kind() == SampleKind::Float32)
-        stream = context.Open(file.Source, plainKind);
+        stream = context.Open(file.Source, ownDeepSamples ? SampleKind::Source : plainKind);
     if (shaper && !IsFloat(out.Format))
         stream->ClipSoftly();
     report.Channels = shaper ? shaper->Channels() : stream->Channels();

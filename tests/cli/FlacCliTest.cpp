@@ -83,6 +83,15 @@ TEST(FlacCli, AChosenFormatOverridesTheSourcesDepth) {
     EXPECT_EQ(fs::file_size(dir.File("deep.wav")), 44u + 24000 * 2 * 2);
 }
 
+TEST(FlacCli, ThirtyTwoBitSamplesAskedForAsThirtyTwoBitsAreExact) {
+    test::TempDir dir;
+    test::EncodeFlac(dir.File("deep.flac"), Params(0.5, 32, 2));
+    ASSERT_EQ(
+        test::RunCliProcess({"--format", "s32", "-o", ".", "deep.flac"}, dir.Path()).ExitStatus, 0);
+    EXPECT_TRUE(test::WavChunk(dir.File("deep.wav"), "data") ==
+                test::FlacToolChunk(dir.File("deep.flac"), "data"));
+}
+
 TEST(FlacCli, SlicesOnTwoJobsGiveTheBytesOfOneAndAreChecked) {
     test::TempDir dir;
     test::EncodeFlac(dir.File("long.flac"), Params(20.0, 24, 2));
