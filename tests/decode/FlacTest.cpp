@@ -345,6 +345,37 @@ TEST(FlacTest, IdThreeTagsInFrontAreSkippedAndFillWhatTheCommentsLack) {
     }
 }
 
+TEST(FlacTest, SeededRandomIdThreeTagsInFrontAreSkipped) {
+    TempDir dir;
+    const auto plain = dir.Path() / "plain.flac";
+    EncodeFlac(plain, Params(ToneSpec{22050, 1, 0.5}));
+    const std::vector<char> flac = FileBytes(plain);
+    const std::vector<std::byte> reference = ReadAll(*OpenDecoderStream(plain, SampleKind::Source));
+    std::mt19937 random(2612);
+    for (int round = 0; round < 24; ++round) {
+        std::vector<char> bytes;
+        const int tags = 1 + static_cast<int>(random() % 4);
+        for (int t = 0; t < tags; ++t) {
+            // Any body: frames, padding or junk, of any size the header states.
+            std::vector<char> body(random() % 3000);
+            for (char& b : body)
+                b = static_cast<char>(random());
+            const auto size = static_cast<std::uint32_t>(body.size());
+            bytes.insert(bytes.end(), {'I', 'D', '3', static_cast<char>(2 + random() % 2), 0, 0});
+            for (const int shift : {21, 14, 7, 0})
+                bytes.push_back(static_cast<char>((size >> shift) & 0x7F));
+            bytes.insert(bytes.end(), body.begin(), body.end());
+        }
+        bytes.insert(bytes.end(), flac.begin(), flac.end());
+        const auto path = dir.Path() / "random.flac";
+        WriteFileBytes(path, bytes);
+        const auto stream = OpenDecoderStream(path, SampleKind::Source);
+        ASSERT_TRUE(stream) << round;
+        stream->Tags();
+        EXPECT_TRUE(ReadAll(*stream) == reference) << round;
+    }
+}
+
 // FLAC's frame header and frame checksums.
 std::uint8_t Crc8(const char* bytes, std::size_t size) {
     std::uint8_t crc = 0;
