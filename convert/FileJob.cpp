@@ -273,11 +273,11 @@ void SlicedFile::ConvertSlice(JobContext& context, std::size_t index,
         return;
     if (checks) {
         FChecked = result.SourceBytes;
-        FollowSlices(context);
+        FollowSlices(buffer);
     }
 }
 
-void SlicedFile::FollowSlices(const JobContext& context) {
+void SlicedFile::FollowSlices(std::span<std::byte> buffer) {
     for (std::size_t index = 1; index < FSlices.size() && !FFailed; ++index) {
         std::int64_t hashed = 0;
         {
@@ -293,7 +293,7 @@ void SlicedFile::FollowSlices(const JobContext& context) {
             if (written > hashed) {
                 const std::uint64_t at =
                     FLayout.HeaderSize() + static_cast<std::uint64_t>(FChecked);
-                HashData(context, at, at + static_cast<std::uint64_t>(written - hashed));
+                HashData(at, at + static_cast<std::uint64_t>(written - hashed), buffer);
                 FChecked += written - hashed;
                 hashed = written;
             } else if (ended) {
@@ -314,15 +314,14 @@ bool SlicedFile::WaitForData(std::size_t index, std::int64_t hashed, std::int64_
     return progress.Ended;
 }
 
-void SlicedFile::HashData(const JobContext& context, std::uint64_t from, std::uint64_t to) {
-    std::vector<std::byte> block(std::min<std::uint64_t>(context.Settings().BufferSize, to - from));
+void SlicedFile::HashData(std::uint64_t from, std::uint64_t to, std::span<std::byte> buffer) {
     while (from < to) {
         const std::size_t got =
-            FFile.ReadAt(from, std::span(block).first(static_cast<std::size_t>(
-                                   std::min<std::uint64_t>(block.size(), to - from))));
+            FFile.ReadAt(from, buffer.first(static_cast<std::size_t>(
+                                   std::min<std::uint64_t>(buffer.size(), to - from))));
         if (got == 0)
             break;
-        FCheck->Add(std::span(block).first(got));
+        FCheck->Add(buffer.first(got));
         from += got;
     }
 }
@@ -409,8 +408,10 @@ std::string SlicedFile::CheckedData(const JobContext& context) {
         return {};
     const std::uint64_t from = FLayout.HeaderSize() + static_cast<std::uint64_t>(FChecked);
     const std::uint64_t end = FLayout.HeaderSize() + static_cast<std::uint64_t>(ContiguousBytes());
-    if (from < end)
-        HashData(context, from, end);
+    if (from < end) {
+        std::vector<std::byte> buffer(context.Settings().BufferSize);
+        HashData(from, end, buffer);
+    }
     return FCheck->Finish();
 }
 

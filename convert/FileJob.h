@@ -103,10 +103,11 @@ private:
     FileReport Finish(const JobContext& context);
     // After the first slice: its job hashes the next slices' data as they write it, for as
     // long as they have begun.
-    void FollowSlices(const JobContext& context);
+    void FollowSlices(std::span<std::byte> buffer);
     // Whether slice index ended; bytes gets how much of it is in place.
     bool WaitForData(std::size_t index, std::int64_t hashed, std::int64_t& bytes);
-    void HashData(const JobContext& context, std::uint64_t from, std::uint64_t to);
+    // The data in place at [from, to) into FCheck, read through buffer.
+    void HashData(std::uint64_t from, std::uint64_t to, std::span<std::byte> buffer);
     // The check of the data in place, once the slices have written it; empty when it matches.
     std::string CheckedData(const JobContext& context);
 
