@@ -5,6 +5,7 @@
 #include "framework/Errors.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace zent {
 
@@ -23,19 +24,23 @@ void AddNew(std::vector<CoreText>& known, const std::vector<CoreText>& warnings)
             known.push_back(warning);
 }
 
-// A sink that hands what it writes to a check as well.
+// A sink that hands what it writes to a check as well, and tells how much is in place.
 class CheckedSink final : public BlockSink {
 public:
-    CheckedSink(BlockSink& sink, DataCheck* check) : FSink(sink), FCheck(check) {}
+    using Written = std::function<void(std::size_t bytes)>;
+    CheckedSink(BlockSink& sink, DataCheck* check, Written written)
+        : FSink(sink), FCheck(check), FWritten(std::move(written)) {}
     void Put(std::span<const std::byte> bytes) override {
         FSink.Put(bytes);
         if (FCheck)
             FCheck->Add(bytes);
+        FWritten(bytes.size());
     }
 
 private:
     BlockSink& FSink;
     DataCheck* FCheck;
+    Written FWritten;
 };
 
 std::unique_ptr<BlockSource> SourceOf(OpenedFile& opened, const EngineFile& file,
@@ -56,11 +61,18 @@ OpenedFile OpenFile(JobContext& context, const EngineFile& file, FileReport& rep
     std::unique_ptr<DecoderStream> stream =
         context.Open(file.Source, asked.IsDefault() ? plainKind : SampleKind::Float32);
     const OutputFormat out = asked.ForSource(stream->SourceBits());
+    // Samples deeper than float's 24 bits asked for as 32-bit integers, and nothing else
+    // changed: the source's own samples are those, exactly.
+    const int rate = stream->SampleRate();
+    const int channels = stream->Channels();
+    const bool ownDeepSamples = out.Format == SampleFormat::S32 && stream->SourceBits() > 24 &&
+                                !out.Tags && (out.Rate == 0 || out.Rate == rate) &&
+                                (out.Channels == 0 || out.Channels == channels);
     std::unique_ptr<SampleShaper> shaper;
-    if (!asked.IsPlainFor(stream->Channels(), stream->SampleRate()))
-        shaper = std::make_unique<SampleShaper>(stream->Channels(), stream->SampleRate(), out);
+    if (!asked.IsPlainFor(channels, rate) && !ownDeepSamples)
+        shaper = std::make_unique<SampleShaper>(channels, rate, out);
     else if (stream->Kind() == SampleKind::Float32)
-        stream = context.Open(file.Source, plainKind);
+        stream = context.Open(file.Source, ownDeepSamples ? SampleKind::Source : plainKind);
     if (shaper && !IsFloat(out.Format))
         stream->ClipSoftly();
     report.Channels = shaper ? shaper->Channels() : stream->Channels();
@@ -76,7 +88,9 @@ OpenedFile OpenFile(JobContext& context, const EngineFile& file, FileReport& rep
         static_cast<std::uint64_t>(shaper ? shaper->TargetFrames(frames) : frames) *
         layout.BlockAlign();
     WavLayout chosen = ChooseLayout(layout, data, info, settings.MaxRiffDataBytes);
-    return {std::move(stream), std::move(shaper), out, chosen, std::move(info), frameBytes, data};
+    const bool checkedWhole = stream->ChecksWholeReads() && (shaper || !stream->NewDataCheck());
+    return {std::move(stream), std::move(shaper), out,  chosen,
+            std::move(info),   frameBytes,        data, checkedWhole};
 }
 
 void ConvertWhole(JobContext& context, const EngineFile& file, OpenedFile& opened,
@@ -163,10 +177,11 @@ SlicedFile::SlicedFile(FileId id, EngineFile file, FileReport report, const Open
       FDelivered(FSlices.size(), 0), FWarnings(FSlices.size()),
       FPending(static_cast<int>(FSlices.size())), FShaped(opened.Shaper != nullptr),
       FKind(opened.Stream->Kind()), FOutput(opened.Output),
-      FCheck(FShaped ? nullptr : opened.Stream->NewDataCheck()), FLayout(opened.Layout),
-      FInfoChunk(opened.InfoChunk), FSourceFrameBytes(opened.SourceFrameBytes),
-      FLength(opened.Stream->LengthBytes()), FAllowedShortBytes(opened.AllowedShortBytes()),
-      FBytesPerSecond(opened.BytesPerSecond()), FFile(FJob.Target, FJob.Existing) {
+      FCheck(FShaped ? nullptr : opened.Stream->NewDataCheck()), FProgress(FSlices.size()),
+      FLayout(opened.Layout), FInfoChunk(opened.InfoChunk),
+      FSourceFrameBytes(opened.SourceFrameBytes), FLength(opened.Stream->LengthBytes()),
+      FAllowedShortBytes(opened.AllowedShortBytes()), FBytesPerSecond(opened.BytesPerSecond()),
+      FFile(FJob.Target, FJob.Existing) {
     FWarnings.front() = opened.Stream->Warnings();
     FFile.Write(FLayout.UnfinishedHeader());
 }
@@ -181,6 +196,11 @@ std::optional<FileReport> SlicedFile::RunSlice(JobContext& context, std::size_t 
     } catch (const std::exception& error) {
         Fail(TextOf(error));
     }
+    {
+        const std::lock_guard lock(FProgressMutex);
+        FProgress[index].Ended = true;
+    }
+    FProgressMade.notify_all();
     if (--FPending != 0)
         return std::nullopt;
     return Finish(context);
@@ -188,6 +208,10 @@ std::optional<FileReport> SlicedFile::RunSlice(JobContext& context, std::size_t 
 
 void SlicedFile::ConvertSlice(JobContext& context, std::size_t index,
                               std::unique_ptr<DecoderStream> stream, std::span<std::byte> buffer) {
+    {
+        const std::lock_guard lock(FProgressMutex);
+        FProgress[index].Started = true;
+    }
     if (FFailed)
         return;
     if (!context.KeepsGoing(FId)) {
@@ -201,6 +225,9 @@ void SlicedFile::ConvertSlice(JobContext& context, std::size_t index,
         if (FShaped && !IsFloat(FOutput.Format))
             stream->ClipSoftly();
     }
+    const bool checks = index == 0 && FCheck;
+    if (checks)
+        stream->LeaveCheckToCaller();
     if (slice.First != 0)
         stream->SeekToFrame(slice.First);
     // Only an output whose samples depend on their own frame alone is cut: a shaper of its
@@ -217,7 +244,13 @@ void SlicedFile::ConvertSlice(JobContext& context, std::size_t index,
     FileSink file(FFile, FLayout.HeaderSize() +
                              static_cast<std::uint64_t>(slice.First) * FLayout.BlockAlign());
     // The first slice is checked as it goes, while it is still in the cache.
-    CheckedSink sink(file, index == 0 ? FCheck.get() : nullptr);
+    CheckedSink sink(file, checks ? FCheck.get() : nullptr, [&](std::size_t bytes) {
+        {
+            const std::lock_guard lock(FProgressMutex);
+            FProgress[index].Written += static_cast<std::int64_t>(bytes);
+        }
+        FProgressMade.notify_all();
+    });
     const PumpResult result = Pump(*source, sink, {.MaxFrames = last ? kAnyFrames : slice.Count},
                                    [&](std::int64_t bytes) { return SliceGoesOn(context, bytes); });
     FDelivered[index] = result.SourceBytes;
@@ -229,6 +262,61 @@ void SlicedFile::ConvertSlice(JobContext& context, std::size_t index,
             static_cast<double>(slice.First * FSourceFrameBytes + result.SourceBytes) /
                 static_cast<double>(FBytesPerSecond),
             static_cast<double>(FLength) / static_cast<double>(FBytesPerSecond)));
+    if (result.Interrupted || index != 0)
+        return;
+    if (checks) {
+        FChecked = result.SourceBytes;
+        FollowSlices(buffer);
+    }
+}
+
+void SlicedFile::FollowSlices(std::span<std::byte> buffer) {
+    for (std::size_t index = 1; index < FSlices.size() && !FFailed; ++index) {
+        std::int64_t hashed = 0;
+        {
+            // A slice no job has begun yet is left for the end: waiting for it could hold
+            // the job that would take it.
+            const std::lock_guard lock(FProgressMutex);
+            if (!FProgress[index].Started)
+                return;
+        }
+        for (;;) {
+            std::int64_t written = 0;
+            const bool ended = WaitForData(index, hashed, written);
+            if (written > hashed) {
+                const std::uint64_t at =
+                    FLayout.HeaderSize() + static_cast<std::uint64_t>(FChecked);
+                HashData(at, at + static_cast<std::uint64_t>(written - hashed), buffer);
+                FChecked += written - hashed;
+                hashed = written;
+            } else if (ended) {
+                break;
+            }
+        }
+        // The data goes on in order only after a whole slice.
+        if (hashed < FSlices[index].Count * FSourceFrameBytes)
+            return;
+    }
+}
+
+bool SlicedFile::WaitForData(std::size_t index, std::int64_t hashed, std::int64_t& bytes) {
+    std::unique_lock lock(FProgressMutex);
+    const SliceProgress& progress = FProgress[index];
+    FProgressMade.wait(lock, [&] { return progress.Ended || progress.Written > hashed; });
+    bytes = progress.Written;
+    return progress.Ended;
+}
+
+void SlicedFile::HashData(std::uint64_t from, std::uint64_t to, std::span<std::byte> buffer) {
+    while (from < to) {
+        const std::size_t got =
+            FFile.ReadAt(from, buffer.first(static_cast<std::size_t>(
+                                   std::min<std::uint64_t>(buffer.size(), to - from))));
+        if (got == 0)
+            break;
+        FCheck->Add(buffer.first(got));
+        from += got;
+    }
 }
 
 // false when the slice is to end here: a stop, or another slice of the file failed.
@@ -311,17 +399,11 @@ FileReport SlicedFile::Finish(const JobContext& context) {
 std::optional<CoreText> SlicedFile::CheckedData(const JobContext& context) {
     if (!FCheck)
         return std::nullopt;
-    std::vector<std::byte> block(context.Settings().BufferSize);
-    std::uint64_t offset = FLayout.HeaderSize() + static_cast<std::uint64_t>(FDelivered.front());
+    const std::uint64_t from = FLayout.HeaderSize() + static_cast<std::uint64_t>(FChecked);
     const std::uint64_t end = FLayout.HeaderSize() + static_cast<std::uint64_t>(ContiguousBytes());
-    while (offset < end) {
-        const std::size_t got =
-            FFile.ReadAt(offset, std::span(block).first(static_cast<std::size_t>(
-                                     std::min<std::uint64_t>(block.size(), end - offset))));
-        if (got == 0)
-            break;
-        FCheck->Add(std::span(block).first(got));
-        offset += got;
+    if (from < end) {
+        std::vector<std::byte> buffer(context.Settings().BufferSize);
+        HashData(from, end, buffer);
     }
     return FCheck->Finish();
 }

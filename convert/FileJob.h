@@ -8,6 +8,7 @@
 #include "decode/Decoder.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -52,8 +53,13 @@ struct OpenedFile {
 
     std::int64_t BytesPerSecond() const { return SourceFrameBytes * Stream->SampleRate(); }
     std::int64_t AllowedShortBytes() const { return Stream->CodecFrameFrames() * SourceFrameBytes; }
-    // Whether the output may be written in slices at their places.
-    bool Cuttable() const { return !Shaper || Shaper->Cuttable(); }
+    // The source checks its samples, but only when one decoder reads it through: the output
+    // is not the source's own samples, so their check cannot read them back.
+    bool CheckedWhole = false;
+
+    // Whether the output may be written in slices at their places. A file checked whole is
+    // not cut: a second decode through it to check it would cost what the cut gains.
+    bool Cuttable() const { return (!Shaper || Shaper->Cuttable()) && !CheckedWhole; }
 };
 
 // Opens file's source in the sample kind its output needs and fills in the report's format
@@ -92,6 +98,13 @@ private:
     void Fail(const CoreText& message);
     std::int64_t ContiguousBytes() const;
     FileReport Finish(const JobContext& context);
+    // After the first slice: its job hashes the next slices' data as they write it, for as
+    // long as they have begun.
+    void FollowSlices(std::span<std::byte> buffer);
+    // Whether slice index ended; bytes gets how much of it is in place.
+    bool WaitForData(std::size_t index, std::int64_t hashed, std::int64_t& bytes);
+    // The data in place at [from, to) into FCheck, read through buffer.
+    void HashData(std::uint64_t from, std::uint64_t to, std::span<std::byte> buffer);
     // The check of the data in place, once the slices have written it; empty when it matches.
     std::optional<CoreText> CheckedData(const JobContext& context);
 
@@ -112,8 +125,20 @@ private:
     const bool FShaped;
     const SampleKind FKind;     // of the stream that opened the file
     const OutputFormat FOutput; // for this source's depth
-    // The first slice's data goes in as it is decoded, the rest is read back at the end.
+    // The first slice's data goes in as it is decoded, the rest is read back: by the first
+    // slice's job while the others write theirs (FollowSlices), what it did not reach at
+    // the end. Used by one job at a time: the first slice's, then the one that finishes.
     std::unique_ptr<DataCheck> FCheck;
+    std::int64_t FChecked = 0; // data bytes FCheck has had; the first slice's job's
+    // How far each slice is, for FollowSlices: set by the slice's job under FProgressMutex.
+    struct SliceProgress {
+        bool Started = false;
+        bool Ended = false;
+        std::int64_t Written = 0; // data bytes in place from the slice's start
+    };
+    std::vector<SliceProgress> FProgress;
+    std::mutex FProgressMutex;
+    std::condition_variable FProgressMade;
     const WavLayout FLayout;
     const std::vector<std::byte> FInfoChunk;
     const std::int64_t FSourceFrameBytes;

@@ -17,6 +17,13 @@ std::vector<Slice> EvenSlices(std::int64_t totalFrames, int count) {
     return slices;
 }
 
+std::vector<Slice> SlicesAfterFirst(std::int64_t totalFrames, std::int64_t firstFrames, int count) {
+    std::vector<Slice> slices = {{0, firstFrames}};
+    for (const Slice& rest : EvenSlices(totalFrames - firstFrames, count - 1))
+        slices.push_back({firstFrames + rest.First, rest.Count});
+    return slices;
+}
+
 std::vector<Slice> PlanSlices(const DecoderStream& stream, const SliceContext& context) {
     const std::int64_t frameBytes =
         static_cast<std::int64_t>(stream.Channels()) * (stream.BitsPerSample() / 8);
@@ -36,7 +43,12 @@ std::vector<Slice> PlanSlices(const DecoderStream& stream, const SliceContext& c
     // Asked last: a decoder may read the whole file to know.
     if (count < 2 || !stream.CanSeekExactly())
         return whole;
-    return EvenSlices(frames, count);
+    if (!stream.ChecksWholeReads())
+        return EvenSlices(frames, count);
+    // The first job's share: its slice and the hashing of all, against a slice of the others.
+    const double share = std::max(0.0, (1.0 - kCheckCost * (count - 1)) / count);
+    const auto first = std::max(minFrames, static_cast<std::int64_t>(share * frames));
+    return SlicesAfterFirst(frames, first, count);
 }
 
 } // namespace zent

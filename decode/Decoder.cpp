@@ -2,6 +2,7 @@
 
 #include "decode/ChainStream.h"
 #include "decode/FlacStream.h"
+#include "decode/Id3Tags.h"
 #include "decode/Mpg123Stream.h"
 #include "decode/NativeFile.h"
 #include "decode/OggSupport.h"
@@ -10,6 +11,7 @@
 #include "framework/Errors.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -26,6 +28,44 @@ namespace {
 constexpr std::string_view kOggMagic = "OggS";
 constexpr std::string_view kFlacMagic = "fLaC";
 constexpr int kBitsPerByte = 8;
+
+// Where native FLAC begins: "fLaC" at the file's start, or after ID3v2 tags, which taggers
+// put before it; -1 when it is none. The position is back at the start after it.
+std::int64_t NativeFlacStart(NativeFile& file) {
+    constexpr int kMaxTags = 8;
+    constexpr std::size_t kTagHeaderBytes = 10;
+    std::int64_t at = 0;
+    std::int64_t found = -1;
+    for (int tag = 0; tag <= kMaxTags && file.Seek(at, SEEK_SET); ++tag) {
+        std::array<std::uint8_t, kTagHeaderBytes> head{};
+        const std::size_t got = file.Read(head.data(), head.size());
+        if (got >= kFlacMagic.size() &&
+            std::equal(kFlacMagic.begin(), kFlacMagic.end(), head.begin())) {
+            found = at;
+            break;
+        }
+        const std::int64_t bytes = got == head.size() ? Id3v2TagBytes(head) : 0;
+        if (bytes == 0)
+            break;
+        at += bytes;
+    }
+    return file.Seek(0, SEEK_SET) ? found : -1;
+}
+
+// A native FLAC file; libFLAC is given what follows the tags before it (it skips one tag
+// itself, but no more).
+std::unique_ptr<DecoderStream> OpenNativeFlac(const std::filesystem::path& path,
+                                              std::unique_ptr<NativeFile> file, std::int64_t start,
+                                              SampleKind kind) {
+    if (start > 0) {
+        if (!file->Seek(0, SEEK_END))
+            return nullptr;
+        const std::int64_t size = file->Tell();
+        if (!file->Window(start, size))
+            return nullptr;
+    }
+    return FlacStream::Open(std::move(file), path, kind, false, start > 0);
+}
 
 // Whether the file is Ogg: it begins with a page, or with junk before one within its first
 // 64 KB. MP3 audio before a page makes it an MP3 file with an Ogg file after it.
@@ -167,8 +207,8 @@ std::unique_ptr<DecoderStream> OpenDecoderStream(const std::filesystem::path& pa
     if (!file) {
         return nullptr;
     }
-    if (file->StartsWith(kFlacMagic))
-        return FlacStream::Open(std::move(file), path, kind, false);
+    if (const std::int64_t flac = NativeFlacStart(*file); flac >= 0)
+        return OpenNativeFlac(path, std::move(file), flac, kind);
     // Only a lossless source has samples of its own beyond 16 bits.
     const SampleKind lossy = kind == SampleKind::Source ? SampleKind::Int16 : kind;
     // By content, not by name: an Ogg file named .mp3 still opens, and MPEG sync search never
@@ -209,7 +249,7 @@ std::string RefusalReason(const std::filesystem::path& path) {
             break;
         }
     }
-    if (file && file->StartsWith(kFlacMagic))
+    if (file && NativeFlacStart(*file) >= 0)
         return "the FLAC headers are incomplete or damaged: the file may be cut short";
     return "not an MP3, Ogg Vorbis, Opus or FLAC file";
 }

@@ -113,6 +113,12 @@ public:
     // For a file converted in slices: a check of the whole file's data, fed with the bytes
     // of every slice in order. Null when the stream has nothing to check the data against.
     virtual std::unique_ptr<DataCheck> NewDataCheck() const { return nullptr; }
+    // Whether a read from the start to the end checks the data against the file, with a
+    // warning from Warnings when it does not match.
+    virtual bool ChecksWholeReads() const { return false; }
+    // For a stream whose data the caller checks with NewDataCheck: the stream spares its own
+    // check. Call before the first Read or SeekToFrame.
+    virtual void LeaveCheckToCaller() {}
 
     // Exact positioning, for converting one file in slices. True only when decoding after
     // SeekToFrame gives the very samples that decoding from the start gives there.

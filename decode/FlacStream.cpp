@@ -1,6 +1,7 @@
 #include "decode/FlacStream.h"
 
 #include "decode/CommentTags.h"
+#include "decode/Id3Tags.h"
 #include "decode/PcmRounding.h"
 #include "framework/Errors.h"
 
@@ -278,37 +279,37 @@ struct FlacStreamState {
 };
 
 FlacStream::FlacStream(std::unique_ptr<NativeFile> file, const std::filesystem::path& path,
-                       SampleKind kind)
-    : FFile(std::move(file)), FDecoder(std::make_unique<FlacDecoderHandle>()),
-      FPathText(path.string()), FKind(kind) {}
+                       SampleKind kind, bool ogg)
+    : FFile(std::move(file)), FDecoder(std::make_unique<FlacDecoderHandle>()), FPath(path),
+      FPathText(path.string()), FKind(kind), FOgg(ogg) {}
 
 FlacStream::~FlacStream() = default;
 
 std::unique_ptr<DecoderStream> FlacStream::Open(std::unique_ptr<NativeFile> file,
                                                 const std::filesystem::path& path, SampleKind kind,
-                                                bool ogg) {
-    std::unique_ptr<FlacStream> stream(new FlacStream(std::move(file), path, kind));
-    if (!stream->Start(ogg))
+                                                bool ogg, bool id3Tagged) {
+    std::unique_ptr<FlacStream> stream(new FlacStream(std::move(file), path, kind, ogg));
+    if (!stream->Start(id3Tagged))
         return nullptr;
     return stream;
 }
 
-bool FlacStream::Start(bool ogg) {
-    FLAC__StreamDecoder* decoder = FDecoder->Decoder;
-    if (decoder == nullptr || !FFile->Seek(0, SEEK_END))
+bool FlacStream::Start(bool id3Tagged) {
+    if (FDecoder->Decoder == nullptr || !FFile->Seek(0, SEEK_END))
         return false;
     FState = std::make_unique<FlacStreamState>();
     FState->Client = {this, FFile.get(), FFile->Tell()};
-    if (FState->Client.Length <= 0 || !FFile->Seek(0, SEEK_SET))
+    if (FState->Client.Length <= 0 || !Init() || FChannels == 0)
         return false;
-    FLAC__stream_decoder_set_md5_checking(decoder, true);
-    FLAC__stream_decoder_set_metadata_respond(decoder, FLAC__METADATA_TYPE_VORBIS_COMMENT);
-    const auto init = ogg ? FLAC__stream_decoder_init_ogg_stream : FLAC__stream_decoder_init_stream;
-    if (init(decoder, ReadBytes, SeekBytes, TellBytes, LengthBytesOf, AtEnd, WriteFrame,
-             TakeMetadata, NoteError, &FState->Client) != FLAC__STREAM_DECODER_INIT_STATUS_OK)
-        return false;
-    if (!FLAC__stream_decoder_process_until_end_of_metadata(decoder) || FChannels == 0)
-        return false;
+    // A tagger's ID3 tags fill what the file's own comments leave empty.
+    if (id3Tagged) {
+        const AudioTags other = ReadId3Tags(FPath);
+        for (auto field :
+             {&AudioTags::Title, &AudioTags::Artist, &AudioTags::Album, &AudioTags::Track,
+              &AudioTags::Date, &AudioTags::Genre, &AudioTags::Comment})
+            if ((FTags.*field).empty())
+                FTags.*field = other.*field;
+    }
     if (FChannels < 1 || FChannels > kMaxChannels || FBits < kMinBits || FBits > kMaxBits ||
         FRate <= 0)
         return false;
@@ -327,9 +328,41 @@ bool FlacStream::Start(bool ogg) {
     return true;
 }
 
+bool FlacStream::Init() {
+    FLAC__StreamDecoder* decoder = FDecoder->Decoder;
+    if (!FFile->Seek(0, SEEK_SET))
+        return false;
+    FLAC__stream_decoder_set_md5_checking(decoder, FSelfCheck);
+    FLAC__stream_decoder_set_metadata_respond(decoder, FLAC__METADATA_TYPE_VORBIS_COMMENT);
+    const auto init =
+        FOgg ? FLAC__stream_decoder_init_ogg_stream : FLAC__stream_decoder_init_stream;
+    return init(decoder, ReadBytes, SeekBytes, TellBytes, LengthBytesOf, AtEnd, WriteFrame,
+                TakeMetadata, NoteError, &FState->Client) == FLAC__STREAM_DECODER_INIT_STATUS_OK &&
+           FLAC__stream_decoder_process_until_end_of_metadata(decoder) != 0;
+}
+
+void FlacStream::LeaveCheckToCaller() {
+    if (!FSelfCheck)
+        return;
+    FSelfCheck = false;
+    // libFLAC takes the choice only before it starts: it starts again without its check.
+    const std::int64_t total = FTotalFrames;
+    const AudioTags tags = FTags;
+    FLAC__stream_decoder_finish(FDecoder->Decoder);
+    const bool started = Init();
+    FTotalFrames = total;
+    FTags = tags;
+    if (!started || !Restart()) {
+        FEnded = true;
+        throw EDecoderError(
+            CoreText{CoreTextId::CannotDecode, {FPathText, "the FLAC data is damaged."}});
+    }
+}
+
 bool FlacStream::Restart() {
     FLAC__StreamDecoder* decoder = FDecoder->Decoder;
     FCarryBegin = FCarryEnd = 0;
+    FSilenceBytes = 0;
     FNextFrame = 0;
     FFromStart = true;
     FEnded = false;
@@ -437,6 +470,7 @@ void FlacStream::SeekToFrame(std::int64_t frame) {
             CoreText{CoreTextId::CannotDecode,
                      {FPathText, "no sample frame " + std::to_string(frame) + " in it."}});
     FCarryBegin = FCarryEnd = 0;
+    FSilenceBytes = 0;
     FNextFrame = frame;
     FFromStart = false;
     FEnded = false;
@@ -486,22 +520,15 @@ void FlacStream::TakeFrame(const std::int32_t* const planes[], std::int64_t firs
 }
 
 void FlacStream::PutSilence(std::int64_t frames) {
-    FZeros.assign(static_cast<std::size_t>(std::min<std::int64_t>(frames, FMaxBlockSize + 1)), 0);
-    std::array<const std::int32_t*, kMaxChannels> planes{};
-    planes.fill(FZeros.data());
-    while (frames > 0) {
-        const auto count =
-            static_cast<std::size_t>(std::min<std::int64_t>(frames, std::ssize(FZeros)));
-        Put(planes.data(), 0, count);
-        frames -= static_cast<std::int64_t>(count);
-    }
+    FNextFrame += frames;
+    FSilenceBytes += frames * FrameBytes();
 }
 
 void FlacStream::Put(const std::int32_t* const planes[], std::size_t from, std::size_t frames) {
     const auto frameBytes = static_cast<std::size_t>(FrameBytes());
     FNextFrame += static_cast<std::int64_t>(frames);
     std::size_t direct = 0;
-    if (FTarget != nullptr && FCarryBegin == FCarryEnd)
+    if (FTarget != nullptr && FSilenceBytes == 0 && FCarryBegin == FCarryEnd)
         direct = std::min(frames, (FTargetRoom - FTargetUsed) / frameBytes);
     if (direct > 0) {
         Pack(planes, from, direct, FTarget + FTargetUsed);
@@ -563,14 +590,27 @@ void FlacStream::Pack(const std::int32_t* const planes[], std::size_t from, std:
 void FlacStream::Finish() {
     FEnded = true;
     // The library checks its sum of the samples only when it decoded them all from the start.
-    if (FFromStart && FHasChecksum && FLAC__stream_decoder_finish(FDecoder->Decoder) == 0)
+    if (FFromStart && FHasChecksum && FSelfCheck &&
+        FLAC__stream_decoder_finish(FDecoder->Decoder) == 0)
         FChecksumBad = true;
 }
 
 ReadResult FlacStream::Read(std::span<std::byte> buffer) {
     const auto frameBytes = static_cast<std::size_t>(FrameBytes());
     std::size_t filled = 0;
+    const auto takeSilence = [&] {
+        const auto count = static_cast<std::size_t>(std::min<std::int64_t>(
+            FSilenceBytes, static_cast<std::int64_t>(buffer.size() - filled)));
+        // Unsigned 8-bit samples are silent at their middle.
+        const bool offset = FKind == SampleKind::Source && FContainerBytes == 1;
+        std::memset(buffer.data() + filled, offset ? static_cast<int>(kU8Offset) : 0, count);
+        FSilenceBytes -= static_cast<std::int64_t>(count);
+        filled += count;
+    };
     const auto takeCarry = [&] {
+        takeSilence();
+        if (FSilenceBytes > 0)
+            return;
         const std::size_t count = std::min(buffer.size() - filled, FCarryEnd - FCarryBegin);
         if (count == 0)
             return;
@@ -583,7 +623,8 @@ ReadResult FlacStream::Read(std::span<std::byte> buffer) {
     FTargetRoom = (buffer.size() - filled) / frameBytes * frameBytes;
     FTargetUsed = 0;
     FLAC__StreamDecoder* decoder = FDecoder->Decoder;
-    while (!FEnded && FCarryBegin == FCarryEnd && (FTargetRoom == 0 || FTargetUsed < FTargetRoom)) {
+    while (!FEnded && FSilenceBytes == 0 && FCarryBegin == FCarryEnd &&
+           (FTargetRoom == 0 || FTargetUsed < FTargetRoom)) {
         const bool going = FLAC__stream_decoder_process_single(decoder) != 0;
         const FLAC__StreamDecoderState state = FLAC__stream_decoder_get_state(decoder);
         if (state == FLAC__STREAM_DECODER_END_OF_STREAM) {

@@ -32,10 +32,11 @@ struct FlacStreamInfo {
 // from its start to its end is checked against the checksum of its samples.
 class FlacStream final : public DecoderStream {
 public:
-    // Null when the file holds no decodable FLAC audio.
+    // Null when the file holds no decodable FLAC audio. id3Tagged: file is the part after
+    // ID3v2 tags at path's start, whose fields fill what the FLAC comments lack.
     static std::unique_ptr<DecoderStream> Open(std::unique_ptr<NativeFile> file,
                                                const std::filesystem::path& path, SampleKind kind,
-                                               bool ogg);
+                                               bool ogg, bool id3Tagged = false);
     ~FlacStream() override;
 
     int Channels() const override { return FChannels; }
@@ -47,10 +48,14 @@ public:
     int SampleRate() const override { return FRate; }
     AudioTags Tags() const override { return FTags; }
     std::int64_t LengthBytes() const override { return FTotalFrames * FrameBytes(); }
-    bool IsActive() const override { return !FEnded || FCarryBegin < FCarryEnd; }
+    bool IsActive() const override {
+        return !FEnded || FSilenceBytes > 0 || FCarryBegin < FCarryEnd;
+    }
     std::int64_t CodecFrameFrames() const override { return FMaxBlockSize; }
     std::vector<CoreText> Warnings() const override;
     std::unique_ptr<DataCheck> NewDataCheck() const override;
+    bool ChecksWholeReads() const override { return FHasChecksum && FSelfCheck; }
+    void LeaveCheckToCaller() override;
     bool CanSeekExactly() const override;
     void SeekToFrame(std::int64_t frame) override;
     ReadResult Read(std::span<std::byte> buffer) override;
@@ -63,9 +68,11 @@ public:
     void NoteDamage();
 
 private:
-    FlacStream(std::unique_ptr<NativeFile> file, const std::filesystem::path& path,
-               SampleKind kind);
-    bool Start(bool ogg);
+    FlacStream(std::unique_ptr<NativeFile> file, const std::filesystem::path& path, SampleKind kind,
+               bool ogg);
+    bool Start(bool id3Tagged);
+    // libFLAC on the file from its start, up to its first frame.
+    bool Init();
     // Back at the start with the metadata read, as just opened.
     bool Restart();
     std::int64_t CountFrames();
@@ -80,8 +87,11 @@ private:
     std::unique_ptr<NativeFile> FFile; // read by the decoder: goes after it
     std::unique_ptr<FlacDecoderHandle> FDecoder;
     std::unique_ptr<FlacStreamState> FState; // what the callbacks reach
+    std::filesystem::path FPath;
     std::string FPathText;
     SampleKind FKind;
+    bool FOgg;
+    bool FSelfCheck = true; // libFLAC checks the samples it decodes from the start
     int FChannels = 0;
     int FRate = 0;
     int FBits = 0;
@@ -107,13 +117,15 @@ private:
     bool FChecksumBad = false;
 
     // Where the frames being decoded go: the caller's buffer while a Read runs, then the carry.
+    // The silence of a lost stretch is only counted, and given out ahead of the carry: a
+    // damaged file can claim any length.
     std::byte* FTarget = nullptr;
     std::size_t FTargetRoom = 0;
     std::size_t FTargetUsed = 0;
+    std::int64_t FSilenceBytes = 0;
     std::vector<std::byte> FCarry;
     std::size_t FCarryBegin = 0;
     std::size_t FCarryEnd = 0;
-    std::vector<std::int32_t> FZeros;
 };
 
 } // namespace zent

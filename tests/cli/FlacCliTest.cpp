@@ -86,6 +86,15 @@ TEST(FlacCli, AChosenFormatOverridesTheSourcesDepth) {
     EXPECT_EQ(fs::file_size(dir.File("deep.wav")), 44u + 24000 * 2 * 2);
 }
 
+TEST(FlacCli, ThirtyTwoBitSamplesAskedForAsThirtyTwoBitsAreExact) {
+    test::TempDir dir;
+    test::EncodeFlac(dir.File("deep.flac"), Params(0.5, 32, 2));
+    ASSERT_EQ(
+        test::RunCliProcess({"--format", "s32", "-o", ".", "deep.flac"}, dir.Path()).ExitStatus, 0);
+    EXPECT_TRUE(test::WavChunk(dir.File("deep.wav"), "data") ==
+                test::FlacToolChunk(dir.File("deep.flac"), "data"));
+}
+
 TEST(FlacCli, SlicesOnTwoJobsGiveTheBytesOfOneAndAreChecked) {
     test::TempDir dir;
     test::EncodeFlac(dir.File("long.flac"), Params(20.0, 24, 2));
@@ -93,6 +102,7 @@ TEST(FlacCli, SlicesOnTwoJobsGiveTheBytesOfOneAndAreChecked) {
     FlipAudioByte(dir.File("flipped.flac"));
     fs::create_directories(dir.File("one"));
     fs::create_directories(dir.File("two"));
+    fs::create_directories(dir.File("s16"));
     const test::CliOutcome one = test::RunCliProcess(
         {"-q", "-j1", "--json", "-o", "one", "long.flac", "flipped.flac"}, dir.Path());
     EXPECT_EQ(one.ExitStatus, 0) << one.Err;
@@ -103,6 +113,11 @@ TEST(FlacCli, SlicesOnTwoJobsGiveTheBytesOfOneAndAreChecked) {
         EXPECT_EQ(two.ExitStatus, 0) << two.Err;
         const bool damaged = std::string(name) == "flipped.flac";
         EXPECT_EQ(two.Out.find(kChecksumWarning) != std::string::npos, damaged) << two.Out;
+        // Samples other than the source's own cannot be read back to check them: the file
+        // goes whole, checked, on two jobs too.
+        const test::CliOutcome other = test::RunCliProcess(
+            {"-q", "-j2", "--json", "--format", "s16", "-o", "s16", name}, dir.Path());
+        EXPECT_EQ(other.Out.find(kChecksumWarning) != std::string::npos, damaged) << other.Out;
     }
     EXPECT_TRUE(FileBytes(dir.File("one/long.wav")) == FileBytes(dir.File("two/long.wav")));
     EXPECT_TRUE(FileBytes(dir.File("one/flipped.wav")) == FileBytes(dir.File("two/flipped.wav")));

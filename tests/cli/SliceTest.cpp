@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
@@ -163,6 +164,57 @@ TEST(Slices, PlanCutsOnlyWhenJobsWouldWaitAndTheDecoderSeeksExactly) {
             next += slice.Count;
         }
         EXPECT_EQ(next, c.Frames);
+    }
+}
+
+TEST(Slices, AFileWhoseDataAreHashedInOrderHasAShorterFirstSlice) {
+    test::TempDir dir;
+    const fs::path source = dir.File("long.flac");
+    test::FlacParams params;
+    params.tone = {8000, 1, 60.0};
+    test::EncodeFlac(source, params);
+    const std::int64_t frames = 60 * 8000;
+    const std::int64_t minimum = static_cast<std::int64_t>(kMinSliceSeconds * 8000);
+    // The first job hashes everything as well: a third of the file on two jobs, the least a
+    // slice may be on four (hashing takes all the first job's time there).
+    for (const auto& [jobs, first] : {std::pair{2u, frames / 3}, std::pair{4u, minimum}}) {
+        const std::unique_ptr<DecoderStream> stream = OpenDecoderStream(source, SampleKind::Source);
+        const std::vector<Slice> slices = PlanSlices(*stream, {jobs, 0, 0});
+        ASSERT_EQ(slices.size(), jobs);
+        EXPECT_EQ(slices.front(), (Slice{0, first}));
+        EXPECT_EQ(slices.back().First + slices.back().Count, frames);
+        for (std::size_t i = 2; i < slices.size(); ++i)
+            EXPECT_LE(std::abs(slices[i].Count - slices[1].Count), 1);
+    }
+}
+
+TEST(Slices, AnyCutOfAFlacFileGivesTheBytesOfOnePieceAndIsChecked) {
+    test::TempDir dir;
+    test::FlacParams params;
+    params.tone = {44100, 2, 8.0};
+    params.bits = 24;
+    test::EncodeFlac(dir.File("clean.flac"), params);
+    fs::copy_file(dir.File("clean.flac"), dir.File("damaged.flac"));
+    // STREAMINFO's last byte is the checksum's last.
+    std::string bytes = ReadFile(dir.File("damaged.flac"));
+    bytes[8 + 33] ^= 0x01;
+    std::ofstream(dir.File("damaged.flac"), std::ios::binary) << bytes;
+    const std::int64_t frames = 8 * 44100;
+    // Cuts whose slices all run at once, and more slices than jobs, some of which wait.
+    const std::vector<std::vector<Slice>> cuts = {
+        EvenSlices(frames, 2), SlicesAfterFirst(frames, 1000, 4), EvenSlices(frames, 9)};
+    for (const char* name : {"clean.flac", "damaged.flac"}) {
+        const bool damaged = std::string(name) == "damaged.flac";
+        const SplitRun whole = Convert(dir.File(name), {{0, frames}});
+        ASSERT_EQ(whole.Result.Outcome, FileOutcome::Converted);
+        EXPECT_EQ(whole.Result.Warnings.empty(), !damaged);
+        for (const auto& cut : cuts) {
+            SCOPED_TRACE(std::string(name) + " in " + std::to_string(cut.size()));
+            const SplitRun split = Convert(dir.File(name), cut);
+            EXPECT_EQ(split.Result.Outcome, FileOutcome::Converted);
+            EXPECT_TRUE(split.Bytes == whole.Bytes);
+            EXPECT_EQ(split.Result.Warnings, whole.Result.Warnings);
+        }
     }
 }
 

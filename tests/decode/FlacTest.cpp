@@ -3,6 +3,7 @@
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/TempDir.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -11,6 +12,7 @@
 #include <ostream>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zent {
@@ -206,6 +208,14 @@ TEST(FlacTest, AChecksumThatDoesNotMatchIsWarnedOfOnlyForADecodeFromTheStart) {
     sliced->SeekToFrame(1000);
     ReadAll(*sliced);
     EXPECT_TRUE(sliced->Warnings().empty());
+    // A caller that checks the data itself gets the same data, unchecked.
+    const auto first = OpenDecoderStream(path, SampleKind::Source);
+    EXPECT_TRUE(first->ChecksWholeReads());
+    first->LeaveCheckToCaller();
+    EXPECT_FALSE(first->ChecksWholeReads());
+    const auto reference = OpenDecoderStream(path, SampleKind::Source);
+    EXPECT_TRUE(ReadAll(*first, 3000) == ReadAll(*reference));
+    EXPECT_TRUE(first->Warnings().empty());
 }
 
 TEST(FlacTest, TheDataCheckReadsTheSlicesBackInOrder) {
@@ -269,6 +279,189 @@ TEST(FlacTest, ANameOfAnotherKindDoesNotMatter) {
         const auto stream = OpenDecoderStreamOrThrow(path, SampleKind::Source);
         EXPECT_EQ(stream->BitsPerSample(), 24) << path;
         EXPECT_EQ(stream->LengthBytes(), 22050 * 2 * 3) << path;
+    }
+}
+
+// An ID3v2.3 tag of Latin-1 text frames.
+std::vector<char> Id3Tag(const std::vector<std::pair<std::string, std::string>>& frames) {
+    std::vector<char> body;
+    for (const auto& [id, text] : frames) {
+        const auto size = static_cast<std::uint32_t>(text.size() + 1);
+        body.insert(body.end(), id.begin(), id.end());
+        for (const int shift : {24, 16, 8, 0})
+            body.push_back(static_cast<char>((size >> shift) & 0xFF));
+        body.insert(body.end(), {0, 0, 0});
+        body.insert(body.end(), text.begin(), text.end());
+    }
+    const auto size = static_cast<std::uint32_t>(body.size());
+    std::vector<char> tag = {'I', 'D', '3', 3, 0, 0};
+    for (const int shift : {21, 14, 7, 0})
+        tag.push_back(static_cast<char>((size >> shift) & 0x7F));
+    tag.insert(tag.end(), body.begin(), body.end());
+    return tag;
+}
+
+TEST(FlacTest, IdThreeTagsInFrontAreSkippedAndFillWhatTheCommentsLack) {
+    TempDir dir;
+    const auto plain = dir.Path() / "plain.flac";
+    FlacParams params = Params(ToneSpec{44100, 2, 6.0});
+    params.comments = {"TITLE=Own title"};
+    EncodeFlac(plain, params);
+    const std::vector<char> flac = FileBytes(plain);
+    const std::vector<char> first = Id3Tag({{"TIT2", "Tagger's title"}, {"TALB", "Album"}});
+    const std::vector<char> second = Id3Tag({{"TPE1", "Artist"}});
+    struct Case {
+        const char* Name;
+        std::vector<std::vector<char>> Tags;
+        const char* Artist;
+    };
+    for (const Case& c : {Case{"one", {first}, ""}, Case{"two", {first, second}, "Artist"}}) {
+        SCOPED_TRACE(c.Name);
+        const auto path = dir.Path() / (std::string(c.Name) + ".flac");
+        std::vector<char> bytes;
+        for (const std::vector<char>& tag : c.Tags)
+            bytes.insert(bytes.end(), tag.begin(), tag.end());
+        bytes.insert(bytes.end(), flac.begin(), flac.end());
+        WriteFileBytes(path, bytes);
+        const auto stream = OpenDecoderStreamOrThrow(path, SampleKind::Source);
+        EXPECT_EQ(stream->Tags().Title, "Own title");
+        EXPECT_EQ(stream->Tags().Album, "Album");
+        EXPECT_EQ(stream->Tags().Artist, c.Artist);
+        ASSERT_TRUE(stream->CanSeekExactly());
+        const std::vector<std::byte> all = ReadAll(*stream);
+        // flac -d reads one tag; libFLAC alone refuses a second.
+        EXPECT_TRUE(all == FlacToolChunk(c.Tags.size() == 1 ? path : plain, "data"));
+        EXPECT_TRUE(stream->Warnings().empty()) << JoinedEnglish(stream->Warnings());
+        const auto seeking = OpenDecoderStream(path, SampleKind::Source);
+        seeking->SeekToFrame(100000);
+        const std::vector<std::byte> rest = ReadAll(*seeking);
+        EXPECT_TRUE(std::equal(rest.begin(), rest.end(), all.begin() + 100000 * 4, all.end()));
+    }
+}
+
+TEST(FlacTest, SeededRandomIdThreeTagsInFrontAreSkipped) {
+    TempDir dir;
+    const auto plain = dir.Path() / "plain.flac";
+    EncodeFlac(plain, Params(ToneSpec{22050, 1, 0.5}));
+    const std::vector<char> flac = FileBytes(plain);
+    const std::vector<std::byte> reference = ReadAll(*OpenDecoderStream(plain, SampleKind::Source));
+    std::mt19937 random(2612);
+    for (int round = 0; round < 24; ++round) {
+        std::vector<char> bytes;
+        const int tags = 1 + static_cast<int>(random() % 4);
+        for (int t = 0; t < tags; ++t) {
+            // Any body: frames, padding or junk, of any size the header states.
+            std::vector<char> body(random() % 3000);
+            for (char& b : body)
+                b = static_cast<char>(random());
+            const auto size = static_cast<std::uint32_t>(body.size());
+            bytes.insert(bytes.end(), {'I', 'D', '3', static_cast<char>(2 + random() % 2), 0, 0});
+            for (const int shift : {21, 14, 7, 0})
+                bytes.push_back(static_cast<char>((size >> shift) & 0x7F));
+            bytes.insert(bytes.end(), body.begin(), body.end());
+        }
+        bytes.insert(bytes.end(), flac.begin(), flac.end());
+        const auto path = dir.Path() / "random.flac";
+        WriteFileBytes(path, bytes);
+        const auto stream = OpenDecoderStream(path, SampleKind::Source);
+        ASSERT_TRUE(stream) << round;
+        stream->Tags();
+        EXPECT_TRUE(ReadAll(*stream) == reference) << round;
+    }
+}
+
+// FLAC's frame header and frame checksums.
+std::uint8_t Crc8(const char* bytes, std::size_t size) {
+    std::uint8_t crc = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+        crc ^= static_cast<std::uint8_t>(bytes[i]);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = static_cast<std::uint8_t>((crc & 0x80) != 0 ? (crc << 1) ^ 0x07 : crc << 1);
+    }
+    return crc;
+}
+
+std::uint16_t Crc16(const char* bytes, std::size_t size) {
+    std::uint16_t crc = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+        crc ^= static_cast<std::uint16_t>(static_cast<std::uint8_t>(bytes[i]) << 8);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = static_cast<std::uint16_t>((crc & 0x8000) != 0 ? (crc << 1) ^ 0x8005 : crc << 1);
+    }
+    return crc;
+}
+
+// A three-frame file (4096-frame blocks) whose last frame is renumbered to frame number last,
+// and whose STREAMINFO claims the length that makes: frames 2 to last - 1 are lost.
+void RenumberLastFrame(const std::filesystem::path& path, std::uint32_t last) {
+    std::vector<char> bytes = FileBytes(path);
+    // The last frame's header: sync, two bytes of codes, frame number 2 in one byte, its CRC.
+    std::size_t at = bytes.size();
+    for (std::size_t i = test::FirstFlacFrameOffset(bytes); i + 6 < bytes.size(); ++i)
+        if (static_cast<std::uint8_t>(bytes[i]) == 0xFF &&
+            static_cast<std::uint8_t>(bytes[i + 1]) == 0xF8 && bytes[i + 4] == 2 &&
+            Crc8(&bytes[i], 5) == static_cast<std::uint8_t>(bytes[i + 5]))
+            at = i;
+    ASSERT_LT(at, bytes.size());
+    std::vector<char> frame(bytes.begin() + static_cast<std::ptrdiff_t>(at),
+                            bytes.begin() + static_cast<std::ptrdiff_t>(at) + 4);
+    // The number in four bytes of UTF-8 style.
+    for (const std::uint32_t part : {0xF0 | (last >> 18), 0x80 | ((last >> 12) & 0x3F),
+                                     0x80 | ((last >> 6) & 0x3F), 0x80 | (last & 0x3F)})
+        frame.push_back(static_cast<char>(part));
+    frame.push_back(static_cast<char>(Crc8(frame.data(), frame.size())));
+    frame.insert(frame.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at) + 6, bytes.end() - 2);
+    const std::uint16_t crc = Crc16(frame.data(), frame.size());
+    frame.push_back(static_cast<char>(crc >> 8));
+    frame.push_back(static_cast<char>(crc & 0xFF));
+    bytes.resize(at);
+    bytes.insert(bytes.end(), frame.begin(), frame.end());
+    // The 36-bit length: the low 4 bits of STREAMINFO's byte 13, then bytes 14 to 17.
+    const std::uint64_t total = (std::uint64_t{last} + 1) * 4096;
+    bytes[8 + 13] = static_cast<char>((bytes[8 + 13] & 0xF0) | ((total >> 32) & 0x0F));
+    for (int i = 0; i < 4; ++i)
+        bytes[8 + 14 + static_cast<std::size_t>(i)] =
+            static_cast<char>((total >> (24 - 8 * i)) & 0xFF);
+    WriteFileBytes(path, bytes);
+}
+
+TEST(FlacTest, ALostStretchIsSilenceCountedOutAsItIsRead) {
+    TempDir dir;
+    const auto clean = dir.Path() / "clean.flac";
+    EncodeFlac(clean, Params(ToneSpec{44100, 2, 3 * 4096 / 44100.0}, 16, false, false));
+    const auto original = OpenDecoderStream(clean, SampleKind::Source);
+    const std::vector<std::byte> audio = ReadAll(*original);
+    ASSERT_EQ(audio.size(), 3u * 4096 * 4);
+    const std::size_t block = 4096 * 4;
+    // A short stretch read to the end; one of days, whose silence is never held whole.
+    for (const std::uint32_t last : {std::uint32_t{64}, std::uint32_t{1} << 20}) {
+        SCOPED_TRACE(last);
+        const auto path = dir.Path() / ("lost" + std::to_string(last) + ".flac");
+        std::filesystem::copy_file(clean, path, std::filesystem::copy_options::overwrite_existing);
+        RenumberLastFrame(path, last);
+        const auto stream = OpenDecoderStream(path, SampleKind::Source);
+        ASSERT_TRUE(stream);
+        ASSERT_EQ(stream->LengthBytes(), (std::int64_t{last} + 1) * std::int64_t{block});
+        std::vector<std::byte> data;
+        std::vector<std::byte> buffer(1 << 20);
+        while (stream->IsActive() && data.size() < (std::size_t{64} << 20)) {
+            const std::size_t got = stream->Read(buffer).Bytes;
+            data.insert(data.end(), buffer.begin(),
+                        buffer.begin() + static_cast<std::ptrdiff_t>(got));
+        }
+        ASSERT_GE(data.size(), std::min<std::size_t>(std::size_t{last + 1} * block, 64u << 20));
+        // libFLAC itself gives the frame after a jump, and some before it, as silence.
+        EXPECT_TRUE(std::equal(audio.begin(), audio.begin() + 2 * block, data.begin()));
+        EXPECT_TRUE(std::all_of(data.begin() + 2 * block, data.end(),
+                                [](std::byte b) { return b == std::byte{0}; }));
+        if (stream->IsActive())
+            continue;
+        EXPECT_EQ(data.size(), std::size_t{last + 1} * block);
+        const std::string warnings = JoinedEnglish(stream->Warnings());
+        EXPECT_NE(warnings.find("was replaced by silence"), std::string::npos) << warnings;
+        EXPECT_NE(warnings.find(CoreText{CoreTextId::ChecksumMismatch}.English()),
+                  std::string::npos)
+            << warnings;
     }
 }
 
