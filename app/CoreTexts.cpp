@@ -46,6 +46,26 @@ const char* TranslatablePattern(CoreTextId id) {
                                  "The file \"%1\" ends early: only %2 of %3 could be decoded.");
     case CoreTextId::UnknownError:
         return QT_TRANSLATE_NOOP("CoreText", "Unknown error");
+    case CoreTextId::NoEndMark:
+        return QT_TRANSLATE_NOOP("CoreText",
+                                 "ends without its end-of-stream mark: it may be cut short");
+    case CoreTextId::WrongLength:
+        return QT_TRANSLATE_NOOP("CoreText",
+                                 "announces a wrong length: the audio its pages hold was decoded");
+    case CoreTextId::LostData:
+        return QT_TRANSLATE_NOOP("CoreText",
+                                 "data lost or damaged at %1: %2 of silence in its place");
+    case CoreTextId::FormatChanges:
+        return QT_TRANSLATE_NOOP("CoreText", "changes to %1 at %2: converted to %3");
+    case CoreTextId::DamagedFrame:
+        return QT_TRANSLATE_NOOP("CoreText", "a damaged frame at %1 was replaced by silence");
+    case CoreTextId::DamagedFrames:
+        return QT_TRANSLATE_NOOP("CoreText",
+                                 "%1 damaged frames were replaced by silence, the first at %2");
+    case CoreTextId::ChecksumMismatch:
+        return QT_TRANSLATE_NOOP(
+            "CoreText",
+            "the decoded audio does not match the file's checksum: the file is damaged");
     }
     return nullptr;
 }

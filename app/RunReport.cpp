@@ -33,9 +33,12 @@ QString OutcomeText(FileOutcome outcome) {
 }
 
 QString ReasonText(const RunReportRow& row) {
-    if (row.Outcome == FileOutcome::Skipped && row.Reason.English().empty())
+    if (row.Outcome == FileOutcome::Skipped && row.Reasons.empty())
         return RunReport::tr("A file of this name was there already and was left as it was.");
-    return ShownCoreText(row.Reason);
+    QStringList shown;
+    for (const CoreText& reason : row.Reasons)
+        shown << ShownCoreText(reason);
+    return shown.join(QStringLiteral("; "));
 }
 
 } // namespace

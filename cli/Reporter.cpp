@@ -51,7 +51,10 @@ std::string JsonLine(const FileRecord& record) {
            ",\"rate\":" + std::to_string(report.SampleRate) +
            ",\"status\":" + JsonString(StatusName(record)) +
            ",\"message\":" + JsonString(report.Message) +
-           (report.Warning.empty() ? "" : ",\"warning\":" + JsonString(report.Warning)) + "}\n";
+           (report.Warnings.empty()
+                ? ""
+                : ",\"warning\":" + JsonString(JoinedEnglish(report.Warnings))) +
+           "}\n";
 }
 
 namespace {
@@ -135,7 +138,7 @@ RunSummary Summarize(const std::vector<FileRecord>& records, double wallSeconds)
         switch (report.Outcome) {
         case FileOutcome::Converted:
             ++summary.Converted;
-            summary.Warned += report.Warning.empty() ? 0 : 1;
+            summary.Warned += report.Warnings.empty() ? 0 : 1;
             summary.AudioSeconds += Seconds(report);
             break;
         case FileOutcome::Skipped:
@@ -226,8 +229,9 @@ void Reporter::FileFinished(const FileRecord& record) {
             FErr << count << "stopped " << source << '\n';
     }
     // Even when quiet: the file is kept, but may not be whole.
-    if (report.Outcome != FileOutcome::Failed && !report.Warning.empty())
-        FErr << kProgramName << ": " << source << ": " << ShownText(report.Warning) << '\n';
+    if (report.Outcome != FileOutcome::Failed && !report.Warnings.empty())
+        FErr << kProgramName << ": " << source << ": " << ShownText(JoinedEnglish(report.Warnings))
+             << '\n';
     FErr.flush();
     CheckOutputs();
 }

@@ -45,8 +45,8 @@ struct FileReport {
     FileId Id = 0;
     FileOutcome Outcome = FileOutcome::Abandoned;
     std::string Message;
-    CoreText Text;           // Message by identity, for the window's translation
-    std::string Warning;     // for a file that converts, but may not be whole
+    CoreText Text;                  // Message by identity, for the window's translation
+    std::vector<CoreText> Warnings; // for a file that converts, but may not be whole
     std::string Target;      // the name the file took, when it differs from the one asked for
     std::int64_t Frames = 0; // sample frames written
     int Channels = 0;

@@ -191,13 +191,10 @@ void ConversionRun::FileEnded(const FileReport& report) {
     FInFlight.erase(report.Id);
     FileEntry* entry = FItems[report.Id].Entry;
     if (report.Outcome == FileOutcome::Failed || report.Outcome == FileOutcome::Skipped ||
-        (report.Outcome == FileOutcome::Converted && !report.Warning.empty()))
+        (report.Outcome == FileOutcome::Converted && !report.Warnings.empty()))
         FReport.push_back(
             {entry->FileName, report.Outcome,
-             report.Outcome == FileOutcome::Failed
-                 ? report.Text
-                 : (report.Warning.empty() ? CoreText{}
-                                           : CoreText{CoreTextId::Plain, {report.Warning}})});
+             report.Outcome == FileOutcome::Failed ? std::vector{report.Text} : report.Warnings});
     if (report.Outcome == FileOutcome::Skipped) {
         // Done with, as a converted file is; not a failure.
         FIds.erase(entry);

@@ -33,7 +33,7 @@ struct RunChoices {
 struct RunReportRow {
     std::string FileName;
     FileOutcome Outcome = FileOutcome::Failed;
-    CoreText Reason; // the error or the warning; no text for a skipped file
+    std::vector<CoreText> Reasons; // the error or the warnings; none for a skipped file
 };
 
 // The batch run over the window's list, on the conversion engine: the entries go to the jobs

@@ -18,8 +18,8 @@ WavLayout ChooseLayout(const WavLayout& layout, std::uint64_t dataBytes,
 }
 
 // The source's warnings not yet among known, in order.
-void AddNew(std::vector<std::string>& known, const std::vector<std::string>& warnings) {
-    for (const std::string& warning : warnings)
+void AddNew(std::vector<CoreText>& known, const std::vector<CoreText>& warnings) {
+    for (const CoreText& warning : warnings)
         if (std::find(known.begin(), known.end(), warning) == known.end())
             known.push_back(warning);
 }
@@ -53,13 +53,6 @@ std::unique_ptr<BlockSource> SourceOf(OpenedFile& opened, const EngineFile& file
 
 } // namespace
 
-std::string JoinedWarnings(const std::vector<std::string>& warnings) {
-    std::string joined;
-    for (const std::string& warning : warnings)
-        joined += (joined.empty() ? "" : "; ") + warning;
-    return joined;
-}
-
 OpenedFile OpenFile(JobContext& context, const EngineFile& file, FileReport& report) {
     const EngineSettings& settings = context.Settings();
     const OutputFormat& asked = settings.Output;
@@ -84,7 +77,7 @@ OpenedFile OpenFile(JobContext& context, const EngineFile& file, FileReport& rep
         stream->ClipSoftly();
     report.Channels = shaper ? shaper->Channels() : stream->Channels();
     report.SampleRate = shaper ? shaper->Rate() : stream->SampleRate();
-    report.Warning = JoinedWarnings(stream->Warnings());
+    report.Warnings = stream->Warnings();
     const WavLayout layout = shaper ? shaper->Layout() : StreamLayout(*stream);
     std::vector<std::byte> info =
         shaper && out.Tags ? BuildInfoChunk(stream->Tags()) : std::vector<std::byte>();
@@ -115,7 +108,7 @@ void ConvertWhole(JobContext& context, const EngineFile& file, OpenedFile& opene
         context.Count(report.Id, bytes, done, length, opened.BytesPerSecond());
         return context.KeepsGoing(report.Id);
     });
-    report.Warning = JoinedWarnings(stream.Warnings());
+    report.Warnings = stream.Warnings();
     FinishWavFile(out,
                   {.Layout = opened.Layout,
                    .DataBytes = result.Written,
@@ -172,7 +165,7 @@ void ConvertToPipe(JobContext& context, const EngineFile& file, OpenedFile& open
         out.Put(trailer);
     }
     out.Flush();
-    report.Warning = JoinedWarnings(stream.Warnings());
+    report.Warnings = stream.Warnings();
     report.Outcome = FileOutcome::Converted;
     report.Target = file.Target;
     report.Frames = static_cast<std::int64_t>(written / layout.BlockAlign());
@@ -367,13 +360,13 @@ FileReport SlicedFile::Finish(const JobContext& context) {
         // stopped file keeps what is in place from the start.
         const std::int64_t total = ContiguousBytes();
         report.Frames = total / FSourceFrameBytes;
-        std::vector<std::string> warnings;
-        for (const std::vector<std::string>& found : FWarnings)
+        std::vector<CoreText> warnings;
+        for (const std::vector<CoreText>& found : FWarnings)
             AddNew(warnings, found);
         if (!FStopped)
-            if (std::string mismatch = CheckedData(context); !mismatch.empty())
-                AddNew(warnings, {mismatch});
-        report.Warning = JoinedWarnings(warnings);
+            if (const std::optional<CoreText> mismatch = CheckedData(context))
+                AddNew(warnings, {*mismatch});
+        report.Warnings = warnings;
         const std::uint64_t data =
             FShaped ? static_cast<std::uint64_t>(report.Frames) * FLayout.BlockAlign()
                     : static_cast<std::uint64_t>(total);
@@ -403,9 +396,9 @@ FileReport SlicedFile::Finish(const JobContext& context) {
     return report;
 }
 
-std::string SlicedFile::CheckedData(const JobContext& context) {
+std::optional<CoreText> SlicedFile::CheckedData(const JobContext& context) {
     if (!FCheck)
-        return {};
+        return std::nullopt;
     const std::uint64_t from = FLayout.HeaderSize() + static_cast<std::uint64_t>(FChecked);
     const std::uint64_t end = FLayout.HeaderSize() + static_cast<std::uint64_t>(ContiguousBytes());
     if (from < end) {

@@ -40,9 +40,6 @@ protected:
     ~JobContext() = default;
 };
 
-// One text for the report: a file's warnings, in the order found.
-std::string JoinedWarnings(const std::vector<std::string>& warnings);
-
 // A source opened for conversion and the output it becomes.
 struct OpenedFile {
     std::unique_ptr<DecoderStream> Stream;
@@ -109,7 +106,7 @@ private:
     // The data in place at [from, to) into FCheck, read through buffer.
     void HashData(std::uint64_t from, std::uint64_t to, std::span<std::byte> buffer);
     // The check of the data in place, once the slices have written it; empty when it matches.
-    std::string CheckedData(const JobContext& context);
+    std::optional<CoreText> CheckedData(const JobContext& context);
 
     const FileId FId;
     const EngineFile FJob;
@@ -117,7 +114,7 @@ private:
     const std::vector<Slice> FSlices;
     // Per slice, each written by its own job and read once FPending reached 0.
     std::vector<std::int64_t> FDelivered; // source bytes
-    std::vector<std::vector<std::string>> FWarnings;
+    std::vector<std::vector<CoreText>> FWarnings;
     std::atomic<int> FPending;
     std::atomic<std::int64_t> FDone{0};
     std::atomic<bool> FFailed{false};

@@ -37,9 +37,10 @@ ChainStream::ChainStream(std::vector<std::unique_ptr<DecoderStream>> runs,
         const std::int64_t runFrames =
             run->LengthBytes() / (std::int64_t{run->Channels()} * SampleBytes(run->Kind()));
         if (&run != &FRuns.front() && !Direct(*run)) {
-            FWarnings.push_back("changes to " + FormatName(run->SampleRate(), run->Channels()) +
-                                " at " + ClockTime(static_cast<double>(frames) / FSampleRate) +
-                                ": converted to " + FormatName(FSampleRate, FChannels));
+            FWarnings.push_back({CoreTextId::FormatChanges,
+                                 {FormatName(run->SampleRate(), run->Channels()),
+                                  ClockTime(static_cast<double>(frames) / FSampleRate),
+                                  FormatName(FSampleRate, FChannels)}});
         }
         frames += Resampler::TargetFrames(runFrames, run->SampleRate(), FSampleRate);
     }
@@ -83,10 +84,10 @@ std::int64_t ChainStream::CodecFrameFrames() const {
     return most;
 }
 
-std::vector<std::string> ChainStream::Warnings() const {
-    std::vector<std::string> warnings = FWarnings;
+std::vector<CoreText> ChainStream::Warnings() const {
+    std::vector<CoreText> warnings = FWarnings;
     for (const auto& run : FRuns) {
-        for (const std::string& warning : run->Warnings()) {
+        for (const CoreText& warning : run->Warnings()) {
             if (std::find(warnings.begin(), warnings.end(), warning) == warnings.end()) {
                 warnings.push_back(warning);
             }

@@ -31,7 +31,7 @@ public:
     bool IsActive() const override;
     std::int64_t CodecFrameFrames() const override;
     bool EndsWithoutEndMark() const override { return FRuns.back()->EndsWithoutEndMark(); }
-    std::vector<std::string> Warnings() const override;
+    std::vector<CoreText> Warnings() const override;
     ReadResult Read(std::span<std::byte> buffer) override;
 
 private:
@@ -47,7 +47,7 @@ private:
     int FChannels = 0;
     int FSampleRate = 0;
     std::int64_t FLengthBytes = 0;
-    std::vector<std::string> FWarnings;
+    std::vector<CoreText> FWarnings;
     // The conversion of the current run, when it is not direct.
     std::optional<ChannelMixer> FMixer;
     std::optional<Resampler> FResampler;

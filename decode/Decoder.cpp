@@ -152,10 +152,11 @@ std::string ClockTime(double seconds) {
     return text;
 }
 
-std::string LostDataWarning(std::int64_t atFrame, std::int64_t silenceFrames, int rate) {
+CoreText LostDataWarning(std::int64_t atFrame, std::int64_t silenceFrames, int rate) {
     const double perSecond = rate > 0 ? rate : 1;
-    return "data lost or damaged at " + ClockTime(static_cast<double>(atFrame) / perSecond) + ": " +
-           ClockTime(static_cast<double>(silenceFrames) / perSecond) + " of silence in its place";
+    return {CoreTextId::LostData,
+            {ClockTime(static_cast<double>(atFrame) / perSecond),
+             ClockTime(static_cast<double>(silenceFrames) / perSecond)}};
 }
 
 double DecoderStream::LengthSeconds() const {
@@ -167,9 +168,9 @@ double DecoderStream::LengthSeconds() const {
     return static_cast<double>(LengthBytes()) / static_cast<double>(bytesPerSecond);
 }
 
-std::vector<std::string> DecoderStream::Warnings() const {
+std::vector<CoreText> DecoderStream::Warnings() const {
     if (EndsWithoutEndMark())
-        return {kNoEndMarkWarning};
+        return {CoreText{CoreTextId::NoEndMark}};
     return {};
 }
 

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "decode/AudioTags.h"
+#include "framework/CoreText.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -15,9 +17,6 @@ namespace zent {
 // What a person is told about a file that cannot be opened for decoding, whether it is being
 // added to the list or converted.
 inline constexpr const char* kSampleNotLoaded = "Sample not loaded.";
-// What the command line says about a stream whose EndsWithoutEndMark holds.
-inline constexpr const char* kNoEndMarkWarning =
-    "ends without its end-of-stream mark: it may be cut short";
 
 // What one Read brought: data, the end of the stream, or nothing although the stream has not
 // ended. A stream that keeps answering Nothing is stuck.
@@ -35,15 +34,11 @@ struct ReadResult {
     }
 };
 
-// What the command line says about an Ogg file whose last granule position cannot be true.
-inline constexpr const char* kWrongLengthWarning =
-    "announces a wrong length: the audio its pages hold was decoded";
-
 // A time in the file as minutes and seconds, as a person reads it: "1:02.5".
 std::string ClockTime(double seconds);
 // The warning for a stretch of a file that could not be decoded and became silence, so that
 // what follows keeps its time: where it is and how long, in sample frames at rate.
-std::string LostDataWarning(std::int64_t atFrame, std::int64_t silenceFrames, int rate);
+CoreText LostDataWarning(std::int64_t atFrame, std::int64_t silenceFrames, int rate);
 
 // What a stream's samples are, chosen when it is opened. Float32 is the decoder's own precision:
 // little-endian IEEE floats, full scale -1..1 (peaks may go beyond), never rounded to 16 bits
@@ -59,9 +54,9 @@ public:
     virtual ~DataCheck() = default;
     // The next data bytes, as Read delivered them.
     virtual void Add(std::span<const std::byte> data) = 0;
-    // After the last data: a warning in the style of DecoderStream::Warnings, or empty when
+    // After the last data: a warning in the style of DecoderStream::Warnings, or nothing when
     // the data matches.
-    virtual std::string Finish() = 0;
+    virtual std::optional<CoreText> Finish() = 0;
 };
 
 // A decode-only stream over one MP3, Ogg Vorbis, Ogg Opus, FLAC or Ogg FLAC file. It delivers
@@ -105,10 +100,10 @@ public:
     virtual bool EndsWithoutEndMark() const { return false; }
 
     // What a person should be told about a stream that decodes, but not wholly as the file
-    // claims (cut short, a gap filled with silence, a checksum that does not match): short
-    // phrases in the style of kNoEndMarkWarning, in the order found. Complete once the stream
-    // has been read to its end; some are known as soon as it opens.
-    virtual std::vector<std::string> Warnings() const;
+    // claims (cut short, a gap filled with silence, a checksum that does not match), in the
+    // order found. Complete once the stream has been read to its end; some are known as soon
+    // as it opens.
+    virtual std::vector<CoreText> Warnings() const;
 
     // For float samples that will be written as integers: a decoder whose own integer output
     // bends peaks beyond full scale softly back below it (Opus) does the same to its floats.

@@ -227,12 +227,12 @@ public:
         FHeld.erase(FHeld.begin(), FHeld.begin() + static_cast<std::ptrdiff_t>(whole));
     }
 
-    std::string Finish() override {
+    std::optional<CoreText> Finish() override {
         const QByteArray sum = FHash.result();
-        return sum.size() == static_cast<qsizetype>(kChecksumBytes) &&
-                       std::memcmp(sum.constData(), FExpected.data(), kChecksumBytes) == 0
-                   ? std::string()
-                   : std::string(kFlacChecksumWarning);
+        if (sum.size() == static_cast<qsizetype>(kChecksumBytes) &&
+            std::memcmp(sum.constData(), FExpected.data(), kChecksumBytes) == 0)
+            return std::nullopt;
+        return CoreText{CoreTextId::ChecksumMismatch};
     }
 
 private:
@@ -429,17 +429,15 @@ int FlacStream::ValidBits() const {
     return FKind == SampleKind::Source ? FBits : BitsPerSample();
 }
 
-std::vector<std::string> FlacStream::Warnings() const {
-    std::vector<std::string> warnings;
+std::vector<CoreText> FlacStream::Warnings() const {
+    std::vector<CoreText> warnings;
     if (FDamagedFrames == 1)
-        warnings.push_back("a damaged frame at " + MinutesSeconds(FFirstDamage, FRate) +
-                           " was replaced by silence");
+        warnings.push_back({CoreTextId::DamagedFrame, {MinutesSeconds(FFirstDamage, FRate)}});
     else if (FDamagedFrames > 1)
-        warnings.push_back(std::to_string(FDamagedFrames) +
-                           " damaged frames were replaced by silence, the first at " +
-                           MinutesSeconds(FFirstDamage, FRate));
+        warnings.push_back({CoreTextId::DamagedFrames,
+                            {std::to_string(FDamagedFrames), MinutesSeconds(FFirstDamage, FRate)}});
     if (FChecksumBad)
-        warnings.emplace_back(kFlacChecksumWarning);
+        warnings.push_back({CoreTextId::ChecksumMismatch});
     return warnings;
 }
 

@@ -25,10 +25,6 @@ struct FlacStreamInfo {
     std::array<std::uint8_t, 16> Checksum{};
 };
 
-// Warned when the samples decoded from the start differ from the checksum in the file.
-inline constexpr const char* kFlacChecksumWarning =
-    "the decoded audio does not match the file's checksum: the file is damaged";
-
 // FLAC, native or in Ogg, through libFLAC. Every depth from 4 to 32 bits and 1 to 8 channels
 // in FLAC's channel order, which is WAV's. Source samples are the ones `flac -d` writes; 16-bit
 // samples of a deeper source are rounded to the nearest, as the float path rounds them. A frame
@@ -56,7 +52,7 @@ public:
         return !FEnded || FSilenceBytes > 0 || FCarryBegin < FCarryEnd;
     }
     std::int64_t CodecFrameFrames() const override { return FMaxBlockSize; }
-    std::vector<std::string> Warnings() const override;
+    std::vector<CoreText> Warnings() const override;
     std::unique_ptr<DataCheck> NewDataCheck() const override;
     bool ChecksWholeReads() const override { return FHasChecksum && FSelfCheck; }
     void LeaveCheckToCaller() override;

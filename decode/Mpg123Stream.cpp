@@ -653,7 +653,7 @@ void Mpg123Stream::SeekToFrame(std::int64_t frame) {
     FEnded = false;
 }
 
-std::string Mpg123Stream::SilenceWarning(std::int64_t silenceBytes) const {
+CoreText Mpg123Stream::SilenceWarning(std::int64_t silenceBytes) const {
     return LostDataWarning(FDelivered / FrameBytes(), silenceBytes / FrameBytes(), FSampleRate);
 }
 

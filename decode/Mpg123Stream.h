@@ -34,7 +34,7 @@ public:
     bool IsActive() const override {
         return !FEnded || FSilenceBytes > 0 || FGapBytes > 0 || FPendingBytes > 0;
     }
-    std::vector<std::string> Warnings() const override { return FWarnings; }
+    std::vector<CoreText> Warnings() const override { return FWarnings; }
     bool CanSeekExactly() const override;
     void SeekToFrame(std::int64_t frame) override;
     ReadResult Read(std::span<std::byte> buffer) override;
@@ -88,7 +88,7 @@ private:
     // Nothing when the frames cannot be told.
     std::optional<std::vector<PlannedGap>> PlanGaps() const;
     // The warning for silence of this many bytes where the stream has got to.
-    std::string SilenceWarning(std::int64_t silenceBytes) const;
+    CoreText SilenceWarning(std::int64_t silenceBytes) const;
     std::int64_t FrameBytes() const { return std::int64_t{FChannels} * SampleBytes(FKind); }
 
     std::optional<Decoder> FDecoder;
@@ -122,7 +122,7 @@ private:
     std::size_t FPendingBytes = 0;
     std::optional<std::vector<PlannedGap>> FGapPlan; // made at the first gap
     bool FGapsPlanned = false;
-    std::vector<std::string> FWarnings;
+    std::vector<CoreText> FWarnings;
     std::unique_ptr<SeekIndex> FSeek = std::make_unique<SeekIndex>();
 };
 

@@ -36,8 +36,8 @@ void OggStream::ClearCarry(std::int64_t frame) {
     FFrame = frame;
 }
 
-std::vector<std::string> OggStream::Warnings() const {
-    std::vector<std::string> warnings = DecoderStream::Warnings();
+std::vector<CoreText> OggStream::Warnings() const {
+    std::vector<CoreText> warnings = DecoderStream::Warnings();
     warnings.insert(warnings.end(), FWarnings.begin(), FWarnings.end());
     return warnings;
 }

@@ -21,7 +21,7 @@ public:
         return !FEnded || FCarryBegin < FCarryEnd || FSilenceBytes > 0;
     }
     bool EndsWithoutEndMark() const override { return FNoEndMark; }
-    std::vector<std::string> Warnings() const override;
+    std::vector<CoreText> Warnings() const override;
     ReadResult Read(std::span<std::byte> buffer) final;
     // False when the stream ends before a link of another format.
     bool PlaysEveryLink() const { return FEveryLink; }
@@ -45,7 +45,7 @@ protected:
     // The frame that follows those decoded so far, by the granule positions; -1 when unknown.
     virtual std::int64_t GranulePosition() const = 0;
     void NoteHole() { FHole = true; }
-    void AddWarning(std::string warning) { FWarnings.push_back(std::move(warning)); }
+    void AddWarning(CoreText warning) { FWarnings.push_back(std::move(warning)); }
 
     // The library reads through the file: a derived stream's handle goes before it.
     std::unique_ptr<NativeFile> FFile;
@@ -69,7 +69,7 @@ private:
     bool FHole = false;
     std::int64_t FFrame = 0; // frames given so far, silence included
     std::int64_t FSilenceBytes = 0;
-    std::vector<std::string> FWarnings;
+    std::vector<CoreText> FWarnings;
     std::vector<std::byte> FCarry;
     std::size_t FCarryBegin = 0;
     std::size_t FCarryEnd = 0;

@@ -147,7 +147,7 @@ bool OpusStream::Start() {
         if (!OpenLibrary(seekable) || frames <= 0) {
             return false;
         }
-        AddWarning(kWrongLengthWarning);
+        AddWarning({CoreTextId::WrongLength});
     }
     FLengthBytes = frames * static_cast<std::int64_t>(FrameBytes());
     // Slices need granules that tell where each page lies.

@@ -155,7 +155,7 @@ bool VorbisStream::Start() {
         if (!OpenLibrary()) {
             return false;
         }
-        AddWarning(kWrongLengthWarning);
+        AddWarning({CoreTextId::WrongLength});
     }
     if (!MultiplyChecked(frames, static_cast<std::int64_t>(FrameBytes()), FLengthBytes)) {
         return false;

@@ -40,6 +40,20 @@ const char* EnglishPattern(CoreTextId id) {
         return "The file \"%1\" ends early: only %2 of %3 could be decoded.";
     case CoreTextId::UnknownError:
         return "Unknown error";
+    case CoreTextId::NoEndMark:
+        return "ends without its end-of-stream mark: it may be cut short";
+    case CoreTextId::WrongLength:
+        return "announces a wrong length: the audio its pages hold was decoded";
+    case CoreTextId::LostData:
+        return "data lost or damaged at %1: %2 of silence in its place";
+    case CoreTextId::FormatChanges:
+        return "changes to %1 at %2: converted to %3";
+    case CoreTextId::DamagedFrame:
+        return "a damaged frame at %1 was replaced by silence";
+    case CoreTextId::DamagedFrames:
+        return "%1 damaged frames were replaced by silence, the first at %2";
+    case CoreTextId::ChecksumMismatch:
+        return "the decoded audio does not match the file's checksum: the file is damaged";
     }
     return "";
 }
@@ -63,6 +77,13 @@ CoreText TextOf(const std::exception& error) {
     if (const auto* known = dynamic_cast<const Error*>(&error))
         return known->Text();
     return {CoreTextId::Plain, {error.what()}};
+}
+
+std::string JoinedEnglish(const std::vector<CoreText>& texts) {
+    std::string joined;
+    for (const CoreText& text : texts)
+        joined += (joined.empty() ? "" : "; ") + text.English();
+    return joined;
 }
 
 std::string CoreText::English() const {

@@ -25,6 +25,14 @@ enum class CoreTextId {
     CannotDecode,     // %1: path, %2: the reason
     EndsEarly,        // %1: path, %2: decoded time, %3: length
     UnknownError,
+    // Warnings about a file that converts, but not wholly as it claims:
+    NoEndMark,
+    WrongLength,
+    LostData,      // %1: where, %2: how long
+    FormatChanges, // %1: the new format, %2: where, %3: the format it is converted to
+    DamagedFrame,  // %1: where
+    DamagedFrames, // %1: how many, %2: where the first is
+    ChecksumMismatch,
 };
 
 struct CoreText {
@@ -33,7 +41,11 @@ struct CoreText {
 
     // The English text, with the arguments put in.
     std::string English() const;
+    bool operator==(const CoreText&) const = default;
 };
+
+// The English texts one after another, as zent-cli shows several warnings: "a; b".
+std::string JoinedEnglish(const std::vector<CoreText>& texts);
 
 // The English pattern of a text ("Cannot create file \"%1\". %2"); empty for Plain.
 const char* EnglishPattern(CoreTextId id);

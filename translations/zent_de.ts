@@ -56,6 +56,34 @@
         <translation>Unbekannter Fehler</translation>
     </message>
     <message>
+        <source>ends without its end-of-stream mark: it may be cut short</source>
+        <translation>endet ohne seine Endmarke: Sie ist möglicherweise abgeschnitten</translation>
+    </message>
+    <message>
+        <source>announces a wrong length: the audio its pages hold was decoded</source>
+        <translation>gibt eine falsche Länge an: Das Audio seiner Seiten wurde dekodiert</translation>
+    </message>
+    <message>
+        <source>data lost or damaged at %1: %2 of silence in its place</source>
+        <translation>Daten verloren oder beschädigt bei %1: %2 Stille an ihrer Stelle</translation>
+    </message>
+    <message>
+        <source>changes to %1 at %2: converted to %3</source>
+        <translation>wechselt zu %1 bei %2: umgewandelt in %3</translation>
+    </message>
+    <message>
+        <source>a damaged frame at %1 was replaced by silence</source>
+        <translation>ein beschädigter Frame bei %1 wurde durch Stille ersetzt</translation>
+    </message>
+    <message>
+        <source>%1 damaged frames were replaced by silence, the first at %2</source>
+        <translation>%1 beschädigte Frames wurden durch Stille ersetzt, der erste bei %2</translation>
+    </message>
+    <message>
+        <source>the decoded audio does not match the file&apos;s checksum: the file is damaged</source>
+        <translation>das dekodierte Audio stimmt nicht mit der Prüfsumme der Datei überein: Die Datei ist beschädigt</translation>
+    </message>
+    <message>
         <source>Cannot create file &quot;%1&quot;. It is the source file.</source>
         <translation>Die Datei „%1“ kann nicht angelegt werden. Sie ist die Quelldatei.</translation>
     </message>

@@ -56,6 +56,34 @@
         <translation>Error desconocido</translation>
     </message>
     <message>
+        <source>ends without its end-of-stream mark: it may be cut short</source>
+        <translation>termina sin su marca de fin de flujo: puede estar cortado</translation>
+    </message>
+    <message>
+        <source>announces a wrong length: the audio its pages hold was decoded</source>
+        <translation>anuncia una duración errónea: se ha decodificado el audio que contienen sus páginas</translation>
+    </message>
+    <message>
+        <source>data lost or damaged at %1: %2 of silence in its place</source>
+        <translation>datos perdidos o dañados en %1: %2 de silencio en su lugar</translation>
+    </message>
+    <message>
+        <source>changes to %1 at %2: converted to %3</source>
+        <translation>cambia a %1 en %2: convertido a %3</translation>
+    </message>
+    <message>
+        <source>a damaged frame at %1 was replaced by silence</source>
+        <translation>una trama dañada en %1 se ha sustituido por silencio</translation>
+    </message>
+    <message>
+        <source>%1 damaged frames were replaced by silence, the first at %2</source>
+        <translation>%1 tramas dañadas se han sustituido por silencio, la primera en %2</translation>
+    </message>
+    <message>
+        <source>the decoded audio does not match the file&apos;s checksum: the file is damaged</source>
+        <translation>el audio decodificado no coincide con la suma de comprobación del archivo: el archivo está dañado</translation>
+    </message>
+    <message>
         <source>Cannot create file &quot;%1&quot;. It is the source file.</source>
         <translation>No se puede crear el fichero «%1». Es el fichero de origen.</translation>
     </message>

@@ -56,6 +56,34 @@
         <translation>Erreur inconnue</translation>
     </message>
     <message>
+        <source>ends without its end-of-stream mark: it may be cut short</source>
+        <translation>se termine sans sa marque de fin de flux : il est peut-être tronqué</translation>
+    </message>
+    <message>
+        <source>announces a wrong length: the audio its pages hold was decoded</source>
+        <translation>annonce une durée fausse : l’audio contenu dans ses pages a été décodé</translation>
+    </message>
+    <message>
+        <source>data lost or damaged at %1: %2 of silence in its place</source>
+        <translation>données perdues ou endommagées à %1 : %2 de silence à leur place</translation>
+    </message>
+    <message>
+        <source>changes to %1 at %2: converted to %3</source>
+        <translation>passe à %1 à %2 : converti en %3</translation>
+    </message>
+    <message>
+        <source>a damaged frame at %1 was replaced by silence</source>
+        <translation>une trame endommagée à %1 a été remplacée par du silence</translation>
+    </message>
+    <message>
+        <source>%1 damaged frames were replaced by silence, the first at %2</source>
+        <translation>%1 trames endommagées ont été remplacées par du silence, la première à %2</translation>
+    </message>
+    <message>
+        <source>the decoded audio does not match the file&apos;s checksum: the file is damaged</source>
+        <translation>l’audio décodé ne correspond pas à la somme de contrôle du fichier : le fichier est endommagé</translation>
+    </message>
+    <message>
         <source>Cannot create file &quot;%1&quot;. It is the source file.</source>
         <translation>Impossible de créer le fichier «&#xa0;%1&#xa0;». C’est le fichier source.</translation>
     </message>

@@ -56,6 +56,34 @@
         <translation>Errore sconosciuto</translation>
     </message>
     <message>
+        <source>ends without its end-of-stream mark: it may be cut short</source>
+        <translation>termina senza il suo segno di fine flusso: potrebbe essere troncato</translation>
+    </message>
+    <message>
+        <source>announces a wrong length: the audio its pages hold was decoded</source>
+        <translation>dichiara una durata errata: è stato decodificato l’audio contenuto nelle sue pagine</translation>
+    </message>
+    <message>
+        <source>data lost or damaged at %1: %2 of silence in its place</source>
+        <translation>dati persi o danneggiati a %1: %2 di silenzio al loro posto</translation>
+    </message>
+    <message>
+        <source>changes to %1 at %2: converted to %3</source>
+        <translation>passa a %1 a %2: convertito in %3</translation>
+    </message>
+    <message>
+        <source>a damaged frame at %1 was replaced by silence</source>
+        <translation>un frame danneggiato a %1 è stato sostituito dal silenzio</translation>
+    </message>
+    <message>
+        <source>%1 damaged frames were replaced by silence, the first at %2</source>
+        <translation>%1 frame danneggiati sono stati sostituiti dal silenzio, il primo a %2</translation>
+    </message>
+    <message>
+        <source>the decoded audio does not match the file&apos;s checksum: the file is damaged</source>
+        <translation>l’audio decodificato non corrisponde al checksum del file: il file è danneggiato</translation>
+    </message>
+    <message>
         <source>Cannot create file &quot;%1&quot;. It is the source file.</source>
         <translation>Impossibile creare il file «%1». È il file di origine.</translation>
     </message>

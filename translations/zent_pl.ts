@@ -56,6 +56,34 @@
         <translation>Nieznany błąd</translation>
     </message>
     <message>
+        <source>ends without its end-of-stream mark: it may be cut short</source>
+        <translation>kończy się bez znacznika końca strumienia: może być ucięty</translation>
+    </message>
+    <message>
+        <source>announces a wrong length: the audio its pages hold was decoded</source>
+        <translation>podaje błędną długość: zdekodowano dźwięk zawarty w jego stronach</translation>
+    </message>
+    <message>
+        <source>data lost or damaged at %1: %2 of silence in its place</source>
+        <translation>dane utracone lub uszkodzone w %1: %2 ciszy w ich miejscu</translation>
+    </message>
+    <message>
+        <source>changes to %1 at %2: converted to %3</source>
+        <translation>zmienia się na %1 w %2: przekonwertowano na %3</translation>
+    </message>
+    <message>
+        <source>a damaged frame at %1 was replaced by silence</source>
+        <translation>uszkodzona ramka w %1 została zastąpiona ciszą</translation>
+    </message>
+    <message>
+        <source>%1 damaged frames were replaced by silence, the first at %2</source>
+        <translation>uszkodzone ramki (%1) zostały zastąpione ciszą, pierwsza w %2</translation>
+    </message>
+    <message>
+        <source>the decoded audio does not match the file&apos;s checksum: the file is damaged</source>
+        <translation>zdekodowany dźwięk nie zgadza się z sumą kontrolną pliku: plik jest uszkodzony</translation>
+    </message>
+    <message>
         <source>Cannot create file &quot;%1&quot;. It is the source file.</source>
         <translation>Nie można utworzyć pliku „%1”. Jest to plik źródłowy.</translation>
     </message>

@@ -56,6 +56,34 @@
         <translation>Erro desconhecido</translation>
     </message>
     <message>
+        <source>ends without its end-of-stream mark: it may be cut short</source>
+        <translation>termina sem sua marca de fim de fluxo: pode estar cortado</translation>
+    </message>
+    <message>
+        <source>announces a wrong length: the audio its pages hold was decoded</source>
+        <translation>anuncia uma duração errada: o áudio contido em suas páginas foi decodificado</translation>
+    </message>
+    <message>
+        <source>data lost or damaged at %1: %2 of silence in its place</source>
+        <translation>dados perdidos ou danificados em %1: %2 de silêncio no lugar</translation>
+    </message>
+    <message>
+        <source>changes to %1 at %2: converted to %3</source>
+        <translation>muda para %1 em %2: convertido para %3</translation>
+    </message>
+    <message>
+        <source>a damaged frame at %1 was replaced by silence</source>
+        <translation>um quadro danificado em %1 foi substituído por silêncio</translation>
+    </message>
+    <message>
+        <source>%1 damaged frames were replaced by silence, the first at %2</source>
+        <translation>%1 quadros danificados foram substituídos por silêncio, o primeiro em %2</translation>
+    </message>
+    <message>
+        <source>the decoded audio does not match the file&apos;s checksum: the file is damaged</source>
+        <translation>o áudio decodificado não corresponde à soma de verificação do arquivo: o arquivo está danificado</translation>
+    </message>
+    <message>
         <source>Cannot create file &quot;%1&quot;. It is the source file.</source>
         <translation>Não é possível criar o arquivo “%1”. Ele é o arquivo de origem.</translation>
     </message>

@@ -330,6 +330,9 @@ TEST_F(DesktopTest, UnderAGermanLocaleTheWindowSpeaksGermanAndUnderCAsWritten) {
     // An argument that looks like a placeholder stays as it is.
     EXPECT_EQ(ShownCoreText({CoreTextId::Done, {"%1"}}), "Fertig %1%");
     EXPECT_EQ(ShownCoreText({CoreTextId::Plain, {"a text of no table"}}), "a text of no table");
+    // A decoder's warning, as the run report shows it.
+    EXPECT_EQ(ShownCoreText({CoreTextId::LostData, {"1:00.0", "0:00.5"}}),
+              "Daten verloren oder beschädigt bei 1:00.0: 0:00.5 Stille an ihrer Stelle");
     form.reset();
     for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
         QCoreApplication::removeTranslator(translator);

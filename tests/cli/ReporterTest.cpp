@@ -25,7 +25,7 @@ TEST(Reporter, SummaryCountsTheFilesAndTheAudioOfTheConvertedOnes) {
     ended(records[4], FileOutcome::Abandoned);
     EXPECT_EQ(SummaryLine(Summarize(records, 0.0)),
               "2 converted, 1 skipped, 1 failed, 1 stopped; 2:00 of audio in 0:00, 0.0x realtime");
-    records[1].Report->Warning = "ends without its end-of-stream mark: it may be cut short";
+    records[1].Report->Warnings = {CoreText{CoreTextId::NoEndMark}};
     EXPECT_EQ(SummaryLine(Summarize(records, 4.0)),
               "2 converted (1 with warnings), 1 skipped, 1 failed, 1 stopped; 2:00 of audio in "
               "0:04, 30.0x realtime");

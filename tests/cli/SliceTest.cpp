@@ -207,13 +207,13 @@ TEST(Slices, AnyCutOfAFlacFileGivesTheBytesOfOnePieceAndIsChecked) {
         const bool damaged = std::string(name) == "damaged.flac";
         const SplitRun whole = Convert(dir.File(name), {{0, frames}});
         ASSERT_EQ(whole.Result.Outcome, FileOutcome::Converted);
-        EXPECT_EQ(whole.Result.Warning.empty(), !damaged);
+        EXPECT_EQ(whole.Result.Warnings.empty(), !damaged);
         for (const auto& cut : cuts) {
             SCOPED_TRACE(std::string(name) + " in " + std::to_string(cut.size()));
             const SplitRun split = Convert(dir.File(name), cut);
             EXPECT_EQ(split.Result.Outcome, FileOutcome::Converted);
             EXPECT_TRUE(split.Bytes == whole.Bytes);
-            EXPECT_EQ(split.Result.Warning, whole.Result.Warning);
+            EXPECT_EQ(split.Result.Warnings, whole.Result.Warnings);
         }
     }
 }

@@ -22,7 +22,7 @@ public:
     std::int64_t LengthBytes() const override { return F->LengthBytes(); }
     bool IsActive() const override { return F->IsActive(); }
     std::int64_t CodecFrameFrames() const override { return F->CodecFrameFrames(); }
-    std::vector<std::string> Warnings() const override { return F->Warnings(); }
+    std::vector<CoreText> Warnings() const override { return F->Warnings(); }
     bool CanSeekExactly() const override { return F->CanSeekExactly(); }
     void SeekToFrame(std::int64_t frame) override { F->SeekToFrame(frame); }
     ReadResult Read(std::span<std::byte> buffer) override {

@@ -61,10 +61,10 @@ public:
     bool CanSeekExactly() const override { return true; }
     void SeekToFrame(std::int64_t frame) override { FPosition = frame * 4; }
     // Known at the start, and one found by every decoder that reaches the end.
-    std::vector<std::string> Warnings() const override {
-        std::vector<std::string> found = {"tagged oddly"};
+    std::vector<CoreText> Warnings() const override {
+        std::vector<CoreText> found = {{CoreTextId::WrongLength}};
         if (FPosition == FLength)
-            found.push_back("ends without its end-of-stream mark");
+            found.push_back({CoreTextId::NoEndMark});
         return found;
     }
     ReadResult Read(std::span<std::byte> buffer) override {
@@ -228,7 +228,8 @@ TEST(Warnings, ThoseFoundWhileDecodingAreReportedOnce) {
         };
         const FileReport report = run.Convert(std::filesystem::path("fake.mp3"), dir.File("a.wav"));
         EXPECT_EQ(report.Outcome, FileOutcome::Converted) << report.Message;
-        EXPECT_EQ(report.Warning, "tagged oddly; ends without its end-of-stream mark");
+        EXPECT_EQ(report.Warnings,
+                  (std::vector<CoreText>{{CoreTextId::WrongLength}, {CoreTextId::NoEndMark}}));
     }
 }
 

@@ -52,8 +52,8 @@ std::vector<std::byte> ReadAll(DecoderStream& stream, std::size_t requestBytes =
 }
 
 bool Warns(const DecoderStream& stream, const std::string& start) {
-    for (const std::string& warning : stream.Warnings()) {
-        if (warning.rfind(start, 0) == 0) {
+    for (const CoreText& warning : stream.Warnings()) {
+        if (warning.English().rfind(start, 0) == 0) {
             return true;
         }
     }
@@ -705,7 +705,7 @@ TEST(DecoderOgg, CutFileDecodesWhatIsThereAndSaysItLacksItsEndMark) {
             JoinFiles(dir, "cut-chain.opus", dir.File(first), dir.File("cut-second")));
         ASSERT_NE(cutChain, nullptr);
         EXPECT_TRUE(cutChain->EndsWithoutEndMark());
-        EXPECT_TRUE(Warns(*cutChain, kNoEndMarkWarning));
+        EXPECT_TRUE(Warns(*cutChain, CoreText{CoreTextId::NoEndMark}.English()));
     }
     auto chain = OpenDecoderStream(changing);
     ASSERT_NE(chain, nullptr);
@@ -734,7 +734,7 @@ TEST(DecoderBadInput, AbsurdLastGranulePositionDecodesWhatThePagesHold) {
             ASSERT_NE(stream, nullptr);
             const auto data = ReadAll(*stream);
             EXPECT_EQ(static_cast<std::int64_t>(data.size()), stream->LengthBytes());
-            EXPECT_TRUE(Warns(*stream, kWrongLengthWarning));
+            EXPECT_TRUE(Warns(*stream, CoreText{CoreTextId::WrongLength}.English()));
             // All but perhaps the last packet, which the last granule trims.
             ASSERT_LE(data.size(), whole.size() + codecFrame * 4);
             EXPECT_GE(data.size() + codecFrame * 4, whole.size());
@@ -1115,11 +1115,11 @@ const std::vector<Mp3Damage> kMp3Damage = {
 // Where the first "data lost or damaged at M:SS.s" warning places the gap, in seconds; -1
 // without one.
 double GapWarnedAt(const DecoderStream& stream) {
-    for (const std::string& warning : stream.Warnings()) {
+    for (const CoreText& warning : stream.Warnings()) {
         int minutes = 0;
         double seconds = 0.0;
-        if (std::sscanf(warning.c_str(), "data lost or damaged at %d:%lf", &minutes, &seconds) ==
-            2) {
+        if (std::sscanf(warning.English().c_str(), "data lost or damaged at %d:%lf", &minutes,
+                        &seconds) == 2) {
             return minutes * 60.0 + seconds;
         }
     }

@@ -43,13 +43,6 @@ void WriteFileBytes(const std::filesystem::path& path, const std::vector<char>& 
     std::ofstream(path, std::ios::binary).write(bytes.data(), std::ssize(bytes));
 }
 
-std::string Joined(const std::vector<std::string>& warnings) {
-    std::string text;
-    for (const std::string& warning : warnings)
-        text += warning + ";";
-    return text;
-}
-
 FlacParams Params(ToneSpec tone, int bits = 16, bool ogg = false, bool seekTable = true,
                   unsigned blockSize = 4096) {
     FlacParams params;
@@ -92,7 +85,7 @@ TEST_P(FlacDepthTest, SourceSamplesAreTheReferenceDecodersBytes) {
     EXPECT_EQ(stream->LengthBytes(), std::ssize(reference));
     // An odd request size splits frames between reads.
     EXPECT_TRUE(ReadAll(*stream, 1001) == reference);
-    EXPECT_TRUE(stream->Warnings().empty()) << Joined(stream->Warnings());
+    EXPECT_TRUE(stream->Warnings().empty()) << JoinedEnglish(stream->Warnings());
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, FlacDepthTest,
@@ -117,7 +110,7 @@ TEST(FlacTest, SixteenBitAndFloatKindsOfADeeperSource) {
     ASSERT_TRUE(int16 && float32);
     const std::vector<std::byte> shorts = ReadAll(*int16);
     const std::vector<std::byte> floats = ReadAll(*float32);
-    EXPECT_TRUE(int16->Warnings().empty()) << Joined(int16->Warnings());
+    EXPECT_TRUE(int16->Warnings().empty()) << JoinedEnglish(int16->Warnings());
     ASSERT_EQ(shorts.size(), source.size() * 2);
     ASSERT_EQ(floats.size(), source.size() * 4);
     for (std::size_t i = 0; i < source.size(); ++i) {
@@ -158,7 +151,7 @@ TEST_P(FlacSeekTest, SeekGivesTheSamplesOfADecodeFromTheStart) {
         ASSERT_TRUE(std::equal(rest.begin(), rest.end(), all.begin() + frame * 4, all.end()))
             << frame;
         EXPECT_EQ(std::ssize(rest), std::ssize(all) - frame * 4);
-        EXPECT_TRUE(stream->Warnings().empty()) << Joined(stream->Warnings());
+        EXPECT_TRUE(stream->Warnings().empty()) << JoinedEnglish(stream->Warnings());
     }
 }
 
@@ -181,9 +174,10 @@ TEST(FlacTest, AFlippedByteInTheAudioKeepsTheLengthAndWarns) {
     ASSERT_TRUE(stream);
     const std::vector<std::byte> data = ReadAll(*stream);
     ASSERT_EQ(data.size(), reference.size());
-    const std::string warnings = Joined(stream->Warnings());
+    const std::string warnings = JoinedEnglish(stream->Warnings());
     EXPECT_NE(warnings.find("replaced by silence"), std::string::npos) << warnings;
-    EXPECT_NE(warnings.find(kFlacChecksumWarning), std::string::npos) << warnings;
+    EXPECT_NE(warnings.find(CoreText{CoreTextId::ChecksumMismatch}.English()), std::string::npos)
+        << warnings;
     // Only the damaged frame differs, and it is silent; a damaged frame may hide the next
     // one's start from the decoder.
     std::size_t first = 0;
@@ -209,7 +203,7 @@ TEST(FlacTest, AChecksumThatDoesNotMatchIsWarnedOfOnlyForADecodeFromTheStart) {
     // The trial seek of a slice plan leaves the check on.
     ASSERT_TRUE(whole->CanSeekExactly());
     ReadAll(*whole);
-    EXPECT_EQ(whole->Warnings(), std::vector<std::string>{kFlacChecksumWarning});
+    EXPECT_EQ(whole->Warnings(), std::vector{CoreText{CoreTextId::ChecksumMismatch}});
     const auto sliced = OpenDecoderStream(path, SampleKind::Source);
     sliced->SeekToFrame(1000);
     ReadAll(*sliced);
@@ -240,11 +234,11 @@ TEST(FlacTest, TheDataCheckReadsTheSlicesBackInOrder) {
             check->Add(rest.first(take));
             rest = rest.subspan(take);
         }
-        EXPECT_EQ(check->Finish(), "") << bits;
+        EXPECT_EQ(check->Finish(), std::nullopt) << bits;
         const std::unique_ptr<DataCheck> damaged = stream->NewDataCheck();
         data[data.size() / 2] ^= std::byte{0x80};
         damaged->Add(data);
-        EXPECT_EQ(damaged->Finish(), kFlacChecksumWarning) << bits;
+        EXPECT_EQ(damaged->Finish(), CoreText{CoreTextId::ChecksumMismatch}) << bits;
     }
 }
 
@@ -337,7 +331,7 @@ TEST(FlacTest, IdThreeTagsInFrontAreSkippedAndFillWhatTheCommentsLack) {
         const std::vector<std::byte> all = ReadAll(*stream);
         // flac -d reads one tag; libFLAC alone refuses a second.
         EXPECT_TRUE(all == FlacToolChunk(c.Tags.size() == 1 ? path : plain, "data"));
-        EXPECT_TRUE(stream->Warnings().empty()) << Joined(stream->Warnings());
+        EXPECT_TRUE(stream->Warnings().empty()) << JoinedEnglish(stream->Warnings());
         const auto seeking = OpenDecoderStream(path, SampleKind::Source);
         seeking->SeekToFrame(100000);
         const std::vector<std::byte> rest = ReadAll(*seeking);
@@ -463,9 +457,11 @@ TEST(FlacTest, ALostStretchIsSilenceCountedOutAsItIsRead) {
         if (stream->IsActive())
             continue;
         EXPECT_EQ(data.size(), std::size_t{last + 1} * block);
-        const std::string warnings = Joined(stream->Warnings());
+        const std::string warnings = JoinedEnglish(stream->Warnings());
         EXPECT_NE(warnings.find("was replaced by silence"), std::string::npos) << warnings;
-        EXPECT_NE(warnings.find(kFlacChecksumWarning), std::string::npos) << warnings;
+        EXPECT_NE(warnings.find(CoreText{CoreTextId::ChecksumMismatch}.English()),
+                  std::string::npos)
+            << warnings;
     }
 }
 
