@@ -253,11 +253,7 @@ bool Mpg123Stream::Start() {
     }
     off_t samples = mpg123_length(handle);
     FLengthAnnounced = encoderDelay >= 0 && infoCoversTheFile;
-    // Where the header tells how many frames there are, the first one is looked at too:
-    // damage may have taken the frames after the Info frame.
-    if (FLengthAnnounced) {
-        FFrameEnd = FAudioStart;
-    }
+    FFrameEnd = FLengthAnnounced ? FAudioStart : -1;
     if (!FLengthAnnounced) {
         // The scan goes on a decoder of its own: Read decodes from one that has read nothing
         // yet, whatever is asked of the stream.
@@ -303,7 +299,9 @@ void Mpg123Stream::ResetReading() {
     FDelivered = 0;
     FEnded = false;
     FSilenceBytes = 0;
-    FFrameEnd = -1;
+    // Where the header tells how many frames there are, the first one is looked at too:
+    // damage may have taken the frames after the Info frame.
+    FFrameEnd = FLengthAnnounced ? FAudioStart : -1;
     FRecentFrameBytes.fill(0);
     FFramesSeen = 0;
     FDecodedFrames = 0;
@@ -365,6 +363,13 @@ void Mpg123Stream::SeekToFrame(std::int64_t frame) {
     }
     FDecoder = std::move(decoder);
     ResetReading();
+    // The start is where a decode from the start begins: no seek, whose pre-roll would
+    // decode what the first frames decode differently.
+    if (frame == 0) {
+        FEnded = false;
+        return;
+    }
+    FFrameEnd = -1;
     mpg123_handle* handle = FDecoder->Handle.get();
     if (mpg123_param(handle, MPG123_PREFRAMES, kSeekPreroll, 0) != MPG123_OK ||
         mpg123_seek(handle, static_cast<off_t>(frame), SEEK_SET) != static_cast<off_t>(frame)) {
