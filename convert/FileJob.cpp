@@ -34,7 +34,8 @@ public:
         FSink.Put(bytes);
         if (FCheck)
             FCheck->Add(bytes);
-        FWritten(bytes.size());
+        if (FWritten)
+            FWritten(bytes.size());
     }
 
 private:
@@ -61,13 +62,9 @@ OpenedFile OpenFile(JobContext& context, const EngineFile& file, FileReport& rep
     std::unique_ptr<DecoderStream> stream =
         context.Open(file.Source, asked.IsDefault() ? plainKind : SampleKind::Float32);
     const OutputFormat out = asked.ForSource(stream->SourceBits());
-    // Samples deeper than float's 24 bits asked for as 32-bit integers, and nothing else
-    // changed: the source's own samples are those, exactly.
     const int rate = stream->SampleRate();
     const int channels = stream->Channels();
-    const bool ownDeepSamples = out.Format == SampleFormat::S32 && stream->SourceBits() > 24 &&
-                                !out.Tags && (out.Rate == 0 || out.Rate == rate) &&
-                                (out.Channels == 0 || out.Channels == channels);
+    const bool ownDeepSamples = out.KeepsDeepSamples(stream->SourceBits(), channels, rate);
     std::unique_ptr<SampleShaper> shaper;
     if (!asked.IsPlainFor(channels, rate) && !ownDeepSamples)
         shaper = std::make_unique<SampleShaper>(channels, rate, out);
@@ -243,14 +240,18 @@ void SlicedFile::ConvertSlice(JobContext& context, std::size_t index,
     }
     FileSink file(FFile, FLayout.HeaderSize() +
                              static_cast<std::uint64_t>(slice.First) * FLayout.BlockAlign());
-    // The first slice is checked as it goes, while it is still in the cache.
-    CheckedSink sink(file, checks ? FCheck.get() : nullptr, [&](std::size_t bytes) {
-        {
-            const std::lock_guard lock(FProgressMutex);
-            FProgress[index].Written += static_cast<std::int64_t>(bytes);
-        }
-        FProgressMade.notify_all();
-    });
+    // The first slice is checked as it goes, while it is still in the cache; the others
+    // tell the first slice's job how far they are, for a file that is checked.
+    CheckedSink::Written written;
+    if (FCheck)
+        written = [&](std::size_t bytes) {
+            {
+                const std::lock_guard lock(FProgressMutex);
+                FProgress[index].Written += static_cast<std::int64_t>(bytes);
+            }
+            FProgressMade.notify_all();
+        };
+    CheckedSink sink(file, checks ? FCheck.get() : nullptr, std::move(written));
     const PumpResult result = Pump(*source, sink, {.MaxFrames = last ? kAnyFrames : slice.Count},
                                    [&](std::int64_t bytes) { return SliceGoesOn(context, bytes); });
     FDelivered[index] = result.SourceBytes;
@@ -262,9 +263,7 @@ void SlicedFile::ConvertSlice(JobContext& context, std::size_t index,
             static_cast<double>(slice.First * FSourceFrameBytes + result.SourceBytes) /
                 static_cast<double>(FBytesPerSecond),
             static_cast<double>(FLength) / static_cast<double>(FBytesPerSecond)));
-    if (result.Interrupted || index != 0)
-        return;
-    if (checks) {
+    if (checks && !result.Interrupted) {
         FChecked = result.SourceBytes;
         FollowSlices(buffer);
     }

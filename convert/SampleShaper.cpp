@@ -25,6 +25,13 @@ bool OutputFormat::IsPlainFor(int sourceChannels, int sourceRate) const {
            (Channels == 0 || Channels == sourceChannels);
 }
 
+bool OutputFormat::KeepsDeepSamples(int sourceBits, int sourceChannels, int sourceRate) const {
+    OutputFormat asPlain = *this;
+    asPlain.Format = SampleFormat::S16;
+    return Format == SampleFormat::S32 && sourceBits > 24 &&
+           asPlain.IsPlainFor(sourceChannels, sourceRate);
+}
+
 OutputFormat OutputFormat::ForSource(int sourceBits) const {
     OutputFormat out = *this;
     if (SourceDepth && sourceBits > 0)

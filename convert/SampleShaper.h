@@ -32,6 +32,9 @@ struct OutputFormat {
     // 16-bit samples, without the float path.
     bool IsPlainFor(int sourceChannels, int sourceRate) const;
     bool IsDefault() const { return IsPlainFor(0, 0); }
+    // True when the output is a lossless source's own samples deeper than float's 24 bits
+    // (32-bit integers, nothing else changed), which the float path would round.
+    bool KeepsDeepSamples(int sourceBits, int sourceChannels, int sourceRate) const;
     // This output for a source whose own samples have sourceBits bits (0: a lossy source).
     OutputFormat ForSource(int sourceBits) const;
 };
